@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Checks that the built libraries export exactly their agreed names on both platforms.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+status=0
+
+expect() {  # expect <label> <file with the listed names> <expected names...>
+  local label=$1 listed=$2
+  shift 2
+  local expected
+  expected=$(printf '%s\n' "$@" | sort -u)
+  if ! diff <(echo "$expected") <(sort -u "$listed") >/tmp/kq-exports.diff; then
+    echo "check-exports: $label exports differ (< expected, > found):"
+    cat /tmp/kq-exports.diff
+    status=1
+  else
+    echo "check-exports: $label: $(wc -l <"$listed") names as agreed"
+  fi
+}
+
+names_from_map() { grep -oE '[A-Za-z_][A-Za-z0-9_]*;' "$1" | tr -d ';' | grep -v '^local$'; }
+names_from_def() { awk 'f && NF {print $1} /^EXPORTS/{f=1}' "$1"; }
+
+linux_names() { nm -D --defined-only "$1" | awk '$2 ~ /^[TDBRVWi]$/ {print $3}' | sed 's/@.*//' >"$2"; }
+windows_names() {
+  x86_64-w64-mingw32-objdump -p "$1" |
+    awk '/Ordinal\/Name Pointer/{f=1; next} f && /^[[:space:]]*\[/{print $NF; next} f{f=0}' >"$2"
+}
+
+check() {  # check <linux lib> <windows dll> <map> <def>
+  local tmp
+  tmp=$(mktemp)
+  if [ -f "$1" ]; then
+    linux_names "$1" "$tmp"
+    # shellcheck disable=SC2046
+    expect "$1" "$tmp" $(names_from_map "$3")
+  fi
+  if [ -f "$2" ]; then
+    windows_names "$2" "$tmp"
+    # shellcheck disable=SC2046
+    expect "$2" "$tmp" $(names_from_def "$4")
+  fi
+  rm -f "$tmp"
+}
+
+check build/lib/libkqcsp.so build-mingw/bin/kqcsp.dll src/exports/kqcsp.map src/exports/kqcsp.def
+check build/lib/libKQORV_Zantu.so build-mingw/bin/KQORV_Zantu.dll sim/device/KQORV_Zantu.map sim/device/KQORV_Zantu.def
+check build/lib/libKQORVUI.so build-mingw/bin/KQORVUI.dll sim/pinentry/KQORVUI.map sim/pinentry/KQORVUI.def
+exit $status

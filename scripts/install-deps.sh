@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a fresh Debian machine,
+# and builds mbed TLS as static libraries for the Windows cross build.
+# Idempotent: quick when everything is already present.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
+  libbenchmark-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
+  clang-format dpkg-dev binutils-mingw-w64-x86-64)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# mbed TLS for mingw-w64, built from Debian's own source package and cached.
+deps_dir="${KQ_DEPS_DIR:-${HOME:-/root}/.cache/kqcsp-deps}"
+prefix="$deps_dir/mingw-mbedtls"
+if [ -f "$prefix/lib/libmbedcrypto.a" ]; then
+  exit 0
+fi
+echo "install-deps: building mbed TLS for mingw-w64 (about half a minute)"
+aptdir="$deps_dir/apt"
+rm -rf "$aptdir" "$deps_dir/src"
+mkdir -p "$aptdir/lists/partial" "$aptdir/cache/archives/partial" "$aptdir/sources.list.d" "$deps_dir/src"
+
+# A private deb-src list with the same URI and Signed-By as the system's main entry.
+uri="" signed=""
+if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+  uri=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources)
+  signed=$(awk '/^Signed-By:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources)
+fi
+if [ -z "$uri" ] && [ -f /etc/apt/sources.list ]; then
+  uri=$(awk '$1=="deb"{for(i=2;i<=NF;i++) if($i ~ /^[a-z]+:\/\//){print $i; exit}}' /etc/apt/sources.list)
+fi
+[ -n "$uri" ] || uri="http://deb.debian.org/debian"
+[ -n "$signed" ] || signed="/usr/share/keyrings/debian-archive-keyring.gpg"
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+cat >"$aptdir/sources.list" <<SRC
+deb-src [signed-by=$signed] $uri $codename main
+SRC
+apt_opts=(-o "Dir::Etc::SourceList=$aptdir/sources.list" -o "Dir::Etc::SourceParts=$aptdir/sources.list.d"
+  -o "Dir::State::Lists=$aptdir/lists" -o "Dir::Cache=$aptdir/cache" -o "APT::Sandbox::User=root")
+apt-get "${apt_opts[@]}" update -qq
+(cd "$deps_dir/src" && apt-get "${apt_opts[@]}" source -qq mbedtls >/dev/null)
+srcdir=$(find "$deps_dir/src" -maxdepth 1 -type d -name 'mbedtls-*' | head -n 1)
+[ -n "$srcdir" ] || { echo "install-deps: mbed TLS source not found" >&2; exit 1; }
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cmake -S "$srcdir" -B "$deps_dir/build-mingw-mbedtls" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_TESTING=OFF -DENABLE_PROGRAMS=OFF \
+  -DUSE_SHARED_MBEDTLS_LIBRARY=OFF -DUSE_STATIC_MBEDTLS_LIBRARY=ON -DMBEDTLS_FATAL_WARNINGS=OFF >/dev/null
+cmake --build "$deps_dir/build-mingw-mbedtls" >/dev/null
+cmake --install "$deps_dir/build-mingw-mbedtls" >/dev/null
+rm -rf "$deps_dir/build-mingw-mbedtls" "$deps_dir/src"
+echo "install-deps: mbed TLS for mingw-w64 in $prefix"

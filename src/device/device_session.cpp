@@ -1,0 +1,43 @@
+#include "device/device_session.h"
+
+#include <utility>
+
+namespace kq {
+
+DeviceSession::DeviceSession(DeviceSession&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), readerName_(std::move(other.readerName_)) {}
+
+DeviceSession& DeviceSession::operator=(DeviceSession&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, nullptr);
+    readerName_ = std::move(other.readerName_);
+  }
+  return *this;
+}
+
+uint32_t DeviceSession::Open(std::string_view readerName) {
+  Close();
+  readerName_ = std::string(readerName);
+  return Reopen();
+}
+
+uint32_t DeviceSession::Reopen() {
+  Close();
+  ZANT_HANDLE handle = nullptr;
+  const uint32_t status = DeviceLibrary::Instance().OpenDev(&handle, readerName_.c_str(), 0);
+  if (status != 0) {
+    return status;
+  }
+  handle_ = handle;
+  return 0;
+}
+
+void DeviceSession::Close() {
+  if (handle_ != nullptr) {
+    DeviceLibrary::Instance().CloseDev(handle_, 0);
+    handle_ = nullptr;
+  }
+}
+
+}  // namespace kq

@@ -1,0 +1,39 @@
+#pragma once
+// One short use of the key: opened by reader name, closed on every path out by the destructor.
+// A PIN login closes the session so the PIN-entry library has the key alone, then reopens it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "device/device_library.h"
+
+namespace kq {
+
+class DeviceSession {
+ public:
+  DeviceSession() = default;
+  DeviceSession(const DeviceSession&) = delete;
+  DeviceSession& operator=(const DeviceSession&) = delete;
+  DeviceSession(DeviceSession&& other) noexcept;
+  DeviceSession& operator=(DeviceSession&& other) noexcept;
+  ~DeviceSession() { Close(); }
+
+  // Opens the key named by readerName (closing any key this session held); returns the device
+  // library's status, 0 on success.
+  uint32_t Open(std::string_view readerName);
+  // Reopens the key of the last Open, after a login closed it.
+  uint32_t Reopen();
+  void Close();
+
+  [[nodiscard]] bool isOpen() const { return handle_ != nullptr; }
+  [[nodiscard]] ZANT_HANDLE handle() const { return handle_; }
+  [[nodiscard]] const std::string& readerName() const { return readerName_; }
+  [[nodiscard]] const DeviceLibrary& device() const { return DeviceLibrary::Instance(); }
+
+ private:
+  ZANT_HANDLE handle_ = nullptr;
+  std::string readerName_;
+};
+
+}  // namespace kq

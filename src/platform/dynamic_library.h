@@ -1,0 +1,38 @@
+#pragma once
+// Loading a shared library by name through the platform's ordinary search, and resolving its
+// functions. The library is released when the object goes.
+
+#include <string>
+#include <string_view>
+
+namespace kq::platform {
+
+// The platform's file name for a library base name: "KQORV_Zantu" is "libKQORV_Zantu.so" on
+// Linux and "KQORV_Zantu.dll" on Windows.
+std::string SharedLibraryFileName(std::string_view baseName);
+
+class DynamicLibrary {
+ public:
+  DynamicLibrary() = default;
+  DynamicLibrary(const DynamicLibrary&) = delete;
+  DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+  DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+  }
+  DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+  ~DynamicLibrary();
+
+  // Loads a library by file name or path; an unloaded object when it cannot be loaded.
+  static DynamicLibrary Load(const std::string& fileName);
+
+  [[nodiscard]] bool loaded() const { return handle_ != nullptr; }
+  // The address of an exported function, or null.
+  [[nodiscard]] void* Symbol(const char* name) const;
+  void Release();
+
+ private:
+  explicit DynamicLibrary(void* handle) : handle_(handle) {}
+  void* handle_ = nullptr;
+};
+
+}  // namespace kq::platform
