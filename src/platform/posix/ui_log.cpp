@@ -1,0 +1,39 @@
+#include "platform/ui_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace kq::platform {
+
+void WriteUiLogLine(std::string_view line) {
+  std::string record(line);
+  record.push_back('\n');
+  // The file is opened for each line so a test can move or truncate it between operations; a
+  // single append-mode write keeps lines whole across processes.
+  const char* path = std::getenv("KQCSP_UI_LOG");
+  int fd = STDERR_FILENO;
+  bool owned = false;
+  if (path != nullptr && *path != '\0') {
+    const int opened = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (opened >= 0) {
+      fd = opened;
+      owned = true;
+    }
+  }
+  size_t done = 0;
+  while (done < record.size()) {
+    const ssize_t n = write(fd, record.data() + done, record.size() - done);
+    if (n <= 0) {
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (owned) {
+    close(fd);
+  }
+}
+
+}  // namespace kq::platform
