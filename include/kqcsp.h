@@ -71,6 +71,125 @@ void SetLastError(uint32_t code);
 
 /* Bank tool exports: see the KQ_ section below. */
 /* KQ_EXPORTS_BEGIN */
+/* Bank tool exports. Every KQ_ export returns a 32-bit status: 0 for success, else the codes of
+ * that export (kqtool prints them; 1 or 2 mean different things in different exports). The four
+ * check exports instead return 1 (present) or 0 (absent, with a message). A key is named by its
+ * media id: the first 12 bytes of its serial, given as a NUL-terminated string of exactly 12
+ * characters. Output buffers follow one rule: a null buffer asks for the size (stored in the
+ * length, result 0); a short buffer stores the needed size and fails (1101 unless the export
+ * says otherwise); else the data is copied and its length stored. Texts are code page 936. */
+
+/* Is a key attached and can it be opened? 1 or 0; on 0 a NUL-terminated message (at most 15
+ * bytes with its NUL) is written to message unless it is null. */
+uint32_t KQ_CheckDevice(char* message);
+/* The same check as KQ_CheckDevice. */
+uint32_t KQ_CheckWorkStatus(char* message);
+/* Is the product's driver registered (the machine's registry key of the product)? 1 or 0 with a
+ * message. */
+uint32_t KQ_CheckDriver(char* message);
+/* Is the provider registered with CryptoAPI? 1 or 0 with a message. */
+uint32_t KQ_CheckCSP(char* message);
+/* Number of attached keys of a family: familyFlag non-zero counts serials beginning "73", zero
+ * those beginning "72". 0 on any failure. */
+uint32_t KQ_GetListNum(uint8_t familyFlag);
+/* Media ids of the attached keys of a family, joined by "|", NUL-terminated; the size counts the
+ * NUL. length is required. */
+uint32_t KQ_GetMediaID(char* buffer, int32_t* length, uint8_t familyFlag);
+/* Identity (kind 6; its first 12 bytes are the media id) of the key that holds a certificate
+ * with the given subject (X.500 string). A null buffer asks for the size (12). */
+uint32_t KQ_GetDeviceSN(const char* subjectDn, char* buffer, uint32_t* length);
+/* Provider name "KQCSP For ORV v2.0" with its NUL (19 bytes) when an attached key holds a
+ * certificate with the given subject. */
+uint32_t KQ_GetCSPName(const char* subjectDn, char* buffer, uint32_t* length);
+/* Provider name "KQCSP For ORV v2.0" with its NUL; length is output only (always 19). */
+uint32_t KQ_CSPName(char* buffer, int32_t* length);
+/* Initialises the key with the media id (null or empty: the first key); the argument is passed
+ * to the device library unchanged. The user confirms on the key. */
+uint32_t KQ_InitCard(const char* mediaId, uintptr_t argument);
+/* Changes the PIN (both exactly 8 characters) of the key with the media id (null or empty: the
+ * first key). The user confirms on the key. */
+uint32_t KQ_ChangePIN(const char* mediaId, const char* oldPin, const char* newPin);
+
+/* Generates one to three key pairs on the key with the media id and returns their PKCS #10
+ * requests, base64 without line breaks, joined by "||", without NUL. requestText holds records
+ * "subject DN|RSA1024, RSA2048 or SM2|MD5, SHA1, SHA256, SHA384, SHA512 or SM3|usage 1 to 3"
+ * joined by "||". A null output asks for the size (1500 per request) without generating. */
+uint32_t KQ_CreatePKCS10(const char* requestText, int32_t textLength, const char* mediaId,
+                         char* output, int32_t* outputLength);
+
+/* Installs one to five issued certificates (base64 DER, joined by "||") on the key with the
+ * media id, each beside the key pair whose public key it carries. */
+uint32_t KQ_WritePKCS7(const char* mediaId, const char* certificateList, int32_t listLength);
+/* Subjects (X.500 strings) of every certificate on the key with the media id, joined by "||",
+ * without NUL. */
+uint32_t KQ_GetAllCertDN(const char* mediaId, char* buffer, int32_t* length);
+/* Deletes the certificates named in subjectList (joined by "||") with their key pairs, after
+ * confirmation on the key; count receives the number deleted. reserved is ignored. */
+uint32_t KQ_DeleteTempKeyOrCert(const char* subjectList, uintptr_t reserved, const char* mediaId,
+                                uint32_t* deletedCount);
+
+/* Signs data with the key whose certificate has the given subject and returns the raw signature
+ * (RSA block, or SM2 r followed by s) and that certificate (DER). hashName may be null (SHA1 for
+ * RSA, SM3 for SM2). Bank transaction messages may be hashed and confirmed on the key. Either
+ * buffer null asks for both sizes. Both length pointers are required. */
+uint32_t KQ_GetSignature(const uint8_t* data, uint32_t dataLength, const char* subjectDn,
+                         uint32_t dnLength, const char* hashName, int32_t hashNameLength,
+                         uint8_t* signature, int32_t* signatureLength, uint8_t* certificate,
+                         uint32_t* certificateLength);
+/* For each public key of keyList (items: 16-bit big-endian length, modulus, 16-bit length,
+ * exponent; joined by "||"), the value the key computes from callerData; values joined by "||". */
+uint32_t KQ_GetPubKeySignValue(const void* callerData, const char* mediaId, const uint8_t* keyList,
+                               int32_t listLength, uint8_t* output, int32_t* outputLength);
+/* The identity data block that the key with the media id carries. */
+uint32_t KQ_GetIDValue(const char* mediaId, uint8_t* buffer, uint32_t* length);
+
+/* The function table of GetFunctionList: ten device functions that name the key by reader name
+ * (as EnumDevices lists it) and by media id, which must belong to that reader. Results: 0
+ * success, 2 null pointer or media id not 12 characters, 3 data longer than 32 bytes, 4 buffer
+ * too small (size stored), 5 reader cannot be opened, 6 device operation failed, 7 media id of
+ * another key, 8 short write. Laid out for 64-bit code: version bytes at 0 and 1, pointers from
+ * offset 8. */
+typedef uint32_t (*KqEnumDevicesFn)(char* buffer, uint32_t* length);
+typedef uint32_t (*KqGetDeviceIdentityFn)(const char* readerName, uint8_t* buffer,
+                                          uint32_t* length);
+typedef uint32_t (*KqReadUserDataFn)(const char* readerName, const char* mediaId, uint8_t* buffer,
+                                     uint32_t* length);
+typedef uint32_t (*KqWriteUserDataFn)(const char* readerName, const char* mediaId,
+                                      const uint8_t* data, uint32_t dataLength);
+typedef uint32_t (*KqGetContainerNamesFn)(const char* readerName, const char* mediaId, char* buffer,
+                                          uint32_t* length);
+typedef uint32_t (*KqGetContainerCertificatesFn)(const char* readerName, const char* mediaId,
+                                                 const char* containerName,
+                                                 uint8_t* signatureCertificate,
+                                                 uint32_t* signatureCertificateLength,
+                                                 uint8_t* exchangeCertificate,
+                                                 uint32_t* exchangeCertificateLength);
+typedef uint32_t (*KqGetPinInfoFn)(const char* readerName, const char* mediaId, uint8_t* byteA,
+                                   uint8_t* byteB);
+typedef uint32_t (*KqGetDeviceInfoFn)(const char* readerName, const char* mediaId, uint32_t* valueA,
+                                      uint32_t* valueB);
+typedef uint32_t (*KqCleanPinStatusFn)(const char* readerName, const char* mediaId);
+typedef uint32_t (*KqSetDeviceLanguageFn)(const char* readerName, const char* mediaId,
+                                          int32_t languageId);
+
+typedef struct KqFunctionList {
+  uint8_t majorVersion; /* 1 */
+  uint8_t minorVersion; /* 0 */
+  /* offsets 2 to 7: alignment, not written */
+  KqEnumDevicesFn EnumDevices;                           /* offset 8 */
+  KqGetDeviceIdentityFn GetDeviceIdentity;               /* 16 */
+  KqReadUserDataFn ReadUserData;                         /* 24: the 32-byte user data area */
+  KqWriteUserDataFn WriteUserData;                       /* 32 */
+  KqGetContainerNamesFn GetContainerNames;               /* 40: names, each NUL-ended, then NUL */
+  KqGetContainerCertificatesFn GetContainerCertificates; /* 48: signature, exchange DER */
+  KqGetPinInfoFn GetPinInfo;                             /* 56 */
+  KqGetDeviceInfoFn GetDeviceInfo;                       /* 64 */
+  KqCleanPinStatusFn CleanPinStatus;                     /* 72 */
+  KqSetDeviceLanguageFn SetDeviceLanguage;               /* 80 */
+} KqFunctionList;
+
+/* Fills list with the version (1.0) and the ten functions: 0, or 2 when list is null. */
+uint32_t GetFunctionList(KqFunctionList* list);
 /* KQ_EXPORTS_END */
 
 #ifdef __cplusplus

@@ -1,0 +1,73 @@
+// Exports whose work has not landed yet: each fails with a status of its own table.
+#include "common/codes_tools.h"
+#include "tools/certificate_exports.h"
+#include "tools/device_exports.h"
+#include "tools/function_table.h"
+#include "tools/request_export.h"
+#include "tools/signature_exports.h"
+
+namespace kq::tools {
+
+uint32_t CheckDevice(char* /*message*/) {
+  return 0;
+}
+uint32_t CheckDriver(char* /*message*/) {
+  return 0;
+}
+uint32_t CheckCsp(char* /*message*/) {
+  return 0;
+}
+uint32_t GetListNum(uint8_t /*familyFlag*/) {
+  return 0;
+}
+uint32_t GetMediaId(char* /*buffer*/, int32_t* /*length*/, uint8_t /*familyFlag*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t GetDeviceSn(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
+  return tool::kNoDevice;
+}
+uint32_t GetCspName(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
+  return tool::kNoDevice;
+}
+uint32_t CspName(char* /*buffer*/, int32_t* /*length*/) {
+  return tool::kCertificateNotFound;
+}
+uint32_t InitCard(const char* /*mediaId*/, uintptr_t /*argument*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t ChangePin(const char* /*mediaId*/, const char* /*oldPin*/, const char* /*newPin*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t CreatePkcs10(const char* /*requestText*/, int32_t /*textLength*/, const char* /*mediaId*/,
+                      char* /*output*/, int32_t* /*outputLength*/) {
+  return tool::pkcs10::kBadArgument;
+}
+uint32_t WritePkcs7(const char* /*mediaId*/, const char* /*certificateList*/,
+                    int32_t /*listLength*/) {
+  return tool::pkcs7::kBadArgument;
+}
+uint32_t GetAllCertDn(const char* /*mediaId*/, char* /*buffer*/, int32_t* /*length*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t DeleteTempKeyOrCert(const char* /*subjectList*/, const char* /*mediaId*/,
+                             uint32_t* /*deletedCount*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t GetSignature(const SignatureRequest& /*request*/, uint8_t* /*signature*/,
+                      int32_t* /*signatureLength*/, uint8_t* /*certificate*/,
+                      uint32_t* /*certificateLength*/) {
+  return tool::signature::kEnumerationFailed;
+}
+uint32_t GetPubKeySignValue(const void* /*callerData*/, const char* /*mediaId*/,
+                            const uint8_t* /*keyList*/, int32_t /*listLength*/, uint8_t* /*output*/,
+                            int32_t* /*outputLength*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t GetIdValue(const char* /*mediaId*/, uint8_t* /*buffer*/, uint32_t* /*length*/) {
+  return tool::kEnumerationFailed;
+}
+uint32_t FillFunctionList(KqFunctionList* /*list*/) {
+  return tool::table::kNullArgument;
+}
+
+}  // namespace kq::tools

@@ -1,0 +1,65 @@
+// The public table layout and the per-export code tables that kqtool prints.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <set>
+
+#include "common/codes.h"
+#include "common/codes_tools.h"
+#include "kqcsp.h"
+
+namespace {
+
+// The bank's tools index the table by byte offset, as laid out for 64-bit code.
+static_assert(offsetof(KqFunctionList, majorVersion) == 0);
+static_assert(offsetof(KqFunctionList, minorVersion) == 1);
+static_assert(offsetof(KqFunctionList, EnumDevices) == 8);
+static_assert(offsetof(KqFunctionList, GetDeviceIdentity) == 16);
+static_assert(offsetof(KqFunctionList, ReadUserData) == 24);
+static_assert(offsetof(KqFunctionList, WriteUserData) == 32);
+static_assert(offsetof(KqFunctionList, GetContainerNames) == 40);
+static_assert(offsetof(KqFunctionList, GetContainerCertificates) == 48);
+static_assert(offsetof(KqFunctionList, GetPinInfo) == 56);
+static_assert(offsetof(KqFunctionList, GetDeviceInfo) == 64);
+static_assert(offsetof(KqFunctionList, CleanPinStatus) == 72);
+static_assert(offsetof(KqFunctionList, SetDeviceLanguage) == 80);
+static_assert(sizeof(KqFunctionList) == 88);
+
+constexpr const char* kExports[] = {
+    "KQ_CheckDevice",  "KQ_CheckWorkStatus",    "KQ_CheckDriver",
+    "KQ_CheckCSP",     "KQ_GetListNum",         "KQ_GetMediaID",
+    "KQ_GetDeviceSN",  "KQ_GetCSPName",         "KQ_CSPName",
+    "KQ_InitCard",     "KQ_ChangePIN",          "KQ_CreatePKCS10",
+    "KQ_WritePKCS7",   "KQ_GetAllCertDN",       "KQ_DeleteTempKeyOrCert",
+    "KQ_GetSignature", "KQ_GetPubKeySignValue", "KQ_GetIDValue",
+    "GetFunctionList",
+};
+
+TEST(ToolCodes, EveryExportHasItsOwnTableWithUniqueCodesAndTexts) {
+  for (const char* name : kExports) {
+    const auto table = kq::ToolExportCodeTable(name);
+    ASSERT_FALSE(table.empty()) << name;
+    std::set<uint32_t> seen;
+    for (const kq::CodeInfo& info : table) {
+      EXPECT_TRUE(seen.insert(info.code).second) << name << " lists " << info.code << " twice";
+      EXPECT_GT(std::strlen(info.name), 0u);
+      EXPECT_GT(std::strlen(info.meaning), 0u);
+    }
+  }
+  EXPECT_TRUE(kq::ToolExportCodeTable("KQ_NoSuchExport").empty());
+}
+
+TEST(ToolCodes, TheSameNumberMeansDifferentThingsByExport) {
+  const kq::CodeInfo* request = kq::FindToolCode("KQ_CreatePKCS10", 1);
+  const kq::CodeInfo* install = kq::FindToolCode("KQ_WritePKCS7", 1);
+  ASSERT_NE(request, nullptr);
+  ASSERT_NE(install, nullptr);
+  EXPECT_STRNE(request->name, install->name);
+  // An export without a code of its own falls back to the shared table.
+  const kq::CodeInfo* shared = kq::FindToolCode("KQ_GetIDValue", kq::tool::kCancelledByUser);
+  ASSERT_NE(shared, nullptr);
+  EXPECT_STREQ(shared->name, "SCARD_W_CANCELLED_BY_USER");
+}
+
+}  // namespace
