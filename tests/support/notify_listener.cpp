@@ -1,0 +1,90 @@
+#include "support/notify_listener.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace kq::test {
+
+NotifyListener::NotifyListener() {
+  std::string pattern = "/tmp/kqnotify-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    return;
+  }
+  directory_ = pattern;
+  path_ = directory_ + "/tools.sock";
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path_.size() >= sizeof(address.sun_path)) {
+    return;
+  }
+  std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
+  const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    return;
+  }
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    close(fd);
+    return;
+  }
+  fd_ = fd;
+  env_.emplace("KQCSP_NOTIFY_SOCKET", path_);
+}
+
+NotifyListener::~NotifyListener() {
+  env_.reset();
+  if (fd_ >= 0) {
+    close(fd_);
+    unlink(path_.c_str());
+  }
+  if (!directory_.empty()) {
+    rmdir(directory_.c_str());
+  }
+}
+
+std::optional<std::string> NotifyListener::NextLine(std::chrono::milliseconds wait) {
+  if (fd_ < 0) {
+    return std::nullopt;
+  }
+  pollfd p{fd_, POLLIN, 0};
+  if (poll(&p, 1, static_cast<int>(wait.count())) != 1) {
+    return std::nullopt;
+  }
+  char buffer[512];
+  const ssize_t n = recv(fd_, buffer, sizeof(buffer), 0);
+  if (n < 0) {
+    return std::nullopt;
+  }
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+std::vector<Notification> NotifyListener::Drain() {
+  std::vector<Notification> all;
+  while (std::optional<std::string> line = NextLine(std::chrono::milliseconds(0))) {
+    all.push_back(Parse(*line).value_or(Notification{}));
+  }
+  return all;
+}
+
+std::optional<Notification> NotifyListener::Parse(const std::string& line) {
+  if (line.empty() || line.back() != '\n') {
+    return std::nullopt;
+  }
+  std::istringstream in(line);
+  Notification n;
+  if (!(in >> n.name >> n.wParam >> n.lParam)) {
+    return std::nullopt;
+  }
+  std::string extra;
+  if (in >> extra) {
+    return std::nullopt;
+  }
+  return n;
+}
+
+}  // namespace kq::test
