@@ -2,27 +2,11 @@
 #include "common/codes_tools.h"
 #include "tools/certificate_exports.h"
 #include "tools/device_exports.h"
-#include "tools/function_table.h"
 #include "tools/request_export.h"
 #include "tools/signature_exports.h"
 
 namespace kq::tools {
 
-uint32_t CheckDevice(char* /*message*/) {
-  return 0;
-}
-uint32_t CheckDriver(char* /*message*/) {
-  return 0;
-}
-uint32_t CheckCsp(char* /*message*/) {
-  return 0;
-}
-uint32_t GetListNum(uint8_t /*familyFlag*/) {
-  return 0;
-}
-uint32_t GetMediaId(char* /*buffer*/, int32_t* /*length*/, uint8_t /*familyFlag*/) {
-  return tool::kEnumerationFailed;
-}
 uint32_t GetDeviceSn(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
   return tool::kNoDevice;
 }
@@ -57,17 +41,6 @@ uint32_t GetSignature(const SignatureRequest& /*request*/, uint8_t* /*signature*
                       int32_t* /*signatureLength*/, uint8_t* /*certificate*/,
                       uint32_t* /*certificateLength*/) {
   return tool::signature::kEnumerationFailed;
-}
-uint32_t GetPubKeySignValue(const void* /*callerData*/, const char* /*mediaId*/,
-                            const uint8_t* /*keyList*/, int32_t /*listLength*/, uint8_t* /*output*/,
-                            int32_t* /*outputLength*/) {
-  return tool::kEnumerationFailed;
-}
-uint32_t GetIdValue(const char* /*mediaId*/, uint8_t* /*buffer*/, uint32_t* /*length*/) {
-  return tool::kEnumerationFailed;
-}
-uint32_t FillFunctionList(KqFunctionList* /*list*/) {
-  return tool::table::kNullArgument;
 }
 
 }  // namespace kq::tools

@@ -1,0 +1,83 @@
+#include "tools/reader_walk.h"
+
+#include <algorithm>
+
+#include "tools/media_id.h"
+
+namespace kq::tools {
+
+std::vector<std::string> SplitReaderNames(std::string_view buffer) {
+  std::vector<std::string> names;
+  size_t pos = 0;
+  while (pos < buffer.size()) {
+    size_t end = buffer.find('\0', pos);
+    if (end == std::string_view::npos) {
+      end = buffer.size();  // an unterminated last name ends with the buffer
+    }
+    if (end == pos) {
+      break;  // the empty name ends the list
+    }
+    names.emplace_back(buffer.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return names;
+}
+
+ReaderList ListReaderNames() {
+  const DeviceLibrary& device = DeviceLibrary::Instance();
+  ReaderList list;
+  uint32_t length = 0;
+  if (device.EnumDev(nullptr, &length, 0) != 0) {
+    return list;
+  }
+  if (length == 0) {
+    list.listing = ReaderListing::kEmpty;
+    return list;
+  }
+  std::string buffer(length, '\0');
+  uint32_t filled = length;
+  if (device.EnumDev(buffer.data(), &filled, 0) != 0) {
+    return list;
+  }
+  list.reportedLength = filled;
+  if (filled == 0) {
+    list.listing = ReaderListing::kEmpty;
+    return list;
+  }
+  buffer.resize(std::min<size_t>(filled, buffer.size()));
+  list.names = SplitReaderNames(buffer);
+  list.listing = ReaderListing::kListed;
+  return list;
+}
+
+uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceSession& session,
+                           DeviceSerial& serial) {
+  serial.fill(0);
+  if (const uint32_t status = session.Open(readerName); status != 0) {
+    return status;
+  }
+  uint32_t length = static_cast<uint32_t>(serial.size());
+  const uint32_t status = session.device().GetDevSer(session.handle(), serial.data(), &length,
+                                                     static_cast<uint32_t>(kind));
+  if (status != 0) {
+    session.Close();
+  }
+  return status;
+}
+
+bool OpenReaderWithMediaId(const ReaderList& readers, std::string_view mediaId, SerialKind kind,
+                           DeviceSession& session) {
+  for (const std::string& name : readers.names) {
+    DeviceSerial serial{};
+    if (OpenAndReadSerial(name, kind, session, serial) != 0) {
+      continue;
+    }
+    if (SerialMatches(serial, mediaId)) {
+      return true;
+    }
+    session.Close();
+  }
+  return false;
+}
+
+}  // namespace kq::tools

@@ -1,0 +1,48 @@
+#pragma once
+// The device walk that every tool export shares: list the readers, then open each in turn, read
+// its serial or identity, and keep the first that matches while closing the others.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/device_session.h"
+
+namespace kq::tools {
+
+// What ZANT_GetDevSer is asked for: the serial, or the identity (both begin with the media id).
+enum class SerialKind : uint32_t { kSerial = 0, kIdentity = 6 };
+
+using DeviceSerial = std::array<uint8_t, 16>;
+
+enum class ReaderListing {
+  kListed,  // names holds the readers in the device library's order (possibly none)
+  kFailed,  // the device library is missing or either call failed
+  kEmpty,   // the device library reported a length of 0
+};
+
+struct ReaderList {
+  ReaderListing listing = ReaderListing::kFailed;
+  uint32_t reportedLength = 0;  // bytes the second call reported
+  std::vector<std::string> names;
+};
+
+// Steps 1 and 2 of the walk: size query, then the names.
+[[nodiscard]] ReaderList ListReaderNames();
+
+// Splits a reader list buffer at its NULs up to the first empty name or the end of the buffer.
+[[nodiscard]] std::vector<std::string> SplitReaderNames(std::string_view buffer);
+
+// Opens the reader and reads its serial or identity into a zeroed 16-byte buffer. On failure the
+// session is closed and the device status returned.
+uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceSession& session,
+                           DeviceSerial& serial);
+
+// Step 3: the first reader whose serial (of the kind) begins with the media id's first 12
+// characters; the session is left open on it. False when none matches.
+[[nodiscard]] bool OpenReaderWithMediaId(const ReaderList& readers, std::string_view mediaId,
+                                         SerialKind kind, DeviceSession& session);
+
+}  // namespace kq::tools

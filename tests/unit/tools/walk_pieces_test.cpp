@@ -1,0 +1,108 @@
+// The pure pieces of the device walk and the size-query rule.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tools/media_id.h"
+#include "tools/output_buffer.h"
+#include "tools/public_key_list.h"
+#include "tools/reader_walk.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(ReaderNames, SplitAtNulsUpToTheEmptyName) {
+  EXPECT_EQ(kq::tools::SplitReaderNames("A\0B\0\0C\0"s), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(kq::tools::SplitReaderNames("A\0B"s), (std::vector<std::string>{"A", "B"}));
+  EXPECT_TRUE(kq::tools::SplitReaderNames("\0A\0"s).empty());
+  EXPECT_TRUE(kq::tools::SplitReaderNames(""s).empty());
+}
+
+TEST(ReaderIndex, FollowsThePrefixWithoutRegardToCase) {
+  EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID 0"), 0u);
+  EXPECT_EQ(kq::tools::ReaderIndex("orv zantuldccid 12x"), 12u);
+  EXPECT_EQ(kq::tools::ReaderIndex("X ORV ZANTULDCCID 7"), 7u);
+  EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID "), 0u);
+  EXPECT_FALSE(kq::tools::ReaderIndex("ORV ZANTULDCCID"));
+  EXPECT_FALSE(kq::tools::ReaderIndex("Other Reader 0"));
+  EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID 99999999999999"), 999999999u);
+}
+
+TEST(MediaId, ExactlyTwelveCharactersMatchTheSerialsFirstTwelveBytes) {
+  EXPECT_TRUE(kq::tools::IsMediaId("730000000001"));
+  EXPECT_FALSE(kq::tools::IsMediaId("73000000001"));
+  EXPECT_FALSE(kq::tools::IsMediaId("7300000000011"));
+  EXPECT_FALSE(kq::tools::IsMediaId(nullptr));
+  const kq::tools::DeviceSerial serial{'7', '3', '0', '0', '0', '0', '0', '0',
+                                       '0', '0', '0', '1', 'X', 'Y', 0,   0};
+  EXPECT_TRUE(kq::tools::SerialMatches(serial, "730000000001"));
+  EXPECT_TRUE(kq::tools::SerialMatches(serial, "730000000001XYZ"));
+  EXPECT_FALSE(kq::tools::SerialMatches(serial, "73000000000"));
+  EXPECT_FALSE(kq::tools::SerialMatches(serial, "730000000002"));
+}
+
+TEST(OutputBuffer, NullAsksShortFailsExactCopies) {
+  const std::vector<uint8_t> bytes = {1, 2, 3};
+  int32_t length = 0;
+  EXPECT_EQ(kq::tools::DeliverBytes(bytes, static_cast<char*>(nullptr), &length, 1101u), 0u);
+  EXPECT_EQ(length, 3);
+  char out[3] = {};
+  length = 2;
+  EXPECT_EQ(kq::tools::DeliverBytes(bytes, out, &length, 1101u), 1101u);
+  EXPECT_EQ(length, 3);
+  length = -5;
+  EXPECT_EQ(kq::tools::DeliverBytes(bytes, out, &length, 1101u), 1101u);
+  length = 3;
+  EXPECT_EQ(kq::tools::DeliverBytes(bytes, out, &length, 1101u), 0u);
+  EXPECT_EQ(out[2], 3);
+}
+
+std::vector<uint8_t> Item(size_t modulus, size_t exponent) {
+  std::vector<uint8_t> item = {static_cast<uint8_t>(modulus >> 8), static_cast<uint8_t>(modulus)};
+  item.insert(item.end(), modulus, 0xAB);
+  item.push_back(static_cast<uint8_t>(exponent >> 8));
+  item.push_back(static_cast<uint8_t>(exponent));
+  item.insert(item.end(), exponent, 0x01);
+  return item;
+}
+
+std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> out;
+  for (const auto& part : parts) {
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  return out;
+}
+
+const std::vector<uint8_t> kBars = {'|', '|'};
+const std::vector<uint8_t> kOneBlank = {' '};
+const std::vector<uint8_t> kTwoBlanks = {' ', ' '};
+
+TEST(PublicKeyList, ItemsSeparatedByBarsEndingPlainOrWithTwoBlanks) {
+  auto keys = kq::tools::ParsePublicKeyList(Join({Item(128, 3), kBars, Item(256, 4)}));
+  ASSERT_TRUE(keys);
+  ASSERT_EQ(keys->size(), 2u);
+  EXPECT_EQ((*keys)[0].modulus.size(), 128u);
+  EXPECT_EQ((*keys)[1].exponent.size(), 4u);
+  EXPECT_TRUE(kq::tools::ParsePublicKeyList(Join({Item(128, 3), kTwoBlanks})));
+  EXPECT_FALSE(kq::tools::ParsePublicKeyList(Join({Item(128, 3), kOneBlank})));
+  EXPECT_FALSE(kq::tools::ParsePublicKeyList(Join({Item(128, 3), kBars})));
+  EXPECT_FALSE(kq::tools::ParsePublicKeyList(Join({Item(128, 3), kBars, Item(0, 0)})));  // 4 bytes
+  EXPECT_TRUE(kq::tools::ParsePublicKeyList(Join({Item(128, 3), kBars, Item(1, 0)})));
+  EXPECT_FALSE(kq::tools::ParsePublicKeyList(Item(0, 0)));
+}
+
+TEST(PublicKeyList, EveryTruncatedPrefixParsesWithinItsBuffer) {
+  const auto list = Join({Item(128, 3), kBars, Item(256, 4), kTwoBlanks});
+  for (size_t n = 0; n <= list.size(); ++n) {
+    auto exact = std::make_unique<uint8_t[]>(n == 0 ? 1 : n);
+    std::copy_n(list.data(), n, exact.get());
+    const auto keys = kq::tools::ParsePublicKeyList({exact.get(), n});
+    const bool complete = n == list.size() || n == list.size() - 2 || n == 2 + 128 + 2 + 3;
+    EXPECT_EQ(keys.has_value(), complete) << n;
+  }
+}
+
+}  // namespace
