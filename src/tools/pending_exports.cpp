@@ -16,12 +16,6 @@ uint32_t GetCspName(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*len
 uint32_t CspName(char* /*buffer*/, int32_t* /*length*/) {
   return tool::kCertificateNotFound;
 }
-uint32_t InitCard(const char* /*mediaId*/, uintptr_t /*argument*/) {
-  return tool::kEnumerationFailed;
-}
-uint32_t ChangePin(const char* /*mediaId*/, const char* /*oldPin*/, const char* /*newPin*/) {
-  return tool::kEnumerationFailed;
-}
 uint32_t CreatePkcs10(const char* /*requestText*/, int32_t /*textLength*/, const char* /*mediaId*/,
                       char* /*output*/, int32_t* /*outputLength*/) {
   return tool::pkcs10::kBadArgument;
