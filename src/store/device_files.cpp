@@ -1,0 +1,80 @@
+#include "store/device_files.h"
+
+#include <cstring>
+
+#include "common/codes_store.h"
+
+namespace kq::store {
+
+uint32_t FileLength(const DeviceSession& session, uint32_t fileId, uint32_t& length) {
+  length = 0;
+  return session.device().GetFileLen(session.handle(), fileId, &length);
+}
+
+uint32_t ReadFilePrefix(const DeviceSession& session, uint32_t fileId, uint32_t length,
+                        std::vector<uint8_t>& out) {
+  out.clear();
+  uint32_t actual = 0;
+  if (const uint32_t status = FileLength(session, fileId, actual); status != 0) {
+    return status;
+  }
+  if (actual < length) {
+    return kShortRead;
+  }
+  out.resize(length);
+  uint32_t count = 0;
+  const uint32_t status =
+      session.device().ReadFile(session.handle(), fileId, 0, length, out.data(), &count, 0);
+  if (status != 0) {
+    out.clear();
+    return status;
+  }
+  if (count > length) {
+    // A key that claims more than the buffer holds is not believed.
+    out.clear();
+    return kShortRead;
+  }
+  out.resize(count);
+  return count < length ? kShortRead : kOk;
+}
+
+uint32_t ReadWholeFile(const DeviceSession& session, uint32_t fileId, std::vector<uint8_t>& out) {
+  out.clear();
+  uint32_t length = 0;
+  if (const uint32_t status = FileLength(session, fileId, length); status != 0) {
+    return status;
+  }
+  return ReadFilePrefix(session, fileId, length, out);
+}
+
+uint32_t WriteFileAt(const DeviceSession& session, uint32_t fileId, uint32_t offset,
+                     std::span<const uint8_t> data, uint32_t& written) {
+  written = 0;
+  return session.device().WriteFile(session.handle(), fileId, offset, data.data(),
+                                    static_cast<uint32_t>(data.size()), &written, 0);
+}
+
+uint32_t CreateDeviceFile(const DeviceSession& session, uint32_t& fileId, uint32_t size,
+                          uint32_t accessFlag) {
+  return session.device().CreateFile(session.handle(), &fileId, size, accessFlag);
+}
+
+uint32_t DeleteDeviceFile(const DeviceSession& session, uint32_t fileId) {
+  return session.device().DeleteFile(session.handle(), fileId);
+}
+
+uint32_t LargestFileSize(const DeviceSession& session, uint32_t& size) {
+  size = 0;
+  uint8_t info[20] = {};
+  uint32_t length = sizeof info;
+  const uint32_t status = session.device().GetDevInfo(session.handle(), info, &length, 0);
+  if (status != 0) {
+    return status;
+  }
+  uint16_t largest = 0;
+  std::memcpy(&largest, info + 2, sizeof largest);
+  size = largest;
+  return kOk;
+}
+
+}  // namespace kq::store

@@ -1,0 +1,90 @@
+#include "store/public_key_object.h"
+
+#include "common/codes_store.h"
+#include "store/attribute_types.h"
+#include "store/device_files.h"
+#include "store/device_keys.h"
+#include "store/object_file.h"
+
+namespace kq::store {
+
+namespace {
+constexpr uint32_t kPublicKeyRoom = 512;
+}  // namespace
+
+uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
+                               uint8_t& keyNumber) {
+  keyNumber = kNoKeyNumber;
+  if (!IsObjectFileId(fileId)) {
+    return kBadFileId;
+  }
+  uint32_t length = 0;
+  if (FileLength(session, fileId, length) != 0) {
+    return kDeviceFailed;
+  }
+  AttributeTemplate object;
+  if (length == 0 || ReadObject(session, fileId, length, object) != 0) {
+    return kSerialiseFailed;
+  }
+  if (object.Number(attr::kClass) != kClassPublicKey) {
+    return kWrongClass;
+  }
+  if (requireRsa && object.Number(attr::kKeyType) != kKeyTypeRsa) {
+    return kAttributeMissing;
+  }
+  const std::vector<uint8_t>* number = object.Bytes(attr::kKeyNumber);
+  if (number == nullptr) {
+    return kAttributeMissing;
+  }
+  if (number->size() != 1) {
+    return kWrongAttributeLength;
+  }
+  if (!IsKeyNumber((*number)[0])) {
+    return kBadKeyNumber;
+  }
+  keyNumber = (*number)[0];
+  return kOk;
+}
+
+uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber,
+                             DevicePublicKey& key) {
+  key = DevicePublicKey{};
+  uint32_t bits = 0;
+  uint32_t flags = 0;
+  if (session.device().GetKeyInfo(session.handle(), keyNumber, &bits, &flags) != 0) {
+    return kDeviceFailed;
+  }
+  std::vector<uint8_t> first(kPublicKeyRoom);
+  std::vector<uint8_t> second(kPublicKeyRoom);
+  uint32_t firstLength = kPublicKeyRoom;
+  uint32_t secondLength = kPublicKeyRoom;
+  if (session.device().ReadRSAPub(session.handle(), keyNumber, &bits, first.data(), &firstLength,
+                                  second.data(), &secondLength, 0) != 0 ||
+      firstLength > kPublicKeyRoom || secondLength > kPublicKeyRoom) {
+    return kDeviceFailed;
+  }
+  first.resize(firstLength);
+  second.resize(secondLength);
+  key.bits = bits;
+  key.first = std::move(first);
+  key.second = std::move(second);
+  return kOk;
+}
+
+uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
+                             DevicePublicKey& key) {
+  key = DevicePublicKey{};
+  uint8_t number = kNoKeyNumber;
+  if (const uint32_t status = ReadKeyNumberOfObject(session, fileId, false, number); status != 0) {
+    keyNumber = kNoKeyNumber;
+    return status;
+  }
+  if (const uint32_t status = ReadDevicePublicKey(session, number, key); status != 0) {
+    keyNumber = kNoKeyNumber;
+    return status;
+  }
+  keyNumber = number;
+  return kOk;
+}
+
+}  // namespace kq::store
