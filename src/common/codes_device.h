@@ -9,6 +9,9 @@ namespace kq::dev {
 inline constexpr uint32_t kOk = 0;
 inline constexpr uint32_t kMissingOperation = 0xE0000001;   // library or operation not resolved
 inline constexpr uint32_t kBufferTooSmallBir = 0xE0106700;  // ZANT_ReadBirCert: buffer too small
+// ListReaders: the device library, its listing operation or either call failed (a code of the
+// store family's table, where callers meet it).
+inline constexpr uint32_t kReaderListFailed = 0xF00F0002;
 
 inline constexpr uint32_t kSwWrongLength = 0x6700;
 inline constexpr uint32_t kSwSecurityNotSatisfied = 0x6982;

@@ -1,0 +1,192 @@
+#include "device/login.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "common/codes_cryptoapi.h"
+#include "common/codes_device.h"
+#include "common/codes_tools.h"
+#include "device/ui_library.h"
+#include "platform/message_box.h"
+#include "platform/system_facts.h"
+#include "ui/catalogue.h"
+#include "ui/notifications.h"
+#include "ui/settings.h"
+
+namespace kq {
+
+namespace {
+
+// Flag bits of the login block: bits 0 and 2 always, bit 1 for the secure desktop.
+constexpr uint32_t kLoginFlagsAlways = 0x1 | 0x4;
+constexpr uint32_t kLoginFlagSecureDesktop = 0x2;
+
+enum class Outcome {
+  kSuccess,
+  kCancelled,
+  kLocked,
+  kFailed,              // any other PIN-entry failure
+  kReaderNameUnusable,  // the broadcast's reader-name check failed
+  kReopenFailed,        // the PIN was verified but the key did not reopen
+};
+
+struct LoginResult {
+  Outcome outcome = Outcome::kFailed;
+  bool pinVerified = false;  // the PIN-entry library verified the PIN (even if a later step failed)
+};
+
+// Mode 1: the key reports its PIN as verified (ZANT_GetPINInfo kind 1, byte 1 equal to 1).
+bool PinAlreadyVerified(const DeviceSession& session) {
+  std::array<uint8_t, 32> info{};
+  uint32_t length = static_cast<uint32_t>(info.size());
+  return session.device().GetPINInfo(session.handle(), info.data(), &length, 1) == dev::kOk &&
+         length >= 3 && info[1] == 1;
+}
+
+void ShowPinMessage(const std::u16string& text) {
+  platform::ShowMessageBox(text, ui::GetMessage(ui::msg::kVerifyPinCaption),
+                           {platform::MessageBoxIcon::kWarning, true, nullptr});
+}
+
+UiLoginRequest BuildRequest(std::string_view readerName) {
+  UiLoginRequest request{};
+  request.parentWindow = platform::ActiveWindow();
+  request.flags = kLoginFlagsAlways;
+  (void)ui::ReadSecureDesktopSetting();
+  if (ui::SecureDesktopEnabled()) {
+    request.flags |= kLoginFlagSecureDesktop;
+  }
+  // The field is zero-filled and the name cut so that its NUL always fits inside it.
+  const size_t length = std::min(readerName.size(), sizeof(request.readerName) - 1);
+  std::memcpy(request.readerName, readerName.data(), length);
+  return request;
+}
+
+void UpperCaseInPlace(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+}
+
+// The protocol both logins share. The session is open on entry (the callers check). `readerName`
+// is upper-cased in place before each reader-name check when `upperCase` is set.
+LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upperCase,
+                     LoginMode mode) {
+  if (mode == LoginMode::kIfNotLoggedIn && PinAlreadyVerified(session)) {
+    return {Outcome::kSuccess, false};
+  }
+  session.Close();  // the PIN-entry library uses the key alone
+
+  UiLoginRequest request = BuildRequest(readerName);
+  const uint32_t refreshPin = ui::RefreshPinMessage();
+  const UiLibrary& library = UiLibrary::Instance();
+
+  // Announces a PIN event; false when the reader name carries no reader number, which ends the
+  // login (only while the broadcast message is registered).
+  const auto announce = [&](uint8_t lowByte) {
+    if (refreshPin == 0) {
+      return true;
+    }
+    if (upperCase) {
+      UpperCaseInPlace(readerName);
+    }
+    return ui::BroadcastRefreshPin(refreshPin, readerName, lowByte);
+  };
+
+  uint32_t status = library.Login(request);
+  while (dev::IsWrongPin(status)) {
+    if (!announce(static_cast<uint8_t>(status & 0xFF))) {
+      return {Outcome::kReaderNameUnusable, false};
+    }
+    ShowPinMessage(ui::FormatMessage(ui::msg::kWrongPinTriesLeft, status & 0xF));
+    status = library.Login(request);
+  }
+
+  switch (status) {
+    case pinentry::kOk:
+      break;
+    case pinentry::kCancelled:
+    case pinentry::kEndedOnKey1:
+    case pinentry::kEndedOnKey2:
+    case pinentry::kEndedOnKey3:
+      return {Outcome::kCancelled, false};
+    case pinentry::kLocked:
+      ShowPinMessage(ui::GetMessage(ui::msg::kPinLocked));
+      return {Outcome::kLocked, false};
+    default:
+      ShowPinMessage(ui::FormatMessage(ui::msg::kPinEntryFailed, status));
+      return {Outcome::kFailed, false};
+  }
+
+  if (!announce(ui::kLoginSucceededLowByte)) {
+    return {Outcome::kReaderNameUnusable, true};
+  }
+  if (session.Open(readerName) != dev::kOk) {
+    session.Close();
+    return {Outcome::kReopenFailed, true};
+  }
+  return {Outcome::kSuccess, true};
+}
+
+}  // namespace
+
+uint32_t LoginForTool(DeviceSession& session, std::string_view readerName, LoginMode mode) {
+  if (!session.isOpen()) {
+    return tool::kLoginFailed;
+  }
+  std::string name(readerName);
+  switch (RunLogin(session, name, false, mode).outcome) {
+    case Outcome::kSuccess:
+      return tool::kOk;
+    case Outcome::kCancelled:
+      return tool::kCancelledByUser;
+    case Outcome::kLocked:
+      return tool::kPinLocked;
+    case Outcome::kFailed:
+    case Outcome::kReaderNameUnusable:
+    case Outcome::kReopenFailed:
+      break;
+  }
+  return tool::kLoginFailed;
+}
+
+bool LoginForProvider(ProviderLoginRequest& request, DeviceSession& session, LoginMode mode) {
+  if (!session.isOpen()) {
+    request.error = win::kNteFail;
+    return false;
+  }
+  if (request.silent) {
+    // No window may be shown, and the PIN-entry library shows one.
+    session.Close();
+    request.error = win::kNteSilentContext;
+    return false;
+  }
+  const LoginResult result = RunLogin(session, request.readerName, true, mode);
+  if (result.pinVerified) {
+    request.loggedIn = true;
+  }
+  switch (result.outcome) {
+    case Outcome::kSuccess:
+      request.error = win::kSuccess;
+      return true;
+    case Outcome::kCancelled:
+      request.error = win::kScardCancelledByUser;
+      break;
+    case Outcome::kLocked:
+      request.error = win::kScardChvBlocked;
+      break;
+    case Outcome::kFailed:
+      request.error = win::kScardCardNotAuthenticated;
+      break;
+    case Outcome::kReaderNameUnusable:
+    case Outcome::kReopenFailed:
+      request.error = win::kScardUnknownCard;
+      break;
+  }
+  return false;
+}
+
+}  // namespace kq

@@ -1,0 +1,33 @@
+#pragma once
+// The attached keys by reader name ("ORV ZANTULDCCID 0", ...), and the key with a given serial
+// number. Every key opened here is closed before the call returns.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kq {
+
+// The reader names in the device library's order. Returns 0 (an empty list when no key is
+// attached) or dev::kReaderListFailed when the device library, its operation or either call
+// fails.
+uint32_t ListReaders(std::vector<std::string>& readers);
+
+// Splits a reader-list buffer at its NULs, up to the first empty name or the end of the buffer
+// (a last name without its NUL ends with the buffer).
+std::vector<std::string> SplitReaderNames(std::string_view buffer);
+
+enum class FindReaderResult : uint32_t {
+  kFound = 0,
+  kEnumerationUnavailable = 1,  // the device library is missing or the size query failed
+  kListTooShort = 2,            // the size query reported fewer than 2 bytes
+  kListQueryFailed = 4,         // the second call failed
+  kNoMatch = 5,                 // no attached key has the serial number
+};
+
+// The first reader whose key's serial number (ZANT_GetDevSer kind 0) begins with the 12 bytes of
+// `serial`; a reader that cannot be opened or asked is passed over.
+FindReaderResult FindReaderBySerial(std::string_view serial, std::string& readerName);
+
+}  // namespace kq
