@@ -48,13 +48,7 @@ uint32_t DeleteContainer(const DeviceSession& session, std::string_view name) {
   if (const uint32_t status = ListContainers(session, containers); status != 0) {
     return status;
   }
-  const ContainerInfo* found = nullptr;
-  for (const ContainerInfo& info : containers) {
-    if (info.name == name) {
-      found = &info;
-      break;
-    }
-  }
+  const ContainerInfo* found = FindListedContainer(containers, name);
   if (found == nullptr) {
     return kContainerNotFound;
   }

@@ -78,6 +78,16 @@ uint32_t ListContainerNames(const DeviceSession& session, std::vector<std::strin
   return kOk;
 }
 
+const ContainerInfo* FindListedContainer(const std::vector<ContainerInfo>& containers,
+                                         std::string_view name) {
+  for (const ContainerInfo& info : containers) {
+    if (info.name == name) {
+      return &info;
+    }
+  }
+  return nullptr;
+}
+
 uint32_t FindContainer(const DeviceSession& session, std::string_view name, ContainerInfo& info) {
   info = ContainerInfo{};
   return WalkContainerObjects(
@@ -111,10 +121,8 @@ uint32_t CreateContainer(const DeviceSession& session, std::string_view name) {
   if (const uint32_t status = ListContainers(session, containers); status != 0) {
     return status;
   }
-  for (const ContainerInfo& existing : containers) {
-    if (existing.name == name) {
-      return kContainerExists;
-    }
+  if (FindListedContainer(containers, name) != nullptr) {
+    return kContainerExists;
   }
   AttributeTemplate object;
   if (object.Load(ContainerDefaults()) != 0) {

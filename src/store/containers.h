@@ -21,6 +21,10 @@ uint32_t ListContainers(const DeviceSession& session, std::vector<ContainerInfo>
 // The names only, in slot order; the results of ListContainers.
 uint32_t ListContainerNames(const DeviceSession& session, std::vector<std::string>& names);
 
+// The first listed container whose name has exactly these bytes; null when none has.
+const ContainerInfo* FindListedContainer(const std::vector<ContainerInfo>& containers,
+                                         std::string_view name);
+
 // The first container whose name has exactly these bytes. kContainerNotFound; the parser's
 // result; kAttributeMissing (class, name or reference list of 12 bytes); kWrongClass;
 // kDeviceFailed when the index or an object cannot be read.

@@ -60,12 +60,9 @@ uint32_t CheckObjectSize(const DeviceSession& session, size_t objectSize) {
   return objectSize > largest ? kObjectTooLarge : kOk;
 }
 
-uint32_t WriteObjectFile(const DeviceSession& session, IndexKind kind, size_t slotNumber,
-                         uint32_t objectClass, std::span<const uint8_t> object, uint16_t& fileId) {
+uint32_t CreateObjectFile(const DeviceSession& session, IndexKind kind,
+                          std::span<const uint8_t> object, uint16_t& fileId) {
   fileId = 0;
-  if (const uint32_t status = CheckObjectSize(session, object.size()); status != 0) {
-    return status;
-  }
   const auto length = static_cast<uint32_t>(object.size());
   uint32_t created = 0;
   if (CreateDeviceFile(session, created, length, AccessFlagOf(kind)) != 0 ||
@@ -77,7 +74,21 @@ uint32_t WriteObjectFile(const DeviceSession& session, IndexKind kind, size_t sl
     DeleteDeviceFile(session, created);
     return kWriteFailed;
   }
-  const auto id = static_cast<uint16_t>(created);
+  fileId = static_cast<uint16_t>(created);
+  return kOk;
+}
+
+uint32_t WriteObjectFile(const DeviceSession& session, IndexKind kind, size_t slotNumber,
+                         uint32_t objectClass, std::span<const uint8_t> object, uint16_t& fileId) {
+  fileId = 0;
+  if (const uint32_t status = CheckObjectSize(session, object.size()); status != 0) {
+    return status;
+  }
+  uint16_t id = 0;
+  if (const uint32_t status = CreateObjectFile(session, kind, object, id); status != 0) {
+    return status;
+  }
+  const auto length = static_cast<uint32_t>(object.size());
   if (const uint32_t status = WriteIndexSlot(session, kind, slotNumber, {objectClass, length, id});
       status != 0) {
     DeleteObject(session, id, kind);

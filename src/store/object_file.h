@@ -31,6 +31,11 @@ uint32_t WriteIndexSlot(const DeviceSession& session, IndexKind kind, size_t slo
 // cannot be read, kObjectTooLarge.
 uint32_t CheckObjectSize(const DeviceSession& session, size_t objectSize);
 
+// Creates a file of the encoded object's exact size (the key picks its id) and writes the object
+// into it: kCreateFailed, kWriteFailed. A file that could not be written is deleted again.
+uint32_t CreateObjectFile(const DeviceSession& session, IndexKind kind,
+                          std::span<const uint8_t> object, uint16_t& fileId);
+
 // Writes an encoded object into a new file (the key picks its id) and enters {class, length,
 // file id} in slot `slotNumber`: kCreateFailed, kWriteFailed, or WriteIndexSlot's result. A file
 // whose contents or slot could not be written is deleted again. The size is checked first.
