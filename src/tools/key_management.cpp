@@ -8,7 +8,7 @@
 #include "tools/device_exports.h"
 #include "tools/media_id.h"
 #include "tools/reader_walk.h"
-#include "tools/tool_notifications.h"
+#include "ui/notifications.h"
 
 namespace kq::tools {
 
@@ -75,9 +75,9 @@ uint32_t InitCard(const char* mediaId, uintptr_t argument) {
   } else if (status != 0) {
     return tool::kDeviceOperationFailed;
   }
-  if (const uint32_t message = RegisterToolMessage(kInitKeyMessage); message != 0) {
+  if (const uint32_t message = ui::RegisterMessage(ui::kInitDeviceMessage); message != 0) {
     key.session.Close();  // the tool may look at the key while it handles the event
-    NotifyToolWindow(message, key.readerIndex, 0);
+    ui::NotifyMarkedWindow(message, key.readerIndex, 0);
   }
   return tool::kOk;
 }
