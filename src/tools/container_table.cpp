@@ -1,13 +1,14 @@
 #include "tools/container_table.h"
 
+#include "store/containers.h"
+
 namespace kq::tools {
 
-// Filled in over the object store once it is available.
-bool ReadContainerNames(DeviceSession& /*session*/, std::vector<std::string>& names) {
-  names.clear();
-  return false;
+bool ReadContainerNames(DeviceSession& session, std::vector<std::string>& names) {
+  return store::ListContainerNames(session, names) == 0;
 }
 
+// Filled in over the store's certificate reading once it is available.
 bool ReadContainerCertificates(DeviceSession& /*session*/, std::string_view /*name*/,
                                ContainerCertificates& certificates) {
   certificates = {};

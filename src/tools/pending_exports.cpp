@@ -7,18 +7,16 @@
 
 namespace kq::tools {
 
+uint32_t CreatePkcs10(const char* /*requestText*/, int32_t /*textLength*/, const char* /*mediaId*/,
+                      char* /*output*/, int32_t* /*outputLength*/) {
+  return tool::pkcs10::kBadArgument;
+}
+
 uint32_t GetDeviceSn(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
   return tool::kNoDevice;
 }
 uint32_t GetCspName(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
   return tool::kNoDevice;
-}
-uint32_t CspName(char* /*buffer*/, int32_t* /*length*/) {
-  return tool::kCertificateNotFound;
-}
-uint32_t CreatePkcs10(const char* /*requestText*/, int32_t /*textLength*/, const char* /*mediaId*/,
-                      char* /*output*/, int32_t* /*outputLength*/) {
-  return tool::pkcs10::kBadArgument;
 }
 uint32_t WritePkcs7(const char* /*mediaId*/, const char* /*certificateList*/,
                     int32_t /*listLength*/) {

@@ -2,26 +2,10 @@
 
 #include <algorithm>
 
+#include "device/readers.h"
 #include "tools/media_id.h"
 
 namespace kq::tools {
-
-std::vector<std::string> SplitReaderNames(std::string_view buffer) {
-  std::vector<std::string> names;
-  size_t pos = 0;
-  while (pos < buffer.size()) {
-    size_t end = buffer.find('\0', pos);
-    if (end == std::string_view::npos) {
-      end = buffer.size();  // an unterminated last name ends with the buffer
-    }
-    if (end == pos) {
-      break;  // the empty name ends the list
-    }
-    names.emplace_back(buffer.substr(pos, end - pos));
-    pos = end + 1;
-  }
-  return names;
-}
 
 ReaderList ListReaderNames() {
   const DeviceLibrary& device = DeviceLibrary::Instance();
@@ -45,7 +29,7 @@ ReaderList ListReaderNames() {
     return list;
   }
   buffer.resize(std::min<size_t>(filled, buffer.size()));
-  list.names = SplitReaderNames(buffer);
+  list.names = kq::SplitReaderNames(buffer);
   list.listing = ReaderListing::kListed;
   return list;
 }

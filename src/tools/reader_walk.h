@@ -32,9 +32,6 @@ struct ReaderList {
 // Steps 1 and 2 of the walk: size query, then the names.
 [[nodiscard]] ReaderList ListReaderNames();
 
-// Splits a reader list buffer at its NULs up to the first empty name or the end of the buffer.
-[[nodiscard]] std::vector<std::string> SplitReaderNames(std::string_view buffer);
-
 // Opens the reader and reads its serial or identity into a zeroed 16-byte buffer. On failure the
 // session is closed and the device status returned.
 uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceSession& session,

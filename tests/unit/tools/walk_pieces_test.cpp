@@ -13,13 +13,6 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(ReaderNames, SplitAtNulsUpToTheEmptyName) {
-  EXPECT_EQ(kq::tools::SplitReaderNames("A\0B\0\0C\0"s), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(kq::tools::SplitReaderNames("A\0B"s), (std::vector<std::string>{"A", "B"}));
-  EXPECT_TRUE(kq::tools::SplitReaderNames("\0A\0"s).empty());
-  EXPECT_TRUE(kq::tools::SplitReaderNames(""s).empty());
-}
-
 TEST(ReaderIndex, FollowsThePrefixWithoutRegardToCase) {
   EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID 0"), 0u);
   EXPECT_EQ(kq::tools::ReaderIndex("orv zantuldccid 12x"), 12u);

@@ -1,0 +1,144 @@
+#include "tools/request_key_objects.h"
+
+#include <vector>
+
+#include "common/codes_store.h"
+#include "common/codes_tools.h"
+#include "device/login.h"
+#include "store/attribute_template.h"
+#include "store/attribute_types.h"
+#include "store/container_record.h"
+#include "store/containers.h"
+#include "store/device_files.h"
+#include "store/index_slot.h"
+#include "store/key_objects.h"
+#include "store/object_file.h"
+
+namespace kq::tools {
+
+namespace {
+
+namespace code = tool::pkcs10;
+
+uint32_t BuildObjects(const NewKeyPair& pair, store::AttributeTemplate& publicKey,
+                      store::AttributeTemplate& privateKey) {
+  const auto subject = std::span<const uint8_t>(
+      reinterpret_cast<const uint8_t*>(pair.record->dnText.data()), pair.record->dnText.size());
+  if (pair.record->keyType == RequestKeyType::kSm2) {
+    std::vector<uint8_t> point(pair.publicKey.first.begin(), pair.publicKey.first.end());
+    point.insert(point.end(), pair.publicKey.second.begin(), pair.publicKey.second.end());
+    return store::BuildSm2KeyObjects({pair.containerName, pair.keyNumber, point, subject},
+                                     publicKey, privateKey);
+  }
+  return store::BuildRsaKeyObjects(
+      {pair.containerName, pair.keyNumber, pair.publicKey.first, pair.publicKey.second, subject},
+      publicKey, privateKey);
+}
+
+// Creates a file of the object's size (the key picks its id) and writes the object into it. A
+// file whose contents could not be written is deleted again: no index would ever name it.
+uint32_t WriteObjectContents(const DeviceSession& session, std::span<const uint8_t> object,
+                             uint32_t accessFlag, uint32_t createFailed, uint32_t writeFailed,
+                             uint16_t& fileId) {
+  uint32_t id = 0;
+  if (store::CreateDeviceFile(session, id, static_cast<uint32_t>(object.size()), accessFlag) != 0 ||
+      !store::IsObjectFileId(id)) {
+    return createFailed;
+  }
+  uint32_t written = 0;
+  if (store::WriteFileAt(session, id, 0, object, written) != 0 || written != object.size()) {
+    store::DeleteDeviceFile(session, id);
+    return writeFailed;
+  }
+  fileId = static_cast<uint16_t>(id);
+  return 0;
+}
+
+}  // namespace
+
+uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
+  store::AttributeTemplate publicKey;
+  store::AttributeTemplate privateKey;
+  if (const uint32_t status = BuildObjects(pair, publicKey, privateKey); status != 0) {
+    return status;
+  }
+  std::vector<uint8_t> publicBytes;
+  if (!publicKey.Serialise(publicBytes)) {
+    return code::kSerialisePublicFailed;
+  }
+  std::vector<uint8_t> privateBytes;
+  if (!privateKey.Serialise(privateBytes)) {
+    return code::kSerialisePrivateFailed;
+  }
+  uint32_t largest = 0;
+  if (store::LargestFileSize(session, largest) != 0) {
+    return code::kMaxFileSizeFailed;
+  }
+  if (publicBytes.size() > largest) {
+    return store::kObjectTooLarge;
+  }
+  if (LoginForTool(session, session.readerName(), LoginMode::kIfNotLoggedIn) != 0) {
+    return code::kMalformedRequest;
+  }
+
+  uint16_t publicId = 0;
+  if (const uint32_t status =
+          WriteObjectContents(session, publicBytes, 0, code::kCreatePublicFileFailed,
+                              code::kWritePublicFileFailed, publicId);
+      status != 0) {
+    return status;
+  }
+  std::vector<uint8_t> objectIndex;
+  if (store::ReadIndex(session, store::IndexKind::kObjects, objectIndex) != 0) {
+    return code::kReadObjectIndexFailed;
+  }
+  const auto publicSlot = store::FirstFreeSlot(objectIndex);
+  if (!publicSlot) {
+    return code::kObjectIndexFull;
+  }
+  std::vector<uint8_t> privateIndex;
+  if (store::ReadIndex(session, store::IndexKind::kPrivateObjects, privateIndex) != 0) {
+    return code::kReadPrivateIndexFailed;
+  }
+  const auto privateSlot = store::FirstFreeSlot(privateIndex);
+  if (!privateSlot) {
+    return code::kPrivateIndexFull;
+  }
+  if (store::WriteIndexSlot(
+          session, store::IndexKind::kObjects, *publicSlot,
+          {store::kClassPublicKey, static_cast<uint32_t>(publicBytes.size()), publicId}) != 0) {
+    return code::kWriteObjectSlotFailed;
+  }
+
+  if (const uint32_t status = store::CheckObjectSize(session, privateBytes.size()); status != 0) {
+    return status;
+  }
+  uint16_t privateId = 0;
+  if (const uint32_t status =
+          WriteObjectContents(session, privateBytes, 1, code::kCreatePrivateFileFailed,
+                              code::kWritePrivateFileFailed, privateId);
+      status != 0) {
+    return status;
+  }
+  if (store::WriteIndexSlot(
+          session, store::IndexKind::kPrivateObjects, *privateSlot,
+          {store::kClassPrivateKey, static_cast<uint32_t>(privateBytes.size()), privateId}) != 0) {
+    return code::kWritePrivateSlotFailed;
+  }
+
+  store::ContainerInfo container;
+  if (store::FindContainer(session, pair.containerName, container) != 0) {
+    return code::kFindContainerFailed;
+  }
+  store::ContainerRefs refs = container.refs;
+  refs[store::kSignaturePublicKey] = publicId;
+  refs[store::kSignaturePrivateKey] = privateId;
+  const uint32_t mask =
+      store::RefMask(store::kSignaturePublicKey) | store::RefMask(store::kSignaturePrivateKey);
+  if (store::SetContainerRefs(session, container.fileId, refs, mask) != 0) {
+    return code::kSetContainerRefsFailed;
+  }
+  return 0;
+}
+
+}  // namespace kq::tools
