@@ -1,0 +1,160 @@
+// Certificates from base64 text, their public key bytes and the self-signature check.
+#include <gtest/gtest.h>
+#include <openssl/objects.h>
+
+#include "pki/base64.h"
+#include "pki/certificate_reader.h"
+#include "support/test_certificates.h"
+#include "support/truncation.h"
+
+namespace kq {
+namespace {
+
+constexpr char kRsaOid[] = "1.2.840.113549.1.1.1";
+constexpr char kEcOid[] = "1.2.840.10045.2.1";
+
+std::string Base64Of(const ByteVector& der) {
+  std::string text;
+  EXPECT_TRUE(Base64Encode(der, text));
+  return text;
+}
+
+ByteVector KeyBytes(const ByteVector& der) {
+  ByteVector key;
+  EXPECT_TRUE(CertPublicKeyBytes(der.data(), der.size(), key));
+  return key;
+}
+
+class CertificateReader : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    rsa1024_ = test::MakeRsaKey(1024).release();
+    rsa2048_ = test::MakeRsaKey(2048).release();
+    sm2_ = test::MakeSm2Key().release();
+    ca_ = test::MakeRsaKey(2048).release();
+  }
+  static void TearDownTestSuite() {
+    for (EVP_PKEY* key : {rsa1024_, rsa2048_, sm2_, ca_}) {
+      EVP_PKEY_free(key);
+    }
+  }
+  static ByteVector Issued(EVP_PKEY* key) {
+    return test::MakeCertificate({{{"CN", "holder"}}, key, ca_, std::nullopt, {}});
+  }
+  static ByteVector WithKeyBits(const char* oid, const ByteVector& bits) {
+    return test::MakeCertificate({{{"CN", "crafted"}}, rsa1024_, ca_, oid, bits});
+  }
+
+  static inline EVP_PKEY* rsa1024_ = nullptr;
+  static inline EVP_PKEY* rsa2048_ = nullptr;
+  static inline EVP_PKEY* sm2_ = nullptr;
+  static inline EVP_PKEY* ca_ = nullptr;
+};
+
+TEST_F(CertificateReader, RsaCertificatesYieldTheirModulusWithoutTheSignByte) {
+  for (EVP_PKEY* key : {rsa1024_, rsa2048_}) {
+    const ByteVector modulus = test::RsaModulus(key);
+    EXPECT_EQ(KeyBytes(Issued(key)), modulus);
+    EXPECT_TRUE(modulus.size() == 128 || modulus.size() == 256);
+  }
+}
+
+TEST_F(CertificateReader, Sm2CertificatesYieldTheUncompressedPoint) {
+  const ByteVector point = test::Sm2Point(sm2_);
+  ASSERT_EQ(point.size(), 65u);
+  EXPECT_EQ(KeyBytes(Issued(sm2_)), point);
+}
+
+TEST_F(CertificateReader, HandCraftedKeyBits) {
+  // A 2048-bit modulus INTEGER with length bytes 82 01 01 and a leading 00.
+  ByteVector rsa{0x30, 0x82, 0x01, 0x0A, 0x02, 0x82, 0x01, 0x01, 0x00};
+  rsa.resize(rsa.size() + 256, 0xB7);
+  rsa.insert(rsa.end(), {0x02, 0x03, 0x01, 0x00, 0x01});
+  EXPECT_EQ(KeyBytes(WithKeyBits(kRsaOid, rsa)), ByteVector(256, 0xB7));
+
+  // A short-form modulus without a sign byte is taken whole.
+  const ByteVector shortForm{0x30, 0x07, 0x02, 0x02, 0x7F, 0x01, 0x02, 0x01, 0x03};
+  EXPECT_EQ(KeyBytes(WithKeyBits(kRsaOid, shortForm)), (ByteVector{0x7F, 0x01}));
+
+  ByteVector key;
+  // Three length bytes are refused, and so is a modulus running past the key.
+  ByteVector threeBytes{0x30, 0x0A, 0x02, 0x83, 0x00, 0x00, 0x02, 0x11, 0x22};
+  ByteVector der = WithKeyBits(kRsaOid, threeBytes);
+  EXPECT_FALSE(CertPublicKeyBytes(der.data(), der.size(), key));
+  der = WithKeyBits(kRsaOid, ByteVector{0x30, 0x05, 0x02, 0x40, 0x01});
+  EXPECT_FALSE(CertPublicKeyBytes(der.data(), der.size(), key));
+
+  // A compressed SM2 point (33 bytes) is not a key the system matches.
+  ByteVector compressed = test::Sm2Point(sm2_);
+  compressed.resize(33);
+  compressed[0] = 0x02;
+  der = WithKeyBits(kEcOid, compressed);
+  EXPECT_FALSE(CertPublicKeyBytes(der.data(), der.size(), key));
+  EXPECT_TRUE(key.empty());
+}
+
+TEST_F(CertificateReader, DecodeBase64CertificateResults) {
+  const ByteVector der = Issued(rsa2048_);
+  std::string text = Base64Of(der);
+  // PEM-style line breaks are white space to the decoder.
+  for (size_t i = 64; i < text.size(); i += 66) {
+    text.insert(i, "\r\n");
+  }
+  DecodedCertificate record;
+  ASSERT_EQ(DecodeBase64Certificate(text.data(), text.size(), record), 0);
+  EXPECT_EQ(record.der, der);
+  EXPECT_EQ(record.publicKey, test::RsaModulus(rsa2048_));
+
+  EXPECT_EQ(DecodeBase64Certificate(text.data(), 0, record), -1);
+  EXPECT_TRUE(record.der.empty());
+  EXPECT_EQ(DecodeBase64Certificate("@@@@", 4, record), -2);
+  const std::string notACertificate = "TWFu";
+  EXPECT_EQ(DecodeBase64Certificate(notACertificate.data(), notACertificate.size(), record), 1);
+  EXPECT_TRUE(record.der.empty());
+  const std::string withTrailingByte = Base64Of([&] {
+    ByteVector extended = der;
+    extended.push_back(0);
+    return extended;
+  }());
+  EXPECT_EQ(DecodeBase64Certificate(withTrailingByte.data(), withTrailingByte.size(), record), 1);
+
+  ByteVector compressed = test::Sm2Point(sm2_);
+  compressed.resize(33);
+  const std::string unmatched = Base64Of(WithKeyBits(kEcOid, compressed));
+  EXPECT_EQ(DecodeBase64Certificate(unmatched.data(), unmatched.size(), record), 3);
+  EXPECT_TRUE(record.der.empty() && record.publicKey.empty());
+}
+
+TEST_F(CertificateReader, SelfSignedCertificatesAreRecognised) {
+  for (EVP_PKEY* key : {rsa1024_, sm2_}) {
+    const ByteVector self = test::MakeCertificate({{{"CN", "self"}}, key, nullptr, {}, {}});
+    const auto selfCert = platform::Certificate::Decode(self);
+    ASSERT_TRUE(selfCert.loaded());
+    EXPECT_TRUE(selfCert.IsSignedByOwnKey());
+    const auto issued = platform::Certificate::Decode(Issued(key));
+    ASSERT_TRUE(issued.loaded());
+    EXPECT_FALSE(issued.IsSignedByOwnKey());
+  }
+}
+
+TEST_F(CertificateReader, EveryTruncatedCertificateIsRefusedWithoutOverreading) {
+  for (const ByteVector& der : {Issued(rsa1024_), Issued(sm2_)}) {
+    test::ForEachTruncatedPrefix(der, [&](const uint8_t* data, size_t size) {
+      ByteVector key;
+      EXPECT_EQ(CertPublicKeyBytes(data, size, key), size == der.size()) << size;
+      const auto cert = platform::Certificate::Decode({data, size});
+      EXPECT_EQ(cert.loaded(), size == der.size());
+    });
+    const std::string text = Base64Of(der);
+    test::ForEachTruncatedPrefix({reinterpret_cast<const uint8_t*>(text.data()), text.size()},
+                                 [&](const uint8_t* data, size_t size) {
+                                   DecodedCertificate record;
+                                   const int result = DecodeBase64Certificate(
+                                       reinterpret_cast<const char*>(data), size, record);
+                                   EXPECT_EQ(result == 0, size == text.size()) << size;
+                                 });
+  }
+}
+
+}  // namespace
+}  // namespace kq

@@ -1,0 +1,61 @@
+// Comparing subject texts with the DNs the bank's tools pass.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "pki/dn_text.h"
+
+namespace kq {
+namespace {
+
+int Compare(const std::string& a, const std::string& b) {
+  return DnEqual(a.data(), static_cast<int32_t>(a.size()), b.data(),
+                 static_cast<int32_t>(b.size()));
+}
+
+TEST(DnEqual, IgnoresOrderCaseAndBlanksAroundTypesAndValues) {
+  EXPECT_EQ(Compare("CN=a, OU=b", "ou=B,cn=A"), 0);
+  EXPECT_EQ(Compare("  CN = Zhang San ,O=Bank", "o=BANK, cn=zhang san"), 0);
+  EXPECT_EQ(Compare("CN=a, OU=b", "CN=a"), 1);
+  EXPECT_EQ(Compare("CN=a", "CN=a, CN=a"), 1);
+  EXPECT_EQ(Compare("CN=a, CN=b", "CN=a, CN=a"), 1);
+  EXPECT_EQ(Compare("CN=a b", "CN=ab"), 1);
+  EXPECT_EQ(Compare("T=S, C=CN", "C=cn, t=s"), 0);
+}
+
+TEST(DnEqual, RefusesTextsThatDoNotParse) {
+  EXPECT_EQ(Compare("CN=a, L=x", "CN=a, L=x"), -1);
+  EXPECT_EQ(Compare("CN=\"a, b\"", "CN=\"a, b\""), -1);
+  EXPECT_EQ(Compare("CN=a,", "CN=a"), -1);
+  EXPECT_EQ(Compare("CN=", "CN=a"), -1);
+  EXPECT_EQ(Compare("=a", "CN=a"), -1);
+  EXPECT_EQ(Compare("", "CN=a"), -1);
+  EXPECT_EQ(Compare(std::string(3, '\0'), "CN=a"), -1);
+  EXPECT_EQ(DnEqual(nullptr, 4, "CN=a", 4), -1);
+  EXPECT_EQ(DnEqual("CN=a", -1, "CN=a", 4), -1);
+}
+
+TEST(DnEqual, TrailingNulsDoNotCount) {
+  const std::string withNuls("CN=a, OU=b\0\0", 12);
+  EXPECT_EQ(Compare(withNuls, "OU=b,CN=a"), 0);
+  // The given length bounds the text: a shorter length sees only its prefix.
+  const char* text = "CN=a, OU=b";
+  EXPECT_EQ(DnEqual(text, 4, "CN=a", 4), 0);
+}
+
+TEST(ParseDnText, KeepsOrderAndTrimsBlanks) {
+  const auto components = ParseDnText(" CN = a ,ou=b=c, T=S");
+  ASSERT_TRUE(components.has_value());
+  ASSERT_EQ(components->size(), 3u);
+  EXPECT_EQ((*components)[0].type, "CN");
+  EXPECT_EQ((*components)[0].value, "a");
+  EXPECT_EQ((*components)[1].type, "ou");
+  EXPECT_EQ((*components)[1].value, "b=c");
+  EXPECT_EQ((*components)[2].value, "S");
+  EXPECT_FALSE(ParseDnText("CN=a,,OU=b").has_value());
+  EXPECT_FALSE(ParseDnText("CNN=a").has_value());
+}
+
+}  // namespace
+}  // namespace kq
