@@ -2,17 +2,27 @@
 # Every test: installs what is missing, builds and runs the whole suite under the default and the
 # asan presets, cross-builds the Windows DLLs, and checks the export tables of both platforms.
 set -euo pipefail
+# pipefail: a failing ctest fails the run even though its output goes through tee.
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
 bash scripts/install-deps.sh
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
 bash scripts/build.sh default
-ctest --preset default -j "$jobs"
+ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
 
 bash scripts/build.sh asan
-ctest --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" 2>&1 | tee -a "$log"
 
 bash scripts/build.sh mingw
 
 bash scripts/check-exports.sh
+
+# One closing line for both CTest runs together.
+awk '/tests passed, [0-9]+ tests failed out of/ {
+       for (i = 1; i <= NF; i++) if ($i == "of") total += $(i + 1);
+       for (i = 1; i <= NF; i++) if ($i == "failed") failed += $(i - 2) }
+     END { printf "%d passed, %d failed\n", total - failed, failed }' "$log"
