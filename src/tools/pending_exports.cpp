@@ -12,18 +12,9 @@ uint32_t CreatePkcs10(const char* /*requestText*/, int32_t /*textLength*/, const
   return tool::pkcs10::kBadArgument;
 }
 
-uint32_t GetDeviceSn(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
-  return tool::kNoDevice;
-}
-uint32_t GetCspName(const char* /*subjectDn*/, char* /*buffer*/, uint32_t* /*length*/) {
-  return tool::kNoDevice;
-}
 uint32_t WritePkcs7(const char* /*mediaId*/, const char* /*certificateList*/,
                     int32_t /*listLength*/) {
   return tool::pkcs7::kBadArgument;
-}
-uint32_t GetAllCertDn(const char* /*mediaId*/, char* /*buffer*/, int32_t* /*length*/) {
-  return tool::kEnumerationFailed;
 }
 uint32_t DeleteTempKeyOrCert(const char* /*subjectList*/, const char* /*mediaId*/,
                              uint32_t* /*deletedCount*/) {

@@ -8,8 +8,6 @@ namespace kq::tools {
 
 namespace {
 
-constexpr std::array<std::string_view, 5> kComponentTypes = {"CN", "OU", "T", "O", "C"};
-
 struct Keyword {
   std::string_view text;
   uint32_t value;
@@ -29,15 +27,6 @@ std::optional<uint32_t> Lookup(const std::array<Keyword, N>& table, std::string_
   return std::nullopt;
 }
 
-bool KnownComponentType(std::string_view type) {
-  for (std::string_view known : kComponentTypes) {
-    if (SameKeyword(type, known)) {
-      return true;
-    }
-  }
-  return false;
-}
-
 std::optional<CertificateRequestRecord> ParseRecord(std::string_view record) {
   // Three "|" separate four fields; the last field is everything after the third.
   std::array<std::string_view, 4> fields;
@@ -54,7 +43,7 @@ std::optional<CertificateRequestRecord> ParseRecord(std::string_view record) {
 
   CertificateRequestRecord parsed;
   parsed.dnText = std::string(fields[0]);
-  auto components = ParseRequestDn(fields[0]);
+  auto components = ParseDnText(fields[0]);
   const auto keyType = Lookup(kKeyTypes, fields[1]);
   const auto hash = Lookup(kHashes, fields[2]);
   const auto usage = Lookup(kUsages, fields[3]);
@@ -85,24 +74,6 @@ std::optional<CertificateRequestRecord> ParseRecord(std::string_view record) {
 }
 
 }  // namespace
-
-std::optional<std::vector<DnComponent>> ParseRequestDn(std::string_view dn) {
-  std::vector<DnComponent> components;
-  for (std::string_view piece : SplitAt(dn, ",")) {
-    const std::string_view component = TrimBlanks(piece);
-    const size_t equals = component.find('=');
-    if (equals == std::string_view::npos) {
-      return std::nullopt;
-    }
-    const std::string_view type = TrimBlanks(component.substr(0, equals));
-    const std::string_view value = TrimBlanks(component.substr(equals + 1));
-    if (type.empty() || value.empty() || !KnownComponentType(type)) {
-      return std::nullopt;
-    }
-    components.push_back({std::string(type), std::string(value)});
-  }
-  return components;
-}
 
 std::optional<std::vector<CertificateRequestRecord>> ParseRequestText(std::string_view text) {
   std::vector<CertificateRequestRecord> records;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pki/dn_text.h"
+
 namespace kq::tools {
 
 enum class RequestKeyType : uint32_t { kRsa1024 = 1, kRsa2048 = 2, kSm2 = 3 };
@@ -21,11 +23,6 @@ enum class RequestHash : uint32_t {
   kSm3 = 6
 };
 
-struct DnComponent {
-  std::string type;
-  std::string value;
-};
-
 struct CertificateRequestRecord {
   std::string dnText;  // the DN field as given (trimmed)
   std::vector<DnComponent> components;
@@ -33,10 +30,6 @@ struct CertificateRequestRecord {
   RequestHash hash = RequestHash::kSha1;
   uint32_t usage = 1;  // 1 exchange-only DN, 2 signature ("T=S"), 3 exchange ("T=Ex")
 };
-
-// Parses the DN of a request into its components; empty when a component is malformed or of an
-// unknown type.
-[[nodiscard]] std::optional<std::vector<DnComponent>> ParseRequestDn(std::string_view dn);
 
 // Parses the whole text; empty on any syntax or rule violation. The number of records is not
 // checked here.

@@ -8,7 +8,6 @@
 
 namespace {
 
-using kq::tools::ParseRequestDn;
 using kq::tools::ParseRequestText;
 using kq::tools::RequestHash;
 using kq::tools::RequestKeyType;
@@ -69,9 +68,9 @@ TEST(RequestText, MalformedRecordsAndComponents) {
   EXPECT_FALSE(ParseRequestText("CN=a,,O=b|RSA1024|SHA1|1"));
   EXPECT_FALSE(ParseRequestText("|RSA1024|SHA1|1"));
   // The first "=" splits: the value may hold further "=".
-  const auto dn = ParseRequestDn("CN=a=b");
-  ASSERT_TRUE(dn);
-  EXPECT_EQ((*dn)[0].value, "a=b");
+  const auto records = ParseRequestText("CN=a=b|RSA1024|SHA1|1");
+  ASSERT_TRUE(records);
+  EXPECT_EQ((*records)[0].components[0].value, "a=b");
 }
 
 TEST(RequestText, AnEmptyRecordEndsTheList) {
