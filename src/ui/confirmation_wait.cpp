@@ -1,0 +1,89 @@
+#include "ui/confirmation_wait.h"
+
+#include <array>
+#include <string>
+
+#include "common/codes_device.h"
+#include "ui/dialog_texts.h"
+
+namespace kq::ui {
+
+namespace {
+
+constexpr uint32_t kTimerPeriodMs = 100;
+
+platform::WaitStep End(WaitResult result) {
+  return platform::WaitStep::End(static_cast<int>(result));
+}
+
+}  // namespace
+
+platform::WaitStep ButtonWaitLogic::OnTimer() {
+  if (exitRequested_) {
+    return End(WaitResult::kCancelled);
+  }
+  const std::optional<KeyStateReading> reading = ReadKeyState(ops_, device_);
+  if (!reading) {
+    return End(WaitResult::kKeyError);
+  }
+  if (const std::optional<WaitResult> result = ResultOfKeyState(reading->state)) {
+    return End(*result);
+  }
+  if (reading->state == dev::kStateWaiting) {
+    return platform::WaitStep::Show(SecondsShown(reading->tenthsLeft));
+  }
+  return platform::WaitStep::Continue();
+}
+
+platform::WaitStep ButtonWaitLogic::OnExitRequest() {
+  exitRequested_ = true;
+  return platform::WaitStep::Continue();
+}
+
+platform::WaitStep ButtonWaitLogic::OnSessionChange(uint32_t reason) {
+  if (reason == platform::kSessionConsoleDisconnect || reason == platform::kSessionLock) {
+    return End(WaitResult::kCancelled);
+  }
+  return platform::WaitStep::Continue();
+}
+
+platform::WaitStep ButtonWaitLogic::OnQueryEndSession() {
+  return End(WaitResult::kCancelled);
+}
+
+platform::WaitView ButtonWaitView(uint32_t kind) {
+  RefreshDialogLanguage();
+  const ButtonWaitTextIds ids = ButtonWaitTexts(kind);
+  platform::WaitView view;
+  view.logKind = std::to_string(kind);
+  view.caption = DialogText(ids.caption);
+  view.message = DialogText(ids.prompt);
+  view.countdownLabel = DialogText(text::kCountdownLabel);
+  view.timerPeriodMs = kTimerPeriodMs;
+  return view;
+}
+
+WaitResult RunButtonWait(ZANT_HANDLE device, uint32_t kind, const KeyStateOps& ops) {
+  ButtonWaitLogic logic(ops, device);
+  return static_cast<WaitResult>(platform::RunWaitDialog(ButtonWaitView(kind), logic));
+}
+
+ConfirmedOperation ConfirmOnKey(ZANT_HANDLE device, uint32_t kind, uint8_t* buffer,
+                                uint32_t* length, uint32_t dataKind, const KeyStateOps& ops) {
+  ConfirmedOperation done;
+  done.wait = RunButtonWait(device, kind, ops);
+  if (done.wait == WaitResult::kConfirmed) {
+    done.dataStatus = ops.getData != nullptr ? ops.getData(device, buffer, length, dataKind)
+                                             : dev::kMissingOperation;
+  }
+  return done;
+}
+
+ConfirmedOperation ConfirmOnKey(ZANT_HANDLE device, uint32_t kind, uint32_t dataKind,
+                                const KeyStateOps& ops) {
+  std::array<uint8_t, 32> buffer{};
+  uint32_t length = static_cast<uint32_t>(buffer.size());
+  return ConfirmOnKey(device, kind, buffer.data(), &length, dataKind, ops);
+}
+
+}  // namespace kq::ui

@@ -1,0 +1,69 @@
+#pragma once
+// The button wait (the countdown dialog CDlgShowMsg): a device operation answered 0x61xx, so the
+// key waits for its "OK" or "C" button and counts down on its own. The wait polls the key every
+// 100 ms, shows the seconds left and ends with the key's verdict. The caller owns the open
+// device handle and keeps it open throughout.
+//
+// Typical use, after an operation returned a status with dev::IsButtonWait(status):
+//   const ConfirmedOperation done = ConfirmOnKey(session.handle(), kWaitKeyGeneration, 0);
+//   if (done.Succeeded()) ...            // confirmed and ZANT_GetData returned 0
+//   else if (done.wait == WaitResult::kCancelled) ...  // 0x8010006E
+// or RunButtonWait alone when the result is fetched into the caller's own buffer.
+
+#include <cstdint>
+
+#include "device/zant.h"
+#include "platform/dialog_host.h"
+#include "ui/key_state.h"
+
+namespace kq::ui {
+
+// Operation kinds; each chooses the wait's caption and prompt.
+inline constexpr uint32_t kWaitSignature = 0;  // also every kind not listed here
+inline constexpr uint32_t kWaitTransactionSigning = 1;
+inline constexpr uint32_t kWaitKeyGeneration = 2;
+inline constexpr uint32_t kWaitInitialisation = 3;
+inline constexpr uint32_t kWaitKeyDeletion = 4;
+inline constexpr uint32_t kWaitPinChange = 5;
+
+// Runs the wait modally on the calling thread until the key decides.
+WaitResult RunButtonWait(ZANT_HANDLE device, uint32_t kind,
+                         const KeyStateOps& ops = DeviceLibraryKeyState());
+
+struct ConfirmedOperation {
+  WaitResult wait = WaitResult::kKeyError;
+  uint32_t dataStatus = 0;  // the status of ZANT_GetData; only when wait is kConfirmed
+
+  [[nodiscard]] bool Succeeded() const { return wait == WaitResult::kConfirmed && dataStatus == 0; }
+};
+
+// The button wait followed, once confirmed, by ZANT_GetData(device, buffer, length, dataKind).
+ConfirmedOperation ConfirmOnKey(ZANT_HANDLE device, uint32_t kind, uint8_t* buffer,
+                                uint32_t* length, uint32_t dataKind,
+                                const KeyStateOps& ops = DeviceLibraryKeyState());
+// The same with a zeroed 32-byte buffer whose contents the caller does not need.
+ConfirmedOperation ConfirmOnKey(ZANT_HANDLE device, uint32_t kind, uint32_t dataKind,
+                                const KeyStateOps& ops = DeviceLibraryKeyState());
+
+// The wait's decisions, for the dialog host.
+class ButtonWaitLogic final : public platform::WaitLogic {
+ public:
+  ButtonWaitLogic(const KeyStateOps& ops, ZANT_HANDLE device) : ops_(ops), device_(device) {}
+
+  // The exit request is honoured at the next tick; a lock or disconnect of the session, and
+  // the session's end, end the wait at once; states as in ResultOfKeyState.
+  platform::WaitStep OnTimer() override;
+  platform::WaitStep OnExitRequest() override;
+  platform::WaitStep OnSessionChange(uint32_t reason) override;
+  platform::WaitStep OnQueryEndSession() override;
+
+ private:
+  const KeyStateOps& ops_;
+  ZANT_HANDLE device_;
+  bool exitRequested_ = false;
+};
+
+// The view of the wait for an operation kind, in the language the settings choose.
+platform::WaitView ButtonWaitView(uint32_t kind);
+
+}  // namespace kq::ui

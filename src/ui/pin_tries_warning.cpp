@@ -1,0 +1,52 @@
+#include "ui/pin_tries_warning.h"
+
+#include "ui/dialog_texts.h"
+
+namespace kq::ui {
+
+namespace {
+constexpr uint32_t kTimerPeriodMs = 50;
+}  // namespace
+
+platform::WaitStep PinTriesWarningLogic::OnTimer() {
+  if (abortRequested_) {
+    return platform::WaitStep::End(static_cast<int>(WaitResult::kCancelled));
+  }
+  const std::optional<KeyStateReading> reading = ReadKeyState(ops_, device_);
+  if (!reading) {
+    return platform::WaitStep::End(static_cast<int>(WaitResult::kKeyError));
+  }
+  if (const std::optional<WaitResult> result = ResultOfKeyState(reading->state)) {
+    return platform::WaitStep::End(static_cast<int>(*result));
+  }
+  return platform::WaitStep::Continue();
+}
+
+platform::WaitStep PinTriesWarningLogic::OnSessionChange(uint32_t reason) {
+  if (reason == platform::kSessionConsoleConnect || reason == platform::kSessionConsoleDisconnect ||
+      reason == platform::kSessionLock || reason == platform::kSessionUnlock) {
+    abortRequested_ = true;
+  }
+  return platform::WaitStep::Continue();
+}
+
+platform::WaitStep PinTriesWarningLogic::OnQueryEndSession() {
+  abortRequested_ = true;
+  return platform::WaitStep::Continue();
+}
+
+platform::WaitView PinTriesWarningView(uint32_t triesLeft) {
+  platform::WaitView view;
+  view.logKind = "pin";
+  view.caption = DialogText(text::kPinTriesCaption);
+  view.message = FormatDialogText(text::kPinTriesWarning, triesLeft);
+  view.timerPeriodMs = kTimerPeriodMs;
+  return view;
+}
+
+WaitResult RunPinTriesWarning(ZANT_HANDLE device, uint32_t triesLeft, const KeyStateOps& ops) {
+  PinTriesWarningLogic logic(ops, device);
+  return static_cast<WaitResult>(platform::RunWaitDialog(PinTriesWarningView(triesLeft), logic));
+}
+
+}  // namespace kq::ui
