@@ -1,7 +1,8 @@
 #pragma once
 // Answers for the choosers of a windowless user interface. KQCSP_UI_CHOICES holds them
 // comma-separated (a 1-based row number or "cancel"); they are consumed in order within the
-// process, and a new value of the variable starts a new queue.
+// process, and a new value of the variable starts a new queue. (A value set again unchanged is
+// not new; a look while the variable is unset forgets the old queue.)
 
 #include <cstddef>
 #include <optional>

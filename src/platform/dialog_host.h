@@ -29,8 +29,8 @@ inline constexpr uint32_t kSessionUnlock = 8;
 // What the logic of a wait answers to a tick or an event.
 struct WaitStep {
   bool ends = false;
-  int result = 0;                         // the dialog's result when it ends
-  std::optional<int32_t> secondsShown;    // new value of the countdown, when the wait shows one
+  int result = 0;                       // the dialog's result when it ends
+  std::optional<int32_t> secondsShown;  // new value of the countdown, when the wait shows one
 
   static WaitStep Continue() { return {}; }
   static WaitStep Show(int32_t seconds) { return {false, 0, seconds}; }
@@ -50,7 +50,7 @@ class WaitLogic {
 };
 
 struct WaitView {
-  std::string logKind;            // the dialog kind in the UI log: an operation kind or "pin"
+  std::string logKind;  // the dialog kind in the UI log: an operation kind or "pin"
   std::u16string caption;
   std::u16string message;         // the prompt, or the whole warning of a wait without countdown
   std::u16string countdownLabel;  // empty: the wait shows no countdown
@@ -71,7 +71,7 @@ struct ChooserView {
   std::u16string prompt;  // may be empty
   std::u16string okText;
   std::u16string cancelText;
-  std::vector<ChooserColumn> columns;          // the first is the index column
+  std::vector<ChooserColumn> columns;             // the first is the index column
   std::vector<std::vector<std::u16string>> rows;  // one text per column, index text first
 };
 

@@ -32,7 +32,8 @@ int RunWindowlessWait(const WaitView& view, WaitLogic& logic) {
   auto nextTick = Clock::now() + period;
   WaitStep step;
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - Clock::now());
     const uint32_t waitMs = left.count() > 0 ? static_cast<uint32_t>(left.count()) : 0;
     if (listener.Wait(waitMs)) {
       step = logic.OnExitRequest();
@@ -59,7 +60,8 @@ std::optional<size_t> RunWindowlessChooser(const ChooserView& view, ChooserLogic
     std::string line = "ROW " + std::to_string(i + 1);
     const auto& cells = view.rows[i];
     for (size_t column = 1; column < cells.size(); ++column) {
-      line += "\t" + UiLogField(cells[column]);
+      line.push_back('\t');
+      line.append(UiLogField(cells[column]));
     }
     WriteUiLogLine(line);
   }

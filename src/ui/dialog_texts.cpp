@@ -33,7 +33,8 @@ std::u16string DialogText(uint32_t id) {
 
 std::u16string FormatDialogText(uint32_t id, uint32_t value) {
   std::u16string result = DialogText(id);
-  for (const std::u16string_view placeholder : {std::u16string_view(u"%u"), u"%d"}) {
+  for (const std::u16string_view placeholder :
+       {std::u16string_view(u"%u"), std::u16string_view(u"%d")}) {
     const size_t at = result.find(placeholder);
     if (at != std::u16string::npos) {
       const std::string digits = std::to_string(value);

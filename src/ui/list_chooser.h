@@ -16,7 +16,7 @@ struct ListColumn {
 };
 
 struct ListChooserTexts {
-  const char* logKind;              // "token" or "key"
+  const char* logKind;  // "token" or "key"
   uint32_t titleId;
   std::optional<uint32_t> promptId;
   std::vector<ListColumn> columns;  // after the index column

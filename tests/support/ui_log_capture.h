@@ -1,0 +1,44 @@
+#pragma once
+// Watches the POSIX user interface for one test: makes a fresh temporary directory, points
+// KQCSP_UI_LOG at a log file in it and KQCSP_RUN_DIR at a wait directory in it, and reads the UI
+// log's lines back. Restores both variables and removes the directory when it goes.
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/scoped_env.h"
+
+namespace kq::test {
+
+class UiLogCapture {
+ public:
+  UiLogCapture();
+  UiLogCapture(const UiLogCapture&) = delete;
+  UiLogCapture& operator=(const UiLogCapture&) = delete;
+  ~UiLogCapture();
+
+  [[nodiscard]] const std::string& logPath() const { return logPath_; }
+  [[nodiscard]] const std::string& waitDirectory() const { return waitDirectory_; }
+
+  // Every line logged so far, without line ends.
+  [[nodiscard]] std::vector<std::string> Lines() const;
+  // The wait sockets now in the wait directory (file names).
+  [[nodiscard]] std::vector<std::string> WaitSockets() const;
+  // Waits until a line beginning with `prefix` is logged; the line, or nullopt after `limit`.
+  std::optional<std::string> AwaitLine(
+      const std::string& prefix, std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
+  // Waits until the wait directory holds `count` sockets; false after `limit`.
+  bool AwaitWaitSockets(size_t count,
+                        std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
+
+ private:
+  std::string directory_;
+  std::string logPath_;
+  std::string waitDirectory_;
+  std::optional<ScopedEnv> logEnv_;
+  std::optional<ScopedEnv> runDirEnv_;
+};
+
+}  // namespace kq::test
