@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/codes_device.h"
+#include "ui/catalogue.h"
 #include "ui/dialog_texts.h"
 
 namespace kq::ui {
@@ -52,13 +53,13 @@ platform::WaitStep ButtonWaitLogic::OnQueryEndSession() {
 }
 
 platform::WaitView ButtonWaitView(uint32_t kind) {
-  RefreshDialogLanguage();
+  RefreshCatalogueLanguage();
   const ButtonWaitTextIds ids = ButtonWaitTexts(kind);
   platform::WaitView view;
   view.logKind = std::to_string(kind);
-  view.caption = DialogText(ids.caption);
-  view.message = DialogText(ids.prompt);
-  view.countdownLabel = DialogText(text::kCountdownLabel);
+  view.caption = GetMessage(ids.caption);
+  view.message = GetMessage(ids.prompt);
+  view.countdownLabel = GetMessage(msg::kTimeLeftLabel);
   view.timerPeriodMs = kTimerPeriodMs;
   return view;
 }

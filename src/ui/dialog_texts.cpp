@@ -1,48 +1,24 @@
 #include "ui/dialog_texts.h"
 
-#include <string_view>
-
 #include "ui/catalogue.h"
 
 namespace kq::ui {
 
 ButtonWaitTextIds ButtonWaitTexts(uint32_t kind) {
   switch (kind) {
-    case 1:
-      return {0, 1};  // transaction signing with hashing on the key
+    case 1:  // transaction signing with hashing on the key
+      return {msg::kTransactionTitle, msg::kTransactionPrompt};
     case 2:
-      return {12, 13};  // key pair generation
+      return {msg::kGenerateKeyTitle, msg::kGenerateKeyPrompt};
     case 3:
-      return {30, 31};  // initialisation of the key
+      return {msg::kInitDeviceTitle, msg::kInitDevicePrompt};
     case 4:
-      return {28, 29};  // key deletion
+      return {msg::kDeleteKeyTitle, msg::kDeleteKeyPrompt};
     case 5:
-      return {32, 33};  // PIN change
+      return {msg::kChangePinTitle, msg::kChangePinPrompt};
     default:
-      return {34, 35};  // a signature
+      return {msg::kSignTitle, msg::kSignPrompt};
   }
-}
-
-void RefreshDialogLanguage() {
-  RefreshCatalogueLanguage();
-}
-
-std::u16string DialogText(uint32_t id) {
-  return GetMessageText(id);
-}
-
-std::u16string FormatDialogText(uint32_t id, uint32_t value) {
-  std::u16string result = DialogText(id);
-  for (const std::u16string_view placeholder :
-       {std::u16string_view(u"%u"), std::u16string_view(u"%d")}) {
-    const size_t at = result.find(placeholder);
-    if (at != std::u16string::npos) {
-      const std::string digits = std::to_string(value);
-      result.replace(at, placeholder.size(), std::u16string(digits.begin(), digits.end()));
-      break;
-    }
-  }
-  return result;
 }
 
 }  // namespace kq::ui

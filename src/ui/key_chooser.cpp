@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/dialog_texts.h"
+#include "ui/catalogue.h"
 #include "ui/list_chooser.h"
 
 namespace kq::ui {
@@ -12,20 +12,20 @@ constexpr size_t kKeyTypeMaxChars = 64;
 }  // namespace
 
 std::optional<size_t> ChooseKeyToOverwrite(std::span<const KeyChoice> keys) {
-  RefreshDialogLanguage();
+  RefreshCatalogueLanguage();
   const ListChooserTexts texts{"key",
-                               text::kSelectKeyTitle,
+                               msg::kSelectKeyToOverwrite,
                                std::nullopt,
-                               {{text::kSubjectColumn, 200},
-                                {text::kContainerColumn, 150},
-                                {text::kKeyTypeColumn, 150},
-                                {text::kKeyLengthColumn, 150}},
-                               text::kSelectKeyTitle};
+                               {{msg::kSubjectColumn, 200},
+                                {msg::kContainerNameColumn, 150},
+                                {msg::kKeyTypeColumn, 150},
+                                {msg::kKeyLengthColumn, 150}},
+                               msg::kSelectKeyToOverwrite};
   std::vector<std::vector<std::u16string>> rows;
   rows.reserve(keys.size());
   for (const KeyChoice& key : keys) {
-    std::u16string type =
-        DialogText(key.usage == kKeyUsageSignature ? text::kRsaSignature : text::kRsaExchange);
+    std::u16string type = GetMessage(key.usage == kKeyUsageSignature ? msg::kRsaSignatureLabel
+                                                                     : msg::kRsaExchangeLabel);
     type.resize(std::min(type.size(), kKeyTypeMaxChars));
     const std::string bits = std::to_string(key.keyBits);
     rows.push_back({ListTextFromCp936(key.subject), ListTextFromCp936(key.containerName),

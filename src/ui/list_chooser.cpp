@@ -1,9 +1,9 @@
 #include "ui/list_chooser.h"
 
-#include "platform/codepage.h"
 #include "platform/dialog_host.h"
 #include "platform/message_box.h"
-#include "ui/dialog_texts.h"
+#include "ui/catalogue.h"
+#include "ui/codepage936.h"
 
 namespace kq::ui {
 
@@ -19,7 +19,7 @@ class ListChooserLogic final : public platform::ChooserLogic {
     if (selectedRow) {
       return true;
     }
-    platform::ShowMessageBox(DialogText(noSelectionId_), DialogText(text::kTipCaption),
+    platform::ShowMessageBox(GetMessage(noSelectionId_), GetMessage(msg::kTipCaption),
                              {platform::MessageBoxIcon::kWarning, true, nullptr});
     return false;
   }
@@ -39,15 +39,15 @@ std::optional<size_t> RunListChooser(const ListChooserTexts& texts,
                                      std::vector<std::vector<std::u16string>> rows) {
   platform::ChooserView view;
   view.logKind = texts.logKind;
-  view.title = DialogText(texts.titleId);
+  view.title = GetMessage(texts.titleId);
   if (texts.promptId) {
-    view.prompt = DialogText(*texts.promptId);
+    view.prompt = GetMessage(*texts.promptId);
   }
-  view.okText = DialogText(text::kOkButton);
-  view.cancelText = DialogText(text::kCancelButton);
-  view.columns.push_back({DialogText(text::kIndexColumn), kIndexColumnWidth});
+  view.okText = GetMessage(msg::kOkButton);
+  view.cancelText = GetMessage(msg::kCancelButton);
+  view.columns.push_back({GetMessage(msg::kIndexColumn), kIndexColumnWidth});
   for (const ListColumn& column : texts.columns) {
-    view.columns.push_back({DialogText(column.headingId), column.width});
+    view.columns.push_back({GetMessage(column.headingId), column.width});
   }
   view.rows.reserve(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -66,7 +66,7 @@ std::optional<size_t> RunListChooser(const ListChooserTexts& texts,
 std::u16string ListTextFromCp936(std::string_view bytes) {
   bytes = bytes.substr(0, bytes.find('\0'));
   std::u16string text;
-  if (!platform::Cp936ToWide(bytes, text)) {
+  if (!Cp936ToWide(bytes, text)) {
     text.clear();
   }
   return text;

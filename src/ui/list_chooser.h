@@ -24,7 +24,8 @@ struct ListChooserTexts {
 };
 
 // Shows the rows (their texts after the index column) and returns the chosen row, or nullopt
-// when the user cancelled. The caller refreshes the language (RefreshDialogLanguage) first.
+// when the user cancelled. The caller refreshes the catalogue language first
+// (RefreshCatalogueLanguage).
 std::optional<size_t> RunListChooser(const ListChooserTexts& texts,
                                      std::vector<std::vector<std::u16string>> rows);
 

@@ -1,6 +1,6 @@
 #include "ui/pin_tries_warning.h"
 
-#include "ui/dialog_texts.h"
+#include "ui/catalogue.h"
 
 namespace kq::ui {
 
@@ -38,8 +38,8 @@ platform::WaitStep PinTriesWarningLogic::OnQueryEndSession() {
 platform::WaitView PinTriesWarningView(uint32_t triesLeft) {
   platform::WaitView view;
   view.logKind = "pin";
-  view.caption = DialogText(text::kPinTriesCaption);
-  view.message = FormatDialogText(text::kPinTriesWarning, triesLeft);
+  view.caption = GetMessage(msg::kPinRetryWarningCaption);
+  view.message = FormatMessage(msg::kPinRetryWarning, triesLeft);
   view.timerPeriodMs = kTimerPeriodMs;
   return view;
 }

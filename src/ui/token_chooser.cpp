@@ -1,17 +1,17 @@
 #include "ui/token_chooser.h"
 
-#include "ui/dialog_texts.h"
+#include "ui/catalogue.h"
 #include "ui/list_chooser.h"
 
 namespace kq::ui {
 
 std::optional<size_t> ChooseToken(std::span<const TokenChoice> tokens) {
-  RefreshDialogLanguage();
+  RefreshCatalogueLanguage();
   const ListChooserTexts texts{"token",
-                               text::kSelectTokenTitle,
-                               text::kSelectTokenPrompt,
-                               {{text::kTokenNameColumn, 200}, {text::kTokenSerialColumn, 200}},
-                               text::kNoTokenSelected};
+                               msg::kSelectTokenTitle,
+                               msg::kSelectTokenPrompt,
+                               {{msg::kTokenNameColumn, 200}, {msg::kTokenSerialColumn, 200}},
+                               msg::kNoTokenSelected};
   std::vector<std::vector<std::u16string>> rows;
   rows.reserve(tokens.size());
   for (const TokenChoice& token : tokens) {

@@ -11,8 +11,9 @@
 #include "common/utf.h"
 #include "platform/choice_queue.h"
 #include "support/scoped_env.h"
+#include "support/temp_registry.h"
 #include "support/ui_log_capture.h"
-#include "ui/dialog_texts.h"
+#include "ui/catalogue.h"
 #include "ui/key_chooser.h"
 #include "ui/token_chooser.h"
 
@@ -37,7 +38,7 @@ class Chooser : public ::testing::Test {
     ASSERT_FALSE(platform::NextQueuedChoice());
   }
 
-  static std::string Text(uint32_t id) { return Utf16ToUtf8(DialogText(id)); }
+  static std::string Text(uint32_t id) { return Utf16ToUtf8(GetMessage(id)); }
 
   test::UiLogCapture log_;
 };
@@ -75,7 +76,8 @@ TEST_F(Chooser, TokenRowsShowLabelAndSerialAndTheChosenRowComesBack) {
       {"Second key", std::string("SN0002\0\0", 8)},
   };
   EXPECT_EQ(ChooseToken(tokens), 1U);
-  const std::vector<std::string> expected = {"CHOOSE token", "ROW 1\t\xE8\xAE\xBE\xE5\xA4\x87\tSN0001",
+  const std::vector<std::string> expected = {"CHOOSE token",
+                                             "ROW 1\t\xE8\xAE\xBE\xE5\xA4\x87\tSN0001",
                                              "ROW 2\tSecond key\tSN0002", "CHOSEN 2"};
   EXPECT_EQ(log_.Lines(), expected);
 }
@@ -84,11 +86,10 @@ TEST_F(Chooser, RowOutsideTheListWarnsAndKeepsTheChooserOpen) {
   test::ScopedEnv choices("KQCSP_UI_CHOICES", "3,0,what,1");
   const std::vector<TokenChoice> tokens = {{"A", "1"}, {"B", "2"}};
   EXPECT_EQ(ChooseToken(tokens), 0U);
-  const std::string warning = "MSGBOX " + Text(text::kTipCaption) + "\t" +
-                              Text(text::kNoTokenSelected);
-  const std::vector<std::string> expected = {"CHOOSE token", "ROW 1\tA\t1", "ROW 2\tB\t2",
-                                             warning,        warning,       warning,
-                                             "CHOSEN 1"};
+  const std::string warning =
+      "MSGBOX " + Text(msg::kTipCaption) + "\t" + Text(msg::kNoTokenSelected);
+  const std::vector<std::string> expected = {"CHOOSE token", "ROW 1\tA\t1", "ROW 2\tB\t2", warning,
+                                             warning,        warning,       "CHOSEN 1"};
   EXPECT_EQ(log_.Lines(), expected);
 }
 
@@ -106,16 +107,11 @@ TEST_F(Chooser, CancelOrNoAnswerLeftCancels) {
   test::ScopedEnv choices("KQCSP_UI_CHOICES", "1");
   EXPECT_FALSE(ChooseToken({}));
   const std::vector<std::string> expected = {
-      "CHOOSE token",
-      "ROW 1\tA\t1",
-      "ROW 2\tB\t2",
-      "CHOSEN cancel",
-      "CHOOSE token",
-      "ROW 1\tA\t1",
-      "ROW 2\tB\t2",
-      "CHOSEN cancel",
-      "CHOOSE token",
-      "MSGBOX " + Text(text::kTipCaption) + "\t" + Text(text::kNoTokenSelected),
+      "CHOOSE token", "ROW 1\tA\t1",
+      "ROW 2\tB\t2",  "CHOSEN cancel",
+      "CHOOSE token", "ROW 1\tA\t1",
+      "ROW 2\tB\t2",  "CHOSEN cancel",
+      "CHOOSE token", "MSGBOX " + Text(msg::kTipCaption) + "\t" + Text(msg::kNoTokenSelected),
       "CHOSEN cancel"};
   EXPECT_EQ(log_.Lines(), expected);
 }
@@ -136,8 +132,8 @@ TEST_F(Chooser, KeyRowsShowSubjectContainerTypeAndLength) {
   };
   EXPECT_FALSE(ChooseKeyToOverwrite(keys));
   EXPECT_EQ(ChooseKeyToOverwrite(keys), 1U);
-  const std::string sign = Text(text::kRsaSignature);
-  const std::string exchange = Text(text::kRsaExchange);
+  const std::string sign = Text(msg::kRsaSignatureLabel);
+  const std::string exchange = Text(msg::kRsaExchangeLabel);
   const std::vector<std::string> rows = {
       "ROW 1\tCN=Signer,O=Bank\tc0ffee00-0000-0000-0000-000000000001\t" + sign + "\t2048",
       "ROW 2\t\t\t" + exchange + "\t1024",
@@ -157,7 +153,31 @@ TEST_F(Chooser, KeyChooserWarnsWithItsOwnTextWhenNothingIsSelected) {
   EXPECT_FALSE(ChooseKeyToOverwrite(keys));
   const std::vector<std::string> lines = log_.Lines();
   ASSERT_EQ(lines.size(), 4U);
-  EXPECT_EQ(lines[2], "MSGBOX " + Text(text::kTipCaption) + "\t" + Text(text::kSelectKeyTitle));
+  EXPECT_EQ(lines[2], "MSGBOX " + Text(msg::kTipCaption) + "\t" + Text(msg::kSelectKeyToOverwrite));
+}
+
+TEST_F(Chooser, RowsAndWarningsFollowTheLanguageSetting) {
+  test::TempRegistry registry(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000404"));
+  test::ScopedEnv choices("KQCSP_UI_CHOICES", "9,cancel,cancel");
+  const std::vector<KeyChoice> keys = {{"CN=A", "x", 2, 2048}, {"CN=B", "y", 1, 1024}};
+  EXPECT_FALSE(ChooseToken(std::vector<TokenChoice>{{"A", "1"}}));
+  EXPECT_FALSE(ChooseKeyToOverwrite(keys));
+  registry.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000409"));
+  choices.Set("cancel");
+  EXPECT_FALSE(ChooseKeyToOverwrite(keys));
+  const std::vector<std::string> expected = {"CHOOSE token",
+                                             "ROW 1\tA\t1",
+                                             "MSGBOX 提示信息\t您沒有選擇Vexa，請選擇-個Vexa",
+                                             "CHOSEN cancel",
+                                             "CHOOSE key",
+                                             "ROW 1\tCN=A\tx\tRSA簽名\t2048",
+                                             "ROW 2\tCN=B\ty\tRSA交換\t1024",
+                                             "CHOSEN cancel",
+                                             "CHOOSE key",
+                                             "ROW 1\tCN=A\tx\tRSA Sign\t2048",
+                                             "ROW 2\tCN=B\ty\tRSA Exch\t1024",
+                                             "CHOSEN cancel"};
+  EXPECT_EQ(log_.Lines(), expected);
 }
 
 }  // namespace

@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "common/codes_device.h"
+#include "common/utf.h"
 #include "platform/exit_request.h"
+#include "support/temp_registry.h"
 #include "support/ui_log_capture.h"
+#include "ui/catalogue.h"
 #include "ui/confirmation_wait.h"
+#include "ui/pin_tries_warning.h"
 #include "ui/dialog_texts.h"
 #include "wait_fake_key.h"
 
@@ -20,14 +24,6 @@ namespace {
 using test::FakeKey;
 using test::State;
 using test::Waiting;
-
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (const char16_t c : text) {
-    out.push_back(static_cast<char>(c));  // the English texts are ASCII
-  }
-  return out;
-}
 
 TEST(KeyState, StatesMapToResultsOrKeepWaiting) {
   EXPECT_EQ(ResultOfKeyState(0), WaitResult::kKeyError);
@@ -70,9 +66,9 @@ TEST(ButtonWait, KindsChooseTheirTexts) {
   const platform::WaitView view = ButtonWaitView(kWaitKeyDeletion);
   EXPECT_EQ(view.logKind, "4");
   EXPECT_EQ(view.timerPeriodMs, 100U);
-  EXPECT_EQ(view.caption, DialogText(28));
-  EXPECT_EQ(view.message, DialogText(29));
-  EXPECT_EQ(view.countdownLabel, DialogText(11));
+  EXPECT_EQ(view.caption, GetMessage(28));
+  EXPECT_EQ(view.message, GetMessage(29));
+  EXPECT_EQ(view.countdownLabel, GetMessage(11));
 }
 
 TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
@@ -81,9 +77,12 @@ TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
     WaitResult result;
   };
   const std::vector<Case> cases = {
-      {State(2), WaitResult::kConfirmed},         {State(3), WaitResult::kCancelled},
-      {State(4), WaitResult::kTimedOut},          {State(5), WaitResult::kKeyError},
-      {State(0), WaitResult::kKeyError},          {{dev::kSwWrongLength, 0, 0}, WaitResult::kKeyError},
+      {State(2), WaitResult::kConfirmed},
+      {State(3), WaitResult::kCancelled},
+      {State(4), WaitResult::kTimedOut},
+      {State(5), WaitResult::kKeyError},
+      {State(0), WaitResult::kKeyError},
+      {{dev::kSwWrongLength, 0, 0}, WaitResult::kKeyError},
       {{dev::kMissingOperation, 0, 0}, WaitResult::kKeyError},
   };
   for (const Case& c : cases) {
@@ -91,7 +90,7 @@ TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
     FakeKey key({Waiting(600), Waiting(595), Waiting(590), State(6), Waiting(589), c.last});
     EXPECT_EQ(RunButtonWait(key.handle(), kWaitSignature, FakeKey::Ops()), c.result);
     EXPECT_EQ(key.polls.load(), 6);
-    const std::string head = "WAIT 0 " + Utf8(DialogText(34)) + "\t";
+    const std::string head = "WAIT 0 " + Utf16ToUtf8(GetMessage(msg::kSignTitle)) + "\t";
     const std::vector<std::string> expected = {
         head + "0", head + "60", head + "59", head + "58",
         "WAITEND 0 " + std::to_string(static_cast<int>(c.result))};
@@ -167,6 +166,32 @@ TEST(ButtonWait, ExitRequestThroughTheWaitSocketCancels) {
   EXPECT_EQ(log.Lines().back(), "WAITEND 2 2");
   // Nobody is waiting any more.
   EXPECT_EQ(platform::SendExitRequestToAllWaits(), 0);
+}
+
+TEST(ButtonWait, OpensInTheLanguageOfTheSettingAndThePinWarningKeepsIt) {
+  test::TempRegistry registry(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000804"));
+  test::UiLogCapture log;
+  FakeKey key({State(2)});
+  EXPECT_EQ(RunButtonWait(key.handle(), kWaitTransactionSigning, FakeKey::Ops()),
+            WaitResult::kConfirmed);
+  registry.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000c04"));
+  EXPECT_EQ(RunButtonWait(key.handle(), kWaitKeyDeletion, FakeKey::Ops()), WaitResult::kConfirmed);
+  // The PIN-tries warning does not read the setting: it keeps the language of the last dialog.
+  registry.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000409"));
+  EXPECT_EQ(RunPinTriesWarning(key.handle(), 2, FakeKey::Ops()), WaitResult::kConfirmed);
+  EXPECT_EQ(RunButtonWait(key.handle(), kWaitPinChange, FakeKey::Ops()), WaitResult::kConfirmed);
+  const std::vector<std::string> expected = {
+      "WAIT 1 请确认交易信息\t0",
+      "WAITEND 1 1",
+      "WAIT 4 即將删除密鑰,請確認\t0",
+      "WAITEND 4 1",
+      "WAIT pin "
+      "Vexa口令重試次數提示\t連續口令輸入錯誤，剩餘2次口令驗證機會，請在確認無誤後再在Vexa上按"
+      "\"確認\"鍵！",
+      "WAITEND pin 1",
+      "WAIT 5 Change PIN,please confirm\t0",
+      "WAITEND 5 1"};
+  EXPECT_EQ(log.Lines(), expected);
 }
 
 }  // namespace

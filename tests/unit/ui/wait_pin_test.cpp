@@ -9,7 +9,7 @@
 #include "common/utf.h"
 #include "platform/exit_request.h"
 #include "support/ui_log_capture.h"
-#include "ui/dialog_texts.h"
+#include "ui/catalogue.h"
 #include "ui/pin_tries_warning.h"
 #include "wait_fake_key.h"
 
@@ -21,17 +21,17 @@ using test::State;
 using test::Waiting;
 
 TEST(PinTriesWarning, ShowsItsWarningOnceAndEndsWithTheKeysResult) {
-  for (const auto& [last, result] : {std::pair{State(2), 1}, std::pair{State(3), 2},
-                                     std::pair{State(4), 3}, std::pair{State(5), 4},
-                                     std::pair{State(0), 4}}) {
+  for (const auto& [last, result] :
+       {std::pair{State(2), 1}, std::pair{State(3), 2}, std::pair{State(4), 3},
+        std::pair{State(5), 4}, std::pair{State(0), 4}}) {
     test::UiLogCapture log;
     FakeKey key({Waiting(300), Waiting(200), State(9), Waiting(100), last});
     EXPECT_EQ(static_cast<int>(RunPinTriesWarning(key.handle(), 3, FakeKey::Ops())), result);
-    const std::string warning = Utf16ToUtf8(FormatDialogText(text::kPinTriesWarning, 3));
+    const std::string warning = Utf16ToUtf8(FormatMessage(msg::kPinRetryWarning, 3));
     EXPECT_NE(warning.find('3'), std::string::npos);
     EXPECT_EQ(warning.find("%u"), std::string::npos);
     const std::vector<std::string> expected = {
-        "WAIT pin " + Utf16ToUtf8(DialogText(text::kPinTriesCaption)) + "\t" + warning,
+        "WAIT pin " + Utf16ToUtf8(GetMessage(msg::kPinRetryWarningCaption)) + "\t" + warning,
         "WAITEND pin " + std::to_string(result)};
     EXPECT_EQ(log.Lines(), expected);
   }
