@@ -13,27 +13,13 @@ namespace {
 
 constexpr uint32_t kTimerPeriodMs = 100;
 
-platform::WaitStep End(WaitResult result) {
-  return platform::WaitStep::End(static_cast<int>(result));
-}
-
 }  // namespace
 
 platform::WaitStep ButtonWaitLogic::OnTimer() {
   if (exitRequested_) {
-    return End(WaitResult::kCancelled);
+    return EndWait(WaitResult::kCancelled);
   }
-  const std::optional<KeyStateReading> reading = ReadKeyState(ops_, device_);
-  if (!reading) {
-    return End(WaitResult::kKeyError);
-  }
-  if (const std::optional<WaitResult> result = ResultOfKeyState(reading->state)) {
-    return End(*result);
-  }
-  if (reading->state == dev::kStateWaiting) {
-    return platform::WaitStep::Show(SecondsShown(reading->tenthsLeft));
-  }
-  return platform::WaitStep::Continue();
+  return PollKey(ops_, device_);
 }
 
 platform::WaitStep ButtonWaitLogic::OnExitRequest() {
@@ -43,13 +29,13 @@ platform::WaitStep ButtonWaitLogic::OnExitRequest() {
 
 platform::WaitStep ButtonWaitLogic::OnSessionChange(uint32_t reason) {
   if (reason == platform::kSessionConsoleDisconnect || reason == platform::kSessionLock) {
-    return End(WaitResult::kCancelled);
+    return EndWait(WaitResult::kCancelled);
   }
   return platform::WaitStep::Continue();
 }
 
 platform::WaitStep ButtonWaitLogic::OnQueryEndSession() {
-  return End(WaitResult::kCancelled);
+  return EndWait(WaitResult::kCancelled);
 }
 
 platform::WaitView ButtonWaitView(uint32_t kind) {

@@ -65,4 +65,18 @@ std::optional<WaitResult> ResultOfKeyState(uint8_t state) {
   }
 }
 
+platform::WaitStep PollKey(const KeyStateOps& ops, ZANT_HANDLE device) {
+  const std::optional<KeyStateReading> reading = ReadKeyState(ops, device);
+  if (!reading) {
+    return EndWait(WaitResult::kKeyError);
+  }
+  if (const std::optional<WaitResult> result = ResultOfKeyState(reading->state)) {
+    return EndWait(*result);
+  }
+  if (reading->state == dev::kStateWaiting) {
+    return platform::WaitStep::Show(SecondsShown(reading->tenthsLeft));
+  }
+  return platform::WaitStep::Continue();
+}
+
 }  // namespace kq::ui

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "device/zant.h"
+#include "platform/dialog_host.h"
 
 namespace kq::ui {
 
@@ -42,6 +43,14 @@ std::optional<WaitResult> ResultOfKeyState(uint8_t state);
 // The seconds a countdown shows for the tenths left, truncated toward zero.
 inline int32_t SecondsShown(uint16_t tenthsLeft) {
   return static_cast<int32_t>(tenthsLeft / 10);
+}
+
+// One tick of a wait: polls the key and ends with the result its state gives, or goes on waiting
+// with the seconds left to show.
+platform::WaitStep PollKey(const KeyStateOps& ops, ZANT_HANDLE device);
+
+inline platform::WaitStep EndWait(WaitResult result) {
+  return platform::WaitStep::End(static_cast<int>(result));
 }
 
 }  // namespace kq::ui

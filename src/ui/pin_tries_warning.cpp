@@ -10,16 +10,9 @@ constexpr uint32_t kTimerPeriodMs = 50;
 
 platform::WaitStep PinTriesWarningLogic::OnTimer() {
   if (abortRequested_) {
-    return platform::WaitStep::End(static_cast<int>(WaitResult::kCancelled));
+    return EndWait(WaitResult::kCancelled);
   }
-  const std::optional<KeyStateReading> reading = ReadKeyState(ops_, device_);
-  if (!reading) {
-    return platform::WaitStep::End(static_cast<int>(WaitResult::kKeyError));
-  }
-  if (const std::optional<WaitResult> result = ResultOfKeyState(reading->state)) {
-    return platform::WaitStep::End(static_cast<int>(*result));
-  }
-  return platform::WaitStep::Continue();
+  return PollKey(ops_, device_);
 }
 
 platform::WaitStep PinTriesWarningLogic::OnSessionChange(uint32_t reason) {
