@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Checks that the built libraries export exactly their agreed names on both platforms.
+# Usage: check-exports.sh [linux build dir [mingw build dir]] (default build and build-mingw).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+linux_dir=${1:-build}
+mingw_dir=${2:-build-mingw}
 status=0
 
 expect() {  # expect <label> <file with the listed names> <expected names...>
@@ -9,9 +12,10 @@ expect() {  # expect <label> <file with the listed names> <expected names...>
   shift 2
   local expected
   expected=$(printf '%s\n' "$@" | sort -u)
-  if ! diff <(echo "$expected") <(sort -u "$listed") >/tmp/kq-exports.diff; then
+  local differences
+  if ! differences=$(diff <(echo "$expected") <(sort -u "$listed")); then
     echo "check-exports: $label exports differ (< expected, > found):"
-    cat /tmp/kq-exports.diff
+    echo "$differences"
     status=1
   else
     echo "check-exports: $label: $(wc -l <"$listed") names as agreed"
@@ -43,7 +47,7 @@ check() {  # check <linux lib> <windows dll> <map> <def>
   rm -f "$tmp"
 }
 
-check build/lib/libkqcsp.so build-mingw/bin/kqcsp.dll src/exports/kqcsp.map src/exports/kqcsp.def
-check build/lib/libKQORV_Zantu.so build-mingw/bin/KQORV_Zantu.dll sim/device/KQORV_Zantu.map sim/device/KQORV_Zantu.def
-check build/lib/libKQORVUI.so build-mingw/bin/KQORVUI.dll sim/pinentry/KQORVUI.map sim/pinentry/KQORVUI.def
+check "$linux_dir/lib/libkqcsp.so" "$mingw_dir/bin/kqcsp.dll" src/exports/kqcsp.map src/exports/kqcsp.def
+check "$linux_dir/lib/libKQORV_Zantu.so" "$mingw_dir/bin/KQORV_Zantu.dll" sim/device/KQORV_Zantu.map sim/device/KQORV_Zantu.def
+check "$linux_dir/lib/libKQORVUI.so" "$mingw_dir/bin/KQORVUI.dll" sim/pinentry/KQORVUI.map sim/pinentry/KQORVUI.def
 exit $status

@@ -1,228 +1,156 @@
-// Placeholder entry points until the provider frame lands: every call fails with E_NOTIMPL.
+// The 25 CryptoAPI provider entry points. Each is a thin exported function that hands over to the
+// provider, which runs the common frame (clear the result, find the context, set the last error).
 #include "kqcsp.h"
-#include "platform/last_error.h"
+#include "provider/entry_points.h"
 
-namespace {
-KqBool NotYet() {
-  kq::platform::SetLastErrorCode(0x80004001);
-  return 0;
-}
-}  // namespace
+namespace provider = kq::provider;
 
 extern "C" {
+
+// Opens, creates or deletes a key container, or makes a verify context; issues a provider handle.
 KqBool CPAcquireContext(KqHandle* phProv, const char* pszContainer, uint32_t dwFlags,
-                        void* pVTable) {
-  (void)phProv;
-  (void)pszContainer;
-  (void)dwFlags;
-  (void)pVTable;
-  return NotYet();
+                        void* /*pVTable*/) {
+  return provider::AcquireContext(phProv, pszContainer, dwFlags);
 }
-KqBool CPReleaseContext(KqHandle hProv, uint32_t dwFlags) {
-  (void)hProv;
-  (void)dwFlags;
-  return NotYet();
+
+// Releases a provider handle with every key and hash object it holds.
+KqBool CPReleaseContext(KqHandle hProv, uint32_t /*dwFlags*/) {
+  return provider::ReleaseContext(hProv);
 }
+
+// Generates a key pair on the key in the context's container.
 KqBool CPGenKey(KqHandle hProv, uint32_t Algid, uint32_t dwFlags, KqHandle* phKey) {
-  (void)hProv;
-  (void)Algid;
-  (void)dwFlags;
-  (void)phKey;
-  return NotYet();
+  return provider::GenKey(hProv, Algid, dwFlags, phKey);
 }
-KqBool CPDeriveKey(KqHandle hProv, uint32_t Algid, KqHandle hBaseData, uint32_t dwFlags,
-                   KqHandle* phKey) {
-  (void)hProv;
-  (void)Algid;
-  (void)hBaseData;
-  (void)dwFlags;
-  (void)phKey;
-  return NotYet();
+
+// Key derivation is not offered: E_NOTIMPL.
+KqBool CPDeriveKey(KqHandle hProv, uint32_t /*Algid*/, KqHandle /*hBaseData*/, uint32_t /*dwFlags*/,
+                   KqHandle* /*phKey*/) {
+  return provider::NotImplemented(hProv);
 }
+
+// Destroys an imported public key's handle; other keys stay.
 KqBool CPDestroyKey(KqHandle hProv, KqHandle hKey) {
-  (void)hProv;
-  (void)hKey;
-  return NotYet();
+  return provider::DestroyKey(hProv, hKey);
 }
+
+// Sets a key parameter, the container's certificate included.
 KqBool CPSetKeyParam(KqHandle hProv, KqHandle hKey, uint32_t dwParam, const uint8_t* pbData,
                      uint32_t dwFlags) {
-  (void)hProv;
-  (void)hKey;
-  (void)dwParam;
-  (void)pbData;
-  (void)dwFlags;
-  return NotYet();
+  return provider::SetKeyParam(hProv, hKey, dwParam, pbData, dwFlags);
 }
+
+// Reads a key parameter, the container's certificate included.
 KqBool CPGetKeyParam(KqHandle hProv, KqHandle hKey, uint32_t dwParam, uint8_t* pbData,
                      uint32_t* pcbDataLen, uint32_t dwFlags) {
-  (void)hProv;
-  (void)hKey;
-  (void)dwParam;
-  (void)pbData;
-  (void)pcbDataLen;
-  (void)dwFlags;
-  return NotYet();
+  return provider::GetKeyParam(hProv, hKey, dwParam, pbData, pcbDataLen, dwFlags);
 }
+
+// Exports the public key of a pair on the key as a PUBLICKEYBLOB.
 KqBool CPExportKey(KqHandle hProv, KqHandle hKey, KqHandle hPubKey, uint32_t dwBlobType,
                    uint32_t dwFlags, uint8_t* pbData, uint32_t* pcbDataLen) {
-  (void)hProv;
-  (void)hKey;
-  (void)hPubKey;
-  (void)dwBlobType;
-  (void)dwFlags;
-  (void)pbData;
-  (void)pcbDataLen;
-  return NotYet();
+  return provider::ExportKey(hProv, hKey, hPubKey, dwBlobType, dwFlags, pbData, pcbDataLen);
 }
+
+// Imports a public key or a plain symmetric key.
 KqBool CPImportKey(KqHandle hProv, const uint8_t* pbData, uint32_t cbDataLen, KqHandle hPubKey,
                    uint32_t dwFlags, KqHandle* phKey) {
-  (void)hProv;
-  (void)pbData;
-  (void)cbDataLen;
-  (void)hPubKey;
-  (void)dwFlags;
-  (void)phKey;
-  return NotYet();
+  return provider::ImportKey(hProv, pbData, cbDataLen, hPubKey, dwFlags, phKey);
 }
-KqBool CPEncrypt(KqHandle hProv, KqHandle hKey, KqHandle hHash, KqBool fFinal, uint32_t dwFlags,
-                 uint8_t* pbData, uint32_t* pcbDataLen, uint32_t cbBufLen) {
-  (void)hProv;
-  (void)hKey;
-  (void)hHash;
-  (void)fFinal;
-  (void)dwFlags;
-  (void)pbData;
-  (void)pcbDataLen;
-  (void)cbBufLen;
-  return NotYet();
+
+// Encryption is not offered: E_NOTIMPL, the data untouched.
+KqBool CPEncrypt(KqHandle hProv, KqHandle /*hKey*/, KqHandle /*hHash*/, KqBool /*fFinal*/,
+                 uint32_t /*dwFlags*/, uint8_t* /*pbData*/, uint32_t* /*pcbDataLen*/,
+                 uint32_t /*cbBufLen*/) {
+  return provider::NotImplemented(hProv);
 }
-KqBool CPDecrypt(KqHandle hProv, KqHandle hKey, KqHandle hHash, KqBool fFinal, uint32_t dwFlags,
-                 uint8_t* pbData, uint32_t* pcbDataLen) {
-  (void)hProv;
-  (void)hKey;
-  (void)hHash;
-  (void)fFinal;
-  (void)dwFlags;
-  (void)pbData;
-  (void)pcbDataLen;
-  return NotYet();
+
+// Decryption is not offered: E_NOTIMPL, the data untouched.
+KqBool CPDecrypt(KqHandle hProv, KqHandle /*hKey*/, KqHandle /*hHash*/, KqBool /*fFinal*/,
+                 uint32_t /*dwFlags*/, uint8_t* /*pbData*/, uint32_t* /*pcbDataLen*/) {
+  return provider::NotImplemented(hProv);
 }
+
+// Creates a hash object for one of the provider's hash algorithms.
 KqBool CPCreateHash(KqHandle hProv, uint32_t Algid, KqHandle hKey, uint32_t dwFlags,
                     KqHandle* phHash) {
-  (void)hProv;
-  (void)Algid;
-  (void)hKey;
-  (void)dwFlags;
-  (void)phHash;
-  return NotYet();
+  return provider::CreateHash(hProv, Algid, hKey, dwFlags, phHash);
 }
+
+// Feeds data to a hash object.
 KqBool CPHashData(KqHandle hProv, KqHandle hHash, const uint8_t* pbData, uint32_t cbDataLen,
-                  uint32_t dwFlags) {
-  (void)hProv;
-  (void)hHash;
-  (void)pbData;
-  (void)cbDataLen;
-  (void)dwFlags;
-  return NotYet();
+                  uint32_t /*dwFlags*/) {
+  return provider::HashData(hProv, hHash, pbData, cbDataLen);
 }
-KqBool CPHashSessionKey(KqHandle hProv, KqHandle hHash, KqHandle hKey, uint32_t dwFlags) {
-  (void)hProv;
-  (void)hHash;
-  (void)hKey;
-  (void)dwFlags;
-  return NotYet();
+
+// Hashing a session key is not offered: E_NOTIMPL.
+KqBool CPHashSessionKey(KqHandle hProv, KqHandle /*hHash*/, KqHandle /*hKey*/,
+                        uint32_t /*dwFlags*/) {
+  return provider::NotImplemented(hProv);
 }
+
+// Destroys a hash object.
 KqBool CPDestroyHash(KqHandle hProv, KqHandle hHash) {
-  (void)hProv;
-  (void)hHash;
-  return NotYet();
+  return provider::DestroyHash(hProv, hHash);
 }
-KqBool CPSignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec, const wchar_t* szDescription,
-                  uint32_t dwFlags, uint8_t* pbSignature, uint32_t* pcbSigLen) {
-  (void)hProv;
-  (void)hHash;
-  (void)dwKeySpec;
-  (void)szDescription;
-  (void)dwFlags;
-  (void)pbSignature;
-  (void)pcbSigLen;
-  return NotYet();
+
+// Has the key sign a hash (or a transaction message) with the container's private key.
+KqBool CPSignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec,
+                  const wchar_t* /*szDescription*/, uint32_t /*dwFlags*/, uint8_t* pbSignature,
+                  uint32_t* pcbSigLen) {
+  return provider::SignHash(hProv, hHash, dwKeySpec, pbSignature, pcbSigLen);
 }
+
+// Verifies an RSA signature over a hash on the host.
 KqBool CPVerifySignature(KqHandle hProv, KqHandle hHash, const uint8_t* pbSignature,
-                         uint32_t cbSigLen, KqHandle hPubKey, const wchar_t* szDescription,
-                         uint32_t dwFlags) {
-  (void)hProv;
-  (void)hHash;
-  (void)pbSignature;
-  (void)cbSigLen;
-  (void)hPubKey;
-  (void)szDescription;
-  (void)dwFlags;
-  return NotYet();
+                         uint32_t cbSigLen, KqHandle hPubKey, const wchar_t* /*szDescription*/,
+                         uint32_t /*dwFlags*/) {
+  return provider::VerifySignature(hProv, hHash, pbSignature, cbSigLen, hPubKey);
 }
+
+// Fills a buffer with random bytes.
 KqBool CPGenRandom(KqHandle hProv, uint32_t dwLen, uint8_t* pbBuffer) {
-  (void)hProv;
-  (void)dwLen;
-  (void)pbBuffer;
-  return NotYet();
+  return provider::GenRandom(hProv, dwLen, pbBuffer);
 }
+
+// Opens the signature or exchange pair of the context's container.
 KqBool CPGetUserKey(KqHandle hProv, uint32_t dwKeySpec, KqHandle* phUserKey) {
-  (void)hProv;
-  (void)dwKeySpec;
-  (void)phUserKey;
-  return NotYet();
+  return provider::GetUserKey(hProv, dwKeySpec, phUserKey);
 }
+
+// Sets a provider parameter: the user PIN.
 KqBool CPSetProvParam(KqHandle hProv, uint32_t dwParam, const uint8_t* pbData, uint32_t dwFlags) {
-  (void)hProv;
-  (void)dwParam;
-  (void)pbData;
-  (void)dwFlags;
-  return NotYet();
+  return provider::SetProvParam(hProv, dwParam, pbData, dwFlags);
 }
+
+// Reads a provider parameter: name, version, algorithms, containers, reader.
 KqBool CPGetProvParam(KqHandle hProv, uint32_t dwParam, uint8_t* pbData, uint32_t* pcbDataLen,
                       uint32_t dwFlags) {
-  (void)hProv;
-  (void)dwParam;
-  (void)pbData;
-  (void)pcbDataLen;
-  (void)dwFlags;
-  return NotYet();
+  return provider::GetProvParam(hProv, dwParam, pbData, pcbDataLen, dwFlags);
 }
+
+// Sets a hash value from outside (HP_HASHVAL).
 KqBool CPSetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, const uint8_t* pbData,
                       uint32_t dwFlags) {
-  (void)hProv;
-  (void)hHash;
-  (void)dwParam;
-  (void)pbData;
-  (void)dwFlags;
-  return NotYet();
+  return provider::SetHashParam(hProv, hHash, dwParam, pbData, dwFlags);
 }
+
+// Reads a hash parameter: algorithm, size, value.
 KqBool CPGetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, uint8_t* pbData,
                       uint32_t* pcbDataLen, uint32_t dwFlags) {
-  (void)hProv;
-  (void)hHash;
-  (void)dwParam;
-  (void)pbData;
-  (void)pcbDataLen;
-  (void)dwFlags;
-  return NotYet();
+  return provider::GetHashParam(hProv, hHash, dwParam, pbData, pcbDataLen, dwFlags);
 }
-KqBool CPDuplicateKey(KqHandle hUID, KqHandle hKey, uint32_t* pdwReserved, uint32_t dwFlags,
-                      KqHandle* phKey) {
-  (void)hUID;
-  (void)hKey;
-  (void)pdwReserved;
-  (void)dwFlags;
-  (void)phKey;
-  return NotYet();
+
+// Duplicating a key is not offered: E_NOTIMPL.
+KqBool CPDuplicateKey(KqHandle hUID, KqHandle /*hKey*/, uint32_t* /*pdwReserved*/,
+                      uint32_t /*dwFlags*/, KqHandle* /*phKey*/) {
+  return provider::NotImplemented(hUID);
 }
-KqBool CPDuplicateHash(KqHandle hUID, KqHandle hHash, uint32_t* pdwReserved, uint32_t dwFlags,
-                       KqHandle* phHash) {
-  (void)hUID;
-  (void)hHash;
-  (void)pdwReserved;
-  (void)dwFlags;
-  (void)phHash;
-  return NotYet();
+
+// Duplicating a hash is not offered: E_NOTIMPL.
+KqBool CPDuplicateHash(KqHandle hUID, KqHandle /*hHash*/, uint32_t* /*pdwReserved*/,
+                       uint32_t /*dwFlags*/, KqHandle* /*phHash*/) {
+  return provider::NotImplemented(hUID);
 }
+
 }  // extern "C"

@@ -1,0 +1,108 @@
+#include "crypto/rsa_verify.h"
+
+#include <mbedtls/rsa.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "common/codes_cryptoapi.h"
+
+namespace kq {
+
+namespace {
+
+struct DigestInfoPrefix {
+  size_t digestLength;
+  std::span<const uint8_t> prefix;  // DER of DigestInfo up to the digest's bytes
+};
+
+constexpr uint8_t kMd5Prefix[] = {0x30, 0x20, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x86, 0x48,
+                                  0x86, 0xf7, 0x0d, 0x02, 0x05, 0x05, 0x00, 0x04, 0x10};
+constexpr uint8_t kSha1Prefix[] = {0x30, 0x21, 0x30, 0x09, 0x06, 0x05, 0x2b, 0x0e,
+                                   0x03, 0x02, 0x1a, 0x05, 0x00, 0x04, 0x14};
+constexpr uint8_t kSha256Prefix[] = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                     0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
+constexpr uint8_t kSha384Prefix[] = {0x30, 0x41, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                     0x65, 0x03, 0x04, 0x02, 0x02, 0x05, 0x00, 0x04, 0x30};
+constexpr uint8_t kSha512Prefix[] = {0x30, 0x51, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                     0x65, 0x03, 0x04, 0x02, 0x03, 0x05, 0x00, 0x04, 0x40};
+constexpr uint8_t kSm3Prefix[] = {0x30, 0x30, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x81, 0x1c,
+                                  0xcf, 0x55, 0x01, 0x83, 0x11, 0x05, 0x00, 0x04, 0x20};
+
+// By hash number; the SSL3 pair (0) is signed bare, without a DigestInfo.
+const DigestInfoPrefix kPrefixes[] = {
+    {36, {}},
+    {20, kSha1Prefix},
+    {32, kSha256Prefix},
+    {48, kSha384Prefix},
+    {64, kSha512Prefix},
+    {16, kMd5Prefix},
+    {32, kSm3Prefix},
+};
+
+class RsaPublicKey {
+ public:
+  RsaPublicKey() { mbedtls_rsa_init(&rsa_, MBEDTLS_RSA_PKCS_V15, 0); }
+  RsaPublicKey(const RsaPublicKey&) = delete;
+  RsaPublicKey& operator=(const RsaPublicKey&) = delete;
+  ~RsaPublicKey() { mbedtls_rsa_free(&rsa_); }
+
+  // Loads N and E and checks them (N odd, 128 to 4096 bits, E odd and above 1).
+  bool Load(const PublicKeyRecord& record) {
+    const std::span<const uint8_t> modulus = record.ModulusBytes();
+    if (modulus.empty() || record.bits / 8 > PublicKeyRecord::kModulusRoom ||
+        mbedtls_rsa_import_raw(&rsa_, modulus.data(), modulus.size(), nullptr, 0, nullptr, 0,
+                               nullptr, 0, record.exponent.data(), record.exponent.size()) != 0 ||
+        mbedtls_rsa_complete(&rsa_) != 0 || mbedtls_rsa_check_pubkey(&rsa_) != 0) {
+      return false;
+    }
+    // The record's bit count must describe its modulus: no leading zero bytes.
+    return mbedtls_rsa_get_len(&rsa_) == modulus.size();
+  }
+
+  bool Public(const uint8_t* input, uint8_t* output) {
+    return mbedtls_rsa_public(&rsa_, input, output) == 0;
+  }
+
+ private:
+  mbedtls_rsa_context rsa_;
+};
+
+}  // namespace
+
+uint32_t RsaVerifyDigest(const PublicKeyRecord& record, uint32_t hashAlg,
+                         std::span<const uint8_t> signature, std::span<const uint8_t> digest) {
+  if (hashAlg >= std::size(kPrefixes)) {
+    return win::kNteBadAlgId;
+  }
+  RsaPublicKey key;
+  if (!key.Load(record)) {
+    return win::kNteBadKey;
+  }
+  const size_t length = record.ModulusBytes().size();
+  if (signature.size() != length) {
+    return win::kNteBadSignature;
+  }
+  std::vector<uint8_t> bigEndian(signature.rbegin(), signature.rend());
+  std::vector<uint8_t> block(length);
+  if (!key.Public(bigEndian.data(), block.data())) {
+    return win::kNteBadKey;
+  }
+
+  // The block the signer must have made: 00 01 FF..FF 00 DigestInfo digest.
+  const DigestInfoPrefix& info = kPrefixes[hashAlg];
+  const size_t payload = info.prefix.size() + digest.size();
+  if (digest.size() != info.digestLength || length < payload + 11) {
+    return win::kNteBadSignature;
+  }
+  std::vector<uint8_t> expected(length, 0xFF);
+  expected[0] = 0x00;
+  expected[1] = 0x01;
+  const auto payloadAt = expected.begin() + static_cast<std::ptrdiff_t>(length - payload);
+  payloadAt[-1] = 0x00;
+  std::copy(digest.begin(), digest.end(),
+            std::copy(info.prefix.begin(), info.prefix.end(), payloadAt));
+  return block == expected ? 0 : win::kNteBadSignature;
+}
+
+}  // namespace kq

@@ -1,0 +1,32 @@
+#pragma once
+// CryptoAPI algorithm identifiers, key specifications and blob types the provider knows.
+
+#include <cstdint>
+
+namespace kq::provider {
+
+inline constexpr uint32_t kAtKeyExchange = 1;
+inline constexpr uint32_t kAtSignature = 2;
+
+inline constexpr uint32_t kCalgRsaSign = 0x2400;
+inline constexpr uint32_t kCalgRsaKeyx = 0xA400;
+inline constexpr uint32_t kCalgDes = 0x6601;
+inline constexpr uint32_t kCalgRc2 = 0x6602;
+inline constexpr uint32_t kCalg3Des = 0x6603;
+inline constexpr uint32_t kCalg3Des112 = 0x6609;
+inline constexpr uint32_t kCalgRc4 = 0x6801;
+
+inline constexpr uint32_t kCalgMd5 = 0x8003;
+inline constexpr uint32_t kCalgSha1 = 0x8004;
+inline constexpr uint32_t kCalgSsl3ShaMd5 = 0x8008;
+inline constexpr uint32_t kCalgHmac = 0x8009;
+inline constexpr uint32_t kCalgSha256 = 0x800C;
+inline constexpr uint32_t kCalgSha384 = 0x800D;
+inline constexpr uint32_t kCalgSha512 = 0x800E;
+
+inline constexpr uint8_t kSimpleBlob = 1;
+inline constexpr uint8_t kPublicKeyBlob = 6;
+inline constexpr uint8_t kPrivateKeyBlob = 7;
+inline constexpr uint8_t kPlainTextKeyBlob = 8;
+
+}  // namespace kq::provider

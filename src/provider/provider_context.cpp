@@ -1,0 +1,42 @@
+#include "provider/provider_context.h"
+
+#include "provider/object_handle_counter.h"
+
+namespace kq::provider {
+
+KeyObject* ProviderContext::FindKey(uint64_t handle) const {
+  const auto it = keys_.find(handle);
+  return it != keys_.end() ? it->second.get() : nullptr;
+}
+
+HashObject* ProviderContext::FindHash(uint64_t handle) const {
+  const auto it = hashes_.find(handle);
+  return it != hashes_.end() ? it->second.get() : nullptr;
+}
+
+uint64_t ProviderContext::AddKey(std::unique_ptr<KeyObject> key) {
+  const uint64_t handle = ObjectHandleCounter::Instance().Next();
+  keys_[handle] = std::move(key);
+  return handle;
+}
+
+uint64_t ProviderContext::AddHash(std::unique_ptr<HashObject> hash) {
+  const uint64_t handle = ObjectHandleCounter::Instance().Next();
+  hashes_[handle] = std::move(hash);
+  return handle;
+}
+
+bool ProviderContext::EraseKey(uint64_t handle) {
+  return keys_.erase(handle) != 0;
+}
+
+bool ProviderContext::EraseHash(uint64_t handle) {
+  return hashes_.erase(handle) != 0;
+}
+
+void ProviderContext::ReleaseObjects() {
+  hashes_.clear();
+  keys_.clear();
+}
+
+}  // namespace kq::provider
