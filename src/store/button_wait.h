@@ -9,7 +9,7 @@
 
 namespace kq::store {
 
-inline constexpr uint32_t kWaitKeyDeletion = 4;
+inline constexpr uint32_t kWaitKeyDeletion = 4;  // the wait kind of a key pair deletion
 
 uint32_t ConfirmOnKey(const DeviceSession& session, uint32_t kind);
 

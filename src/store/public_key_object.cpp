@@ -87,4 +87,29 @@ uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint
   return kOk;
 }
 
+uint32_t ReadPublicKeyRecord(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
+                             PublicKeyRecord& record) {
+  record = PublicKeyRecord{};
+  keyNumber = kNoKeyNumber;
+  uint8_t number = kNoKeyNumber;
+  if (const uint32_t status = ReadKeyNumberOfObject(session, fileId, true, number); status != 0) {
+    return status;
+  }
+  uint32_t bits = 0;
+  uint32_t flags = 0;
+  if (session.device().GetKeyInfo(session.handle(), number, &bits, &flags) != 0) {
+    return kDeviceFailed;
+  }
+  PublicKeyRecord read;
+  auto modulusLength = static_cast<uint32_t>(read.modulus.size());
+  auto exponentLength = static_cast<uint32_t>(read.exponent.size());
+  if (session.device().ReadRSAPub(session.handle(), number, &read.bits, read.modulus.data(),
+                                  &modulusLength, read.exponent.data(), &exponentLength, 0) != 0) {
+    return kDeviceFailed;
+  }
+  record = read;
+  keyNumber = number;
+  return kOk;
+}
+
 }  // namespace kq::store

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "crypto/public_key_record.h"
 #include "device/device_session.h"
 #include "store/attribute_template.h"
 
@@ -31,5 +32,11 @@ uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber, De
 // The tool exports' reading: the key number and the device's public key for it.
 uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
                              DevicePublicKey& key);
+
+// The provider's reading: the object must also be an RSA key (CKA_KEY_TYPE 0); the device key
+// is read into a zeroed record (modulus room 256 bytes, exponent room 4). kDeviceFailed when
+// the device key cannot be read.
+uint32_t ReadPublicKeyRecord(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
+                             PublicKeyRecord& record);
 
 }  // namespace kq::store
