@@ -52,39 +52,39 @@ bool CertPublicKeyBytes(const uint8_t* der, size_t length, ByteVector& out) {
 int DecodeBase64Certificate(const char* text, size_t length, DecodedCertificate& record) {
   record.clear();
   if (text == nullptr || length == 0) {
-    return -1;
+    return kCertificateNoText;
   }
   size_t decodedLength = 0;
   if (Base64Decode(text, length, nullptr, &decodedLength) != kBase64Ok) {
-    return -2;
+    return kCertificateBadBase64;
   }
   record.der.resize(decodedLength);
   if (Base64Decode(text, length, record.der.data(), &decodedLength) != kBase64Ok) {
     record.clear();
-    return 1;
+    return kCertificateNotACertificate;
   }
   record.der.resize(decodedLength);
   if (!platform::Certificate::Decode(record.der).loaded()) {
     record.clear();
-    return 1;
+    return kCertificateNotACertificate;
   }
   if (!CertPublicKeyBytes(record.der.data(), record.der.size(), record.publicKey)) {
     record.clear();
-    return 3;
+    return kCertificateKeyUnusable;
   }
-  return 0;
+  return kCertificateDecoded;
 }
 
 int CertSubjectText(std::string& text, const platform::Certificate& certificate) {
   text.clear();
   const uint32_t size = certificate.SubjectText(nullptr, 0);
   if (size == 0) {
-    return 2;
+    return kSubjectTextSizeFailed;
   }
   std::string buffer(size, '\0');
   const uint32_t written = certificate.SubjectText(buffer.data(), size);
   if (written == 0) {
-    return 3;
+    return kSubjectTextRenderFailed;
   }
   // Everything up to the terminator; the terminator itself stays out of the string.
   buffer.resize(written - 1);
@@ -93,7 +93,7 @@ int CertSubjectText(std::string& text, const platform::Certificate& certificate)
   if (nul != std::string::npos) {
     text.resize(nul);
   }
-  return 0;
+  return kSubjectTextRendered;
 }
 
 }  // namespace kq

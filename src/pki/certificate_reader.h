@@ -24,17 +24,29 @@ struct DecodedCertificate {
   }
 };
 
-// Returns 0; -1 for a null text or length 0; -2 when the text does not pass base64's size
-// pass; 1 when it does not decode or is not a certificate; 3 when the public key is neither RSA
-// nor a 65-byte point. The record is cleared on every failure.
+enum DecodeCertificateResult : int {
+  kCertificateDecoded = 0,
+  kCertificateNoText = -1,          // null text or length 0
+  kCertificateBadBase64 = -2,       // the text does not pass base64's size pass
+  kCertificateNotACertificate = 1,  // it does not decode, or the bytes are not a certificate
+  kCertificateKeyUnusable = 3,      // the public key is neither RSA nor a 65-byte point
+};
+
+// Returns a DecodeCertificateResult; the record is cleared on every failure.
 int DecodeBase64Certificate(const char* text, size_t length, DecodedCertificate& record);
 
 // The public key bytes of a DER certificate, as above; false when the bytes are not a
 // certificate or the key is neither an RSA key nor 65 bytes long.
 bool CertPublicKeyBytes(const uint8_t* der, size_t length, ByteVector& out);
 
+enum SubjectTextResult : int {
+  kSubjectTextRendered = 0,
+  kSubjectTextSizeFailed = 2,
+  kSubjectTextRenderFailed = 3,
+};
+
 // The subject as CertNameToStrA renders it with CERT_X500_NAME_STR (code page 936), without its
-// terminating NUL. Returns 0; 2 when the size query fails; 3 when the rendering fails.
+// terminating NUL. Returns a SubjectTextResult.
 int CertSubjectText(std::string& text, const platform::Certificate& certificate);
 
 }  // namespace kq
