@@ -84,6 +84,20 @@ void AppendPlainElement(uint8_t tag, std::span<const uint8_t> content, ByteVecto
   Append(out, content);
 }
 
+// SEQUENCE { INTEGER first, INTEGER second }, each INTEGER kept positive; -1 for a missing value.
+int EncodeIntegerPair(const uint8_t* first, size_t firstLength, const uint8_t* second,
+                      size_t secondLength, ByteVector& out) {
+  ByteVector integers;
+  ByteVector next;
+  if (EncodeDerElement(kDerInteger, first, firstLength, integers) != 0 ||
+      EncodeDerElement(kDerInteger, second, secondLength, next) != 0) {
+    return -1;
+  }
+  Append(integers, next);
+  Wrap(kDerSequence, integers, out);
+  return 0;
+}
+
 }  // namespace
 
 int EncodeRdn(const char* type, size_t typeLength, const uint8_t* value, size_t valueLength,
@@ -135,15 +149,10 @@ int EncodeSubjectName(std::span<const DnComponent> components, ByteVector& out) 
 int EncodeRsaPublicKeyInfo(const uint8_t* modulus, size_t modulusLength, const uint8_t* exponent,
                            size_t exponentLength, ByteVector& out) {
   out.clear();
-  ByteVector n;
-  ByteVector e;
-  if (EncodeDerElement(kDerInteger, modulus, modulusLength, n) != 0 ||
-      EncodeDerElement(kDerInteger, exponent, exponentLength, e) != 0) {
+  ByteVector rsaPublicKey;
+  if (EncodeIntegerPair(modulus, modulusLength, exponent, exponentLength, rsaPublicKey) != 0) {
     return -1;
   }
-  Append(n, e);
-  ByteVector rsaPublicKey;
-  Wrap(kDerSequence, n, rsaPublicKey);
   ByteVector bitString;
   (void)EncodeDerBitString(rsaPublicKey.data(), rsaPublicKey.size(), bitString);
   ByteVector info(std::begin(kRsaAlgorithm), std::end(kRsaAlgorithm));
@@ -200,15 +209,10 @@ int EncodeRsaSignature(const uint8_t* signature, size_t length, ByteVector& out)
 
 int EncodeSm2Signature(const uint8_t* r, const uint8_t* s, ByteVector& out) {
   out.clear();
-  ByteVector rs;
-  ByteVector second;
-  if (EncodeDerElement(kDerInteger, r, kSm2CoordinateBytes, rs) != 0 ||
-      EncodeDerElement(kDerInteger, s, kSm2CoordinateBytes, second) != 0) {
+  ByteVector sequence;
+  if (EncodeIntegerPair(r, kSm2CoordinateBytes, s, kSm2CoordinateBytes, sequence) != 0) {
     return -1;
   }
-  Append(rs, second);
-  ByteVector sequence;
-  Wrap(kDerSequence, rs, sequence);
   return EncodeDerBitString(sequence.data(), sequence.size(), out);
 }
 

@@ -17,19 +17,6 @@ X509* Cert(void* handle) {
 
 }  // namespace
 
-Certificate& Certificate::operator=(Certificate&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
-  }
-  return *this;
-}
-
-Certificate::~Certificate() {
-  Release();
-}
-
 void Certificate::Release() {
   if (handle_ != nullptr) {
     X509_free(Cert(handle_));

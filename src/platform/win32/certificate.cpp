@@ -15,19 +15,6 @@ constexpr DWORD kDecodingTypes = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 
 }  // namespace
 
-Certificate& Certificate::operator=(Certificate&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
-  }
-  return *this;
-}
-
-Certificate::~Certificate() {
-  Release();
-}
-
 void Certificate::Release() {
   if (handle_ != nullptr) {
     CertFreeCertificateContext(Context(handle_));
