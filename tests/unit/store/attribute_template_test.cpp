@@ -6,7 +6,7 @@
 
 #include "common/codes_store.h"
 #include "store/attribute_types.h"
-#include "support/truncation.h"
+#include "support/exact_buffer.h"
 
 namespace kq::store {
 namespace {
@@ -112,7 +112,8 @@ TEST(AttributeTemplate, ParseRefusesDamagedObjects) {
     bytes[5] = static_cast<uint8_t>(stated >> 16);
     bytes[6] = static_cast<uint8_t>(stated >> 8);
     bytes[7] = static_cast<uint8_t>(stated);
-    EXPECT_EQ(object.Parse(bytes), kParseMalformed) << stated;
+    const test::ExactBuffer exact(bytes);
+    EXPECT_EQ(object.Parse(exact.span()), kParseMalformed) << stated;
   }
 
   // An empty byte string is a value like any other.
@@ -126,11 +127,11 @@ TEST(AttributeTemplate, EveryTruncatedPrefixOfAnObjectIsRefused) {
                              Record(attr::kModulus, std::vector<uint8_t>(128, 0xC5)),
                              Record(attr::kKeyNumber, {3})});
   ASSERT_EQ(AttributeTemplate().Parse(bytes), kOk);
-  test::ForEachTruncatedPrefix(bytes, [&](const uint8_t* data, size_t n) {
+  test::ForEachTruncatedPrefix(bytes, [](std::span<const uint8_t> prefix, size_t n) {
     AttributeTemplate object;
-    const uint32_t result = object.Parse({data, n});
+    const uint32_t result = object.Parse(prefix);
     // Only a prefix that ends exactly between two records parses.
-    const bool boundary = n == 12 || n == 21 || n == 157 || n == bytes.size();
+    const bool boundary = n == 12 || n == 21 || n == 157;
     EXPECT_EQ(result, boundary ? kOk : kParseMalformed) << n;
   });
 }
