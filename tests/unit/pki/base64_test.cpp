@@ -7,7 +7,7 @@
 #include <string>
 
 #include "pki/base64.h"
-#include "support/truncation.h"
+#include "support/exact_buffer.h"
 
 namespace kq {
 namespace {
@@ -100,8 +100,7 @@ TEST(Base64Decode, EveryTruncatedPrefixStaysInsideItsBuffer) {
   const std::string text = "TWFu TWFu\r\nTWE=\r\n";
   test::ForEachTruncatedPrefix(
       {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
-      [](const uint8_t* data, size_t size) {
-        const std::span<const uint8_t> prefix(data, size);
+      [](std::span<const uint8_t> prefix, size_t size) {
         size_t length = 0;
         const char* chars = reinterpret_cast<const char*>(prefix.data());
         if (Base64Decode(chars, size, nullptr, &length) == kBase64Ok) {

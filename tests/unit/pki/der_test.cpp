@@ -3,7 +3,7 @@
 
 #include "pki/der_encode.h"
 #include "pki/der_reader.h"
-#include "support/truncation.h"
+#include "support/exact_buffer.h"
 
 namespace kq {
 namespace {
@@ -105,8 +105,7 @@ TEST(DerReader, EveryTruncatedPrefixIsRefusedWithoutOverreading) {
   ByteVector key{0x30, 0x82, 0x01, 0x0A, 0x02, 0x82, 0x01, 0x01, 0x00};
   key.resize(key.size() + 256, 0xC5);
   key.insert(key.end(), {0x02, 0x03, 0x01, 0x00, 0x01});
-  test::ForEachTruncatedPrefix(key, [&](const uint8_t* data, size_t size) {
-    const std::span<const uint8_t> prefix(data, size);
+  test::ForEachTruncatedPrefix(key, [&](std::span<const uint8_t> prefix, size_t size) {
     ByteReader reader(prefix);
     std::span<const uint8_t> modulus;
     const bool ok = SkipDerSequenceHeader(reader) && ReadDerInteger(reader, modulus);
