@@ -16,10 +16,6 @@ uint32_t WritePkcs7(const char* /*mediaId*/, const char* /*certificateList*/,
                     int32_t /*listLength*/) {
   return tool::pkcs7::kBadArgument;
 }
-uint32_t DeleteTempKeyOrCert(const char* /*subjectList*/, const char* /*mediaId*/,
-                             uint32_t* /*deletedCount*/) {
-  return tool::kEnumerationFailed;
-}
 uint32_t GetSignature(const SignatureRequest& /*request*/, uint8_t* /*signature*/,
                       int32_t* /*signatureLength*/, uint8_t* /*certificate*/,
                       uint32_t* /*certificateLength*/) {

@@ -140,8 +140,7 @@ uint32_t DeleteOnKey(DeviceSession& session, SubjectWorkList& work, uint32_t& co
 
 }  // namespace
 
-uint32_t DeleteTempKeyOrCert(const char* subjectList, const char* mediaId,
-                             uint32_t* deletedCount) {
+uint32_t DeleteTempKeyOrCert(const char* subjectList, const char* mediaId, uint32_t* deletedCount) {
   if (!IsMediaId(mediaId) || deletedCount == nullptr) {
     return tool::kInvalidArgument;
   }
