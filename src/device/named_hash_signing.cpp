@@ -7,6 +7,7 @@
 #include "crypto/hash_alg.h"
 #include "crypto/hash_classes.h"
 #include "crypto/sm2_prepare.h"
+#include "ui/confirmation_wait.h"
 
 namespace kq {
 
@@ -16,13 +17,6 @@ namespace code = tool::signature;
 
 constexpr uint32_t kSm2KeyBits = 256;
 constexpr uint32_t kSignedTransactionKind = 5;  // ZANT_GetData kind that returns the signature
-constexpr uint32_t kWaitTransaction = 1;        // the wait's texts for signing a transaction
-constexpr uint32_t kWaitConfirmed = 1;
-
-// Filled in over the confirmation wait once it is available: until then, the key failed.
-uint32_t RunTransactionWait(const DeviceSession& /*session*/, uint32_t /*kind*/) {
-  return 4;
-}
 
 // The digest of the message for the key's signing operation; 0, 3003 or 3004.
 uint32_t HostDigest(const DeviceSession& session, const NamedHashSignature& request, HashAlg alg,
@@ -86,7 +80,8 @@ uint32_t SignOnDevice(const DeviceSession& session, const NamedHashSignature& re
   }
   const uint32_t word = dev::StatusWord(status);
   if (dev::IsButtonWait(status)) {
-    if (RunTransactionWait(session, kWaitTransaction) != kWaitConfirmed) {
+    if (ui::RunButtonWait(session.handle(), ui::kWaitTransactionSigning) !=
+        ui::WaitResult::kConfirmed) {
       return tool::kCancelledByUser;
     }
     return session.device().GetData(session.handle(), signature, signatureLength,

@@ -10,14 +10,6 @@
 
 namespace kq::tools {
 
-// The operation the wait's texts describe.
-enum class WaitOperation : uint32_t {
-  kGenerateKeyPair = 2,
-  kInitialiseKey = 3,
-  kDeleteKeyPair = 4,
-  kChangePin = 5,
-};
-
 struct WaitStatuses {
   uint32_t resultFailed;  // confirmed, but ZANT_GetData did not return 0
   uint32_t cancelled;     // C pressed, or the wait was cancelled
@@ -25,9 +17,10 @@ struct WaitStatuses {
   uint32_t failed;        // the key failed, or anything else
 };
 
-// Runs the wait and, when the user confirmed, fetches the outcome with ZANT_GetData of the given
-// kind into a 32-byte buffer. 0 when the operation succeeded, else one of the statuses.
-[[nodiscard]] uint32_t AwaitButton(const DeviceSession& session, WaitOperation operation,
+// Runs the wait of the kind (ui::kWait*: the texts it shows) and, when the user confirmed, fetches
+// the outcome with ZANT_GetData of the given kind into a 32-byte buffer. 0 when the operation
+// succeeded, else one of the statuses.
+[[nodiscard]] uint32_t AwaitButton(const DeviceSession& session, uint32_t waitKind,
                                    uint32_t resultKind, const WaitStatuses& statuses);
 
 }  // namespace kq::tools

@@ -8,6 +8,7 @@
 #include "tools/device_exports.h"
 #include "tools/media_id.h"
 #include "tools/reader_walk.h"
+#include "ui/confirmation_wait.h"
 #include "ui/notifications.h"
 
 namespace kq::tools {
@@ -65,10 +66,9 @@ uint32_t InitCard(const char* mediaId, uintptr_t argument) {
   const uint32_t status =
       key.session.device().InitDev(key.session.handle(), key.identity.data(), argument);
   if (dev::IsButtonWait(status)) {
-    const uint32_t outcome =
-        AwaitButton(key.session, WaitOperation::kInitialiseKey, kResultOfOperation,
-                    {tool::kDeviceOperationFailed, tool::kCancelledByUser, tool::kCancelledByUser,
-                     tool::kWaitDeviceError});
+    const uint32_t outcome = AwaitButton(key.session, ui::kWaitInitialisation, kResultOfOperation,
+                                         {tool::kDeviceOperationFailed, tool::kCancelledByUser,
+                                          tool::kCancelledByUser, tool::kWaitDeviceError});
     if (outcome != 0) {
       return outcome;
     }
@@ -105,7 +105,7 @@ uint32_t ChangePin(const char* mediaId, const char* oldPin, const char* newPin) 
   const uint32_t status =
       session.device().ChangePIN(session.handle(), oldPin, kPinLength, newPin, kPinLength, 0);
   if (dev::IsButtonWait(status)) {
-    return AwaitButton(session, WaitOperation::kChangePin, kResultOfOperation,
+    return AwaitButton(session, ui::kWaitPinChange, kResultOfOperation,
                        {tool::kDeviceOperationFailed, tool::kCancelledByUser, tool::kTimeout,
                         tool::kWaitDeviceError});
   }
