@@ -8,6 +8,7 @@
 #include "device/login.h"
 #include "device/readers.h"
 #include "store/attribute_template.h"
+#include "store/attribute_types.h"
 #include "store/certificate_writing.h"
 #include "store/container_record.h"
 #include "store/index_slot.h"
@@ -70,9 +71,9 @@ bool CarriesKey(const DecodedCertificate& certificate, const store::DevicePublic
 
 struct PairToFill {
   const store::KeyPairRefs& refs;
-  uint32_t keySpec;         // where the certificate is recorded: the pair's own reference
-  uint32_t objectFailed;    // the certificate could not be stored
-  uint32_t recordFailed;    // the container's file id could not take the reference
+  uint32_t keySpec;       // where the certificate is recorded: the pair's own reference
+  uint32_t objectFailed;  // the certificate could not be stored
+  uint32_t recordFailed;  // the container's file id could not take the reference
 };
 
 // The signature key's certificate goes to reference 0, the exchange key's to reference 3: each
