@@ -13,18 +13,23 @@ inline constexpr uint32_t kBufferTooSmallBir = 0xE0106700;  // ZANT_ReadBirCert:
 // store family's table, where callers meet it).
 inline constexpr uint32_t kReaderListFailed = 0xF00F0002;
 
+inline constexpr uint32_t kSwMemoryFailure = 0x6581;  // the key could not store a change
+inline constexpr uint32_t kSwEndOfFile = 0x6282;      // fewer bytes than asked were read
 inline constexpr uint32_t kSwWrongLength = 0x6700;
 inline constexpr uint32_t kSwSecurityNotSatisfied = 0x6982;
 inline constexpr uint32_t kSwPinLocked = 0x6983;
 inline constexpr uint32_t kSwConditionsNotSatisfied = 0x6985;
 inline constexpr uint32_t kSwWrongData = 0x6A80;
+inline constexpr uint32_t kSwFunctionNotSupported = 0x6A81;
 inline constexpr uint32_t kSwFileNotFound = 0x6A82;
 inline constexpr uint32_t kSwNotEnoughMemory = 0x6A84;
 inline constexpr uint32_t kSwIncorrectP1P2 = 0x6A86;
 inline constexpr uint32_t kSwKeyNotFound = 0x6A88;
+inline constexpr uint32_t kSwWrongOffset = 0x6B00;
 inline constexpr uint32_t kSwFileExists = 0x6A89;
 inline constexpr uint32_t kSwInsNotSupported = 0x6D00;
 inline constexpr uint32_t kSwInvalidHandle = 0x6F01;  // soft key: closed or unknown handle
+inline constexpr uint32_t kSwNoSuchReader = 0x6F02;   // soft key: no key has that reader name
 inline constexpr uint32_t kSwUnknown = 0x6F00;
 inline constexpr uint32_t kSwWaitButton = 0x6100;  // 0x61xx: the key waits for its button
 

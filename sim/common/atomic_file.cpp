@@ -1,0 +1,71 @@
+#include "common/atomic_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace kq::sim {
+
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    return std::nullopt;
+  }
+  std::vector<uint8_t> bytes;
+  char chunk[4096];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+  }
+  if (in.bad()) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+std::optional<std::string> ReadFileText(const std::filesystem::path& path) {
+  std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(path);
+  if (!bytes) {
+    return std::nullopt;
+  }
+  return std::string(bytes->begin(), bytes->end());
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+  std::filesystem::path temporary = path;
+  temporary += ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      return false;
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+bool WriteTextAtomically(const std::filesystem::path& path, std::string_view text) {
+  return WriteFileAtomically(
+      path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+bool RemoveFile(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  return !error;
+}
+
+}  // namespace kq::sim

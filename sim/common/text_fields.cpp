@@ -1,0 +1,128 @@
+#include "common/text_fields.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace kq::sim {
+
+std::string HexEncode(std::span<const uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const uint8_t b : bytes) {
+    text.push_back(kDigits[b >> 4]);
+    text.push_back(kDigits[b & 0xF]);
+  }
+  return text;
+}
+
+namespace {
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+}  // namespace
+
+std::optional<std::vector<uint8_t>> HexDecode(std::string_view text) {
+  std::vector<uint8_t> bytes;
+  int high = -1;
+  for (const char c : text) {
+    if (c == ' ' || c == ':' || c == '\t') {
+      if (high >= 0) {
+        return std::nullopt;  // a separator inside a byte pair
+      }
+      continue;
+    }
+    const int value = HexValue(c);
+    if (value < 0) {
+      return std::nullopt;
+    }
+    if (high < 0) {
+      high = value;
+    } else {
+      bytes.push_back(static_cast<uint8_t>((high << 4) | value));
+      high = -1;
+    }
+  }
+  if (high >= 0) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && blank(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view text, std::string_view separators) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = text.find_first_of(separators, start);
+    const size_t stop = end == std::string_view::npos ? text.size() : end;
+    const std::string_view field = Trim(text.substr(start, stop - start));
+    if (!field.empty()) {
+      fields.push_back(field);
+    }
+    if (end == std::string_view::npos) {
+      break;
+    }
+    start = end + 1;
+  }
+  return fields;
+}
+
+std::optional<uint64_t> ParseNumber64(std::string_view text) {
+  text = Trim(text);
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  uint64_t value = 0;
+  for (const char c : text) {
+    const int digit = HexValue(c);
+    if (digit < 0 || static_cast<unsigned>(digit) >= base) {
+      return std::nullopt;
+    }
+    if (value > (std::numeric_limits<uint64_t>::max() - static_cast<unsigned>(digit)) / base) {
+      return std::nullopt;
+    }
+    value = value * base + static_cast<unsigned>(digit);
+  }
+  return value;
+}
+
+std::optional<uint32_t> ParseNumber(std::string_view text) {
+  const std::optional<uint64_t> value = ParseNumber64(text);
+  if (!value || *value > std::numeric_limits<uint32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(*value);
+}
+
+std::string FormatStatus(uint32_t status) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(status));
+  return text;
+}
+
+}  // namespace kq::sim

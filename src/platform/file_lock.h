@@ -1,0 +1,33 @@
+#pragma once
+// An exclusive lock on a lock file, held between processes and between threads of one process
+// (each lock opens the file anew). POSIX: flock on the open file; Win32: LockFileEx. The lock is
+// released when the object goes.
+
+#include <cstdint>
+#include <filesystem>
+
+namespace kq::platform {
+
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  FileLock(FileLock&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
+  FileLock& operator=(FileLock&& other) noexcept;
+  ~FileLock() { Release(); }
+
+  // Opens (creating it when missing) the lock file and blocks until the lock is held. The object
+  // is unlocked when the file cannot be opened or locked.
+  static FileLock Acquire(const std::filesystem::path& path);
+
+  [[nodiscard]] bool locked() const { return handle_ != kNone; }
+  void Release();
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  explicit FileLock(intptr_t handle) : handle_(handle) {}
+  intptr_t handle_ = kNone;
+};
+
+}  // namespace kq::platform

@@ -1,0 +1,257 @@
+#include "support/openssl_command.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <mbedtls/base64.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+namespace kq::test {
+
+namespace {
+
+void Append(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// DER: a tag, a definite length, the content.
+std::vector<uint8_t> Der(uint8_t tag, std::span<const uint8_t> content) {
+  std::vector<uint8_t> out{tag};
+  const size_t n = content.size();
+  if (n < 0x80) {
+    out.push_back(static_cast<uint8_t>(n));
+  } else if (n < 0x100) {
+    out.insert(out.end(), {0x81, static_cast<uint8_t>(n)});
+  } else {
+    out.insert(out.end(), {0x82, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
+  }
+  Append(out, content);
+  return out;
+}
+
+std::vector<uint8_t> DerInteger(std::span<const uint8_t> bigEndian) {
+  size_t skip = 0;
+  while (skip + 1 < bigEndian.size() && bigEndian[skip] == 0) {
+    ++skip;
+  }
+  std::vector<uint8_t> content;
+  if (bigEndian.empty() || (bigEndian[skip] & 0x80) != 0) {
+    content.push_back(0);
+  }
+  content.insert(content.end(), bigEndian.begin() + static_cast<std::ptrdiff_t>(skip),
+                 bigEndian.end());
+  return Der(0x02, content);
+}
+
+std::string Pem(const std::string& label, std::span<const uint8_t> der) {
+  size_t size = 0;
+  mbedtls_base64_encode(nullptr, 0, &size, der.data(), der.size());
+  std::string base64(size, '\0');
+  mbedtls_base64_encode(reinterpret_cast<unsigned char*>(base64.data()), base64.size(), &size,
+                        der.data(), der.size());
+  base64.resize(size);
+  std::string pem = "-----BEGIN " + label + "-----\n";
+  for (size_t i = 0; i < base64.size(); i += 64) {
+    pem += base64.substr(i, 64) + "\n";
+  }
+  return pem + "-----END " + label + "-----\n";
+}
+
+void DrainInto(int fd, std::string& out, bool& open) {
+  char chunk[4096];
+  const ssize_t n = read(fd, chunk, sizeof chunk);
+  if (n > 0) {
+    out.append(chunk, static_cast<size_t>(n));
+  } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+    open = false;
+  }
+}
+
+}  // namespace
+
+CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input) {
+  CommandResult result;
+  int in[2], out[2], err[2];
+  if (argv.empty() || pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    return result;
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in[0], STDIN_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+      close(fd);
+    }
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+      args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  if (pid < 0) {
+    close(in[1]);
+    close(out[0]);
+    close(err[0]);
+    return result;
+  }
+  // Feed the input and read both outputs together, so that no pipe fills up and blocks.
+  signal(SIGPIPE, SIG_IGN);
+  size_t written = 0;
+  bool inOpen = true, outOpen = true, errOpen = true;
+  if (input.empty()) {
+    close(in[1]);
+    inOpen = false;
+  } else {
+    fcntl(in[1], F_SETFL, O_NONBLOCK);
+  }
+  while (inOpen || outOpen || errOpen) {
+    pollfd fds[3] = {{inOpen ? in[1] : -1, POLLOUT, 0},
+                     {outOpen ? out[0] : -1, POLLIN, 0},
+                     {errOpen ? err[0] : -1, POLLIN, 0}};
+    if (poll(fds, 3, -1) < 0 && errno != EINTR) {
+      break;
+    }
+    if (inOpen && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+      const ssize_t n = write(in[1], input.data() + written, input.size() - written);
+      if (n > 0) {
+        written += static_cast<size_t>(n);
+      }
+      if (n < 0 || written == input.size()) {
+        close(in[1]);
+        inOpen = false;
+      }
+    }
+    if (outOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+      DrainInto(out[0], result.out, outOpen);
+    }
+    if (errOpen && (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+      DrainInto(err[0], result.err, errOpen);
+    }
+  }
+  close(out[0]);
+  close(err[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input) {
+  std::vector<std::string> argv{"openssl"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunCommand(argv, input);
+}
+
+TempDirectory::TempDirectory() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kqtest-XXXXXX";
+  if (mkdtemp(pattern.data()) != nullptr) {
+    path_ = pattern;
+  }
+}
+
+TempDirectory::~TempDirectory() {
+  std::error_code ignored;
+  if (!path_.empty()) {
+    std::filesystem::remove_all(path_, ignored);
+  }
+}
+
+std::filesystem::path TempDirectory::Write(const std::string& name,
+                                           std::span<const uint8_t> bytes) const {
+  const std::filesystem::path file = path_ / name;
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  return file;
+}
+
+std::filesystem::path TempDirectory::Write(const std::string& name, std::string_view text) const {
+  return Write(
+      name, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent) {
+  static constexpr uint8_t kRsaAlgorithm[] = {0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86,
+                                              0xF7, 0x0D, 0x01, 0x01, 0x01, 0x05, 0x00};
+  std::vector<uint8_t> numbers = DerInteger(modulus);
+  Append(numbers, DerInteger(exponent));
+  std::vector<uint8_t> bits{0x00};
+  Append(bits, Der(0x30, numbers));
+  std::vector<uint8_t> info(std::begin(kRsaAlgorithm), std::end(kRsaAlgorithm));
+  Append(info, Der(0x03, bits));
+  return Pem("PUBLIC KEY", Der(0x30, info));
+}
+
+std::string Sm2PublicKeyPem(std::span<const uint8_t> x, std::span<const uint8_t> y) {
+  // id-ecPublicKey with the SM2 curve, then the uncompressed point.
+  static constexpr uint8_t kSm2Algorithm[] = {0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48,
+                                              0xCE, 0x3D, 0x02, 0x01, 0x06, 0x08, 0x2A,
+                                              0x81, 0x1C, 0xCF, 0x55, 0x01, 0x82, 0x2D};
+  std::vector<uint8_t> bits{0x00, 0x04};
+  Append(bits, x);
+  Append(bits, y);
+  std::vector<uint8_t> info(std::begin(kSm2Algorithm), std::end(kSm2Algorithm));
+  Append(info, Der(0x03, bits));
+  return Pem("PUBLIC KEY", Der(0x30, info));
+}
+
+std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs) {
+  const size_t half = rs.size() / 2;
+  std::vector<uint8_t> numbers = DerInteger(rs.first(half));
+  Append(numbers, DerInteger(rs.subspan(half)));
+  return Der(0x30, numbers);
+}
+
+bool OpensslVerifyRsaDigest(const std::string& publicKeyPem, std::span<const uint8_t> digest,
+                            std::span<const uint8_t> signature, const std::string& digestName) {
+  const TempDirectory dir;
+  const std::filesystem::path key = dir.Write("key.pem", publicKeyPem);
+  const std::filesystem::path in = dir.Write("digest.bin", digest);
+  const std::filesystem::path sig = dir.Write("signature.bin", signature);
+  std::vector<std::string> args{"pkeyutl",
+                                "-verify",
+                                "-pubin",
+                                "-inkey",
+                                key.string(),
+                                "-in",
+                                in.string(),
+                                "-sigfile",
+                                sig.string(),
+                                "-pkeyopt",
+                                "rsa_padding_mode:pkcs1"};
+  if (!digestName.empty()) {
+    args.insert(args.end(), {"-pkeyopt", "digest:" + digestName});
+  }
+  const CommandResult result = RunOpenssl(args);
+  return result.exitCode == 0;
+}
+
+bool OpensslVerifySm2(const std::string& publicKeyPem, std::span<const uint8_t> message,
+                      std::span<const uint8_t> rs) {
+  const TempDirectory dir;
+  const std::filesystem::path key = dir.Write("key.pem", publicKeyPem);
+  const std::filesystem::path in = dir.Write("message.bin", message);
+  const std::filesystem::path sig = dir.Write("signature.der", Sm2SignatureDer(rs));
+  const CommandResult result = RunOpenssl(
+      {"pkeyutl", "-verify", "-pubin", "-inkey", key.string(), "-rawin", "-in", in.string(),
+       "-sigfile", sig.string(), "-digest", "sm3", "-pkeyopt", "distid:1234567812345678"});
+  return result.exitCode == 0;
+}
+
+}  // namespace kq::test

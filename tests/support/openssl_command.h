@@ -1,0 +1,58 @@
+#pragma once
+// Running outside commands from tests, above all the `openssl` command, which checks our
+// signatures as a verifier nobody here wrote. Also the small pieces of DER and PEM a test needs
+// to hand our public keys and signatures to it.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kq::test {
+
+struct CommandResult {
+  int exitCode = -1;  // the exit status, or -1 when the command could not run or was killed
+  std::string out;
+  std::string err;
+};
+
+// Runs argv[0] (searched on PATH) with `input` on its standard input, and collects its output.
+CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input = {});
+CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input = {});
+
+// A temporary directory for a test's files, removed with everything in it when the object goes.
+class TempDirectory {
+ public:
+  TempDirectory();
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
+  ~TempDirectory();
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  // Writes a file in the directory and returns its path.
+  std::filesystem::path Write(const std::string& name, std::span<const uint8_t> bytes) const;
+  std::filesystem::path Write(const std::string& name, std::string_view text) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Public keys as PEM SubjectPublicKeyInfo: RSA from modulus and exponent (big-endian), SM2 from
+// its coordinates (32 bytes each).
+std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent);
+std::string Sm2PublicKeyPem(std::span<const uint8_t> x, std::span<const uint8_t> y);
+
+// An SM2 signature r || s (64 bytes) as the DER SEQUENCE of two INTEGERs.
+std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs);
+
+// `openssl pkeyutl -verify` of an RSA PKCS #1 v1.5 signature over a finished digest; digestName
+// is "sha1", "sha256", "sha384", "sha512", "md5", or empty for a raw value without DigestInfo.
+bool OpensslVerifyRsaDigest(const std::string& publicKeyPem, std::span<const uint8_t> digest,
+                            std::span<const uint8_t> signature, const std::string& digestName);
+// `openssl pkeyutl -verify -rawin -digest sm3` of an SM2 signature (r || s) over a message with
+// the identity "1234567812345678".
+bool OpensslVerifySm2(const std::string& publicKeyPem, std::span<const uint8_t> message,
+                      std::span<const uint8_t> rs);
+
+}  // namespace kq::test

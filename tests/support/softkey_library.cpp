@@ -1,0 +1,108 @@
+#include "support/softkey_library.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+namespace kq::test {
+
+namespace {
+
+void* OpenBuilt(const char* fileName) {
+  const std::string path = std::string(KQ_TEST_LIB_DIR) + "/" + fileName;
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
+  }
+  return library;
+}
+
+template <typename Function>
+void Resolve(void* library, const char* name, Function& out) {
+  out = library != nullptr ? reinterpret_cast<Function>(dlsym(library, name)) : nullptr;
+  if (out == nullptr) {
+    ADD_FAILURE() << "cannot resolve " << name;
+  }
+}
+
+}  // namespace
+
+const SoftKeyLibrary& SoftKeyLibrary::Instance() {
+  static const SoftKeyLibrary instance = [] {
+    SoftKeyLibrary l;
+    l.library = OpenBuilt("libKQORV_Zantu.so");
+    Resolve(l.library, "ZANT_EnumDev", l.EnumDev);
+    Resolve(l.library, "ZANT_OpenDev", l.OpenDev);
+    Resolve(l.library, "ZANT_CloseDev", l.CloseDev);
+    Resolve(l.library, "ZANT_GetRandom", l.GetRandom);
+    Resolve(l.library, "ZANT_VerifyPIN", l.VerifyPIN);
+    Resolve(l.library, "ZANT_ChangePIN", l.ChangePIN);
+    Resolve(l.library, "ZANT_InitDev", l.InitDev);
+    Resolve(l.library, "ZANT_GenerateRSAKey", l.GenerateRSAKey);
+    Resolve(l.library, "ZANT_DeleteRSAKey", l.DeleteRSAKey);
+    Resolve(l.library, "ZANT_GetKeyInfo", l.GetKeyInfo);
+    Resolve(l.library, "ZANT_ReadRSAPub", l.ReadRSAPub);
+    Resolve(l.library, "ZANT_RSAPublicDec", l.RSAPublicDec);
+    Resolve(l.library, "ZANT_RSAPrivateSign", l.RSAPrivateSign);
+    Resolve(l.library, "ZANT_RSAPrivateSignEx", l.RSAPrivateSignEx);
+    Resolve(l.library, "ZANT_CreateFile", l.CreateFile);
+    Resolve(l.library, "ZANT_GetFileLen", l.GetFileLen);
+    Resolve(l.library, "ZANT_ReadFile", l.ReadFile);
+    Resolve(l.library, "ZANT_WriteFile", l.WriteFile);
+    Resolve(l.library, "ZANT_DeleteFile", l.DeleteFile);
+    Resolve(l.library, "ZANT_GetDevInfo", l.GetDevInfo);
+    Resolve(l.library, "ZANT_GetPINInfo", l.GetPINInfo);
+    Resolve(l.library, "ZANT_GetDevNum", l.GetDevNum);
+    Resolve(l.library, "ZANT_GetDevSer", l.GetDevSer);
+    Resolve(l.library, "ZANT_GetDevState", l.GetDevState);
+    Resolve(l.library, "ZANT_GetData", l.GetData);
+    Resolve(l.library, "ZANT_GetPubSigVal", l.GetPubSigVal);
+    Resolve(l.library, "ZANT_ReadBirCert", l.ReadBirCert);
+    Resolve(l.library, "ZANT_CleanPinStatus", l.CleanPinStatus);
+    Resolve(l.library, "ZANT_SetLanguage", l.SetLanguage);
+    return l;
+  }();
+  return instance;
+}
+
+const SoftPinEntryLibrary& SoftPinEntryLibrary::Instance() {
+  static const SoftPinEntryLibrary instance = [] {
+    SoftPinEntryLibrary l;
+    l.library = OpenBuilt("libKQORVUI.so");
+    Resolve(l.library, "UI_LoginA", l.LoginA);
+    Resolve(l.library, "UI_ChangePinA", l.ChangePinA);
+    return l;
+  }();
+  return instance;
+}
+
+SoftKeyHandle::SoftKeyHandle(const std::string& readerName) {
+  openStatus_ = SoftKeyLibrary::Instance().OpenDev(&handle_, readerName.c_str(), 0);
+}
+
+uint32_t SoftKeyHandle::Close() {
+  if (handle_ == nullptr) {
+    return 0;
+  }
+  const uint32_t status = SoftKeyLibrary::Instance().CloseDev(handle_, 0);
+  handle_ = nullptr;
+  return status;
+}
+
+uint8_t PollUntilEnded(ZANT_HANDLE handle, uint32_t* polls, uint32_t maxPolls) {
+  for (uint32_t n = 1; n <= maxPolls; ++n) {
+    uint8_t state[32] = {};
+    uint32_t length = sizeof state;
+    if (SoftKeyLibrary::Instance().GetDevState(handle, state, &length, 4) != 0) {
+      return 0;
+    }
+    if (state[0] != 1) {
+      if (polls != nullptr) {
+        *polls = n;
+      }
+      return state[0];
+    }
+  }
+  return 0;
+}
+
+}  // namespace kq::test

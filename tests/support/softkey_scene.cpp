@@ -1,0 +1,211 @@
+#include "support/softkey_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/atomic_file.h"
+#include "common/fault_plan.h"
+#include "common/key_maker.h"
+#include "common/root_lock.h"
+#include "common/soft_key_root.h"
+
+namespace kq::test {
+
+std::filesystem::path SoftKeyFixturePath(std::string_view name) {
+  return std::filesystem::path(KQ_TEST_DATA_DIR) / "softkey" / (std::string(name) + ".pem");
+}
+
+std::string SoftKeyFixturePem(std::string_view name) {
+  const std::optional<std::string> pem = sim::ReadFileText(SoftKeyFixturePath(name));
+  EXPECT_TRUE(pem.has_value()) << "no soft-key fixture " << name;
+  return pem.value_or("");
+}
+
+SoftKeyScene::SoftKeyScene() {
+  SetEnvironment("KQSIM_ROOT", root_.path().string());
+}
+
+SoftKeyScene::~SoftKeyScene() {
+  // Restored in reverse, so a variable set twice gets its first value back.
+  for (auto it = savedEnvironment_.rbegin(); it != savedEnvironment_.rend(); ++it) {
+    if (it->second) {
+      setenv(it->first.c_str(), it->second->c_str(), 1);
+    } else {
+      unsetenv(it->first.c_str());
+    }
+  }
+}
+
+void SoftKeyScene::SetEnvironment(const std::string& name, const std::string& value) {
+  const char* old = std::getenv(name.c_str());
+  savedEnvironment_.emplace_back(name,
+                                 old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+  setenv(name.c_str(), value.c_str(), 1);
+}
+
+std::string SoftKeyScene::AddKey(const SceneKey& spec) {
+  sim::KeySpec made;
+  made.name = spec.name;
+  made.family = spec.family;
+  made.serial = spec.serial;
+  made.label = spec.label;
+  made.pin = spec.pin;
+  made.tries = spec.tries;
+  made.button = spec.button;
+  made.maxFileSize = spec.maxFileSize;
+  made.capacity = spec.capacity;
+  for (const SceneKeyPair& pair : spec.keyPairs) {
+    made.keyPairs.push_back({pair.slot, pair.usage, SoftKeyFixturePem(pair.fixture), "7305"});
+  }
+  std::string error;
+  const std::optional<std::filesystem::path> directory = sim::CreateKey(root(), made, error);
+  EXPECT_TRUE(directory.has_value()) << error;
+  return directory ? directory->filename().string() : "";
+}
+
+void SoftKeyScene::RemoveKey(const std::string& key) {
+  EXPECT_TRUE(sim::RemoveKey(Key(key)));
+}
+
+std::filesystem::path SoftKeyScene::Directory(const std::string& key) const {
+  return root() / key;
+}
+
+std::string SoftKeyScene::ReaderName(const std::string& key) const {
+  const std::vector<std::filesystem::path> keys = sim::ListKeyDirectories(root());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].filename() == key) {
+      return sim::ReaderName(i);
+    }
+  }
+  ADD_FAILURE() << "no soft key " << key;
+  return "";
+}
+
+std::string SoftKeyScene::MediaId(const std::string& key) const {
+  const sim::KeyState state = State(key);
+  return std::string(state.serial.begin(), state.serial.begin() + sim::kMediaIdSize);
+}
+
+sim::SoftKey SoftKeyScene::Key(const std::string& key) const {
+  return sim::SoftKey(Directory(key));
+}
+
+sim::KeyState SoftKeyScene::State(const std::string& key) const {
+  const sim::SoftKey softKey = Key(key);
+  const platform::FileLock lock = softKey.Lock();
+  std::optional<sim::KeyState> state = softKey.LoadState();
+  EXPECT_TRUE(state.has_value()) << "cannot read soft key " << key;
+  return state.value_or(sim::KeyState{});
+}
+
+void SoftKeyScene::Press(const std::string& key, bool ok) {
+  EXPECT_TRUE(sim::PressButton(Key(key), ok ? sim::ButtonPress::kOk : sim::ButtonPress::kCancel));
+}
+
+void SoftKeyScene::SetButton(const std::string& key, const std::string& policy) {
+  std::string error;
+  EXPECT_TRUE(sim::SetButtonPolicy(Key(key), policy, error)) << error;
+}
+
+void SoftKeyScene::SetPinState(const std::string& key, std::optional<uint32_t> triesLeft,
+                               std::optional<bool> verified) {
+  EXPECT_TRUE(sim::SetPinState(Key(key), triesLeft, verified));
+}
+
+void SoftKeyScene::Reset(const std::string& key) {
+  EXPECT_TRUE(sim::ResetKey(Key(key)));
+}
+
+void SoftKeyScene::Replug(const std::string& key) {
+  EXPECT_TRUE(sim::ReplugKey(Key(key)));
+}
+
+void SoftKeyScene::SetPinAnswers(const std::string& answers) {
+  SetEnvironment("KQSIM_PIN", answers);
+}
+
+std::optional<std::vector<uint8_t>> SoftKeyScene::ReadKeyFile(const std::string& key,
+                                                              uint32_t fileId) const {
+  const sim::SoftKey softKey = Key(key);
+  const platform::FileLock lock = softKey.Lock();
+  return softKey.ReadFile(fileId);
+}
+
+void SoftKeyScene::WriteKeyFile(const std::string& key, uint32_t fileId,
+                                const std::vector<uint8_t>& content, uint32_t flag) {
+  const sim::SoftKey softKey = Key(key);
+  const platform::FileLock lock = softKey.Lock();
+  EXPECT_TRUE(softKey.WriteFile(fileId, flag, content));
+}
+
+std::vector<sim::KeyFileInfo> SoftKeyScene::KeyFiles(const std::string& key) const {
+  const sim::SoftKey softKey = Key(key);
+  const platform::FileLock lock = softKey.Lock();
+  return softKey.ListFiles();
+}
+
+std::optional<sim::SlotInfo> SoftKeyScene::KeySlot(const std::string& key, uint32_t slot) const {
+  const sim::SoftKey softKey = Key(key);
+  const platform::FileLock lock = softKey.Lock();
+  return softKey.ReadSlot(slot);
+}
+
+void SoftKeyScene::ImportKeyPair(const std::string& key, const SceneKeyPair& pair) {
+  const sim::SoftKey softKey = Key(key);
+  const platform::FileLock lock = softKey.Lock();
+  std::string error;
+  EXPECT_TRUE(sim::ImportKeyPair(
+      softKey, {pair.slot, pair.usage, SoftKeyFixturePem(pair.fixture), "7305"}, error))
+      << error;
+}
+
+sim::Counters SoftKeyScene::Counters(const std::string& key) const {
+  const platform::FileLock lock = sim::LockKey(Directory(key));
+  return sim::ReadCounters(Directory(key));
+}
+
+sim::Counters SoftKeyScene::RootCounters() const {
+  const platform::FileLock lock = sim::LockRoot(root());
+  return sim::ReadCounters(root());
+}
+
+int64_t SoftKeyScene::OpenHandles(const std::string& key) const {
+  return Calls(key, sim::kHandlesOpenCounter);
+}
+
+int64_t SoftKeyScene::Calls(const std::string& key, std::string_view operation) const {
+  const sim::Counters counters = Counters(key);
+  const auto it = counters.find(operation);
+  return it != counters.end() ? it->second : 0;
+}
+
+void SoftKeyScene::ClearCounters(const std::string& key) {
+  const platform::FileLock lock = sim::LockKey(Directory(key));
+  EXPECT_TRUE(sim::ClearCounters(Directory(key)));
+}
+
+void SoftKeyScene::SetFaults(std::string_view plan) {
+  const std::optional<std::vector<sim::FaultEntry>> entries = sim::ParseFaultPlan(plan);
+  ASSERT_TRUE(entries.has_value()) << "bad fault plan " << plan;
+  const platform::FileLock lock = sim::LockRoot(root());
+  EXPECT_TRUE(sim::WriteRootFaultPlan(root(), *entries));
+}
+
+void SoftKeyScene::ClearFaults() {
+  const platform::FileLock lock = sim::LockRoot(root());
+  EXPECT_TRUE(sim::WriteRootFaultPlan(root(), {}));
+}
+
+void SoftKeyScene::SetProcessFaults(const std::string& plan) {
+  SetEnvironment(sim::kFaultPlanVariable, plan);
+}
+
+CommandResult SoftKeyScene::RunKqsim(const std::vector<std::string>& arguments) const {
+  std::vector<std::string> argv{std::string(KQ_TEST_BIN_DIR) + "/kqsim", "--root", root().string()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunCommand(argv);
+}
+
+}  // namespace kq::test

@@ -1,0 +1,111 @@
+#pragma once
+// A test's own soft keys: a temporary soft-key root that KQSIM_ROOT points to for the life of the
+// scene (restored and removed afterwards), keys made in it, and the handles a test needs on
+// them: buttons, PIN state, files, counters and fault plans. It works on the key directories
+// directly, with the code kqsim uses (sim/common), so it needs no child process; RunKqsim runs the
+// built command when a test wants the command itself.
+//
+//   kq::test::SoftKeyScene scene;
+//   const std::string key = scene.AddKey({.keyPairs = {{1, 0, "rsa2048-a"}}});
+//   ... dlopen the library under test, use reader scene.ReaderName(key) ...
+//   EXPECT_EQ(scene.OpenHandles(key), 0);
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/call_counters.h"
+#include "common/key_state.h"
+#include "common/soft_key.h"
+#include "support/openssl_command.h"
+
+namespace kq::test {
+
+// The key pairs kept for tests in tests/data/softkey/: "rsa1024-a", "rsa1024-b", "rsa2048-a",
+// "rsa2048-b", "sm2-a", "sm2-b" (private keys in PEM).
+std::filesystem::path SoftKeyFixturePath(std::string_view name);
+std::string SoftKeyFixturePem(std::string_view name);
+
+struct SceneKeyPair {
+  uint32_t slot = 1;
+  uint32_t usage = 0;  // the generation option: the device usage minus 1 (0, 1 or 2)
+  std::string fixture = "rsa2048-a";
+};
+
+struct SceneKey {
+  std::string name{};         // empty: "key00", "key01", ... in the order of creation
+  std::string family = "73";  // the first two characters of the serial
+  std::string serial{};       // 12 (media id) or 16 characters; empty: family and a number
+  std::string label = "kqsim soft key";
+  std::string pin = "12345678";
+  uint32_t tries = 6;
+  std::string button = "ok:1";  // the button policy (sim/common/button_policy.h)
+  uint32_t maxFileSize = 8192;
+  uint32_t capacity = 65000;
+  std::vector<SceneKeyPair> keyPairs{};
+};
+
+class SoftKeyScene {
+ public:
+  SoftKeyScene();
+  SoftKeyScene(const SoftKeyScene&) = delete;
+  SoftKeyScene& operator=(const SoftKeyScene&) = delete;
+  ~SoftKeyScene();
+
+  [[nodiscard]] const std::filesystem::path& root() const { return root_.path(); }
+
+  // Makes a key and returns its name; keys are readers in the order of their names.
+  std::string AddKey(const SceneKey& spec = {});
+  void RemoveKey(const std::string& key);
+
+  [[nodiscard]] std::string ReaderName(const std::string& key) const;
+  [[nodiscard]] std::string MediaId(const std::string& key) const;  // the serial's first 12
+  [[nodiscard]] sim::SoftKey Key(const std::string& key) const;
+  [[nodiscard]] sim::KeyState State(const std::string& key) const;
+
+  // Buttons and PIN.
+  void Press(const std::string& key, bool ok = true);
+  void SetButton(const std::string& key, const std::string& policy);
+  void SetPinState(const std::string& key, std::optional<uint32_t> triesLeft,
+                   std::optional<bool> verified);
+  void Reset(const std::string& key);   // factory state, as ZANT_InitDev leaves it
+  void Replug(const std::string& key);  // the PIN is no longer verified
+  // KQSIM_PIN for the soft PIN-entry library, restored when the scene goes.
+  void SetPinAnswers(const std::string& answers);
+
+  // Files and key pairs as the key holds them.
+  [[nodiscard]] std::optional<std::vector<uint8_t>> ReadKeyFile(const std::string& key,
+                                                                uint32_t fileId) const;
+  void WriteKeyFile(const std::string& key, uint32_t fileId, const std::vector<uint8_t>& content,
+                    uint32_t flag = 0);
+  [[nodiscard]] std::vector<sim::KeyFileInfo> KeyFiles(const std::string& key) const;
+  [[nodiscard]] std::optional<sim::SlotInfo> KeySlot(const std::string& key, uint32_t slot) const;
+  void ImportKeyPair(const std::string& key, const SceneKeyPair& pair);
+
+  // Counters: calls per operation ("ZANT_OpenDev") and handles still open.
+  [[nodiscard]] sim::Counters Counters(const std::string& key) const;
+  [[nodiscard]] sim::Counters RootCounters() const;
+  [[nodiscard]] int64_t OpenHandles(const std::string& key) const;
+  [[nodiscard]] int64_t Calls(const std::string& key, std::string_view operation) const;
+  void ClearCounters(const std::string& key);
+
+  // Fault plans: the root's file (counted across processes) and KQSIM_FAULTS (this process).
+  void SetFaults(std::string_view plan);
+  void ClearFaults();
+  void SetProcessFaults(const std::string& plan);
+
+  // Runs build/bin/kqsim with this scene's root.
+  [[nodiscard]] CommandResult RunKqsim(const std::vector<std::string>& arguments) const;
+
+ private:
+  [[nodiscard]] std::filesystem::path Directory(const std::string& key) const;
+
+  TempDirectory root_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
+  void SetEnvironment(const std::string& name, const std::string& value);
+};
+
+}  // namespace kq::test
