@@ -6,7 +6,6 @@
 #include "common/codes_store.h"
 #include "common/codes_tools.h"
 #include "device/login.h"
-#include "device/readers.h"
 #include "store/attribute_template.h"
 #include "store/attribute_types.h"
 #include "store/certificate_writing.h"
@@ -17,6 +16,7 @@
 #include "tools/certificate_exports.h"
 #include "tools/certificate_list.h"
 #include "tools/media_id.h"
+#include "tools/reader_walk.h"
 #include "ui/notifications.h"
 
 namespace kq::tools {
@@ -133,14 +133,13 @@ uint32_t WritePkcs7(const char* mediaId, const char* certificateList, int32_t li
   if (remaining.size() > kMostCertificates) {
     return code::kTooManyCertificates;
   }
-  std::string readerName;
-  if (FindReaderBySerial(CallerText(mediaId), readerName) != FindReaderResult::kFound) {
-    return code::kReaderNotFound;
-  }
   DeviceSession session;
-  if (session.Open(readerName) != 0) {
-    return code::kOpenFailed;
+  if (const uint32_t status =
+          OpenKeyBySerial(CallerText(mediaId), session, code::kReaderNotFound, code::kOpenFailed);
+      status != 0) {
+    return status;
   }
+  const std::string& readerName = session.readerName();
   const auto readerIndex = ReaderIndex(readerName);
   if (!readerIndex) {
     return code::kBadReaderName;

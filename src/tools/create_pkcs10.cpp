@@ -9,12 +9,12 @@
 #include "common/codes_device.h"
 #include "common/codes_tools.h"
 #include "device/login.h"
-#include "device/readers.h"
 #include "store/container_name.h"
 #include "store/containers.h"
 #include "store/device_keys.h"
 #include "tools/button_wait.h"
 #include "tools/media_id.h"
+#include "tools/reader_walk.h"
 #include "tools/request_export.h"
 #include "tools/request_key_objects.h"
 #include "tools/request_signing.h"
@@ -190,13 +190,11 @@ uint32_t CreatePkcs10(const char* requestText, int32_t textLength, const char* m
   if (records->empty() || records->size() > kMostRequests) {
     return code::kRequestCount;
   }
-  std::string readerName;
-  if (FindReaderBySerial(CallerText(mediaId), readerName) != FindReaderResult::kFound) {
-    return code::kReaderNotFound;
-  }
   DeviceSession session;
-  if (session.Open(readerName) != 0) {
-    return code::kOpenFailed;
+  if (const uint32_t status =
+          OpenKeyBySerial(CallerText(mediaId), session, code::kReaderNotFound, code::kOpenFailed);
+      status != 0) {
+    return status;
   }
   if (output == nullptr) {
     *outputLength = kSizePerRequest * static_cast<int32_t>(records->size());
@@ -209,7 +207,7 @@ uint32_t CreatePkcs10(const char* requestText, int32_t textLength, const char* m
   if (!UsagesAreFree(keys, *records)) {
     return code::kUsageTaken;
   }
-  if (LoginForTool(session, readerName, LoginMode::kAlways) != 0) {
+  if (LoginForTool(session, session.readerName(), LoginMode::kAlways) != 0) {
     return code::kLoginFailed;
   }
   std::string text;

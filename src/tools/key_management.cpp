@@ -18,10 +18,6 @@ namespace {
 constexpr size_t kPinLength = 8;
 constexpr uint32_t kResultOfOperation = 5;  // ZANT_GetData kind after a confirmed operation
 
-uint32_t ListingFailure(const ReaderList& readers) {
-  return readers.listing == ReaderListing::kFailed ? tool::kEnumerationFailed : tool::kNoDevice;
-}
-
 struct SelectedKey {
   DeviceSession session;
   DeviceSerial identity{};
@@ -56,8 +52,8 @@ bool SelectKeyToInitialise(const ReaderList& readers, std::string_view mediaId,
 
 uint32_t InitCard(const char* mediaId, uintptr_t argument) {
   const ReaderList readers = ListReaderNames();
-  if (readers.listing != ReaderListing::kListed) {
-    return ListingFailure(readers);
+  if (const uint32_t status = ListingStatus(readers); status != 0) {
+    return status;
   }
   SelectedKey key;
   if (!SelectKeyToInitialise(readers, CallerText(mediaId), key)) {
@@ -88,8 +84,8 @@ uint32_t ChangePin(const char* mediaId, const char* oldPin, const char* newPin) 
     return tool::kInvalidArgument;
   }
   const ReaderList readers = ListReaderNames();
-  if (readers.listing != ReaderListing::kListed) {
-    return ListingFailure(readers);
+  if (const uint32_t status = ListingStatus(readers); status != 0) {
+    return status;
   }
   const std::string_view wanted = CallerText(mediaId);
   DeviceSession session;

@@ -110,11 +110,8 @@ uint32_t GetPubKeySignValue(const void* callerData, const char* mediaId, const u
     return tool::kInvalidArgument;
   }
   const ReaderList readers = ListReaderNames();
-  if (readers.listing == ReaderListing::kFailed) {
-    return tool::kEnumerationFailed;
-  }
-  if (readers.listing == ReaderListing::kEmpty) {
-    return tool::kNoDevice;
+  if (const uint32_t status = ListingStatus(readers); status != 0) {
+    return status;
   }
   if (listLength < 4) {
     return tool::kInvalidArgument;
@@ -157,11 +154,8 @@ uint32_t GetIdValue(const char* mediaId, uint8_t* buffer, uint32_t* length) {
     return tool::kInvalidArgument;
   }
   const ReaderList readers = ListReaderNames();
-  if (readers.listing == ReaderListing::kFailed) {
-    return tool::kEnumerationFailed;
-  }
-  if (readers.listing == ReaderListing::kEmpty) {
-    return tool::kNoDevice;
+  if (const uint32_t status = ListingStatus(readers); status != 0) {
+    return status;
   }
   DeviceSession session;
   if (!OpenReaderWithMediaId(readers, mediaId, SerialKind::kSerial, session)) {

@@ -50,11 +50,8 @@ uint32_t GetMediaId(char* buffer, int32_t* length, uint8_t familyFlag) {
     return tool::kInvalidArgument;
   }
   const ReaderList readers = ListReaderNames();
-  if (readers.listing == ReaderListing::kFailed) {
-    return tool::kEnumerationFailed;
-  }
-  if (readers.listing == ReaderListing::kEmpty) {
-    return tool::kNoDevice;
+  if (const uint32_t status = ListingStatus(readers); status != 0) {
+    return status;
   }
   // The text grows with the number of keys: any number of keys gives the whole list.
   std::string text;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/codes_tools.h"
 #include "device/readers.h"
 #include "tools/media_id.h"
 
@@ -32,6 +33,27 @@ ReaderList ListReaderNames() {
   list.names = kq::SplitReaderNames(buffer);
   list.listing = ReaderListing::kListed;
   return list;
+}
+
+uint32_t ListingStatus(const ReaderList& readers) {
+  switch (readers.listing) {
+    case ReaderListing::kListed:
+      return tool::kOk;
+    case ReaderListing::kEmpty:
+      return tool::kNoDevice;
+    case ReaderListing::kFailed:
+      break;
+  }
+  return tool::kEnumerationFailed;
+}
+
+uint32_t OpenKeyBySerial(std::string_view mediaId, DeviceSession& session, uint32_t notFound,
+                         uint32_t openFailed) {
+  std::string readerName;
+  if (FindReaderBySerial(mediaId, readerName) != FindReaderResult::kFound) {
+    return notFound;
+  }
+  return session.Open(readerName) == 0 ? 0 : openFailed;
 }
 
 uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceSession& session,

@@ -32,6 +32,15 @@ struct ReaderList {
 // Steps 1 and 2 of the walk: size query, then the names.
 [[nodiscard]] ReaderList ListReaderNames();
 
+// What the status-returning exports answer for a listing: 0 when listed, 4002 when the device
+// library or the listing failed, 101 when no key is attached.
+[[nodiscard]] uint32_t ListingStatus(const ReaderList& readers);
+
+// Opens the key whose serial begins with the media id (found as the device sessions find keys
+// by serial); 0, or notFound / openFailed.
+[[nodiscard]] uint32_t OpenKeyBySerial(std::string_view mediaId, DeviceSession& session,
+                                       uint32_t notFound, uint32_t openFailed);
+
 // Opens the reader and reads its serial or identity into a zeroed 16-byte buffer. On failure the
 // session is closed and the device status returned.
 uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceSession& session,
