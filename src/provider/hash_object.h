@@ -1,8 +1,15 @@
 #pragma once
-// What the host keeps for one hash handle.
+// What the host keeps for one hash handle: the running digest, the digest once fixed, and the
+// data hashed so far while it can still be a transaction message that the key must sign whole.
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <span>
+
+#include "crypto/hash_alg.h"
+#include "crypto/hash_base.h"
+#include "crypto/transaction_message.h"
 
 namespace kq::provider {
 
@@ -10,9 +17,17 @@ enum class HashState : uint32_t { kNone = 0, kReady = 1, kDataHashed = 2, kValue
 
 struct HashObject {
   uint32_t algId = 0;
+  HashAlg hashAlg = HashAlg::kSha1;  // what the key is told when it signs
   uint32_t hashSize = 0;
+  uint64_t ownerKey = 0;
   HashState state = HashState::kReady;
-  std::array<uint8_t, 64> hashValue{};
+  std::array<uint8_t, kMaxHashDigestSize> hashValue{};
+  std::unique_ptr<CHashBase> engine;  // none for CALG_SSL3_SHAMD5, whose value is set
+  bool hasMessage = false;            // data was hashed, and no value set from outside since
+  TransactionMessageCandidate message;
 };
+
+// The digest: the fixed value, or the engine's result, which then becomes the fixed value.
+std::span<const uint8_t> FinishHash(HashObject& hash);
 
 }  // namespace kq::provider

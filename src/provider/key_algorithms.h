@@ -1,5 +1,6 @@
 #pragma once
-// CryptoAPI algorithm identifiers, key specifications and blob types the provider knows.
+// CryptoAPI key algorithm identifiers, key specifications and blob types the provider knows.
+// (The hash identifiers are with the hash numbering, in crypto/hash_alg.h.)
 
 #include <cstdint>
 
@@ -15,14 +16,6 @@ inline constexpr uint32_t kCalgRc2 = 0x6602;
 inline constexpr uint32_t kCalg3Des = 0x6603;
 inline constexpr uint32_t kCalg3Des112 = 0x6609;
 inline constexpr uint32_t kCalgRc4 = 0x6801;
-
-inline constexpr uint32_t kCalgMd5 = 0x8003;
-inline constexpr uint32_t kCalgSha1 = 0x8004;
-inline constexpr uint32_t kCalgSsl3ShaMd5 = 0x8008;
-inline constexpr uint32_t kCalgHmac = 0x8009;
-inline constexpr uint32_t kCalgSha256 = 0x800C;
-inline constexpr uint32_t kCalgSha384 = 0x800D;
-inline constexpr uint32_t kCalgSha512 = 0x800E;
 
 inline constexpr uint8_t kSimpleBlob = 1;
 inline constexpr uint8_t kPublicKeyBlob = 6;

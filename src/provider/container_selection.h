@@ -1,0 +1,16 @@
+#pragma once
+// Which attached key a context works on.
+
+#include <cstdint>
+#include <string_view>
+
+#include "provider/provider_context.h"
+
+namespace kq::provider {
+
+// Sets the context's readerName: the only key attached; else among the keys that open (and hold
+// the container named by filter, when one is named) the only one, or the one the user chooses.
+// 0; NTE_FAIL when no key qualifies; SCARD_W_CANCELLED_BY_USER when the user cancels.
+uint32_t SelectDevice(ProviderContext& context, std::string_view filter);
+
+}  // namespace kq::provider

@@ -1,0 +1,167 @@
+// Signing a hash with the container's private key on the key, and verifying a signature on the
+// host. Signatures are handed to callers least significant byte first.
+#include <algorithm>
+
+#include "common/codes_cryptoapi.h"
+#include "common/codes_device.h"
+#include "crypto/rsa_verify.h"
+#include "provider/device_access.h"
+#include "provider/hash_operations.h"
+#include "provider/key_algorithms.h"
+#include "provider/pin_state.h"
+#include "provider/provider_last_error.h"
+#include "ui/confirmation_wait.h"
+
+namespace kq::provider {
+
+namespace {
+
+constexpr uint32_t kSecIllegalMessage = 0x80090326;
+constexpr uint32_t kGetDataSignature = 5;
+
+// The key refused the transaction message: its reason is in the low byte of 0x6Bxx.
+uint32_t TransactionRefusal(uint32_t status) {
+  switch (status & 0xFF) {
+    case 2:
+      return win::kScardInvalidParameter;
+    case 3:
+      return kSecIllegalMessage;
+    case 4:
+      return win::kNteBadData;
+    case 5:
+      return win::kNteBadLen;
+    default:
+      return win::kNteFail;
+  }
+}
+
+// The key shows the whole message, hashes it itself and signs once the user presses "OK".
+uint32_t SignTransaction(ProviderContext& context, DeviceSession& session, uint8_t keyNumber,
+                         const HashObject& hash, std::span<const uint8_t> message,
+                         uint8_t* signature, uint32_t* signatureLength) {
+  // The PIN is asked for every transaction, and the next plain signature asks again.
+  if (!LoginForContext(context, session, LoginMode::kAlways)) {
+    return ProviderLastError();
+  }
+  context.loggedIn = false;
+  const uint32_t status = session.device().RSAPrivateSignEx(
+      session.handle(), keyNumber, static_cast<uint32_t>(hash.hashAlg), message.data(),
+      static_cast<uint32_t>(message.size()), signature, signatureLength, 0);
+  if (status == 0) {
+    return 0;
+  }
+  if (dev::IsButtonWait(status)) {
+    const ui::ConfirmedOperation done =
+        ui::ConfirmOnKey(session.handle(), ui::kWaitTransactionSigning, signature, signatureLength,
+                         kGetDataSignature);
+    if (done.wait == ui::WaitResult::kConfirmed) {
+      return done.dataStatus == 0 ? 0 : win::kNteFail;
+    }
+    return win::kScardCancelledByUser;
+  }
+  if ((status & 0xFF00) == 0x6B00) {
+    return TransactionRefusal(status);
+  }
+  return win::kNteFail;
+}
+
+uint32_t SignDigest(ProviderContext& context, DeviceSession& session, uint8_t keyNumber,
+                    const HashObject& hash, std::span<const uint8_t> digest, uint8_t* signature,
+                    uint32_t* signatureLength) {
+  LoginMode mode = LoginMode::kAlways;
+  if ((hash.algId == kCalgSsl3ShaMd5 && ProviderPinVerified()) || context.containerCreated ||
+      context.loggedIn) {
+    mode = LoginMode::kIfNotLoggedIn;
+  }
+  if (!LoginForContext(context, session, mode)) {
+    return ProviderLastError();
+  }
+  const uint32_t status = session.device().RSAPrivateSign(
+      session.handle(), keyNumber, static_cast<uint32_t>(hash.hashAlg), digest.data(),
+      static_cast<uint32_t>(digest.size()), signature, signatureLength, 0);
+  return status == 0 ? 0 : win::kNteFail;
+}
+
+}  // namespace
+
+KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, uint8_t* signature,
+                  uint32_t* signatureLength) {
+  if (signatureLength == nullptr) {
+    return Fail(win::kErrorInvalidParameter);
+  }
+  if (hHash == 0) {
+    return Fail(win::kErrorInvalidHandle);
+  }
+  HashObject* hash = context.FindHash(hHash);
+  if (hash == nullptr) {
+    return Fail(win::kNteBadHash);
+  }
+  if (keySpec != kAtKeyExchange && keySpec != kAtSignature) {
+    return Fail(win::kNteBadAlgId);
+  }
+  const std::span<const uint8_t> digest = FinishHash(*hash);
+
+  DeviceSession session;
+  store::ContainerInfo container;
+  if (const uint32_t code = OpenContainer(context, session, container, win::kNteFail); code != 0) {
+    return Fail(code);
+  }
+  const uint16_t publicKeyFile = container.refs[store::PairOfKeySpec(keySpec).publicKey];
+  if (!store::IsReferenceSet(publicKeyFile)) {
+    return Fail(win::kNteNoKey);
+  }
+  uint8_t keyNumber = 0xFF;
+  PublicKeyRecord record;
+  if (ReadKeyInformation(session, publicKeyFile, keyNumber, record) != 0) {
+    return Fail(win::kNteFail);
+  }
+  const uint32_t length = static_cast<uint32_t>(record.ModulusBytes().size());
+  if (signature == nullptr) {
+    *signatureLength = length;
+    return Succeed();
+  }
+  const uint32_t room = *signatureLength;
+  if (room < length) {
+    *signatureLength = length;
+    return Fail(win::kErrorMoreData);
+  }
+
+  const std::span<const uint8_t> message = hash->hasMessage && hash->algId != kCalgMd5
+                                               ? hash->message.Message()
+                                               : std::span<const uint8_t>();
+  const uint32_t code =
+      !message.empty()
+          ? SignTransaction(context, session, keyNumber, *hash, message, signature, signatureLength)
+          : SignDigest(context, session, keyNumber, *hash, digest, signature, signatureLength);
+  if (code != 0) {
+    return Fail(code);
+  }
+  // The key gives the signature most significant byte first; never more than the caller's room.
+  *signatureLength = std::min(*signatureLength, room);
+  std::reverse(signature, signature + *signatureLength);
+  return Succeed();
+}
+
+KqBool VerifySignatureOn(ProviderContext& context, KqHandle hHash, const uint8_t* signature,
+                         uint32_t signatureLength, KqHandle hPubKey) {
+  if (signature == nullptr) {
+    return Fail(win::kErrorInvalidParameter);
+  }
+  if (signatureLength != 128 && signatureLength != 256) {
+    return Fail(win::kNteBadLen);
+  }
+  HashObject* hash = context.FindHash(hHash);
+  if (hash == nullptr) {
+    return Fail(win::kNteBadHash);
+  }
+  const KeyObject* key = context.FindKey(hPubKey);
+  if (key == nullptr || key->kind != kKeyKindRsa || !key->publicKey.has_value()) {
+    return Fail(win::kNteBadKey);
+  }
+  const std::span<const uint8_t> digest = FinishHash(*hash);
+  const uint32_t code = RsaVerifyDigest(*key->publicKey, static_cast<uint32_t>(hash->hashAlg),
+                                        {signature, signatureLength}, digest);
+  return code == 0 ? Succeed() : Fail(code);
+}
+
+}  // namespace kq::provider

@@ -1,0 +1,246 @@
+// CPGetProvParam and CPSetProvParam: what the provider is and can do, the context's container and
+// reader, the containers on the key, and the user PIN.
+#include "provider/provider_parameters.h"
+
+#include <array>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "common/codes_cryptoapi.h"
+#include "common/codes_device.h"
+#include "provider/algorithm_tables.h"
+#include "provider/pin_state.h"
+#include "provider/provider_last_error.h"
+#include "store/containers.h"
+#include "ui/pin_tries_warning.h"
+
+namespace kq::provider {
+
+namespace {
+
+constexpr uint32_t kCryptFirst = 0x1;
+constexpr std::string_view kProviderName = "KQCSP For ORV v2.0";
+constexpr uint32_t kProviderVersion = 0x4B510101;
+constexpr uint32_t kImplementationMixedRemovable = 11;
+constexpr uint32_t kProvRsaFull = 1;
+constexpr uint32_t kKeySpecBoth = 3;
+constexpr uint32_t kKeySizeIncrement = 1024;
+constexpr size_t kPinLength = 8;
+
+enum ProvParam : uint32_t {
+  kPpEnumAlgs = 1,
+  kPpEnumContainers = 2,
+  kPpImpType = 3,
+  kPpName = 4,
+  kPpVersion = 5,
+  kPpContainer = 6,
+  kPpKeysetSecDescr = 8,
+  kPpProvType = 16,
+  kPpKeyStorage = 17,
+  kPpEnumAlgsEx = 22,
+  kPpKeysetType = 27,
+  kPpSigKeysizeInc = 34,
+  kPpKeyxKeysizeInc = 35,
+  kPpUniqueContainer = 36,
+  kPpUseHardwareRng = 38,
+  kPpKeySpec = 39,
+  kPpSmartcardReader = 43,
+  kPpClientHwnd = 1,
+  kPpAdminPin = 31,
+  kPpKeyExchangePin = 32,
+  kPpSignaturePin = 33,
+};
+
+// The size protocol: a null buffer asks for the size; a short one is told the size and fails.
+KqBool CopyOut(std::span<const uint8_t> value, uint8_t* data, uint32_t* dataLength) {
+  const auto size = static_cast<uint32_t>(value.size());
+  if (data == nullptr) {
+    *dataLength = size;
+    return Succeed();
+  }
+  const uint32_t room = *dataLength;
+  *dataLength = size;
+  if (room < size) {
+    return Fail(win::kErrorMoreData);
+  }
+  std::memcpy(data, value.data(), value.size());
+  return Succeed();
+}
+
+KqBool CopyNumber(uint32_t value, uint8_t* data, uint32_t* dataLength) {
+  uint8_t bytes[sizeof value];
+  std::memcpy(bytes, &value, sizeof value);
+  return CopyOut(bytes, data, dataLength);
+}
+
+// A name with its terminating zero; an empty name is not a value of the context.
+KqBool CopyName(std::string_view name, uint8_t* data, uint32_t* dataLength) {
+  if (name.empty()) {
+    return Fail(win::kNteBadType);
+  }
+  std::string withZero(name);
+  withZero.push_back('\0');
+  return CopyOut({reinterpret_cast<const uint8_t*>(withZero.data()), withZero.size()}, data,
+                 dataLength);
+}
+
+// One row of an algorithm table per call; the cursor moves only when a row is copied.
+template <size_t N>
+KqBool NextAlgorithm(uint32_t& cursor, std::array<uint8_t, N> (*record)(uint32_t), uint8_t* data,
+                     uint32_t* dataLength, uint32_t flags) {
+  if ((flags & kCryptFirst) != 0) {
+    cursor = 0;
+  }
+  if (cursor >= kAlgorithmCount) {
+    return Fail(win::kErrorNoMoreItems);
+  }
+  const std::array<uint8_t, N> row = record(cursor);
+  const KqBool copied = CopyOut(row, data, dataLength);
+  if (copied != 0 && data != nullptr) {
+    ++cursor;
+  }
+  return copied;
+}
+
+KqBool NextContainer(ProviderContext& context, uint8_t* data, uint32_t* dataLength,
+                     uint32_t flags) {
+  if (flags == kCryptFirst) {
+    context.containerList.clear();
+    if (context.readerName.empty()) {
+      return Fail(win::kNteFail);
+    }
+    DeviceSession session;
+    std::vector<std::string> names;
+    if (session.Open(context.readerName) != 0 || store::ListContainerNames(session, names) != 0) {
+      return Fail(win::kNteFail);
+    }
+    context.containerList.assign(names.begin(), names.end());
+  }
+  if (context.containerList.empty()) {
+    return Fail(win::kErrorNoMoreItems);
+  }
+  const std::string& name = context.containerList.front();
+  const auto size = static_cast<uint32_t>(name.size() + 1);
+  if (data == nullptr) {
+    *dataLength = size;
+    return Succeed();
+  }
+  if (*dataLength < size) {
+    *dataLength = size;
+    return Fail(win::kErrorMoreData);
+  }
+  std::memcpy(data, name.c_str(), size);
+  context.containerList.pop_front();
+  return Succeed();
+}
+
+uint32_t VerifyPin(const ProviderContext& context, const uint8_t* pin) {
+  if (pin == nullptr) {
+    return win::kNteFail;
+  }
+  // Never reads further than one byte past the only length accepted.
+  if (strnlen(reinterpret_cast<const char*>(pin), kPinLength + 1) != kPinLength) {
+    return win::kScardInvalidChv;
+  }
+  DeviceSession session;
+  if (session.Open(context.readerName) != 0) {
+    return win::kNteFail;
+  }
+  std::array<uint8_t, 32> info{};
+  uint32_t length = 3;
+  if (session.device().GetPINInfo(session.handle(), info.data(), &length, 0) != 0 || length < 3) {
+    return win::kNteFail;
+  }
+  const uint8_t triesLeft = info[2];
+  if (triesLeft == 0) {
+    return win::kScardChvBlocked;
+  }
+  uint32_t status =
+      session.device().VerifyPIN(session.handle(), reinterpret_cast<const char*>(pin), kPinLength);
+  if ((status & 0xFFFF) == dev::kSwWaitButton) {
+    // Earlier wrong PINs: the key wants its button pressed before it verifies this one.
+    if (ui::RunPinTriesWarning(session.handle(), triesLeft) != ui::WaitResult::kConfirmed) {
+      return win::kNteFail;
+    }
+    length = 3;
+    status = session.device().GetData(session.handle(), info.data(), &length, 0);
+  }
+  if (((status & 0xFFFF) & 0xFFF0) == 0x6300) {
+    return win::kScardWrongChv;
+  }
+  return status == 0 ? 0 : win::kNteFail;
+}
+
+}  // namespace
+
+KqBool GetProvParamOn(ProviderContext& context, uint32_t param, uint8_t* data, uint32_t* dataLength,
+                      uint32_t flags) {
+  if (dataLength == nullptr) {
+    return Fail(win::kErrorInvalidParameter);
+  }
+  switch (param) {
+    case kPpEnumAlgs:
+      return NextAlgorithm(context.enumAlgsIndex, EnumAlgsRecord, data, dataLength, flags);
+    case kPpEnumAlgsEx:
+      return NextAlgorithm(context.enumAlgsExIndex, EnumAlgsExRecord, data, dataLength, flags);
+    case kPpEnumContainers:
+      return NextContainer(context, data, dataLength, flags);
+    case kPpImpType:
+      return CopyNumber(kImplementationMixedRemovable, data, dataLength);
+    case kPpName:
+      return CopyName(kProviderName, data, dataLength);
+    case kPpVersion:
+      return CopyNumber(kProviderVersion, data, dataLength);
+    case kPpContainer:
+    case kPpUniqueContainer:
+      return CopyName(context.containerName, data, dataLength);
+    case kPpKeysetSecDescr: {
+      std::array<uint8_t, 40> descriptor{};
+      descriptor[0] = 1;  // revision; no owner, group or access lists
+      return CopyOut(descriptor, data, dataLength);
+    }
+    case kPpProvType:
+      return CopyNumber(kProvRsaFull, data, dataLength);
+    case kPpKeyStorage:
+      return CopyNumber(1, data, dataLength);
+    case kPpKeysetType:
+      return CopyNumber(0, data, dataLength);
+    case kPpSigKeysizeInc:
+    case kPpKeyxKeysizeInc:
+      return CopyNumber(kKeySizeIncrement, data, dataLength);
+    case kPpUseHardwareRng:
+      return data == nullptr && *dataLength == 0 ? Succeed() : Fail(win::kErrorInvalidParameter);
+    case kPpKeySpec:
+      return CopyNumber(kKeySpecBoth, data, dataLength);
+    case kPpSmartcardReader:
+      return CopyName(context.readerName, data, dataLength);
+    default:
+      return Fail(win::kNteBadType);
+  }
+}
+
+KqBool SetProvParamOn(ProviderContext& context, uint32_t param, const uint8_t* data,
+                      uint32_t /*flags*/) {
+  switch (param) {
+    case 0:
+      return Succeed();
+    case kPpClientHwnd:
+    case kPpAdminPin:
+      return Fail(win::kENotImpl);
+    case kPpKeyExchangePin:
+    case kPpSignaturePin: {
+      SetProviderPinVerified(false);
+      const uint32_t code = VerifyPin(context, data);
+      if (code != 0) {
+        return Fail(code);
+      }
+      SetProviderPinVerified(true);
+      return Succeed();
+    }
+    default:
+      return Fail(win::kNteBadType);
+  }
+}
+
+}  // namespace kq::provider

@@ -1,0 +1,143 @@
+// The transaction-message check, and the hash's kept copy that must reach the same verdict as the
+// check of the whole data while keeping nothing of data that cannot be a message.
+#include "crypto/transaction_message.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/truncation.h"
+
+namespace kq {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string Length16(uint64_t n) {
+  std::string digits = std::to_string(n);
+  return std::string(16 - digits.size(), '0') + digits;
+}
+
+Bytes Message(const std::string& value1, const std::string& value0) {
+  const std::string text = "02" + Length16(4) + "2024" + "01" + Length16(value1.size()) + value1 +
+                           "00" + Length16(value0.size()) + value0;
+  return Bytes(text.begin(), text.end());
+}
+
+uint32_t Check(const std::string& text) {
+  return CheckTransactionMessage(Bytes(text.begin(), text.end()));
+}
+
+TEST(TransactionMessage, EachCheckReportsItsOwnNumber) {
+  EXPECT_EQ(CheckTransactionMessage(Message("pay 100 to 12345", "ok")), 0u);
+  EXPECT_EQ(CheckTransactionMessage(Message("", "")), 0u);
+  const Bytes goodBytes = Message("abc", "de");
+  const std::string good(goodBytes.begin(), goodBytes.end());
+  EXPECT_EQ(Check(""), 10u);
+  EXPECT_EQ(Check("0"), 10u);
+  EXPECT_EQ(Check("03"), 11u);
+  EXPECT_EQ(Check("02000"), 12u);
+  EXPECT_EQ(Check("020000000000000x004"), 13u);
+  EXPECT_EQ(Check("02" + Length16(5) + "20245"), 14u);
+  EXPECT_EQ(Check("02" + Length16(4) + "202"), 15u);
+  EXPECT_EQ(Check("02" + Length16(4) + "2024" + "0"), 21u);
+  EXPECT_EQ(Check("02" + Length16(4) + "2024" + "11"), 22u);
+  EXPECT_EQ(Check("02" + Length16(4) + "2024" + "01" + "12"), 23u);
+  EXPECT_EQ(Check("02" + Length16(4) + "2024" + "01" + "000000000000000-"), 24u);
+  EXPECT_EQ(Check("02" + Length16(4) + "2024" + "01" + Length16(9) + "short"), 25u);
+  EXPECT_EQ(Check(good.substr(0, 44)), 31u);
+  EXPECT_EQ(Check(good.substr(0, 43) + "01" + good.substr(45)), 32u);
+  EXPECT_EQ(Check(good.substr(0, 50)), 33u);
+  EXPECT_EQ(Check(good.substr(0, 45) + "+" + good.substr(46)), 34u);
+  EXPECT_EQ(Check(good + "x"), 35u);
+  EXPECT_EQ(Check(good.substr(0, good.size() - 1)), 35u);
+}
+
+TEST(TransactionMessage, SixteenNineLengthsAreComparedWithoutOverflow) {
+  // 9999999999999999 plus the header would wrap a 32-bit sum; as a comparison it simply does
+  // not fit what is left.
+  EXPECT_EQ(Check("02" + Length16(4) + "2024" + "01" + "9999999999999999" + "abc"), 25u);
+  const std::string head = "02" + Length16(4) + "2024" + "01" + Length16(1) + "a" + "00";
+  EXPECT_EQ(Check(head + "9999999999999999" + "xyz"), 35u);
+  EXPECT_EQ(Check("02" + std::string("9999999999999999") + "2024"), 14u);
+}
+
+TEST(TransactionMessage, EveryTruncatedPrefixIsCheckedWithinItsBytes) {
+  const Bytes message = Message("transfer", "confirm");
+  test::ForEachTruncatedPrefix(message, [&message](const uint8_t* data, size_t size) {
+    if (size == message.size()) {
+      return;
+    }
+    EXPECT_NE(CheckTransactionMessage({data, size}), 0u);
+    EXPECT_TRUE(CanBeginTransactionMessage({data, size}));
+  });
+}
+
+// Appends data in pieces, comparing the kept copy's verdict with the whole check.
+void ExpectSameVerdict(const Bytes& data, std::mt19937& random) {
+  TransactionMessageCandidate candidate;
+  size_t at = 0;
+  while (at < data.size()) {
+    const size_t piece = std::min<size_t>(data.size() - at, random() % 7);
+    candidate.Append({data.data() + at, piece});
+    at += piece;
+  }
+  const bool isMessage = CheckTransactionMessage(data) == 0;
+  EXPECT_EQ(!candidate.Message().empty() || (isMessage && data.empty()), isMessage)
+      << std::string(data.begin(), data.end());
+  if (isMessage) {
+    EXPECT_EQ(Bytes(candidate.Message().begin(), candidate.Message().end()), data);
+  }
+}
+
+TEST(TransactionMessage, TheKeptCopyDecidesAsTheWholeCheckForMutatedMessages) {
+  std::mt19937 random(20240601);
+  const Bytes base = Message("amount 42.00 account 6222", "yes");
+  const char alphabet[] = "0124x9";
+  for (int round = 0; round < 3000; ++round) {
+    Bytes data = base;
+    const int edits = static_cast<int>(random() % 3);
+    for (int e = 0; e < edits && !data.empty(); ++e) {
+      const size_t at = random() % data.size();
+      switch (random() % 3) {
+        case 0:
+          data[at] = static_cast<uint8_t>(alphabet[random() % 6]);
+          break;
+        case 1:
+          data.erase(data.begin() + static_cast<long>(at));
+          break;
+        default:
+          data.insert(data.begin() + static_cast<long>(at), static_cast<uint8_t>('0'));
+      }
+    }
+    if (random() % 4 == 0) {
+      data.resize(random() % (data.size() + 1));
+    }
+    ExpectSameVerdict(data, random);
+  }
+}
+
+TEST(TransactionMessage, DataThatCannotBeAMessageIsNotKept) {
+  TransactionMessageCandidate candidate;
+  const Bytes chunk(64 * 1024, 'z');
+  for (int i = 0; i < 64; ++i) {
+    candidate.Append(chunk);
+  }
+  EXPECT_TRUE(candidate.Message().empty());
+
+  // A message-looking start whose last field runs longer than it says is dropped as soon as the
+  // excess arrives, and stays dropped.
+  Bytes message = Message("a", "b");
+  candidate.Reset();
+  candidate.Append(message);
+  EXPECT_FALSE(candidate.Message().empty());
+  candidate.Append(Bytes{'!'});
+  EXPECT_TRUE(candidate.Message().empty());
+  candidate.Append(chunk);
+  EXPECT_TRUE(candidate.Message().empty());
+}
+
+}  // namespace
+}  // namespace kq
