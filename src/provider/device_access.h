@@ -1,10 +1,9 @@
 #pragma once
 // The device steps the context's operations share: opening the key of the context with its
-// container, logging in for the context, and reading a key pair's public key.
+// container, and logging in for the context.
 
 #include <cstdint>
 
-#include "crypto/public_key_record.h"
 #include "device/device_session.h"
 #include "device/login.h"
 #include "provider/provider_context.h"
@@ -20,10 +19,5 @@ uint32_t OpenContainer(const ProviderContext& context, DeviceSession& session,
 // LoginForProvider for the context: its reader name (upper-cased by the login) and its flags go in
 // and come back. On failure ProviderLastError holds the login's code and the session is closed.
 bool LoginForContext(ProviderContext& context, DeviceSession& session, LoginMode mode);
-
-// The key number a public-key object names and the device's public key in that slot, as a record.
-// 0, or the store's code when the object or the key cannot be read or is not RSA.
-uint32_t ReadKeyInformation(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
-                            PublicKeyRecord& record);
 
 }  // namespace kq::provider

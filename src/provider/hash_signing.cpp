@@ -10,6 +10,7 @@
 #include "provider/key_algorithms.h"
 #include "provider/pin_state.h"
 #include "provider/provider_last_error.h"
+#include "store/public_key_object.h"
 #include "ui/confirmation_wait.h"
 
 namespace kq::provider {
@@ -112,7 +113,7 @@ KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, ui
   }
   uint8_t keyNumber = 0xFF;
   PublicKeyRecord record;
-  if (ReadKeyInformation(session, publicKeyFile, keyNumber, record) != 0) {
+  if (store::ReadPublicKeyRecord(session, publicKeyFile, keyNumber, record) != 0) {
     return Fail(win::kNteFail);
   }
   const uint32_t length = static_cast<uint32_t>(record.ModulusBytes().size());

@@ -1,0 +1,115 @@
+#include "provider/key_certificate.h"
+
+#include <span>
+#include <string_view>
+
+#include "common/byte_reader.h"
+#include "common/codes_cryptoapi.h"
+#include "device/device_session.h"
+#include "platform/certificate.h"
+#include "provider/device_access.h"
+#include "provider/key_algorithms.h"
+#include "provider/provider_last_error.h"
+#include "store/certificate_reading.h"
+#include "store/certificate_writing.h"
+#include "store/object_file.h"
+#include "ui/notifications.h"
+
+namespace kq::provider {
+
+namespace {
+
+uint32_t KeySpecOf(const KeyObject& key) {
+  return key.algId == kCalgRsaSign ? kAtSignature : kAtKeyExchange;
+}
+
+// The length of a DER element from its header: tag, then a short or a long length of up to four
+// bytes. Only the header is read; 0 when it is not one.
+size_t DerElementLength(const uint8_t* der) {
+  ByteReader header({der, 2});
+  uint8_t tag = 0;
+  uint8_t first = 0;
+  (void)header.u8(tag);
+  (void)header.u8(first);
+  if (first < 0x80) {
+    return size_t{first} + 2;
+  }
+  const size_t count = first & 0x7F;
+  if (count == 0 || count > 4) {
+    return 0;
+  }
+  size_t length = 0;
+  for (size_t i = 0; i < count; ++i) {
+    length = (length << 8) | der[2 + i];
+  }
+  return length + 2 + count;
+}
+
+void UpperCaseAscii(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+}
+
+}  // namespace
+
+uint32_t ReadKeyCertificate(const ProviderContext& context, const KeyObject& key,
+                            std::vector<uint8_t>& der) {
+  if (context.readerName.empty() || context.containerName.empty()) {
+    return win::kNteFail;
+  }
+  DeviceSession session;
+  if (session.Open(context.readerName) != 0 ||
+      store::ReadContainerCertificate(session, context.containerName, KeySpecOf(key), der) != 0) {
+    return win::kNteFail;
+  }
+  return 0;
+}
+
+uint32_t WriteKeyCertificate(ProviderContext& context, const KeyObject& key,
+                             const uint8_t* certificate) {
+  if (certificate == nullptr) {
+    return win::kNteBadData;
+  }
+  const size_t length = DerElementLength(certificate);
+  if (length == 0) {
+    return win::kNteBadData;
+  }
+  const std::span<const uint8_t> der(certificate, length);
+  if (context.readerName.empty()) {
+    return win::kNteFail;
+  }
+  {
+    // Only a certificate issued by another key is stored.
+    const platform::Certificate decoded = platform::Certificate::Decode(der);
+    if (!decoded.loaded() || decoded.IsSignedByOwnKey()) {
+      return win::kNteFail;
+    }
+  }
+  UpperCaseAscii(context.readerName);
+  if (context.readerName.find(ui::kReaderNamePrefix) == std::string::npos) {
+    return win::kNteFail;
+  }
+  const int32_t readerNumber = ui::ReaderNumberOf(context.readerName);
+
+  DeviceSession session;
+  std::vector<uint8_t> index;
+  if (session.Open(context.readerName) != 0 ||
+      store::ReadIndex(session, store::IndexKind::kObjects, index) != 0) {
+    return win::kNteFail;
+  }
+  if (!LoginForContext(context, session, LoginMode::kIfNotLoggedIn)) {
+    return ProviderLastError();
+  }
+  ui::NotifyCertificateImport(ui::StepPhase::kBefore, readerNumber);
+  const uint32_t status =
+      store::WriteCertificate(session, context.containerName, KeySpecOf(key), der);
+  session.Close();
+  ui::NotifyCertificateImport(status == 0 ? ui::StepPhase::kSucceeded : ui::StepPhase::kFailed,
+                              readerNumber);
+  return status == 0 ? 0 : win::kNteFail;
+}
+
+}  // namespace kq::provider
