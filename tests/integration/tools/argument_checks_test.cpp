@@ -98,6 +98,22 @@ TEST(ToolArguments, RequestAndCertificateTexts) {
   EXPECT_EQ(lib.WritePKCS7("730000000001", "MIIB", 0), 0xFFFFFFFFu);
   EXPECT_EQ(lib.WritePKCS7("730000000001", "not base64!", 11), 1u);
   EXPECT_EQ(lib.WritePKCS7("730000000001", "TWFu", 4), 1u);  // base64, but not a certificate
+
+  const uint8_t data[4] = {1, 2, 3, 4};
+  int32_t signatureLength = 0;
+  uint32_t certificateLength = 0;
+  EXPECT_EQ(lib.GetSignature(nullptr, 4, "CN=a", 4, nullptr, 0, nullptr, &signatureLength, nullptr,
+                             &certificateLength),
+            1001u);
+  EXPECT_EQ(lib.GetSignature(data, 4, nullptr, 4, nullptr, 0, nullptr, &signatureLength, nullptr,
+                             &certificateLength),
+            1001u);
+  EXPECT_EQ(lib.GetSignature(data, 4, "CN=a", 4, nullptr, 0, nullptr, nullptr, nullptr,
+                             &certificateLength),
+            1001u);
+  EXPECT_EQ(
+      lib.GetSignature(data, 4, "CN=a", 4, nullptr, 0, nullptr, &signatureLength, nullptr, nullptr),
+      1001u);
 }
 
 TEST(ToolArguments, FunctionTableArguments) {

@@ -91,9 +91,8 @@ uint32_t OpenSigningKey(const SignatureRequest& request, DeviceSession& session,
 
 }  // namespace
 
-uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature,
-                      int32_t* signatureLength, uint8_t* certificate,
-                      uint32_t* certificateLength) {
+uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32_t* signatureLength,
+                      uint8_t* certificate, uint32_t* certificateLength) {
   if (request.data == nullptr || request.subjectDn == nullptr || signatureLength == nullptr ||
       certificateLength == nullptr) {
     return code::kNullArgument;
@@ -125,11 +124,9 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature,
       status != 0) {
     return status;
   }
-  const bool transaction =
-      CheckTransactionMessage({request.data, request.dataLength}) == 0;
+  const bool transaction = CheckTransactionMessage({request.data, request.dataLength}) == 0;
   SigningPath path;
-  if (const uint32_t status =
-          ChooseSigningPath(key.deviceUsage, key.algorithm, transaction, path);
+  if (const uint32_t status = ChooseSigningPath(key.deviceUsage, key.algorithm, transaction, path);
       status != 0) {
     return status;
   }
@@ -139,9 +136,9 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature,
   }
   std::array<uint8_t, kSignatureCapacity> produced{};
   uint32_t producedLength = static_cast<uint32_t>(produced.size());
-  const NamedHashSignature signing{key.keyNumber,     hashName.c_str(),
-                                   static_cast<int32_t>(hashName.size()), request.data,
-                                   request.dataLength, path.hashOnDevice};
+  const NamedHashSignature signing{
+      key.keyNumber, hashName.c_str(),   static_cast<int32_t>(hashName.size()),
+      request.data,  request.dataLength, path.hashOnDevice};
   if (const uint32_t status = SignWithNamedHash(session, signing, produced.data(), &producedLength);
       status != 0) {
     return status;

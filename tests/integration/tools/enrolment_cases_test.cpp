@@ -1,0 +1,318 @@
+// The enrolment exports' other cases: refused requests, certificates that match no key, the
+// exchange key's own certificate reference, several keys, and the copy left in D:/req.pem.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "enrolment_fixture.h"
+#include "support/softkey_library.h"
+
+namespace {
+
+using kqtest::EnrolmentTest;
+
+class EnrolmentCases : public EnrolmentTest {};
+
+TEST_F(EnrolmentCases, RequestsRefusedByTheKeysUsages) {
+  std::string out(3000, '\0');
+  int32_t length = 3000;
+  const std::string twice = "CN=a|RSA1024|SHA1|1||CN=b|RSA1024|SHA1|1";
+  EXPECT_EQ(lib.CreatePKCS10(twice.c_str(), static_cast<int32_t>(twice.size()), mediaId.c_str(),
+                             out.data(), &length),
+            6u);
+  EXPECT_FALSE(scene.KeySlot(key, 1));
+  ASSERT_EQ(CreateRequests("CN=a|RSA1024|SHA1|1").size(), 1u);
+  const std::string again = "CN=c|RSA2048|SHA1|1";
+  length = 3000;
+  EXPECT_EQ(lib.CreatePKCS10(again.c_str(), static_cast<int32_t>(again.size()), mediaId.c_str(),
+                             out.data(), &length),
+            6u);
+  ExpectAllClosed("the refused requests");
+}
+
+TEST_F(EnrolmentCases, ShortOutputStoresTheLengthAfterGenerating) {
+  const std::string text = "CN=a|RSA1024|SHA1|1";
+  std::string out(10, '\0');
+  int32_t length = 10;
+  EXPECT_EQ(lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
+                             out.data(), &length),
+            8u);
+  EXPECT_GT(length, 10);
+  EXPECT_TRUE(scene.KeySlot(key, 1));
+  ExpectAllClosed("the short output");
+}
+
+TEST_F(EnrolmentCases, GenerationCancelledOnTheKey) {
+  scene.SetButton(key, "cancel:1");
+  const std::string text = "CN=a|RSA1024|SHA1|1";
+  std::string out(3000, '\0');
+  int32_t length = 3000;
+  EXPECT_EQ(lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
+                             out.data(), &length),
+            16u);
+  // The tool window hears before and after, the failure included.
+  EXPECT_EQ(ToolEvents(),
+            (std::vector<std::string>{"KQ_ORV_GENKEYPAIRMSGID 0 0", "KQ_ORV_GENKEYPAIRMSGID 2 0"}));
+  ExpectAllClosed("the cancelled generation");
+}
+
+TEST_F(EnrolmentCases, CertificateOfNoKeyIsLeftOver) {
+  const auto requests = CreateRequests("CN=mine|RSA1024|SHA1|1");
+  auto issued = Issue(requests, {false});
+  issued.push_back({{}, ca.IssueForFreshKey("/CN=stranger"), false});
+  ASSERT_FALSE(issued.back().certificate.empty());
+  listener.Drain();
+  EXPECT_EQ(Install(JoinCertificates(issued)), 100u);
+  EXPECT_EQ(ToolEvents(), (std::vector<std::string>{"KQ_ORV_IMPORTCERTMSGID 0 0"}));
+  // The certificate that matched is installed all the same.
+  EXPECT_EQ(ListSubjects(), (std::vector<std::string>{"CN=mine"}));
+  ExpectAllClosed("the left-over certificate");
+
+  std::string six;
+  for (int i = 0; i < 6; ++i) {
+    six += (i == 0 ? "" : "||") + kqtest::ToBase64(issued[0].certificate);
+  }
+  scene.ClearCounters(key);
+  EXPECT_EQ(Install(six), 3u);
+  EXPECT_EQ(scene.Calls(key, "ZANT_OpenDev"), 0);
+  EXPECT_EQ(Install("   ||  "), 2u);
+  EXPECT_EQ(Install(kqtest::ToBase64(issued[0].certificate), "739999999999"), 4u);
+}
+
+// Turns the container's signature key into its exchange key, as a provider container holds it.
+void MoveToExchangeKey(kq::test::SoftKeyScene& scene, const std::string& key) {
+  const auto index = scene.ReadKeyFile(key, 0xD001);
+  ASSERT_TRUE(index);
+  for (size_t slot = 0; slot + 10 <= index->size(); slot += 10) {
+    const uint32_t objectClass = (uint32_t{(*index)[slot]} << 24) |
+                                 (uint32_t{(*index)[slot + 1]} << 16) |
+                                 (uint32_t{(*index)[slot + 2]} << 8) | (*index)[slot + 3];
+    if (objectClass != 0x8043544E) {
+      continue;
+    }
+    const uint32_t fileId = (uint32_t{(*index)[slot + 8]} << 8) | (*index)[slot + 9];
+    auto object = scene.ReadKeyFile(key, fileId);
+    ASSERT_TRUE(object);
+    // CKA_VALUE (type 0x11, 12 bytes): move references 0..2 to 3..5.
+    for (size_t at = 0; at + 8 <= object->size();) {
+      const uint32_t type = (uint32_t{(*object)[at]} << 24) | (uint32_t{(*object)[at + 1]} << 16) |
+                            (uint32_t{(*object)[at + 2]} << 8) | (*object)[at + 3];
+      const uint32_t length = (uint32_t{(*object)[at + 4]} << 24) |
+                              (uint32_t{(*object)[at + 5]} << 16) |
+                              (uint32_t{(*object)[at + 6]} << 8) | (*object)[at + 7];
+      if (type == 0x11 && length == 12) {
+        uint8_t* refs = object->data() + at + 8;
+        std::copy(refs, refs + 6, refs + 6);
+        std::fill(refs, refs + 6, 0xFF);
+      }
+      at += 8 + length;
+    }
+    scene.WriteKeyFile(key, fileId, *object);
+    return;
+  }
+  FAIL() << "no container";
+}
+
+TEST_F(EnrolmentCases, ExchangeKeyCertificateKeepsToItsOwnReference) {
+  const auto exchange = CreateRequests("CN=exchange,T=Ex|RSA1024|SHA1|3");
+  MoveToExchangeKey(scene, key);
+  const auto signature = CreateRequests("CN=signature,T=S|RSA2048|SHA1|2");
+  const auto issuedExchange = Issue(exchange, {false});
+  const auto issuedSignature = Issue(signature, {false});
+  ASSERT_EQ(Install(JoinCertificates(issuedSignature)), 0u);
+  ASSERT_EQ(Install(JoinCertificates(issuedExchange)), 0u);
+  EXPECT_EQ(ListSubjects(), (std::vector<std::string>{"CN=exchange, T=Ex", "CN=signature, T=S"}));
+  // Both certificates are found and both keys still sign.
+  const std::vector<uint8_t> data = {1, 2, 3};
+  const auto exchangeSigned = Sign(data, "CN=exchange, T=Ex");
+  ASSERT_EQ(exchangeSigned.status, 0u);
+  EXPECT_EQ(exchangeSigned.certificate, issuedExchange[0].certificate);
+  EXPECT_TRUE(kqtest::OpensslVerifiesSignature(exchangeSigned.certificate, data,
+                                               exchangeSigned.signature, "sha1"));
+  // The function table reads each certificate under its own reference.
+  KqFunctionList table{};
+  ASSERT_EQ(lib.FunctionList(&table), 0u);
+  const std::string reader = scene.ReaderName(key);
+  uint32_t length = 0;
+  ASSERT_EQ(table.GetContainerNames(reader.c_str(), mediaId.c_str(), nullptr, &length), 0u);
+  std::string names(length, '\0');
+  ASSERT_EQ(table.GetContainerNames(reader.c_str(), mediaId.c_str(), names.data(), &length), 0u);
+  const std::string first = names.c_str();
+  uint32_t signatureLength = 0;
+  uint32_t exchangeLength = 0;
+  ASSERT_EQ(table.GetContainerCertificates(reader.c_str(), mediaId.c_str(), first.c_str(), nullptr,
+                                           &signatureLength, nullptr, &exchangeLength),
+            0u);
+  EXPECT_EQ(signatureLength, 0u);
+  ASSERT_EQ(exchangeLength, issuedExchange[0].certificate.size());
+  std::vector<uint8_t> der(exchangeLength);
+  uint32_t shortLength = exchangeLength - 1;
+  EXPECT_EQ(table.GetContainerCertificates(reader.c_str(), mediaId.c_str(), first.c_str(), nullptr,
+                                           &signatureLength, der.data(), &shortLength),
+            4u);
+  ASSERT_EQ(table.GetContainerCertificates(reader.c_str(), mediaId.c_str(), first.c_str(), nullptr,
+                                           &signatureLength, der.data(), &exchangeLength),
+            0u);
+  EXPECT_EQ(der, issuedExchange[0].certificate);
+  // Deleting the exchange key's certificate takes its container, which has nothing else.
+  uint32_t count = 0;
+  ASSERT_EQ(lib.DeleteTempKeyOrCert("cn=EXCHANGE, t=ex", 0, mediaId.c_str(), &count), 0u);
+  EXPECT_EQ(count, 1u);
+  EXPECT_EQ(ListSubjects(), (std::vector<std::string>{"CN=signature, T=S"}));
+  EXPECT_EQ(ContainerNames().size(), 1u);
+  ExpectAllClosed("the exchange key's certificate");
+}
+
+TEST_F(EnrolmentCases, KeysOfSeveralFamilies) {
+  const std::string other = AddKey({.family = "72"});
+  const std::string third = AddKey({.family = "71"});
+  const std::string otherId = scene.MediaId(other);
+  const auto requests = CreateRequests("CN=on 72|RSA1024|SHA1|1", otherId);
+  ASSERT_EQ(requests.size(), 1u);
+  const auto issued = Issue(requests, {false});
+  // The certificate belongs to no key of the first family's key.
+  EXPECT_EQ(Install(JoinCertificates(issued)), 100u);
+  ASSERT_EQ(Install(JoinCertificates(issued), otherId), 0u);
+  EXPECT_TRUE(ListSubjects().empty());
+  EXPECT_EQ(ListSubjects(otherId), (std::vector<std::string>{"CN=on 72"}));
+  EXPECT_TRUE(ListSubjects(scene.MediaId(third)).empty());
+  const auto signed_ = Sign({9, 9, 9}, "CN=on 72");
+  ASSERT_EQ(signed_.status, 0u);
+  char identity[16] = {};
+  uint32_t size = sizeof identity;
+  ASSERT_EQ(lib.GetDeviceSN("CN=on 72", identity, &size), 0u);
+  EXPECT_EQ(std::string(identity, 12), otherId);
+  uint32_t count = 0;
+  EXPECT_EQ(lib.DeleteTempKeyOrCert("CN=on 72", 0, mediaId.c_str(), &count), 1005u);
+  EXPECT_EQ(count, 0u);
+  ExpectAllClosed("the keys of several families");
+}
+
+TEST_F(EnrolmentCases, RequestsAreCopiedToDriveD) {
+  const kq::test::TempDirectory work;
+  std::filesystem::create_directory(work.path() / "D:");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(work.path());
+  const std::string text = "CN=copy|RSA1024|SHA1|1";
+  std::string out(1500, '\0');
+  int32_t length = 1500;
+  const uint32_t status = lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()),
+                                           mediaId.c_str(), out.data(), &length);
+  std::filesystem::current_path(before);
+  ASSERT_EQ(status, 0u);
+  out.resize(static_cast<size_t>(length));
+  std::ifstream copy(work.path() / "D:" / "req.pem", std::ios::binary);
+  std::stringstream content;
+  content << copy.rdbuf();
+  EXPECT_EQ(content.str(), out);
+}
+
+TEST_F(EnrolmentCases, PublicKeySignatureValues) {
+  const std::string holder =
+      AddKey({.keyPairs = {{1, 0, "rsa2048-a"}, {2, 1, "rsa1024-a"}, {3, 2, "sm2-a"}}});
+  const std::string holderId = scene.MediaId(holder);
+  // Items from the key's own public keys, read as a bank tool would know them.
+  auto item = [&](uint32_t slot) {
+    const auto& device = kq::test::SoftKeyLibrary::Instance();
+    kq::test::SoftKeyHandle handle(scene.ReaderName(holder));
+    uint8_t modulus[1024];
+    uint32_t modulusLength = sizeof modulus;
+    uint8_t exponent[128];
+    uint32_t exponentLength = sizeof exponent;
+    uint32_t bits = 0;
+    EXPECT_EQ(device.ReadRSAPub(handle.get(), slot, &bits, modulus, &modulusLength, exponent,
+                                &exponentLength, 0),
+              0u);
+    std::vector<uint8_t> out = {static_cast<uint8_t>(modulusLength >> 8),
+                                static_cast<uint8_t>(modulusLength)};
+    out.insert(out.end(), modulus, modulus + modulusLength);
+    out.push_back(static_cast<uint8_t>(exponentLength >> 8));
+    out.push_back(static_cast<uint8_t>(exponentLength));
+    out.insert(out.end(), exponent, exponent + exponentLength);
+    return out;
+  };
+  std::vector<uint8_t> list = item(2);
+  list.insert(list.end(), {'|', '|'});
+  const auto second = item(1);
+  list.insert(list.end(), second.begin(), second.end());
+  const int callerData = 42;
+  int32_t length = 0;
+  ASSERT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
+                                   static_cast<int32_t>(list.size()), nullptr, &length),
+            0u);
+  EXPECT_EQ(length, 800);
+  std::vector<uint8_t> out(static_cast<size_t>(length));
+  ASSERT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
+                                   static_cast<int32_t>(list.size()), out.data(), &length),
+            0u);
+  out.resize(static_cast<size_t>(length));
+  // Two values in list order, joined by "||": the 1024-bit key's first.
+  ASSERT_GT(out.size(), 2u);
+  EXPECT_EQ(out[4], 2);  // the soft key's value names the key number it came from
+  int32_t shortLength = length - 1;
+  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
+                                   static_cast<int32_t>(list.size()), out.data(), &shortLength),
+            1101u);
+  EXPECT_EQ(shortLength, length);
+
+  // A key that is not on the device, and malformed lists.
+  std::vector<uint8_t> stranger = item(1);
+  stranger[2] ^= 0xFF;
+  length = 4000;
+  out.resize(4000);
+  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), stranger.data(),
+                                   static_cast<int32_t>(stranger.size()), out.data(), &length),
+            1009u);
+  std::vector<uint8_t> oneBlank = item(2);
+  oneBlank.push_back(' ');
+  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), oneBlank.data(),
+                                   static_cast<int32_t>(oneBlank.size()), out.data(), &length),
+            4003u);
+  oneBlank.push_back(' ');
+  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), oneBlank.data(),
+                                   static_cast<int32_t>(oneBlank.size()), out.data(), &length),
+            0u);
+  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), oneBlank.data(), 3, out.data(),
+                                   &length),
+            4001u);
+  // The key computes no value for its SM2 key.
+  const auto sm2 = item(3);
+  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), sm2.data(),
+                                   static_cast<int32_t>(sm2.size()), out.data(), &length),
+            4007u);
+  ExpectAllClosed("KQ_GetPubKeySignValue");
+}
+
+TEST_F(EnrolmentCases, FailuresAlongTheFlowLeaveNoHandleOpen) {
+  const auto requests = CreateRequests("CN=kept,T=S|RSA1024|SHA1|2");
+  const auto issued = Issue(requests, {false});
+  ASSERT_EQ(Install(JoinCertificates(issued)), 0u);
+  const auto message = kqtest::TransactionMessage("PAY3", "a", "b");
+  const std::string text = "CN=more|SM2|SM3|1";
+  const std::string certificates = JoinCertificates(issued);
+  for (const char* operation :
+       {"GetDevSer", "ReadFile", "GetFileLen", "WriteFile", "CreateFile", "DeleteFile",
+        "GenerateRSAKey", "DeleteRSAKey", "GetKeyInfo", "ReadRSAPub", "RSAPrivateSign",
+        "RSAPrivateSignEx", "GetData", "GetDevState", "GetPINInfo", "GetDevInfo"}) {
+    for (uint32_t nth : {1u, 2u, 5u}) {
+      scene.SetProcessFaults(std::string(operation) + ":" + std::to_string(nth) + ":0x6F00");
+      std::string out(3000, '\0');
+      int32_t length = 3000;
+      lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(), out.data(),
+                       &length);
+      Install(certificates);
+      Sign(message, "CN=kept, T=S");
+      ListSubjects();
+      uint32_t count = 0;
+      lib.DeleteTempKeyOrCert("CN=nobody", 0, mediaId.c_str(), &count);
+      ExpectAllClosed(operation);
+      scene.SetProcessFaults("");
+    }
+  }
+}
+
+}  // namespace
