@@ -287,6 +287,33 @@ TEST_F(EnrolmentCases, PublicKeySignatureValues) {
   ExpectAllClosed("KQ_GetPubKeySignValue");
 }
 
+TEST_F(EnrolmentCases, KeyRefusingToHashOrSign) {
+  const auto requests = CreateRequests("CN=teller,T=S|RSA2048|SHA256|2");
+  ASSERT_EQ(Install(JoinCertificates(Issue(requests, {false}))), 0u);
+  const auto message = kqtest::TransactionMessage("PAY4", "x", "y");
+  scene.SetProcessFaults("RSAPrivateSignEx:1:0x6B05");
+  EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 1002u);
+  scene.SetProcessFaults("RSAPrivateSignEx:1:0x6B01");
+  EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3003u);
+  scene.SetProcessFaults("GetData:1:0x6F00");
+  EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3003u);
+  scene.SetProcessFaults("");
+  // A signature buffer big enough for the reserved size but not for what the key returns is
+  // told apart only after signing; one too small for the reserved size spares the user the key.
+  std::vector<uint8_t> signature(255);
+  int32_t signatureLength = 255;
+  std::vector<uint8_t> certificate(4096);
+  uint32_t certificateLength = 4096;
+  scene.ClearCounters(key);
+  EXPECT_EQ(lib.GetSignature(message.data(), static_cast<uint32_t>(message.size()),
+                             "CN=teller, T=S", 14, nullptr, 0, signature.data(), &signatureLength,
+                             certificate.data(), &certificateLength),
+            1004u);
+  EXPECT_EQ(signatureLength, 256);
+  EXPECT_EQ(scene.Calls(key, "ZANT_RSAPrivateSignEx"), 0);
+  ExpectAllClosed("the refusals");
+}
+
 TEST_F(EnrolmentCases, FailuresAlongTheFlowLeaveNoHandleOpen) {
   const auto requests = CreateRequests("CN=kept,T=S|RSA1024|SHA1|2");
   const auto issued = Issue(requests, {false});
