@@ -137,11 +137,9 @@ TEST_F(EnrolmentCases, ExchangeKeyCertificateKeepsToItsOwnReference) {
   KqFunctionList table{};
   ASSERT_EQ(lib.FunctionList(&table), 0u);
   const std::string reader = scene.ReaderName(key);
-  uint32_t length = 0;
-  ASSERT_EQ(table.GetContainerNames(reader.c_str(), mediaId.c_str(), nullptr, &length), 0u);
-  std::string names(length, '\0');
-  ASSERT_EQ(table.GetContainerNames(reader.c_str(), mediaId.c_str(), names.data(), &length), 0u);
-  const std::string first = names.c_str();
+  const std::vector<std::string> names = ContainerNames();
+  ASSERT_EQ(names.size(), 2u);
+  const std::string& first = names.front();
   uint32_t signatureLength = 0;
   uint32_t exchangeLength = 0;
   ASSERT_EQ(table.GetContainerCertificates(reader.c_str(), mediaId.c_str(), first.c_str(), nullptr,
