@@ -12,6 +12,7 @@
 #include "provider/key_algorithms.h"
 #include "provider/key_operations.h"
 #include "provider/provider_last_error.h"
+#include "store/button_wait.h"
 #include "store/certificate_directory.h"
 #include "store/containers.h"
 #include "store/device_keys.h"
@@ -57,17 +58,7 @@ uint32_t WithButton(const DeviceSession& session, uint32_t status, uint32_t wait
   if (!dev::IsButtonWait(status)) {
     return win::kNteFail;
   }
-  const ui::ConfirmedOperation done = ui::ConfirmOnKey(session.handle(), waitKind, 0);
-  switch (done.wait) {
-    case ui::WaitResult::kConfirmed:
-      return done.dataStatus == 0 ? 0 : win::kNteFail;
-    case ui::WaitResult::kCancelled:
-      return win::kScardCancelledByUser;
-    case ui::WaitResult::kTimedOut:
-      return win::kScardTimeout;
-    default:
-      return win::kNteFail;
-  }
+  return store::ConfirmOnKey(session, waitKind);
 }
 
 // Frees a key pair the user chose to overwrite: the pair on the key, its container's objects and
