@@ -19,7 +19,7 @@ std::string Request(Context& context, const Arguments& args, Report& report) {
     return "request needs --media-id ID and either --record \"DN|KEY|HASH|USAGE\" (repeatable) "
            "or --text TEXT";
   }
-  const auto* function = context.api().KQ_CreatePKCS10;
+  const auto function = context.api().KQ_CreatePKCS10;
   if (!HasExport(function, "KQ_CreatePKCS10", report)) {
     return {};
   }
@@ -93,7 +93,7 @@ std::string List(Context& context, const Arguments& args, Report& report) {
   if (mediaId == nullptr) {
     return "list needs --media-id ID";
   }
-  const auto* function = context.api().KQ_GetAllCertDN;
+  const auto function = context.api().KQ_GetAllCertDN;
   if (!HasExport(function, "KQ_GetAllCertDN", report)) {
     return {};
   }

@@ -75,7 +75,7 @@ std::string MediaIds(Context& context, const Arguments& args, Report& report) {
   if (!FamilyFlag(args, flag, error)) {
     return error;
   }
-  const auto* function = context.api().KQ_GetMediaID;
+  const auto function = context.api().KQ_GetMediaID;
   if (!HasExport(function, "KQ_GetMediaID", report)) {
     return {};
   }
@@ -103,7 +103,7 @@ std::string DeviceSn(Context& context, const Arguments& args, Report& report) {
   if (subject == nullptr) {
     return "device-sn needs --subject DN";
   }
-  const auto* function = context.api().KQ_GetDeviceSN;
+  const auto function = context.api().KQ_GetDeviceSN;
   if (!HasExport(function, "KQ_GetDeviceSN", report)) {
     return {};
   }

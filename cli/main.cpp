@@ -112,8 +112,11 @@ int main(int argc, char** argv) {
     context.provider = &*provider;
   }
   std::string usage;
-  {
+  if (command->needsProvider) {
+    // The provider's button waits and message boxes show on the terminal meanwhile.
     kq::cli::WaitMonitor monitor(stderr, 0);
+    usage = command->run(context, *args, report);
+  } else {
     usage = command->run(context, *args, report);
   }
   if (!usage.empty()) {

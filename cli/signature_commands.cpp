@@ -28,7 +28,7 @@ std::string Sign(Context& context, const Arguments& args, Report& report) {
   if (!data) {
     return error;
   }
-  const auto* function = context.api().KQ_GetSignature;
+  const auto function = context.api().KQ_GetSignature;
   if (!HasExport(function, "KQ_GetSignature", report)) {
     return {};
   }
@@ -114,7 +114,7 @@ std::string PubKeySignValue(Context& context, const Arguments& args, Report& rep
       return "--key needs MODULUS_HEX:EXPONENT_HEX, not \"" + key + "\"";
     }
   }
-  const auto* function = context.api().KQ_GetPubKeySignValue;
+  const auto function = context.api().KQ_GetPubKeySignValue;
   if (!HasExport(function, "KQ_GetPubKeySignValue", report)) {
     return {};
   }
