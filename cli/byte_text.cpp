@@ -111,7 +111,8 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
 
 bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(file);
 }
 

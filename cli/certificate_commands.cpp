@@ -106,9 +106,8 @@ std::string List(Context& context, const Arguments& args, Report& report) {
   CallRecord& call = report.AddToolCall("KQ_GetAllCertDN", status);
   if (text) {
     JsonList subjects;
-    for (const std::string& subject :
-         SplitList(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()),
-                   "||")) {
+    for (const std::string& subject : SplitList(
+             std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), "||")) {
       subjects.emplace_back(Cp936ToUtf8(subject));
     }
     call.outputs.Set("subjects", std::move(subjects));
@@ -133,10 +132,8 @@ std::string Delete(Context& context, const Arguments& args, Report& report) {
   return {};
 }
 
-constexpr OptionSpec kRequest[] = {
-    {"media-id"}, {"record", true, true}, {"text"}, {"out-dir"}};
-constexpr OptionSpec kInstall[] = {
-    {"media-id"}, {"cert", true, true}, {"cert-base64", true, true}};
+constexpr OptionSpec kRequest[] = {{"media-id"}, {"record", true, true}, {"text"}, {"out-dir"}};
+constexpr OptionSpec kInstall[] = {{"media-id"}, {"cert", true, true}, {"cert-base64", true, true}};
 constexpr OptionSpec kList[] = {{"media-id"}};
 constexpr OptionSpec kDelete[] = {{"media-id"}, {"subject", true, true}};
 

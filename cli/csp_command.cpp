@@ -114,13 +114,12 @@ std::string Csp(Context& context, const Arguments& args, Report& report) {
   return {};
 }
 
-constexpr OptionSpec kCsp[] = {{"container"},          {"flags"},         {"new", false},
-                               {"delete", false},      {"machine", false}, {"silent", false},
-                               {"verify-context", false}};
+constexpr OptionSpec kCsp[] = {
+    {"container"},      {"flags"},         {"new", false},           {"delete", false},
+    {"machine", false}, {"silent", false}, {"verify-context", false}};
 
 constexpr CommandSpec kCommands[] = {
-    {"csp",
-     "[--container NAME] [--flags N] [--new|--delete|--verify-context] [--silent] STEP...",
+    {"csp", "[--container NAME] [--flags N] [--new|--delete|--verify-context] [--silent] STEP...",
      "CryptoAPI entry points: CPAcquireContext, then the steps, then CPReleaseContext", kCsp, Csp,
      true, true},
 };

@@ -34,8 +34,9 @@ bool CreateAndHash(CspSession& s, const Arguments& args, std::string& error) {
   call->outputs.Set("alg_id", *alg).Set("hash_handle", static_cast<uint64_t>(hash));
   s.hash = hash;
   if (data) {
-    if (!s.Record("CPHashData", s.api().CPHashData(s.provider(), hash, data->data(),
-                                                   static_cast<uint32_t>(data->size()), 0),
+    if (!s.Record("CPHashData",
+                  s.api().CPHashData(s.provider(), hash, data->data(),
+                                     static_cast<uint32_t>(data->size()), 0),
                   &call)) {
       return false;
     }
@@ -54,9 +55,10 @@ std::string HashValue(CspSession& s, const Arguments& args) {
   std::vector<uint8_t> value(64);
   auto size = static_cast<uint32_t>(value.size());
   CallRecord* call = nullptr;
-  if (s.Record("CPGetHashParam", s.api().CPGetHashParam(s.provider(), s.hash, capi::kHpHashVal,
-                                                        value.data(), &size, 0),
-               &call)) {
+  if (s.Record(
+          "CPGetHashParam",
+          s.api().CPGetHashParam(s.provider(), s.hash, capi::kHpHashVal, value.data(), &size, 0),
+          &call)) {
     value.resize(std::min<size_t>(value.size(), size));
     call->outputs.Set("hash_hex", HexText(value));
     SaveStepOutput(s, args, "out", value, call);
@@ -89,9 +91,10 @@ std::string SignCurrent(CspSession& s, const Arguments& args) {
   }
   std::vector<uint8_t> signature(size);
   CallRecord* call = nullptr;
-  if (!s.Record("CPSignHash", s.api().CPSignHash(s.provider(), s.hash, *spec, nullptr, 0,
-                                                 signature.data(), &size),
-                &call)) {
+  if (!s.Record(
+          "CPSignHash",
+          s.api().CPSignHash(s.provider(), s.hash, *spec, nullptr, 0, signature.data(), &size),
+          &call)) {
     return {};
   }
   signature.resize(std::min<size_t>(signature.size(), size));
@@ -152,14 +155,12 @@ std::string DestroyHash(CspSession& s, const Arguments& /*args*/) {
   return {};
 }
 
-constexpr OptionSpec kHash[] = {{"alg"},       {"data"},        {"data-hex"},
-                                {"data-file"}, {"transaction"}};
+constexpr OptionSpec kHash[] = {{"alg"}, {"data"}, {"data-hex"}, {"data-file"}, {"transaction"}};
 constexpr OptionSpec kOut[] = {{"out"}};
 constexpr OptionSpec kSetValue[] = {{"hex"}};
 constexpr OptionSpec kSign[] = {{"spec"}, {"out"}, {"out-reversed"}};
-constexpr OptionSpec kSignHash[] = {{"alg"},         {"data"}, {"data-hex"},
-                                    {"data-file"},   {"transaction"}, {"spec"},
-                                    {"out"},         {"out-reversed"}};
+constexpr OptionSpec kSignHash[] = {{"alg"},         {"data"}, {"data-hex"}, {"data-file"},
+                                    {"transaction"}, {"spec"}, {"out"},      {"out-reversed"}};
 constexpr OptionSpec kVerify[] = {{"signature-in"}, {"signature-hex"}, {"reversed", false}};
 
 constexpr CspStep kSteps[] = {

@@ -58,9 +58,10 @@ std::string ExportKey(CspSession& s, const Arguments& args) {
   }
   std::vector<uint8_t> blob(size);
   CallRecord* call = nullptr;
-  if (s.Record("CPExportKey", s.api().CPExportKey(s.provider(), s.key, 0, capi::kPublicKeyBlob, 0,
-                                                  blob.data(), &size),
-               &call)) {
+  if (s.Record(
+          "CPExportKey",
+          s.api().CPExportKey(s.provider(), s.key, 0, capi::kPublicKeyBlob, 0, blob.data(), &size),
+          &call)) {
     blob.resize(std::min<size_t>(blob.size(), size));
     call->outputs.Set("blob_hex", HexText(blob)).Set("bits", LittleEndian32(blob, 12));
     SaveStepOutput(s, args, "out", blob, call);
@@ -118,9 +119,10 @@ std::string GetCertificate(CspSession& s, const Arguments& args) {
   }
   std::vector<uint8_t> der(size);
   CallRecord* call = nullptr;
-  if (s.Record("CPGetKeyParam", s.api().CPGetKeyParam(s.provider(), s.key, capi::kKpCertificate,
-                                                      der.data(), &size, 0),
-               &call)) {
+  if (s.Record(
+          "CPGetKeyParam",
+          s.api().CPGetKeyParam(s.provider(), s.key, capi::kKpCertificate, der.data(), &size, 0),
+          &call)) {
     der.resize(std::min<size_t>(der.size(), size));
     call->outputs.Set("certificate_bytes", der.size());
     SaveStepOutput(s, args, "out", der, call);
@@ -133,9 +135,9 @@ struct NamedNumber {
   uint32_t value;
 };
 
-constexpr NamedNumber kKeyParams[] = {{"padding", 3},  {"mode", 4},     {"mode-bits", 5},
-                                      {"permissions", 6}, {"algid", 7}, {"blocklen", 8},
-                                      {"keylen", 9},   {"effective-keylen", 19}};
+constexpr NamedNumber kKeyParams[] = {
+    {"padding", 3}, {"mode", 4},     {"mode-bits", 5}, {"permissions", 6},
+    {"algid", 7},   {"blocklen", 8}, {"keylen", 9},    {"effective-keylen", 19}};
 
 std::string KeyParam(CspSession& s, const Arguments& args) {
   const std::string* name = args.Value("param");

@@ -19,12 +19,18 @@ struct ProviderParam {
 };
 
 constexpr ProviderParam kParams[] = {
-    {"imptype", 3, ValueKind::kNumber},          {"name", 4, ValueKind::kText},
-    {"version", 5, ValueKind::kNumber},          {"container", 6, ValueKind::kText},
-    {"keyset-sec-descr", 8, ValueKind::kBytes},  {"provtype", 16, ValueKind::kNumber},
-    {"keystorage", 17, ValueKind::kNumber},      {"keyset-type", 27, ValueKind::kNumber},
-    {"sig-keysize-inc", 34, ValueKind::kNumber}, {"keyx-keysize-inc", 35, ValueKind::kNumber},
-    {"unique-container", 36, ValueKind::kText},  {"keyspec", 39, ValueKind::kNumber},
+    {"imptype", 3, ValueKind::kNumber},
+    {"name", 4, ValueKind::kText},
+    {"version", 5, ValueKind::kNumber},
+    {"container", 6, ValueKind::kText},
+    {"keyset-sec-descr", 8, ValueKind::kBytes},
+    {"provtype", 16, ValueKind::kNumber},
+    {"keystorage", 17, ValueKind::kNumber},
+    {"keyset-type", 27, ValueKind::kNumber},
+    {"sig-keysize-inc", 34, ValueKind::kNumber},
+    {"keyx-keysize-inc", 35, ValueKind::kNumber},
+    {"unique-container", 36, ValueKind::kText},
+    {"keyspec", 39, ValueKind::kNumber},
     {"reader", 43, ValueKind::kText},
 };
 
@@ -155,8 +161,8 @@ std::string Random(CspSession& s, const Arguments& args) {
   }
   std::vector<uint8_t> bytes(length);
   CallRecord* call = nullptr;
-  if (s.Record("CPGenRandom", s.api().CPGenRandom(s.provider(), static_cast<uint32_t>(length),
-                                                  bytes.data()),
+  if (s.Record("CPGenRandom",
+               s.api().CPGenRandom(s.provider(), static_cast<uint32_t>(length), bytes.data()),
                &call)) {
     call->outputs.Set("random_hex", HexText(bytes));
   }

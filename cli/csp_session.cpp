@@ -10,11 +10,11 @@ CspSession::~CspSession() {
 
 bool CspSession::Acquire(const std::string* container, uint32_t flags) {
   CallRecord* call = nullptr;
-  const bool ok = Record("CPAcquireContext",
-                         api_.CPAcquireContext(&provider_handle_,
-                                               container != nullptr ? container->c_str() : nullptr,
-                                               flags, nullptr),
-                         &call);
+  const bool ok = Record(
+      "CPAcquireContext",
+      api_.CPAcquireContext(&provider_handle_, container != nullptr ? container->c_str() : nullptr,
+                            flags, nullptr),
+      &call);
   call->outputs.Set("flags", flags);
   if (container != nullptr) {
     call->outputs.Set("container", *container);

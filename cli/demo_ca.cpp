@@ -30,10 +30,25 @@ std::optional<std::vector<uint8_t>> DemoCa::Issue(std::span<const uint8_t> reque
     Fail("cannot write " + request);
     return std::nullopt;
   }
-  std::vector<std::string> command = {"openssl", "x509", "-req", "-inform", "DER", "-in",
-                                      request,   "-CA",  scene_.File("ca.pem"), "-CAkey",
-                                      scene_.File("ca.key"), "-set_serial", std::to_string(serial),
-                                      "-days",   "1",    "-sha256", "-outform", "DER", "-out",
+  std::vector<std::string> command = {"openssl",
+                                      "x509",
+                                      "-req",
+                                      "-inform",
+                                      "DER",
+                                      "-in",
+                                      request,
+                                      "-CA",
+                                      scene_.File("ca.pem"),
+                                      "-CAkey",
+                                      scene_.File("ca.key"),
+                                      "-set_serial",
+                                      std::to_string(serial),
+                                      "-days",
+                                      "1",
+                                      "-sha256",
+                                      "-outform",
+                                      "DER",
+                                      "-out",
                                       certificate};
   if (sm2) {
     // The request's own SM2 signature is checked over the default identity.

@@ -275,8 +275,8 @@ StepOutcome List(DemoState& s) {
     return Failed(ToolFailure("KQ_GetAllCertDN", status));
   }
   std::vector<std::string> shown;
-  for (const std::string& subject :
-       SplitList(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), "||")) {
+  for (const std::string& subject : SplitList(
+           std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), "||")) {
     shown.push_back(Cp936ToUtf8(subject));
     if (subject.find("Demo RSA Signer") != std::string::npos) {
       s.rsaSubject = subject;

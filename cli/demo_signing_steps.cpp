@@ -45,11 +45,12 @@ Signature SignWithTool(const DemoState& s, std::string_view data, const std::str
   }
   result.bytes.resize(static_cast<size_t>(std::max(signatureLength, 1)));
   std::vector<uint8_t> certificate(std::max<uint32_t>(certificateLength, 1));
-  result.status = function(bytes, static_cast<uint32_t>(data.size()), subject.c_str(),
-                           static_cast<uint32_t>(subject.size()), hash, hashLength,
-                           result.bytes.data(), &signatureLength, certificate.data(),
-                           &certificateLength);
-  result.bytes.resize(std::min(result.bytes.size(), static_cast<size_t>(std::max(signatureLength, 0))));
+  result.status =
+      function(bytes, static_cast<uint32_t>(data.size()), subject.c_str(),
+               static_cast<uint32_t>(subject.size()), hash, hashLength, result.bytes.data(),
+               &signatureLength, certificate.data(), &certificateLength);
+  result.bytes.resize(
+      std::min(result.bytes.size(), static_cast<size_t>(std::max(signatureLength, 0))));
   return result;
 }
 
@@ -135,10 +136,10 @@ StepOutcome OpenContainer(DemoState& s) {
     KqHandle key = 0;
     uint32_t bits = 0;
     auto size = static_cast<uint32_t>(sizeof bits);
-    const bool rsa2048 = api.CPGetUserKey(provider, 2, &key) != 0 &&
-                         api.CPGetKeyParam(provider, key, 9, reinterpret_cast<uint8_t*>(&bits),
-                                           &size, 0) != 0 &&
-                         bits == 2048;
+    const bool rsa2048 =
+        api.CPGetUserKey(provider, 2, &key) != 0 &&
+        api.CPGetKeyParam(provider, key, 9, reinterpret_cast<uint8_t*>(&bits), &size, 0) != 0 &&
+        bits == 2048;
     api.CPReleaseContext(provider, 0);
     if (rsa2048) {
       s.container = name;
@@ -146,8 +147,8 @@ StepOutcome OpenContainer(DemoState& s) {
                     " containers; CPAcquireContext \"" + name + "\", CPGetUserKey: RSA 2048");
     }
   }
-  return Failed("no container with a 2048-bit signature key among " +
-                std::to_string(names.size()) + " (PP_ENUMCONTAINERS)");
+  return Failed("no container with a 2048-bit signature key among " + std::to_string(names.size()) +
+                " (PP_ENUMCONTAINERS)");
 }
 
 StepOutcome CspSignAndVerify(DemoState& s, bool verify) {

@@ -18,8 +18,8 @@ namespace kq::cli {
 
 struct DemoState {
   DemoScene* scene = nullptr;
-  std::string programPath;    // kqtool, to find kqsim beside it
-  std::string libraryOption;  // --library as given
+  std::string programPath;                   // kqtool, to find kqsim beside it
+  std::string libraryOption;                 // --library as given
   std::optional<ProviderLibrary> tool;       // loaded by name, as a bank tool does
   std::optional<ProviderLibrary> cryptoApi;  // loaded by the registered Image Path
   std::string imagePath;

@@ -24,7 +24,8 @@ void RunCheck(CheckFunction function, const char* name, Report& report) {
   CallRecord& call = report.AddToolCall(name, result, result == 1);
   call.outputs.Set("present", result == 1);
   if (result != 1) {
-    call.outputs.Set("message", Cp936ToUtf8(std::string_view(message.data(), strnlen(message.data(), message.size()))));
+    call.outputs.Set("message", Cp936ToUtf8(std::string_view(
+                                    message.data(), strnlen(message.data(), message.size()))));
   }
 }
 
@@ -201,10 +202,10 @@ constexpr CommandSpec kCommands[] = {
     {"check", "[device|work-status|driver|csp|all]",
      "KQ_CheckDriver, KQ_CheckCSP, KQ_CheckDevice (or KQ_CheckWorkStatus): is it all there?",
      std::span(kNoOptions, 0), Check},
-    {"count", "[--family 73|72]", "KQ_GetListNum: how many keys of a family are attached",
-     kFamily, Count},
-    {"media-ids", "[--family 73|72]", "KQ_GetMediaID: the media ids of the attached keys",
-     kFamily, MediaIds},
+    {"count", "[--family 73|72]", "KQ_GetListNum: how many keys of a family are attached", kFamily,
+     Count},
+    {"media-ids", "[--family 73|72]", "KQ_GetMediaID: the media ids of the attached keys", kFamily,
+     MediaIds},
     {"device-sn", "--subject DN",
      "KQ_GetDeviceSN: the identity of the key that holds a certificate", kSubject, DeviceSn},
     {"csp-name", "[--subject DN]",

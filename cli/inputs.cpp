@@ -6,8 +6,7 @@
 
 namespace kq::cli {
 
-const OptionSpec kDataOptions[4] = {
-    {"data"}, {"data-hex"}, {"data-file"}, {"transaction"}};
+const OptionSpec kDataOptions[4] = {{"data"}, {"data-hex"}, {"data-file"}, {"transaction"}};
 
 std::optional<std::vector<uint8_t>> ReadData(const Arguments& args, std::string& error) {
   int given = 0;

@@ -120,8 +120,8 @@ std::string PubKeySignValue(Context& context, const Arguments& args, Report& rep
   }
   const auto listLength = static_cast<int32_t>(list.size());
   int32_t length = 0;
-  uint32_t status = function(callerData.data(), mediaId->c_str(), list.data(), listLength, nullptr,
-                             &length);
+  uint32_t status =
+      function(callerData.data(), mediaId->c_str(), list.data(), listLength, nullptr, &length);
   if (status == 0) {
     std::vector<uint8_t> output(static_cast<size_t>(length > 0 ? length : 1));
     length = static_cast<int32_t>(output.size());
@@ -159,8 +159,8 @@ std::string IdValue(Context& context, const Arguments& args, Report& report) {
   return {};
 }
 
-constexpr OptionSpec kSign[] = {{"subject"},     {"hash"},          {"data"},
-                                {"data-hex"},    {"data-file"},     {"transaction"},
+constexpr OptionSpec kSign[] = {{"subject"},       {"hash"},           {"data"},
+                                {"data-hex"},      {"data-file"},      {"transaction"},
                                 {"signature-out"}, {"certificate-out"}};
 constexpr OptionSpec kPubKey[] = {
     {"media-id"}, {"key", true, true}, {"caller-data"}, {"caller-data-hex"}, {"out"}};
@@ -173,8 +173,7 @@ constexpr CommandSpec kCommands[] = {
      "KQ_GetSignature: signs with the key whose certificate has the subject", kSign, Sign},
     {"pubkey-sign-value",
      "--media-id ID --key MODULUS_HEX:EXPONENT_HEX... [--caller-data TEXT|--caller-data-hex HEX]",
-     "KQ_GetPubKeySignValue: the key's values for public keys it holds", kPubKey,
-     PubKeySignValue},
+     "KQ_GetPubKeySignValue: the key's values for public keys it holds", kPubKey, PubKeySignValue},
     {"id-value", "--media-id ID [--out F]",
      "KQ_GetIDValue: the identity data block the key carries", kIdValue, IdValue},
 };

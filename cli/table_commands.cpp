@@ -82,8 +82,8 @@ std::string WriteUserData(TableCall& c) {
   } else {
     return "write-user-data needs --data TEXT or --data-hex HEX (1 to 32 bytes)";
   }
-  const uint32_t status = c.table.WriteUserData(c.reader, c.mediaId, data.data(),
-                                                static_cast<uint32_t>(data.size()));
+  const uint32_t status =
+      c.table.WriteUserData(c.reader, c.mediaId, data.data(), static_cast<uint32_t>(data.size()));
   c.report.AddToolCall("WriteUserData", status).outputs.Set("bytes", data.size());
   return {};
 }
@@ -214,8 +214,8 @@ std::string Table(Context& context, const Arguments& args, Report& report) {
   const uint32_t status = context.api().GetFunctionList(&table);
   if (which == "version" || status != 0) {
     CallRecord& call = report.AddToolCall("GetFunctionList", status);
-    call.outputs.Set("version", std::to_string(table.majorVersion) + "." +
-                                    std::to_string(table.minorVersion));
+    call.outputs.Set("version",
+                     std::to_string(table.majorVersion) + "." + std::to_string(table.minorVersion));
     if (which == "version") {
       return {};
     }
@@ -227,7 +227,8 @@ std::string Table(Context& context, const Arguments& args, Report& report) {
     const std::string* reader = args.Value("reader");
     const std::string* mediaId = args.Value("media-id");
     if ((f.needsReader && reader == nullptr) || (f.needsMediaId && mediaId == nullptr)) {
-      return "table " + which + " needs --reader NAME" + (f.needsMediaId ? " and --media-id ID" : "");
+      return "table " + which + " needs --reader NAME" +
+             (f.needsMediaId ? " and --media-id ID" : "");
     }
     if (status != 0) {
       return {};
@@ -239,9 +240,8 @@ std::string Table(Context& context, const Arguments& args, Report& report) {
   return "unknown table function \"" + which + "\"; one of: version, " + names;
 }
 
-constexpr OptionSpec kTable[] = {{"reader"},   {"media-id"},      {"container"},
-                                 {"data"},     {"data-hex"},      {"language"},
-                                 {"signature-out"}, {"exchange-out"}};
+constexpr OptionSpec kTable[] = {{"reader"},   {"media-id"}, {"container"},     {"data"},
+                                 {"data-hex"}, {"language"}, {"signature-out"}, {"exchange-out"}};
 
 constexpr CommandSpec kCommands[] = {
     {"table",

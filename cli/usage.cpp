@@ -52,13 +52,13 @@ std::string CommandHelp(std::string_view name) {
   if (command == nullptr) {
     return {};
   }
-  std::string text = "usage: kqtool [--library PATH] [--json] " + std::string(command->name) +
-                     " " + std::string(command->synopsis) + "\n" + std::string(command->summary) +
-                     "\n";
+  std::string text = "usage: kqtool [--library PATH] [--json] " + std::string(command->name) + " " +
+                     std::string(command->synopsis) + "\n" + std::string(command->summary) + "\n";
   if (command->name == "csp") {
-    text += "\nsteps (each followed by its own options; they share the last key, hash and "
-            "signature):\n" +
-            CspStepHelp();
+    text +=
+        "\nsteps (each followed by its own options; they share the last key, hash and "
+        "signature):\n" +
+        CspStepHelp();
   }
   return text;
 }

@@ -162,8 +162,8 @@ void WaitMonitor::Show(const std::string& line) {
     const size_t tab = tail.find('\t');
     const std::string_view seconds = tab == std::string_view::npos ? "" : tail.substr(tab + 1);
     gWaitOpen = true;
-    std::string text = pad_ + "waiting for the key's button (" + std::string(KindName(kind)) +
-                       "): ";
+    std::string text =
+        pad_ + "waiting for the key's button (" + std::string(KindName(kind)) + "): ";
     text += kind == "pin" ? std::string(seconds) : std::string(seconds) + " s left";
     text += "; press OK or C on the key, Ctrl-C cancels";
     if (terminal_) {

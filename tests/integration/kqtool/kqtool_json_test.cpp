@@ -1,0 +1,108 @@
+// kqtool's results as JSON: the documented keys in their order, every status with its code,
+// name and meaning from the system's tables, and the exit status that follows the results.
+#include <gtest/gtest.h>
+
+#include "json_reader.h"
+#include "kqtool_key_fixture.h"
+
+namespace kq::test {
+namespace {
+
+const std::vector<std::string> kReportKeys = {"command", "ok", "calls", "problems"};
+const std::vector<std::string> kCallKeys = {"function", "ok", "status", "outputs"};
+const std::vector<std::string> kStatusKeys = {"code", "hex", "name", "meaning"};
+
+Json RunJson(const std::vector<std::string>& arguments, int expectedExit) {
+  std::vector<std::string> all = {"--json"};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  const ProgramRun run = RunKqtool(all);
+  EXPECT_EQ(run.exitStatus, expectedExit) << run.out << run.err;
+  std::optional<Json> json = ParseJson(run.out);
+  EXPECT_TRUE(json) << run.out;
+  return json ? *json : Json{};
+}
+
+TEST_F(KqtoolWithKey, CheckReportsEachExportWithItsStatus) {
+  const Json json = RunJson({"check"}, 0);
+  EXPECT_EQ(json.Keys(), kReportKeys);
+  EXPECT_EQ(json["command"].text, "check");
+  EXPECT_TRUE(json["ok"].boolean);
+  const std::vector<Json>& calls = json["calls"].items;
+  ASSERT_EQ(calls.size(), 3u);
+  const char* functions[] = {"KQ_CheckDriver", "KQ_CheckCSP", "KQ_CheckDevice"};
+  for (size_t i = 0; i < calls.size(); ++i) {
+    SCOPED_TRACE(functions[i]);
+    EXPECT_EQ(calls[i].Keys(), kCallKeys);
+    EXPECT_EQ(calls[i]["function"].text, functions[i]);
+    EXPECT_TRUE(calls[i]["ok"].boolean);
+    EXPECT_EQ(calls[i]["status"].Keys(), kStatusKeys);
+    EXPECT_EQ(calls[i]["status"]["code"].number, 1);
+    EXPECT_EQ(calls[i]["status"]["hex"].text, "0x00000001");
+    EXPECT_EQ(calls[i]["status"]["name"].text, "KQ_PRESENT");
+    EXPECT_TRUE(calls[i]["outputs"]["present"].boolean);
+  }
+}
+
+TEST_F(KqtoolWithKey, ListingsGiveTheKeyAndTheProviderName) {
+  const Json ids = RunJson({"media-ids", "--family", "73"}, 0);
+  EXPECT_EQ(mediaId_.size(), 12u);
+  EXPECT_EQ(mediaId_.substr(0, 2), "73");
+  EXPECT_EQ(ids["calls"].items.at(0)["outputs"]["family"].text, "73");
+
+  const Json none = RunJson({"media-ids", "--family", "72"}, 1);
+  EXPECT_EQ(none["calls"].items.at(0)["status"]["code"].number, 101);
+  EXPECT_EQ(none["calls"].items.at(0)["status"]["name"].text, "KQ_NO_DEVICE");
+
+  const Json count = RunJson({"count"}, 0);
+  EXPECT_EQ(count["calls"].items.at(0)["outputs"]["count"].number, 1);
+
+  const Json name = RunJson({"csp-name"}, 0);
+  EXPECT_EQ(name["calls"].items.at(0)["outputs"]["provider_name"].text, "KQCSP For ORV v2.0");
+}
+
+TEST_F(KqtoolWithKey, AFailedExportGivesItsOwnCodeAndExitStatusOne) {
+  const Json json = RunJson({"id-value", "--media-id", "739999999999"}, 1);
+  EXPECT_FALSE(json["ok"].boolean);
+  const Json& call = json["calls"].items.at(0);
+  EXPECT_EQ(call["function"].text, "KQ_GetIDValue");
+  EXPECT_FALSE(call["ok"].boolean);
+  EXPECT_EQ(call["status"]["code"].number, 1103);
+  EXPECT_EQ(call["status"]["name"].text, "KQ_MEDIA_ID_NOT_FOUND");
+  EXPECT_FALSE(call["status"]["meaning"].text.empty());
+}
+
+TEST_F(KqtoolWithKey, ACryptoApiFailureShowsTheLastErrorByName) {
+  const Json json = RunJson({"csp", "--container", "no such container", "user-key"}, 1);
+  const Json& call = json["calls"].items.at(0);
+  EXPECT_EQ(call.Keys(), (std::vector<std::string>{"function", "step", "ok", "status", "outputs"}));
+  EXPECT_EQ(call["function"].text, "CPAcquireContext");
+  EXPECT_EQ(call["step"].text, "acquire");
+  EXPECT_EQ(call["status"]["hex"].text, "0x80090016");
+  EXPECT_EQ(call["status"]["name"].text, "NTE_BAD_KEYSET");
+  // The steps after a failed acquisition are not run, and nothing is left to release.
+  EXPECT_EQ(json["calls"].items.size(), 1u);
+}
+
+TEST_F(KqtoolWithKey, CspParametersAndAlgorithmsAsJson) {
+  const Json json = RunJson({"csp", "--verify-context", "param", "--name", "name", "algs"}, 0);
+  const std::vector<Json>& calls = json["calls"].items;
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls[0]["function"].text, "CPAcquireContext");
+  const Json& name = calls[2];  // the size query comes first
+  EXPECT_EQ(name["outputs"]["value"].text, "KQCSP For ORV v2.0");
+  const Json& algs = calls[3];
+  EXPECT_TRUE(algs["ok"].boolean);
+  EXPECT_EQ(algs["status"]["name"].text, "ERROR_NO_MORE_ITEMS");
+  EXPECT_EQ(algs["outputs"]["algorithms"].items.size(), 10u);
+  EXPECT_EQ(calls.back()["function"].text, "CPReleaseContext");
+}
+
+TEST_F(KqtoolWithKey, TextOutputNamesEveryCode) {
+  const ProgramRun run = RunKqtool({"id-value", "--media-id", "739999999999"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.out.find("KQ_GetIDValue FAILED: 1103 KQ_MEDIA_ID_NOT_FOUND: "), std::string::npos)
+      << run.out;
+}
+
+}  // namespace
+}  // namespace kq::test

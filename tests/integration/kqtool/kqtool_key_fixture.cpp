@@ -1,0 +1,64 @@
+#include "kqtool_key_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "json_reader.h"
+
+namespace kq::test {
+
+void KqtoolWithKey::MakeKey(const std::string& buttonPolicy) {
+  if (!std::filesystem::exists(KqsimPath())) {
+    GTEST_SKIP() << "the soft key's kqsim is not built";
+  }
+  const std::string registry = dir_.File("registry.reg");
+  std::ofstream(registry) << "REGEDIT4\n\n"
+                          << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Cryptography\\Defaults\\"
+                             "Provider\\KQCSP For ORV v2.0]\n"
+                          << "\"Image Path\"=\"" << KQ_TEST_LIB_DIR << "/libkqcsp.so\"\n"
+                          << "\"Type\"=dword:00000001\n\"Signature\"=hex:00\n\n"
+                          << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KQVN\\Orvenia]\n"
+                          << "\"LanguageID\"=dword:00000409\n";
+  const std::pair<const char*, std::string> variables[] = {
+      {"KQSIM_ROOT", dir_.File("keys")},
+      {"KQCSP_RUN_DIR", dir_.File("run")},
+      {"KQCSP_UI_LOG", dir_.File("ui.log")},
+      {"KQCSP_REGISTRY", registry},
+      {"KQSIM_PIN", "12345678"},
+  };
+  for (const auto& [name, value] : variables) {
+    env_.push_back(std::make_unique<ScopedEnv>(name, value));
+  }
+  const ProgramRun created =
+      RunProgramToEnd({KqsimPath(), "create", "--family", "73", "--button", buttonPolicy});
+  ASSERT_EQ(created.exitStatus, 0) << created.err;
+  keyName_ = created.out.substr(0, created.out.find('\n'));
+  const ProgramRun ids = RunKqtool({"--json", "media-ids"});
+  const std::optional<Json> json = ParseJson(ids.out);
+  ASSERT_TRUE(json) << ids.out << ids.err;
+  const Json& list = (*json)["calls"].items.at(0)["outputs"]["media_ids"];
+  ASSERT_EQ(list.items.size(), 1u) << ids.out;
+  mediaId_ = list.items[0].text;
+}
+
+int KqtoolWithKey::OpenHandles() const {
+  const ProgramRun counters = RunProgramToEnd({KqsimPath(), "counters", keyName_});
+  std::istringstream lines(counters.out);
+  std::string name;
+  long long value = 0;
+  while (lines >> name >> value) {
+    if (name == "handles_open") {
+      return static_cast<int>(value);
+    }
+  }
+  return -1;
+}
+
+std::string KqtoolWithKey::UiLog() const {
+  std::ifstream file(dir_.File("ui.log"));
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace kq::test

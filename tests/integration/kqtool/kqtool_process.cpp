@@ -1,0 +1,106 @@
+#include "kqtool_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+extern char** environ;
+
+namespace kq::test {
+
+namespace {
+std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::filesystem::path UniqueTempPath(const std::string& prefix) {
+  std::random_device random;
+  return std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
+}
+}  // namespace
+
+std::string KqtoolPath() {
+  return std::string(KQ_TEST_BIN_DIR) + "/kqtool";
+}
+
+std::string KqsimPath() {
+  return std::string(KQ_TEST_BIN_DIR) + "/kqsim";
+}
+
+RunningProgram::RunningProgram(const std::vector<std::string>& arguments) {
+  out_ = UniqueTempPath("kqtool-test-out-");
+  err_ = UniqueTempPath("kqtool-test-err-");
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(), O_WRONLY | O_CREAT, 0600);
+  if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    pid_ = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+RunningProgram::~RunningProgram() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    Wait();
+  }
+  std::error_code ignored;
+  std::filesystem::remove(out_, ignored);
+  std::filesystem::remove(err_, ignored);
+}
+
+void RunningProgram::Signal(int signalNumber) const {
+  if (pid_ > 0) {
+    kill(pid_, signalNumber);
+  }
+}
+
+ProgramRun RunningProgram::Wait() {
+  ProgramRun run;
+  if (pid_ > 0) {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+  }
+  run.out = ReadText(out_);
+  run.err = ReadText(err_);
+  return run;
+}
+
+ProgramRun RunProgramToEnd(const std::vector<std::string>& arguments) {
+  RunningProgram program(arguments);
+  return program.Wait();
+}
+
+ProgramRun RunKqtool(const std::vector<std::string>& arguments) {
+  std::vector<std::string> all = {KqtoolPath()};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  return RunProgramToEnd(all);
+}
+
+TempDirectory::TempDirectory() : path_(UniqueTempPath("kqtool-test-")) {
+  std::filesystem::create_directories(path_);
+}
+
+TempDirectory::~TempDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace kq::test

@@ -1,0 +1,58 @@
+#pragma once
+// Runs the built kqtool (and kqsim) as a child process, as a user would, with the test's
+// environment, and collects its exit status and its standard output and error.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kq::test {
+
+struct ProgramRun {
+  int exitStatus = -1;  // -1: did not end by itself
+  std::string out;
+  std::string err;
+};
+
+std::string KqtoolPath();
+std::string KqsimPath();
+
+// Runs a program to its end.
+ProgramRun RunProgramToEnd(const std::vector<std::string>& arguments);
+ProgramRun RunKqtool(const std::vector<std::string>& arguments);
+
+// A program running beside the test; its output goes to files until it ends.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::vector<std::string>& arguments);
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+  // Kills the program if it still runs.
+  ~RunningProgram();
+
+  void Signal(int signalNumber) const;
+  ProgramRun Wait();
+
+ private:
+  pid_t pid_ = -1;
+  std::filesystem::path out_;
+  std::filesystem::path err_;
+};
+
+// A directory of its own for a test, removed at the end.
+class TempDirectory {
+ public:
+  TempDirectory();
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
+  ~TempDirectory();
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  [[nodiscard]] std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace kq::test
