@@ -37,7 +37,7 @@ std::string ToolFailure(std::string_view function, uint32_t status) {
 
 StepOutcome LoadAsTool(DemoState& s) {
   std::string error;
-  s.tool = ProviderLibrary::Load(s.libraryOption, error);
+  s.tool = ProviderLibrary::Load(s.libraryOption, s.programPath, error);
   if (!s.tool) {
     return Failed(error);
   }
@@ -111,7 +111,7 @@ StepOutcome LoadAsCryptoApi(DemoState& s) {
     wide.push_back(c);
   }
   std::string error;
-  s.cryptoApi = ProviderLibrary::Load(Utf16ToUtf8(wide), error);
+  s.cryptoApi = ProviderLibrary::Load(Utf16ToUtf8(wide), s.programPath, error);
   if (!s.cryptoApi) {
     return Failed(error);
   }

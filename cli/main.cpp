@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   Report report(name);
   std::optional<kq::cli::ProviderLibrary> provider;
   if (command->needsProvider) {
-    provider = kq::cli::ProviderLibrary::Load(context.libraryOption, error);
+    provider = kq::cli::ProviderLibrary::Load(context.libraryOption, context.programPath, error);
     if (!provider) {
       report.AddProblem(error);
       return Finish(report, context.json);

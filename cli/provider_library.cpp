@@ -1,5 +1,7 @@
 #include "provider_library.h"
 
+#include <filesystem>
+
 #include "platform/last_error.h"
 
 namespace kq::cli {
@@ -19,10 +21,22 @@ std::string ProviderLibrary::DefaultFileName() {
   return platform::SharedLibraryFileName("kqcsp");
 }
 
-std::optional<ProviderLibrary> ProviderLibrary::Load(const std::string& path, std::string& error) {
+std::optional<ProviderLibrary> ProviderLibrary::Load(const std::string& path,
+                                                     const std::string& programPath,
+                                                     std::string& error) {
   ProviderLibrary provider;
   provider.fileName_ = path.empty() ? DefaultFileName() : path;
   provider.library_ = platform::DynamicLibrary::Load(provider.fileName_);
+  if (!provider.library_.loaded() && path.empty() && !programPath.empty()) {
+    const std::filesystem::path programDir = std::filesystem::path(programPath).parent_path();
+    for (const std::filesystem::path& candidate :
+         {programDir / ".." / "lib" / provider.fileName_, programDir / provider.fileName_}) {
+      provider.library_ = platform::DynamicLibrary::Load(candidate.string());
+      if (provider.library_.loaded()) {
+        break;
+      }
+    }
+  }
   if (!provider.library_.loaded()) {
     error = "cannot load the provider library " + provider.fileName_;
     return std::nullopt;

@@ -64,8 +64,11 @@ class ProviderLibrary {
   static std::string DefaultFileName();
 
   // Loads the library from `path`, or by its default file name when `path` is empty; nothing
-  // (and `error` set) when it cannot be loaded.
-  static std::optional<ProviderLibrary> Load(const std::string& path, std::string& error);
+  // (and `error` set) when it cannot be loaded. By name, the platform's search runs first; then
+  // the program's own library folder is tried, as its run path names it (a sanitizer's dlopen
+  // searches on behalf of the sanitizer's library, which has no run path).
+  static std::optional<ProviderLibrary> Load(const std::string& path,
+                                             const std::string& programPath, std::string& error);
 
   [[nodiscard]] const ProviderExports& exports() const { return exports_; }
   [[nodiscard]] const std::string& fileName() const { return fileName_; }
