@@ -119,15 +119,20 @@ StepOutcome OpenContainer(DemoState& s) {
     return Failed(CspFailure(s, "CPAcquireContext"));
   }
   std::vector<std::string> names;
+  uint32_t listError = 0;
   for (uint32_t flags = 1;; flags = 0) {
     std::array<uint8_t, 600> name{};
     auto length = static_cast<uint32_t>(name.size());
     if (api.CPGetProvParam(verify, 2, name.data(), &length, flags) == 0) {
+      listError = s.cryptoApi->LastError();
       break;
     }
     names.emplace_back(reinterpret_cast<const char*>(name.data()));
   }
   api.CPReleaseContext(verify, 0);
+  if (listError != 259) {  // ERROR_NO_MORE_ITEMS ends the list; anything else is a failure
+    return Failed("CPGetProvParam PP_ENUMCONTAINERS " + StatusLine(DescribeLastError(listError)));
+  }
   for (const std::string& name : names) {
     KqHandle provider = 0;
     if (api.CPAcquireContext(&provider, name.c_str(), 0, nullptr) == 0) {

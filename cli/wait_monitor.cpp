@@ -20,8 +20,10 @@ namespace {
 std::atomic<bool> gWaitOpen{false};
 std::atomic<int> gInterrupts{0};
 
+// The first Ctrl-C is left to the monitor's thread, which knows whether a wait is open; a second
+// one ends the program at once.
 extern "C" void OnInterrupt(int /*signal*/) {
-  if (!gWaitOpen.load() || gInterrupts.fetch_add(1) > 0) {
+  if (gInterrupts.fetch_add(1) > 0) {
     std::_Exit(130);
   }
   std::signal(SIGINT, OnInterrupt);  // some systems reset the handler on delivery
@@ -106,11 +108,21 @@ WaitMonitor::~WaitMonitor() {
 
 void WaitMonitor::Follow() {
   auto lastRequest = std::chrono::steady_clock::time_point();
+  bool cancelling = false;
   while (!stop_) {
+    // The log is read before the interrupt is looked at, so a wait that has just begun counts.
     ReadNewLines();
-    // The first Ctrl-C during a wait asks the waits to end; repeat it while the wait lasts, in
-    // case the request came before the wait was listening.
-    if (gInterrupts.load() > 0 && gWaitOpen.load()) {
+    if (gInterrupts.load() > 0 && !cancelling) {
+      if (!gWaitOpen.load()) {
+        std::fflush(out_);
+        std::_Exit(130);
+      }
+      cancelling = true;
+      std::fprintf(out_, "%scancelling the wait (Ctrl-C)\n", pad_.c_str());
+    }
+    // Asks the waits to end; again while the wait lasts, in case the request came before the
+    // wait was listening.
+    if (cancelling && gWaitOpen.load()) {
       const auto now = std::chrono::steady_clock::now();
       if (now - lastRequest > std::chrono::milliseconds(500)) {
         lastRequest = now;
@@ -161,20 +173,23 @@ void WaitMonitor::Show(const std::string& line) {
     const auto [kind, tail] = Head(rest);
     const size_t tab = tail.find('\t');
     const std::string_view seconds = tab == std::string_view::npos ? "" : tail.substr(tab + 1);
-    gWaitOpen = true;
-    std::string text =
-        pad_ + "waiting for the key's button (" + std::string(KindName(kind)) + "): ";
-    text += kind == "pin" ? std::string(seconds) : std::string(seconds) + " s left";
-    text += "; press OK or C on the key, Ctrl-C cancels";
+    if (!gWaitOpen.exchange(true)) {
+      std::fprintf(out_, "%swaiting for the key's button (%s): press OK or C, Ctrl-C cancels\n",
+                   pad_.c_str(), std::string(KindName(kind)).c_str());
+    }
+    // The dialog's first line shows 0 before the key has told the time left.
+    const int shown = std::atoi(std::string(seconds).c_str());
+    if (kind != "pin" && (shown == 0 || shown == lastSecondsShown_)) {
+      return;
+    }
+    lastSecondsShown_ = shown;
+    const std::string text =
+        pad_ + "  " + (kind == "pin" ? std::string(seconds) : std::to_string(shown) + " s left");
     if (terminal_) {
       std::fprintf(out_, "\r%s\033[K", text.c_str());
       countdown_ = text;
     } else {
-      const int shown = std::atoi(std::string(seconds).c_str());
-      if (shown != lastSecondsShown_) {
-        std::fprintf(out_, "%s\n", text.c_str());
-        lastSecondsShown_ = shown;
-      }
+      std::fprintf(out_, "%s\n", text.c_str());
     }
     return;
   }
