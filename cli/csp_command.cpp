@@ -3,8 +3,10 @@
 //   kqtool csp --container NAME user-key sign-hash --alg sha256 --data-file F verify
 #include <array>
 
+#include "byte_text.h"
 #include "command.h"
 #include "csp_session.h"
+#include "inputs.h"
 
 namespace kq::cli {
 
@@ -29,6 +31,36 @@ const OptionSpec* FindOption(std::span<const OptionSpec> options, std::string_vi
     }
   }
   return nullptr;
+}
+
+// Option values mean the same in every step; they are checked before the context is acquired, so
+// a mistake is a usage error and never a half-run script.
+std::string CheckOptionValues(const Arguments& args) {
+  if (const std::string* alg = args.Value("alg"); alg != nullptr && !HashAlgorithmId(*alg)) {
+    return "--alg is md5, sha1, sha256, sha384, sha512, ssl3-shamd5 or an ALG_ID";
+  }
+  if (const std::string* spec = args.Value("spec"); spec != nullptr && !KeySpec(*spec)) {
+    return "--spec is signature, exchange or a number";
+  }
+  for (const char* name : {"hex", "data-hex", "signature-hex"}) {
+    if (const std::string* hex = args.Value(name); hex != nullptr && !ParseHex(*hex)) {
+      return std::string("--") + name + " is not hexadecimal";
+    }
+  }
+  if (const std::string* fields = args.Value("transaction");
+      fields != nullptr && !TransactionMessage(*fields)) {
+    return "--transaction needs \"FIRST|SECOND|THIRD\" with a first field of 4 bytes";
+  }
+  std::string error;
+  uint64_t ignored = 0;
+  for (const auto& [name, maximum] : {std::pair<const char*, uint64_t>{"bits", 0xFFFF},
+                                      {"key-flags", UINT32_MAX},
+                                      {"length", 4096}}) {
+    if (!NumberOption(args, name, maximum, ignored, error)) {
+      return error;
+    }
+  }
+  return {};
 }
 
 struct ParsedStep {
@@ -59,6 +91,9 @@ std::string ParseSteps(std::span<const std::string> words, std::vector<ParsedSte
     }
     if (!args->positionals().empty()) {
       return std::string(step->name) + ": unexpected \"" + args->positionals()[0] + "\"";
+    }
+    if (std::string valueError = CheckOptionValues(*args); !valueError.empty()) {
+      return std::string(step->name) + ": " + valueError;
     }
     steps.push_back({step, std::move(*args)});
     i = end;
