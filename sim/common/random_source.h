@@ -1,16 +1,12 @@
 #pragma once
-// The soft key's random numbers: one mbed TLS CTR_DRBG per process, seeded from the system's
-// entropy, created on first use and shared under a lock.
+// The soft key's random numbers in mbed TLS's f_rng form, for key generation and signing: the
+// project's own generator (kq::RandomBytes, CTR_DRBG over the system's entropy).
 
 #include <cstddef>
-#include <cstdint>
 
 namespace kq::sim {
 
-// Fills the buffer; false when the generator failed.
-[[nodiscard]] bool RandomBytes(uint8_t* buffer, size_t length);
-
-// The generator in mbed TLS's f_rng form, for key generation and signing; p_rng is unused.
+// p_rng is unused; returns 0 or an mbed TLS error.
 int RandomCallback(void* unused, unsigned char* buffer, size_t length);
 
 }  // namespace kq::sim

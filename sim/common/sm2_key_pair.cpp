@@ -4,6 +4,7 @@
 #include <mbedtls/ecp.h>
 
 #include "common/random_source.h"
+#include "crypto/random_bytes.h"
 
 namespace kq::sim {
 
@@ -108,7 +109,7 @@ std::optional<Sm2KeyPair> Sm2KeyPair::FromPrivate(std::span<const uint8_t> d) {
 std::optional<Sm2KeyPair> Sm2KeyPair::Generate() {
   for (int attempt = 0; attempt < 16; ++attempt) {
     SecretBytes d(kSm2FieldSize);
-    if (!RandomBytes(d.data(), d.size())) {
+    if (!kq::RandomBytes({d.data(), d.size()})) {
       return std::nullopt;
     }
     // Out-of-range values (about 2^-32 of them) are drawn again.

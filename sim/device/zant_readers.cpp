@@ -4,8 +4,8 @@
 
 #include "common/call_counters.h"
 #include "common/codes_device.h"
-#include "common/random_source.h"
 #include "common/soft_key_root.h"
+#include "crypto/random_bytes.h"
 #include "device/device_operation.h"
 #include "device/zant.h"
 
@@ -182,6 +182,6 @@ extern "C" uint32_t ZANT_GetRandom(ZANT_HANDLE handle, uint8_t* buffer, uint32_t
     if (buffer == nullptr && length > 0) {
       return dev::kSwWrongData;
     }
-    return RandomBytes(buffer, length) ? dev::kOk : dev::kSwUnknown;
+    return kq::RandomBytes({buffer, length}) ? dev::kOk : dev::kSwUnknown;
   });
 }

@@ -21,5 +21,6 @@ int ReplugCommand(const CommandContext& context);
 int RemoveCommand(const CommandContext& context);
 int FaultCommand(const CommandContext& context);
 int RootCommand(const CommandContext& context);
+int CancelWaitsCommand(const CommandContext& context);
 
 }  // namespace kq::sim

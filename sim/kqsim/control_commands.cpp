@@ -7,6 +7,7 @@
 #include "common/root_lock.h"
 #include "common/text_fields.h"
 #include "kqsim/commands.h"
+#include "platform/exit_request.h"
 
 namespace kq::sim {
 
@@ -114,6 +115,20 @@ int FaultCommand(const CommandContext& context) {
     return WriteRootFaultPlan(context.root, plan) ? 0 : Fail("cannot write the fault plan");
   }
   return Usage("fault list | clear | add OP:N[+]:STATUS...");
+}
+
+}  // namespace kq::sim
+
+namespace kq::sim {
+
+int CancelWaitsCommand(const CommandContext& context) {
+  if (!context.arguments.empty()) {
+    return Usage("cancel-waits takes no arguments");
+  }
+  // The exit request ends every open confirmation wait of this user as cancelled.
+  const int reached = platform::SendExitRequestToAllWaits();
+  std::printf("%d\n", reached);
+  return 0;
 }
 
 }  // namespace kq::sim

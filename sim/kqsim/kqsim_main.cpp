@@ -35,6 +35,8 @@ constexpr char kUsage[] =
     "  remove KEY                                 detach the key and delete it\n"
     "  fault list | clear | add OP:N[+]:STATUS... the root's fault plan\n"
     "  root                                       print the root in use\n"
+    "  cancel-waits                               end every open confirmation wait of the\n"
+    "                                             system as cancelled; prints how many\n"
     "\n"
     "Button policy: comma-separated steps, one per wait, the last repeating: ok[:n],\n"
     "cancel[:n], timeout[:n], fail[:n] (after n waiting polls), manual[:n] (wait for\n"
@@ -46,11 +48,14 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"create", CreateCommand},     {"import", ImportCommand}, {"list", ListCommand},
-    {"show", ShowCommand},         {"files", FilesCommand},   {"read", ReadCommand},
-    {"counters", CountersCommand}, {"press", PressCommand},   {"button", ButtonCommand},
-    {"pin", PinCommand},           {"reset", ResetCommand},   {"replug", ReplugCommand},
-    {"remove", RemoveCommand},     {"fault", FaultCommand},   {"root", RootCommand},
+    {"create", CreateCommand},     {"import", ImportCommand},
+    {"list", ListCommand},         {"show", ShowCommand},
+    {"files", FilesCommand},       {"read", ReadCommand},
+    {"counters", CountersCommand}, {"press", PressCommand},
+    {"button", ButtonCommand},     {"pin", PinCommand},
+    {"reset", ResetCommand},       {"replug", ReplugCommand},
+    {"remove", RemoveCommand},     {"fault", FaultCommand},
+    {"root", RootCommand},         {"cancel-waits", CancelWaitsCommand},
 };
 
 }  // namespace

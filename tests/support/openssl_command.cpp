@@ -1,5 +1,7 @@
 #include "support/openssl_command.h"
 
+#include "support/openssl_cli.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -10,8 +12,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <system_error>
 
 namespace kq::test {
 
@@ -150,42 +150,6 @@ CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view 
   return result;
 }
 
-CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input) {
-  std::vector<std::string> argv{"openssl"};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return RunCommand(argv, input);
-}
-
-TempDirectory::TempDirectory() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kqtest-XXXXXX";
-  if (mkdtemp(pattern.data()) != nullptr) {
-    path_ = pattern;
-  }
-}
-
-TempDirectory::~TempDirectory() {
-  std::error_code ignored;
-  if (!path_.empty()) {
-    std::filesystem::remove_all(path_, ignored);
-  }
-}
-
-std::filesystem::path TempDirectory::Write(const std::string& name,
-                                           std::span<const uint8_t> bytes) const {
-  const std::filesystem::path file = path_ / name;
-  std::ofstream(file, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  return file;
-}
-
-std::filesystem::path TempDirectory::Write(const std::string& name, std::string_view text) const {
-  return Write(
-      name, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-}
-
 std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent) {
   static constexpr uint8_t kRsaAlgorithm[] = {0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86,
                                               0xF7, 0x0D, 0x01, 0x01, 0x01, 0x05, 0x00};
@@ -218,40 +182,40 @@ std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs) {
   return Der(0x30, numbers);
 }
 
+namespace {
+std::string Keep(const ScratchDir& dir, const std::string& name, std::span<const uint8_t> bytes) {
+  WriteBytes(dir.File(name), {bytes.begin(), bytes.end()});
+  return dir.File(name);
+}
+std::string Keep(const ScratchDir& dir, const std::string& name, const std::string& text) {
+  return Keep(dir, name, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+}
+}  // namespace
+
 bool OpensslVerifyRsaDigest(const std::string& publicKeyPem, std::span<const uint8_t> digest,
                             std::span<const uint8_t> signature, const std::string& digestName) {
-  const TempDirectory dir;
-  const std::filesystem::path key = dir.Write("key.pem", publicKeyPem);
-  const std::filesystem::path in = dir.Write("digest.bin", digest);
-  const std::filesystem::path sig = dir.Write("signature.bin", signature);
-  std::vector<std::string> args{"pkeyutl",
-                                "-verify",
-                                "-pubin",
-                                "-inkey",
-                                key.string(),
-                                "-in",
-                                in.string(),
-                                "-sigfile",
-                                sig.string(),
-                                "-pkeyopt",
-                                "rsa_padding_mode:pkcs1"};
+  const ScratchDir dir;
+  std::vector<std::string> argv{"openssl",  "pkeyutl",
+                                "-verify",  "-pubin",
+                                "-inkey",   Keep(dir, "key.pem", publicKeyPem),
+                                "-in",      Keep(dir, "digest.bin", digest),
+                                "-sigfile", Keep(dir, "signature.bin", signature),
+                                "-pkeyopt", "rsa_padding_mode:pkcs1"};
   if (!digestName.empty()) {
-    args.insert(args.end(), {"-pkeyopt", "digest:" + digestName});
+    argv.insert(argv.end(), {"-pkeyopt", "digest:" + digestName});
   }
-  const CommandResult result = RunOpenssl(args);
-  return result.exitCode == 0;
+  return RunCommand(argv).exitCode == 0;
 }
 
 bool OpensslVerifySm2(const std::string& publicKeyPem, std::span<const uint8_t> message,
                       std::span<const uint8_t> rs) {
-  const TempDirectory dir;
-  const std::filesystem::path key = dir.Write("key.pem", publicKeyPem);
-  const std::filesystem::path in = dir.Write("message.bin", message);
-  const std::filesystem::path sig = dir.Write("signature.der", Sm2SignatureDer(rs));
-  const CommandResult result = RunOpenssl(
-      {"pkeyutl", "-verify", "-pubin", "-inkey", key.string(), "-rawin", "-in", in.string(),
-       "-sigfile", sig.string(), "-digest", "sm3", "-pkeyopt", "distid:1234567812345678"});
-  return result.exitCode == 0;
+  const ScratchDir dir;
+  return RunCommand({"openssl", "pkeyutl", "-verify", "-pubin", "-inkey",
+                     Keep(dir, "key.pem", publicKeyPem), "-rawin", "-in",
+                     Keep(dir, "message.bin", message), "-sigfile",
+                     Keep(dir, "signature.der", Sm2SignatureDer(rs)), "-digest", "sm3", "-pkeyopt",
+                     "distid:1234567812345678"})
+             .exitCode == 0;
 }
 
 }  // namespace kq::test

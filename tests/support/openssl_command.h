@@ -1,10 +1,10 @@
 #pragma once
-// Running outside commands from tests, above all the `openssl` command, which checks our
-// signatures as a verifier nobody here wrote. Also the small pieces of DER and PEM a test needs
-// to hand our public keys and signatures to it.
+// Running outside commands from tests with their output captured (kqsim, openssl), and the
+// `openssl` command as the verifier of the soft key's signatures, with the small pieces of DER and
+// PEM a test needs to hand it our public keys and signatures. openssl_cli.h has the scratch
+// folder and the plain `openssl` runner.
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,23 +20,6 @@ struct CommandResult {
 
 // Runs argv[0] (searched on PATH) with `input` on its standard input, and collects its output.
 CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input = {});
-CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input = {});
-
-// A temporary directory for a test's files, removed with everything in it when the object goes.
-class TempDirectory {
- public:
-  TempDirectory();
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-  ~TempDirectory();
-  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-  // Writes a file in the directory and returns its path.
-  std::filesystem::path Write(const std::string& name, std::span<const uint8_t> bytes) const;
-  std::filesystem::path Write(const std::string& name, std::string_view text) const;
-
- private:
-  std::filesystem::path path_;
-};
 
 // Public keys as PEM SubjectPublicKeyInfo: RSA from modulus and exponent (big-endian), SM2 from
 // its coordinates (32 bytes each).

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "common/atomic_file.h"
 #include "common/fault_plan.h"
 #include "common/key_maker.h"
@@ -23,25 +21,18 @@ std::string SoftKeyFixturePem(std::string_view name) {
 }
 
 SoftKeyScene::SoftKeyScene() {
-  SetEnvironment("KQSIM_ROOT", root_.path().string());
+  SetEnvironment("KQSIM_ROOT", root_.path());
 }
 
 SoftKeyScene::~SoftKeyScene() {
-  // Restored in reverse, so a variable set twice gets its first value back.
-  for (auto it = savedEnvironment_.rbegin(); it != savedEnvironment_.rend(); ++it) {
-    if (it->second) {
-      setenv(it->first.c_str(), it->second->c_str(), 1);
-    } else {
-      unsetenv(it->first.c_str());
-    }
+  // In reverse, so a variable set twice gets its value from before the scene back.
+  while (!environment_.empty()) {
+    environment_.pop_back();
   }
 }
 
 void SoftKeyScene::SetEnvironment(const std::string& name, const std::string& value) {
-  const char* old = std::getenv(name.c_str());
-  savedEnvironment_.emplace_back(name,
-                                 old != nullptr ? std::optional<std::string>(old) : std::nullopt);
-  setenv(name.c_str(), value.c_str(), 1);
+  environment_.push_back(std::make_unique<ScopedEnv>(name, value));
 }
 
 std::string SoftKeyScene::AddKey(const SceneKey& spec) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@
 #include "common/call_counters.h"
 #include "common/key_state.h"
 #include "common/soft_key.h"
+#include "support/openssl_cli.h"
 #include "support/openssl_command.h"
+#include "support/scoped_env.h"
 
 namespace kq::test {
 
@@ -55,7 +58,7 @@ class SoftKeyScene {
   SoftKeyScene& operator=(const SoftKeyScene&) = delete;
   ~SoftKeyScene();
 
-  [[nodiscard]] const std::filesystem::path& root() const { return root_.path(); }
+  [[nodiscard]] std::filesystem::path root() const { return root_.path(); }
 
   // Makes a key and returns its name; keys are readers in the order of their names.
   std::string AddKey(const SceneKey& spec = {});
@@ -103,9 +106,11 @@ class SoftKeyScene {
  private:
   [[nodiscard]] std::filesystem::path Directory(const std::string& key) const;
 
-  TempDirectory root_;
-  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
   void SetEnvironment(const std::string& name, const std::string& value);
+
+  ScratchDir root_;
+  // Variables this scene set, restored in reverse order when it goes.
+  std::vector<std::unique_ptr<ScopedEnv>> environment_;
 };
 
 }  // namespace kq::test

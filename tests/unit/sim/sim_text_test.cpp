@@ -1,0 +1,97 @@
+// The soft key's small text pieces: hex, numbers, fields, and the key.conf codec.
+
+#include <gtest/gtest.h>
+
+#include "common/key_state.h"
+#include "common/text_fields.h"
+#include "support/exact_buffer.h"
+
+namespace kq::sim {
+namespace {
+
+TEST(SimText, HexRoundTripsAndRefusesJunk) {
+  const std::vector<uint8_t> bytes{0x00, 0x7F, 0x80, 0xFF};
+  EXPECT_EQ(HexEncode(bytes), "007F80FF");
+  EXPECT_EQ(HexDecode("007f80FF"), bytes);
+  EXPECT_EQ(HexDecode("00 7f:80 ff"), bytes);
+  EXPECT_FALSE(HexDecode("0"));
+  EXPECT_FALSE(HexDecode("0 0"));
+  EXPECT_FALSE(HexDecode("0g"));
+  EXPECT_EQ(HexDecode(""), std::vector<uint8_t>{});
+}
+
+TEST(SimText, NumbersMustFitAndBeWhole) {
+  EXPECT_EQ(ParseNumber("0x6A82"), 0x6A82u);
+  EXPECT_EQ(ParseNumber(" 42 "), 42u);
+  EXPECT_EQ(ParseNumber("4294967295"), 4294967295u);
+  EXPECT_FALSE(ParseNumber("4294967296"));
+  EXPECT_FALSE(ParseNumber("0x"));
+  EXPECT_FALSE(ParseNumber("12a"));
+  EXPECT_FALSE(ParseNumber("-1"));
+  EXPECT_FALSE(ParseNumber64("99999999999999999999"));
+  EXPECT_EQ(FormatStatus(0x6100), "0x6100");
+  EXPECT_EQ(FormatStatus(0xE0106700), "0xE0106700");
+}
+
+TEST(SimText, FieldsAreTrimmedAndEmptyOnesDropped) {
+  const std::vector<std::string_view> fields = SplitFields(" a, b ,,c\n", ",\n");
+  ASSERT_EQ(fields.size(), 3u);
+  EXPECT_EQ(fields[0], "a");
+  EXPECT_EQ(fields[1], "b");
+  EXPECT_EQ(fields[2], "c");
+  EXPECT_TRUE(SplitFields("", ",").empty());
+}
+
+KeyState SampleState() {
+  KeyState state;
+  state.serial.assign(16, '7');
+  state.identity.assign(16, '3');
+  state.factoryLabel = {'l', '=', '\n'};
+  state.pin = "ab=\ncd,e";
+  state.initialPin = "12345678";
+  state.triesLeft = 2;
+  state.pinVerified = true;
+  state.button = "cancel:2,ok";
+  state.initArgument = 0xFFFFFFFFFFFFull;
+  return state;
+}
+
+TEST(KeyStateCodec, RoundTripsEveryField) {
+  const KeyState state = SampleState();
+  const std::optional<KeyState> parsed = ParseKeyState(FormatKeyState(state));
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->serial, state.serial);
+  EXPECT_EQ(parsed->identity, state.identity);
+  EXPECT_EQ(parsed->factoryLabel, state.factoryLabel);
+  EXPECT_EQ(parsed->pin, state.pin);
+  EXPECT_EQ(parsed->initialPin, state.initialPin);
+  EXPECT_EQ(parsed->triesLeft, 2u);
+  EXPECT_TRUE(parsed->pinVerified);
+  EXPECT_EQ(parsed->button, state.button);
+  EXPECT_EQ(parsed->initArgument, state.initArgument);
+}
+
+TEST(KeyStateCodec, RefusesDamagedFiles) {
+  const std::string good = FormatKeyState(SampleState());
+  EXPECT_FALSE(ParseKeyState(""));
+  EXPECT_FALSE(ParseKeyState("serial=00\n"));
+  std::string shortSerial = good;
+  shortSerial.replace(shortSerial.find("serial=") + 7, 2, "");
+  EXPECT_FALSE(ParseKeyState(shortSerial));
+  EXPECT_FALSE(ParseKeyState(good + "tries_max=16\n"));
+  EXPECT_FALSE(ParseKeyState(good + "pin_verified=2\n"));
+  EXPECT_FALSE(ParseKeyState(good + "no equals sign\n"));
+  const std::optional<KeyState> clamped = ParseKeyState(good + "tries_left=9\n");
+  ASSERT_TRUE(clamped);
+  EXPECT_EQ(clamped->triesLeft, clamped->triesMax);
+  EXPECT_TRUE(ParseKeyState(good + "future_setting=1\n")) << "unknown names are kept out";
+
+  // Every truncated file parses or is refused, reading nothing past its end.
+  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(good.data()), good.size());
+  test::ForEachTruncatedPrefix(bytes, [](std::span<const uint8_t> prefix, size_t) {
+    (void)ParseKeyState({reinterpret_cast<const char*>(prefix.data()), prefix.size()});
+  });
+}
+
+}  // namespace
+}  // namespace kq::sim
