@@ -65,6 +65,10 @@ const SoftKeyLibrary& SoftKeyLibrary::Instance() {
 }
 
 const SoftPinEntryLibrary& SoftPinEntryLibrary::Instance() {
+  // The PIN-entry library loads libKQORV_Zantu.so by name through its DT_RUNPATH. Under
+  // AddressSanitizer the dlopen interceptor becomes the caller whose DT_RUNPATH the loader reads,
+  // so the device library is loaded first: a loaded library answers to its name.
+  (void)SoftKeyLibrary::Instance();
   static const SoftPinEntryLibrary instance = [] {
     SoftPinEntryLibrary l;
     l.library = OpenBuilt("libKQORVUI.so");
