@@ -1,6 +1,5 @@
 #include "support/openssl_command.h"
 
-#include "support/openssl_cli.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -150,6 +149,23 @@ CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view 
   return result;
 }
 
+CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input) {
+  std::vector<std::string> argv{"openssl"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunCommand(argv, input);
+}
+
+std::filesystem::path TempDirectory::Write(const std::string& name,
+                                           std::span<const uint8_t> bytes) const {
+  WriteBytes((path_ / name).string(), {bytes.begin(), bytes.end()});
+  return path_ / name;
+}
+
+std::filesystem::path TempDirectory::Write(const std::string& name, std::string_view text) const {
+  return Write(
+      name, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
 std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent) {
   static constexpr uint8_t kRsaAlgorithm[] = {0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86,
                                               0xF7, 0x0D, 0x01, 0x01, 0x01, 0x05, 0x00};
@@ -183,18 +199,18 @@ std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs) {
 }
 
 namespace {
-std::string Keep(const ScratchDir& dir, const std::string& name, std::span<const uint8_t> bytes) {
-  WriteBytes(dir.File(name), {bytes.begin(), bytes.end()});
-  return dir.File(name);
+std::string Keep(const TempDirectory& dir, const std::string& name,
+                 std::span<const uint8_t> bytes) {
+  return dir.Write(name, bytes).string();
 }
-std::string Keep(const ScratchDir& dir, const std::string& name, const std::string& text) {
-  return Keep(dir, name, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+std::string Keep(const TempDirectory& dir, const std::string& name, const std::string& text) {
+  return dir.Write(name, std::string_view(text)).string();
 }
 }  // namespace
 
 bool OpensslVerifyRsaDigest(const std::string& publicKeyPem, std::span<const uint8_t> digest,
                             std::span<const uint8_t> signature, const std::string& digestName) {
-  const ScratchDir dir;
+  const TempDirectory dir;
   std::vector<std::string> argv{"openssl",  "pkeyutl",
                                 "-verify",  "-pubin",
                                 "-inkey",   Keep(dir, "key.pem", publicKeyPem),
@@ -209,7 +225,7 @@ bool OpensslVerifyRsaDigest(const std::string& publicKeyPem, std::span<const uin
 
 bool OpensslVerifySm2(const std::string& publicKeyPem, std::span<const uint8_t> message,
                       std::span<const uint8_t> rs) {
-  const ScratchDir dir;
+  const TempDirectory dir;
   return RunCommand({"openssl", "pkeyutl", "-verify", "-pubin", "-inkey",
                      Keep(dir, "key.pem", publicKeyPem), "-rawin", "-in",
                      Keep(dir, "message.bin", message), "-sigfile",

@@ -5,10 +5,13 @@
 // folder and the plain `openssl` runner.
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/openssl_cli.h"
 
 namespace kq::test {
 
@@ -20,6 +23,22 @@ struct CommandResult {
 
 // Runs argv[0] (searched on PATH) with `input` on its standard input, and collects its output.
 CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input = {});
+// `openssl <arguments>` with its output captured.
+CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input = {});
+
+// A scratch folder (openssl_cli.h) as a std::filesystem::path, with writers for a test's files.
+class TempDirectory {
+ public:
+  TempDirectory() : path_(scratch_.path()) {}
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  // Writes a file in the folder and returns its path.
+  std::filesystem::path Write(const std::string& name, std::span<const uint8_t> bytes) const;
+  std::filesystem::path Write(const std::string& name, std::string_view text) const;
+
+ private:
+  ScratchDir scratch_;
+  std::filesystem::path path_;
+};
 
 // Public keys as PEM SubjectPublicKeyInfo: RSA from modulus and exponent (big-endian), SM2 from
 // its coordinates (32 bytes each).
