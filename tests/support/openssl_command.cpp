@@ -1,6 +1,5 @@
 #include "support/openssl_command.h"
 
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
