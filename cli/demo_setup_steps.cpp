@@ -46,8 +46,11 @@ StepOutcome LoadAsTool(DemoState& s) {
   }
   s.imagePath = platform::ModulePathOf(reinterpret_cast<const void*>(s.tool->exports().KQ_CSPName));
   if (s.imagePath.empty()) {
-    s.imagePath = std::filesystem::absolute(s.tool->fileName()).string();
+    s.imagePath = s.tool->fileName();
   }
+  std::error_code ignored;
+  s.imagePath = std::filesystem::weakly_canonical(std::filesystem::absolute(s.imagePath), ignored)
+                    .string();
   return Passed(s.tool->fileName() + " found at " + s.imagePath);
 }
 

@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds, and shows the system at work.
+# The README's main job: installs what is missing, builds the provider, the soft key and kqtool
+# (build/, the default preset), and runs `kqtool demo`, which shows the whole system at work on a
+# soft key in a temporary directory and leaves nothing behind. The exit status is the demo's:
+# 0 when every step passed. Arguments are passed to kqtool (e.g. --json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
 bash scripts/install-deps.sh
-bash scripts/build.sh default >/dev/null
-if [ -x build/bin/kqtool ]; then
-  exec build/bin/kqtool demo
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+echo "demo: building the provider, the soft key and kqtool in build/"
+if ! { cmake --preset default && cmake --build --preset default --target kqcsp KQORV_Zantu KQORVUI kqsim kqtool; } >"$log" 2>&1; then
+  cat "$log"
+  echo "demo: the build failed" >&2
+  exit 1
 fi
-echo "Built so far:"
-ls -1 build/lib build/bin 2>/dev/null
+
+status=0
+build/bin/kqtool "$@" demo || status=$?
+exit "$status"
