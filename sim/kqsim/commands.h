@@ -22,5 +22,6 @@ int RemoveCommand(const CommandContext& context);
 int FaultCommand(const CommandContext& context);
 int RootCommand(const CommandContext& context);
 int CancelWaitsCommand(const CommandContext& context);
+int StoreCommand(const CommandContext& context);
 
 }  // namespace kq::sim

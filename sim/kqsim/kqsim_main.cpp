@@ -26,6 +26,7 @@ constexpr char kUsage[] =
     "  show KEY                                   settings, PIN, slots, files, counters\n"
     "  files KEY                                  every file of the key in hex\n"
     "  read KEY FILEID [--raw]                    one file in hex, or raw to standard output\n"
+    "  store KEY                                  the provider's index slots and objects\n"
     "  counters KEY|root [--clear]                calls per operation and open handles\n"
     "  press KEY ok|cancel                        press a button for the key's wait\n"
     "  button KEY POLICY                          set the button policy\n"
@@ -56,6 +57,7 @@ constexpr Command kCommands[] = {
     {"reset", ResetCommand},       {"replug", ReplugCommand},
     {"remove", RemoveCommand},     {"fault", FaultCommand},
     {"root", RootCommand},         {"cancel-waits", CancelWaitsCommand},
+    {"store", StoreCommand},
 };
 
 }  // namespace
