@@ -21,13 +21,6 @@ std::string ReaderNameOf(const UiLoginRequest& request) {
   return std::string(request.readerName, strnlen(request.readerName, kReaderField));
 }
 
-uint32_t FinishWithWait(const DeviceLink& link, ZANT_HANDLE handle, uint32_t status) {
-  if (dev::IsButtonWait(status)) {
-    return RunKeyWait(link, handle);
-  }
-  return PinEntryStatus(status);
-}
-
 // Takes one answer; on a PIN returns 0 and fills pin, otherwise the status to return.
 uint32_t AskForPin(const std::string& prompt, SecretString& pin) {
   PinAnswer answer = NextPinAnswer(prompt);
@@ -43,9 +36,9 @@ uint32_t AskForPin(const std::string& prompt, SecretString& pin) {
   return pinentry::kUnavailable;
 }
 
-}  // namespace
-
-extern "C" uint32_t UI_LoginA(UiLoginRequest* request) {
+// The frame of both entries: the request checked, the device library reached, no exception out.
+template <typename Entry>
+uint32_t RunEntry(UiLoginRequest* request, Entry entry) {
   try {
     if (request == nullptr) {
       return PinEntryStatus(dev::kSwWrongData);
@@ -54,33 +47,43 @@ extern "C" uint32_t UI_LoginA(UiLoginRequest* request) {
     if (!link.ready()) {
       return pinentry::kUnavailable;
     }
-    const std::string reader = ReaderNameOf(*request);
-    SecretString pin;
-    if (const uint32_t asked = AskForPin("PIN for " + reader + ": ", pin); asked != 0) {
-      return asked;
-    }
-    LinkedKey key(link);
-    if (const uint32_t opened = key.Open(reader.c_str()); opened != dev::kOk) {
-      return PinEntryStatus(opened);
-    }
-    const uint32_t status =
-        link.VerifyPIN(key.handle(), pin.c_str(), static_cast<uint32_t>(pin.size()));
-    return FinishWithWait(link, key.handle(), status);
+    return entry(link, ReaderNameOf(*request));
   } catch (...) {
     return PinEntryStatus(dev::kSwUnknown);
   }
 }
 
+// Opens the key on a handle of this library's own, runs the operation and, when the key asks
+// for it, its button wait; the handle is closed on the way out.
+template <typename Operation>
+uint32_t OnOwnHandle(const DeviceLink& link, const std::string& reader, Operation operation) {
+  LinkedKey key(link);
+  if (const uint32_t opened = key.Open(reader.c_str()); opened != dev::kOk) {
+    return PinEntryStatus(opened);
+  }
+  const uint32_t status = operation(key.handle());
+  if (dev::IsButtonWait(status)) {
+    return RunKeyWait(link, key.handle());
+  }
+  return PinEntryStatus(status);
+}
+
+}  // namespace
+
+extern "C" uint32_t UI_LoginA(UiLoginRequest* request) {
+  return RunEntry(request, [](const DeviceLink& link, const std::string& reader) -> uint32_t {
+    SecretString pin;
+    if (const uint32_t asked = AskForPin("PIN for " + reader + ": ", pin); asked != 0) {
+      return asked;
+    }
+    return OnOwnHandle(link, reader, [&](ZANT_HANDLE handle) {
+      return link.VerifyPIN(handle, pin.c_str(), static_cast<uint32_t>(pin.size()));
+    });
+  });
+}
+
 extern "C" uint32_t UI_ChangePinA(UiLoginRequest* request) {
-  try {
-    if (request == nullptr) {
-      return PinEntryStatus(dev::kSwWrongData);
-    }
-    const DeviceLink& link = DeviceLink::Instance();
-    if (!link.ready()) {
-      return pinentry::kUnavailable;
-    }
-    const std::string reader = ReaderNameOf(*request);
+  return RunEntry(request, [](const DeviceLink& link, const std::string& reader) -> uint32_t {
     SecretString oldPin;
     SecretString newPin;
     if (const uint32_t asked = AskForPin("Current PIN for " + reader + ": ", oldPin); asked != 0) {
@@ -89,15 +92,9 @@ extern "C" uint32_t UI_ChangePinA(UiLoginRequest* request) {
     if (const uint32_t asked = AskForPin("New PIN for " + reader + ": ", newPin); asked != 0) {
       return asked;
     }
-    LinkedKey key(link);
-    if (const uint32_t opened = key.Open(reader.c_str()); opened != dev::kOk) {
-      return PinEntryStatus(opened);
-    }
-    const uint32_t status =
-        link.ChangePIN(key.handle(), oldPin.c_str(), static_cast<uint32_t>(oldPin.size()),
-                       newPin.c_str(), static_cast<uint32_t>(newPin.size()), 0);
-    return FinishWithWait(link, key.handle(), status);
-  } catch (...) {
-    return PinEntryStatus(dev::kSwUnknown);
-  }
+    return OnOwnHandle(link, reader, [&](ZANT_HANDLE handle) {
+      return link.ChangePIN(handle, oldPin.c_str(), static_cast<uint32_t>(oldPin.size()),
+                            newPin.c_str(), static_cast<uint32_t>(newPin.size()), 0);
+    });
+  });
 }
