@@ -54,13 +54,18 @@ std::string ShowBytes(const std::vector<uint8_t>& bytes) {
   for (const uint8_t b : bytes) {
     printable = printable && b >= 0x20 && b < 0x7F;
   }
+  std::string text;
   if (printable) {
-    return "\"" + std::string(bytes.begin(), bytes.end()) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 misreads a chain of + as an overlapping copy.
+    text.push_back('"');
+    text.append(bytes.begin(), bytes.end());
+    text.push_back('"');
+    return text;
   }
   constexpr size_t kShownBytes = 32;
-  std::string text = HexEncode({bytes.data(), std::min(bytes.size(), kShownBytes)});
+  text = HexEncode({bytes.data(), std::min(bytes.size(), kShownBytes)});
   if (bytes.size() > kShownBytes) {
-    text += "... (" + std::to_string(bytes.size()) + " bytes)";
+    text.append("... (").append(std::to_string(bytes.size())).append(" bytes)");
   }
   return text;
 }
