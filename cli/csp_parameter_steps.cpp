@@ -80,6 +80,18 @@ std::string Param(CspSession& s, const Arguments& args) {
   return {};
 }
 
+// A list ends with ERROR_NO_MORE_ITEMS, which counts as success: the call that ends it carries
+// the list. Any other failure is recorded as it is.
+void RecordListEnd(CspSession& s, const char* param, const char* key, JsonList items) {
+  CallRecord* call = nullptr;
+  s.Record("CPGetProvParam", 0, &call);
+  if (call->status.code == capi::kErrorNoMoreItems) {
+    call->ok = true;
+    s.failed = false;
+    call->outputs.Set("param", param).Set(key, std::move(items));
+  }
+}
+
 // PROV_ENUMALGS (32 bytes) or PROV_ENUMALGS_EX (88 bytes) records until ERROR_NO_MORE_ITEMS.
 std::string Algorithms(CspSession& s, const Arguments& args) {
   const bool extended = args.Has("ex");
@@ -93,15 +105,7 @@ std::string Algorithms(CspSession& s, const Arguments& args) {
     const int ok = s.api().CPGetProvParam(s.provider(), param, record.data(), &size, flags);
     flags = 0;
     if (ok == 0) {
-      // The end of the list is the expected way out; anything else is a failure.
-      CallRecord* call = nullptr;
-      s.Record("CPGetProvParam", ok, &call);
-      if (call->status.code == capi::kErrorNoMoreItems) {
-        call->ok = true;
-        s.failed = false;
-        call->outputs.Set("param", extended ? "enumalgs-ex" : "enumalgs");
-        call->outputs.Set("algorithms", std::move(rows));
-      }
+      RecordListEnd(s, extended ? "enumalgs-ex" : "enumalgs", "algorithms", std::move(rows));
       return {};
     }
     JsonObject row;
@@ -137,13 +141,7 @@ std::string Containers(CspSession& s, const Arguments& /*args*/) {
     }
     flags = 0;
     if (ok == 0) {
-      CallRecord* call = nullptr;
-      s.Record("CPGetProvParam", ok, &call);
-      if (call->status.code == capi::kErrorNoMoreItems) {
-        call->ok = true;
-        s.failed = false;
-        call->outputs.Set("param", "enumcontainers").Set("containers", std::move(names));
-      }
+      RecordListEnd(s, "enumcontainers", "containers", std::move(names));
       return {};
     }
     names.emplace_back(Cp936ToUtf8(TextOf(name)));

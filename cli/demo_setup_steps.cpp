@@ -49,8 +49,8 @@ StepOutcome LoadAsTool(DemoState& s) {
     s.imagePath = s.tool->fileName();
   }
   std::error_code ignored;
-  s.imagePath = std::filesystem::weakly_canonical(std::filesystem::absolute(s.imagePath), ignored)
-                    .string();
+  s.imagePath =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(s.imagePath), ignored).string();
   return Passed(s.tool->fileName() + " found at " + s.imagePath);
 }
 

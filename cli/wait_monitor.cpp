@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -19,12 +21,21 @@ namespace {
 // Written by the Ctrl-C handler, read by the monitor's thread.
 std::atomic<bool> gWaitOpen{false};
 std::atomic<int> gInterrupts{0};
+// The temporary UI log, removed also when Ctrl-C ends the program at once.
+char gOwnedLog[4096] = {};
+
+[[noreturn]] void EndAtOnce() {
+  if (gOwnedLog[0] != '\0') {
+    std::remove(gOwnedLog);
+  }
+  std::_Exit(130);
+}
 
 // The first Ctrl-C is left to the monitor's thread, which knows whether a wait is open; a second
 // one ends the program at once.
 extern "C" void OnInterrupt(int /*signal*/) {
   if (gInterrupts.fetch_add(1) > 0) {
-    std::_Exit(130);
+    EndAtOnce();
   }
   std::signal(SIGINT, OnInterrupt);  // some systems reset the handler on delivery
 }
@@ -87,6 +98,9 @@ WaitMonitor::WaitMonitor(std::FILE* out, int indent)
     const auto tag = std::to_string(std::random_device{}());
     path_ = (std::filesystem::temp_directory_path() / ("kqtool-ui-" + tag + ".log")).string();
     ownsLog_ = true;
+    if (path_.size() < sizeof gOwnedLog) {
+      std::memcpy(gOwnedLog, path_.c_str(), path_.size() + 1);
+    }
     platform::SetEnvironmentValue("KQCSP_UI_LOG", path_);
   }
   std::signal(SIGINT, OnInterrupt);
@@ -101,6 +115,7 @@ WaitMonitor::~WaitMonitor() {
   std::signal(SIGINT, SIG_DFL);
   if (ownsLog_) {
     platform::UnsetEnvironmentValue("KQCSP_UI_LOG");
+    gOwnedLog[0] = '\0';
     std::error_code ignored;
     std::filesystem::remove(path_, ignored);
   }
@@ -115,7 +130,7 @@ void WaitMonitor::Follow() {
     if (gInterrupts.load() > 0 && !cancelling) {
       if (!gWaitOpen.load()) {
         std::fflush(out_);
-        std::_Exit(130);
+        EndAtOnce();
       }
       cancelling = true;
       std::fprintf(out_, "%scancelling the wait (Ctrl-C)\n", pad_.c_str());
