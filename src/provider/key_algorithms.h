@@ -1,5 +1,5 @@
 #pragma once
-// CryptoAPI key algorithm identifiers, key specifications and blob types the provider knows.
+// CryptoAPI key algorithm identifiers, key specs and blob types the provider knows.
 // (The hash identifiers are with the hash numbering, in crypto/hash_alg.h.)
 
 #include <cstdint>
