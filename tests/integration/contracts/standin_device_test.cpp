@@ -1,0 +1,244 @@
+// The provider and the tool exports with a device library that is not the soft key: a stand-in
+// of the same file name, first on LD_LIBRARY_PATH, must be the one they use, and everything they
+// do must work from what the published device interface promises.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "standin_scene.h"
+
+namespace kq::contract {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+size_t CountLines(const std::vector<std::string>& lines, const std::string& text) {
+  return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
+}
+
+// Every handle the stand-in gave out was closed again.
+void ExpectHandlesClosed(const StandInScene& scene) {
+  const std::vector<std::string> calls = scene.Calls();
+  EXPECT_EQ(CountLines(calls, "ZANT_OpenDev 0x0"), CountLines(calls, "ZANT_CloseDev 0x0"));
+}
+
+TEST(StandInDevice, VerifyContextEnumeratesTheLibraryFirstOnTheSearchPath) {
+  StandInScene scene;
+  const ChildResult run = scene.Probe({"verify"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("acquire"), (Fields{"1", "0"}));
+  EXPECT_EQ(run.Step("handle"), (Fields{"1"}));
+  EXPECT_EQ(run.Step("random"), (Fields{"1", "0"}));
+  EXPECT_EQ(run.Step("name-text"), (Fields{"KQCSP", "For", "ORV", "v2.0"}));
+  EXPECT_EQ(run.Step("release"), (Fields{"1", "0"}));
+  const std::vector<std::string> calls = scene.Calls();
+  ASSERT_FALSE(calls.empty()) << "the provider did not call the stand-in";
+  EXPECT_EQ(calls.front(), "ZANT_EnumDev 0x0");
+  ExpectHandlesClosed(scene);
+}
+
+TEST(StandInDevice, WithoutTheStandInFirstTheSoftKeyAnswers) {
+  StandInScene scene;
+  scene.env()["LD_LIBRARY_PATH"] = KQ_TEST_LIB_DIR;
+  const ChildResult run = scene.Probe({"check"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  // The soft-key root of the scene is empty: no key, and the stand-in never ran.
+  EXPECT_EQ(run.Step("check").at(0), "0");
+  EXPECT_TRUE(scene.Calls().empty());
+}
+
+TEST(StandInDevice, CheckExportsSeeTheStandInKeys) {
+  StandInScene scene;
+  scene.env()["STANDIN_KEYS"] = "7301AAAABBBB0001:A;7201CCCCDDDD0002:B;7301EEEEFFFF0003:C";
+  const ChildResult run = scene.Probe({"check"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("check"), (Fields{"1", "-"}));
+  EXPECT_EQ(run.Step("listnum"), (Fields{"2"}));
+  EXPECT_EQ(run.Step("mediaid"), (Fields{"0", "26", "7301AAAABBBB|7301EEEEFFFF"}));
+  ExpectHandlesClosed(scene);
+}
+
+TEST(StandInDevice, NoKeyIsReportedInCodePage936) {
+  StandInScene scene;
+  scene.env()["STANDIN_KEYS"] = "";
+  const ChildResult run = scene.Probe({"check"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  // "没有找到设备" in code page 936.
+  EXPECT_EQ(run.Step("check"), (Fields{"0", "c3bbd3d0d5d2b5bdc9e8b1b8"}));
+  EXPECT_EQ(run.Step("listnum"), (Fields{"0"}));
+  EXPECT_EQ(run.Step("mediaid").at(0), "65");  // 101: no key attached
+}
+
+TEST(StandInDevice, VerifyContextWithoutAnyKeySucceeds) {
+  StandInScene scene;
+  scene.env()["STANDIN_KEYS"] = "";
+  const ChildResult run = scene.Probe({"verify"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("acquire"), (Fields{"1", "0"}));
+  EXPECT_EQ(run.Step("release"), (Fields{"1", "0"}));
+}
+
+TEST(StandInDevice, InitialisationWaitsForTheButtonAndTellsTheToolWindow) {
+  StandInScene scene;
+  const ChildResult run = scene.Probe({"init", "-"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("init"), (Fields{"0"}));
+  // The wait starts at 0, then shows each new number of seconds the key reports (60, 59, 58).
+  const std::string head = "WAIT 3 Init USBKey,please confirm\t";
+  EXPECT_EQ(scene.UiLogText(),
+            head + "0\n" + head + "60\n" + head + "59\n" + head + "58\n" + "WAITEND 3 1\n");
+  EXPECT_EQ(scene.Datagrams(), (std::vector<std::string>{"KQ_ORV_INITUSBKEYMSGID 0 0\n"}));
+  ExpectHandlesClosed(scene);
+}
+
+TEST(StandInDevice, WaitResultsBecomeTheExportsStatuses) {
+  struct Case {
+    const char* button;
+    std::vector<std::string> args;
+    const char* step;
+    const char* status;
+    const char* waitEnd;
+  };
+  const Case cases[] = {
+      {"cancel", {"init", "-"}, "init", "8010006E", "WAITEND 3 2"},
+      {"timeout", {"init", "-"}, "init", "8010006E", "WAITEND 3 3"},
+      {"fail", {"init", "-"}, "init", "FA5", "WAITEND 3 4"},
+      {"timeout", {"changepin", "12345678", "87654321"}, "changepin", "8010000A", "WAITEND 5 3"},
+      {"ok", {"changepin", "12345678", "87654321"}, "changepin", "0", "WAITEND 5 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.button) + " " + c.step);
+    StandInScene scene;
+    scene.env()["STANDIN_BUTTON"] = c.button;
+    const ChildResult run = scene.Probe(c.args);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.Step(c.step), (Fields{c.status}));
+    const std::vector<std::string> log = scene.UiLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), c.waitEnd);
+    ExpectHandlesClosed(scene);
+  }
+}
+
+TEST(StandInDevice, ExitRequestEndsAnOpenWaitAsCancelled) {
+  StandInScene scene;
+  scene.env()["STANDIN_BUTTON"] = "hold";
+  ChildProcess child(scene.ProbeCommand({"init", "-"}), scene.env());
+  ASSERT_GT(child.pid(), 0);
+  // The open wait listens at wait-<pid>-<n>.sock in the wait directory; the first wait is n = 1.
+  const std::string socketPath =
+      scene.waitDirectory() + "/wait-" + std::to_string(child.pid()) + "-1.sock";
+  bool listening = false;
+  for (int i = 0; i < 1500 && !listening; ++i) {
+    listening = std::filesystem::exists(socketPath);
+    if (!listening) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  ASSERT_TRUE(listening) << socketPath;
+  const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  const std::string request = "KQ_ORV_EXITALLUKEYDC";
+  EXPECT_EQ(sendto(fd, request.data(), request.size(), 0,
+                   reinterpret_cast<const sockaddr*>(&address), sizeof address),
+            static_cast<ssize_t>(request.size()));
+  close(fd);
+  const ChildResult run = child.Wait(std::chrono::seconds(60));
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("init"), (Fields{"8010006E"}));
+  const std::vector<std::string> log = scene.UiLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "WAITEND 3 2");
+  EXPECT_FALSE(std::filesystem::exists(socketPath)) << "the wait left its socket behind";
+  ExpectHandlesClosed(scene);
+}
+
+TEST(StandInDevice, LoginReportsWrongPinsAndSuccess) {
+  StandInScene scene;
+  scene.env()["KQSIM_PIN"] = "00000000,12345678";
+  const ChildResult run = scene.Probe({"choose"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("create"), (Fields{"1", "0"}));
+  EXPECT_EQ(scene.UiLog(),
+            (std::vector<std::string>{"MSGBOX Verify PIN\tVerify PIN fail,left 5 times"}));
+  // Reader 0: wParam is the tries left after the wrong PIN, then 6 after the login.
+  EXPECT_EQ(scene.Datagrams(), (std::vector<std::string>{"KQ_ORV_TOOL_REFRESHPIN 5 0\n",
+                                                         "KQ_ORV_TOOL_REFRESHPIN 6 0\n"}));
+  ExpectHandlesClosed(scene);
+}
+
+TEST(StandInDevice, TokenChooserListsEveryKeyAndTakesTheAnswer) {
+  StandInScene scene;
+  scene.env()["STANDIN_KEYS"] = "7301AAAABBBB0001:Alpha;7301EEEEFFFF0003:Beta";
+  scene.env()["KQCSP_UI_CHOICES"] = "cancel";
+  ChildResult run = scene.Probe({"choose"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("create"), (Fields{"0", "8010006E"}));
+  // Each row: the key's label and its serial as the key reports it (kind 6).
+  const std::vector<std::string> rows = {"CHOOSE token", "ROW 1\tAlpha\t7301AAAABBBBIDNT",
+                                         "ROW 2\tBeta\t7301EEEEFFFFIDNT", "CHOSEN cancel"};
+  EXPECT_EQ(scene.UiLog(), rows);
+
+  StandInScene second;
+  second.env()["STANDIN_KEYS"] = "7301AAAABBBB0001:Alpha;7301EEEEFFFF0003:Beta";
+  second.env()["KQCSP_UI_CHOICES"] = "2";
+  run = second.Probe({"choose"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("create"), (Fields{"1", "0"}));
+  const std::vector<std::string> log = second.UiLog();
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_EQ(log.back(), "CHOSEN 2");
+  // The login on reader 1: (1 << 8) | 6.
+  EXPECT_EQ(second.Datagrams(), (std::vector<std::string>{"KQ_ORV_TOOL_REFRESHPIN 262 0\n"}));
+  ExpectHandlesClosed(second);
+}
+
+TEST(StandInDevice, KeyGeneratedAndSignedOnTheStandIn) {
+  StandInScene scene;
+  const ChildResult run = scene.Probe({"keyset", "contract"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  for (const char* step : {"create", "genkey", "hash", "hashdata", "sign", "userkey", "verify",
+                           "export", "destroyhash", "release"}) {
+    EXPECT_EQ(run.Step(step), (Fields{"1", "0"})) << step;
+  }
+  const std::string head = "WAIT 2 Generate transaction key\t";
+  EXPECT_EQ(scene.UiLog(), (std::vector<std::string>{head + "0", head + "60", head + "59",
+                                                     head + "58", "WAITEND 2 1"}));
+  EXPECT_EQ(scene.Datagrams(), (std::vector<std::string>{"KQ_ORV_TOOL_REFRESHPIN 6 0\n",
+                                                         "KQ_ORV_GENKEYPAIRMSGID 0 0\n",
+                                                         "KQ_ORV_GENKEYPAIRMSGID 1 0\n"}));
+  ExpectHandlesClosed(scene);
+  // The signature (least significant byte first) verifies with the stand-in's key pair under a
+  // verifier nobody here wrote.
+  const Fields signature = run.Step("signature");
+  ASSERT_EQ(signature.size(), 1u);
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i + 1 < signature[0].size(); i += 2) {
+    bytes.push_back(static_cast<uint8_t>(std::stoul(signature[0].substr(i, 2), nullptr, 16)));
+  }
+  ASSERT_EQ(bytes.size(), 128u);
+  std::reverse(bytes.begin(), bytes.end());
+  test::TempDirectory files;
+  const std::filesystem::path sig = files.Write("sig", bytes);
+  const std::filesystem::path data = files.Write("data", std::string_view("abc"));
+  const std::string key = std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem";
+  const test::CommandResult check = test::RunOpenssl(
+      {"dgst", "-sha1", "-prverify", key, "-signature", sig.string(), data.string()});
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+}
+
+}  // namespace
+}  // namespace kq::contract
