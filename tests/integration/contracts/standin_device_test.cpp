@@ -240,5 +240,37 @@ TEST(StandInDevice, KeyGeneratedAndSignedOnTheStandIn) {
   EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
 }
 
+TEST(StandInDevice, CertificationRequestSignedOnTheStandIn) {
+  StandInScene scene;
+  const ChildResult run =
+      scene.Probe({"pkcs10", "7301STANDIN0", " CN=Contract Test , O=Bank |RSA1024|SHA256|1"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  ASSERT_EQ(run.Step("pkcs10").at(0), "0");
+  const Fields requests = run.Step("requests");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(scene.Datagrams(), (std::vector<std::string>{"KQ_ORV_TOOL_REFRESHPIN 6 0\n",
+                                                         "KQ_ORV_GENKEYPAIRMSGID 0 0\n",
+                                                         "KQ_ORV_GENKEYPAIRMSGID 1 0\n"}));
+  const std::vector<std::string> log = scene.UiLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "WAITEND 2 1");
+  ExpectHandlesClosed(scene);
+  // The request verifies under openssl and carries the stand-in's public key.
+  test::TempDirectory files;
+  const std::filesystem::path b64 = files.Write("request.b64", requests[0] + "\n");
+  const test::CommandResult der = test::RunOpenssl(
+      {"base64", "-d", "-A", "-in", b64.string(), "-out", (files.path() / "request.der").string()});
+  ASSERT_EQ(der.exitCode, 0) << der.err;
+  const test::CommandResult checked =
+      test::RunOpenssl({"req", "-inform", "DER", "-in", (files.path() / "request.der").string(),
+                        "-verify", "-noout", "-subject", "-pubkey"});
+  EXPECT_EQ(checked.exitCode, 0) << checked.err;
+  EXPECT_NE(checked.out.find("CN = Contract Test, O = Bank"), std::string::npos) << checked.out;
+  const test::CommandResult expectedKey = test::RunOpenssl(
+      {"pkey", "-in", std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem", "-pubout"});
+  ASSERT_EQ(expectedKey.exitCode, 0);
+  EXPECT_NE(checked.out.find(expectedKey.out), std::string::npos) << checked.out;
+}
+
 }  // namespace
 }  // namespace kq::contract

@@ -35,7 +35,7 @@ StandInScene::StandInScene() {
       {"LC_ALL", "C"},
       {"LANG", "C"},
       {"LC_MESSAGES", std::nullopt},
-      {"KQCSP_UI_LOG", (root / "ui.log").string()},
+      {"KQCSP_UI_LOG", uiLogPath()},
       {"KQCSP_RUN_DIR", (root / "run").string()},
       {"KQCSP_NOTIFY_SOCKET", socketPath},
       {"KQCSP_UI_CHOICES", std::nullopt},
@@ -88,6 +88,10 @@ std::vector<std::string> StandInScene::Datagrams() {
     received.emplace_back(buffer, static_cast<size_t>(n));
   }
   return received;
+}
+
+std::string StandInScene::uiLogPath() const {
+  return (dir_.path() / "ui.log").string();
 }
 
 std::string StandInScene::waitDirectory() const {

@@ -32,6 +32,7 @@ class StandInScene {
   // Every datagram received so far, as sent.
   std::vector<std::string> Datagrams();
   [[nodiscard]] std::string waitDirectory() const;
+  [[nodiscard]] std::string uiLogPath() const;
 
  private:
   test::TempDirectory dir_;
