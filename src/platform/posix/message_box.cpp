@@ -2,14 +2,15 @@
 
 #include <string>
 
-#include "common/utf.h"
 #include "platform/ui_log.h"
+#include "platform/windowless_dialogs.h"
 
 namespace kq::platform {
 
 void ShowMessageBox(std::u16string_view text, std::u16string_view caption,
                     MessageBoxStyle /*style*/) {
-  WriteUiLogLine("MSGBOX " + Utf16ToUtf8(caption) + "\t" + Utf16ToUtf8(text));
+  // One line whatever the texts hold: a line end or tab inside them would split the record.
+  WriteUiLogLine("MSGBOX " + UiLogField(caption) + "\t" + UiLogField(text));
 }
 
 }  // namespace kq::platform

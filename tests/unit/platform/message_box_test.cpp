@@ -27,5 +27,21 @@ TEST(MessageBoxPort, WritesOneUiLogLineInUtf8) {
   std::remove(pattern);
 }
 
+TEST(MessageBoxPort, ControlCharactersNeverSplitTheRecord) {
+  char pattern[] = "/tmp/kqmsgbox-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string log = std::string(pattern) + "/ui.log";
+  {
+    test::ScopedEnv env("KQCSP_UI_LOG", log);
+    ShowMessageBox(u"\r\nfirst\tsecond\nthird", u"T\tIP", {MessageBoxIcon::kNone, false, nullptr});
+  }
+  std::ifstream in(log);
+  std::stringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(), "MSGBOX T IP\t  first second third\n");
+  std::remove(log.c_str());
+  std::remove(pattern);
+}
+
 }  // namespace
 }  // namespace kq::platform
