@@ -272,5 +272,46 @@ TEST(StandInDevice, CertificationRequestSignedOnTheStandIn) {
   EXPECT_NE(checked.out.find(expectedKey.out), std::string::npos) << checked.out;
 }
 
+TEST(StandInDevice, KeyChooserOffersThePairsWhenEverySlotIsTaken) {
+  const std::vector<std::string> rows = {"CHOOSE key",
+                                         "ROW 1\tno cert\tc1\tRSA Sign\t1024",
+                                         "ROW 2\tno cert\tc1\tRSA Exch\t1024",
+                                         "ROW 3\tno cert\tc2\tRSA Sign\t1024",
+                                         "ROW 4\tno cert\tc2\tRSA Exch\t1024",
+                                         "ROW 5\tno cert\tc3\tRSA Sign\t1024"};
+  {
+    StandInScene scene;
+    scene.env()["STANDIN_BUTTON_OPS"] = "";
+    scene.env()["KQCSP_UI_CHOICES"] = "cancel";
+    const ChildResult run = scene.Probe({"fill"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.Step("genkey-c3-2"), (Fields{"1", "0"}));
+    EXPECT_EQ(run.Step("genkey-c3-1"), (Fields{"0", "8010006E"}));
+    std::vector<std::string> expected = rows;
+    expected.push_back("CHOSEN cancel");
+    EXPECT_EQ(scene.UiLog(), expected);
+    ExpectHandlesClosed(scene);
+  }
+  StandInScene scene;
+  scene.env()["KQCSP_UI_CHOICES"] = "1";
+  const ChildResult run = scene.Probe({"fill"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("genkey-c3-1"), (Fields{"1", "0"}));
+  // The chosen pair is deleted behind the button before the new one is generated.
+  std::vector<std::string> log = scene.UiLog();
+  const auto chooser = std::find(log.begin(), log.end(), "CHOOSE key");
+  ASSERT_NE(chooser, log.end());
+  log.erase(log.begin(), chooser);
+  const std::string deletion = "WAIT 4 Delete key,please confirm\t";
+  const std::string generation = "WAIT 2 Generate transaction key\t";
+  std::vector<std::string> expected = rows;
+  expected.insert(
+      expected.end(),
+      {"CHOSEN 1", deletion + "0", deletion + "60", deletion + "59", deletion + "58", "WAITEND 4 1",
+       generation + "0", generation + "60", generation + "59", generation + "58", "WAITEND 2 1"});
+  EXPECT_EQ(log, expected);
+  ExpectHandlesClosed(scene);
+}
+
 }  // namespace
 }  // namespace kq::contract
