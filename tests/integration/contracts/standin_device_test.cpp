@@ -313,5 +313,81 @@ TEST(StandInDevice, KeyChooserOffersThePairsWhenEverySlotIsTaken) {
   ExpectHandlesClosed(scene);
 }
 
+// A certificate issued by a test CA for the stand-in's RSA 1024 pair, base64 DER.
+std::string IssuedCertificate(const test::TempDirectory& files, const std::string& subject) {
+  const std::string dir = files.path().string();
+  const std::string pair = std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem";
+  const std::vector<std::vector<std::string>> steps = {
+      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", dir + "/ca.key", "-out",
+       dir + "/ca.pem", "-subj", "/CN=Contract CA", "-days", "30"},
+      {"req", "-new", "-key", pair, "-subj", subject, "-out", dir + "/holder.csr"},
+      {"x509", "-req", "-in", dir + "/holder.csr", "-CA", dir + "/ca.pem", "-CAkey",
+       dir + "/ca.key", "-CAcreateserial", "-days", "30", "-outform", "DER", "-out",
+       dir + "/holder.der"},
+      {"base64", "-A", "-in", dir + "/holder.der", "-out", dir + "/holder.b64"}};
+  for (const auto& step : steps) {
+    const test::CommandResult done = test::RunOpenssl(step);
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+  }
+  const std::vector<std::string> text = ReadLines(dir + "/holder.b64");
+  return text.empty() ? std::string() : text.front();
+}
+
+// A key's life through the tool exports: request, installed certificate, listing, lookups by
+// subject, deletion behind the button.
+TEST(StandInDevice, ToolExportsManageCertificatesOnTheStandIn) {
+  StandInScene scene;
+  test::TempDirectory files;
+  const std::string certificate = IssuedCertificate(files, "/CN=Contract Holder/O=Bank");
+  const ChildResult run = scene.Probe(
+      {"enrol", "7301STANDIN0", "CN=Contract Holder,O=Bank|RSA1024|SHA1|1", certificate});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("pkcs10").at(0), "0");
+  EXPECT_EQ(run.Step("writepkcs7"), (Fields{"0"}));
+  EXPECT_EQ(run.Step("alldn"), (Fields{"0", "26"}));
+  EXPECT_EQ(run.Step("alldn-text"), (Fields{"CN=Contract", "Holder,", "O=Bank"}));
+  EXPECT_EQ(run.Step("devicesn"), (Fields{"0", "16", "7301STANDIN0IDNT"}));
+  EXPECT_EQ(run.Step("cspname"), (Fields{"0", "19"}));
+  EXPECT_EQ(run.Step("cspname-text"), (Fields{"KQCSP", "For", "ORV", "v2.0"}));
+  EXPECT_EQ(run.Step("delete"), (Fields{"0", "1"}));
+  EXPECT_EQ(run.Step("alldn-after"), (Fields{"0", "0"}));
+  EXPECT_EQ(scene.Datagrams(), (std::vector<std::string>{
+                                   "KQ_ORV_TOOL_REFRESHPIN 6 0\n", "KQ_ORV_GENKEYPAIRMSGID 0 0\n",
+                                   "KQ_ORV_GENKEYPAIRMSGID 1 0\n", "KQ_ORV_IMPORTCERTMSGID 0 0\n",
+                                   "KQ_ORV_IMPORTCERTMSGID 1 0\n", "KQ_ORV_TOOL_REFRESHPIN 6 0\n",
+                                   "KQ_ORV_INITUSBKEYMSGID 0 0\n"}));
+  const std::vector<std::string> log = scene.UiLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "WAITEND 4 1");
+  ExpectHandlesClosed(scene);
+}
+
+// KQ_GetSignature signs with the key whose certificate has the subject (software SHA-1 for a key
+// of device usage 1); the raw signature verifies with the certificate's key.
+TEST(StandInDevice, DISABLED_ToolSignatureByTheStandIn) {
+  StandInScene scene;
+  test::TempDirectory files;
+  const std::string certificate = IssuedCertificate(files, "/CN=Contract Holder/O=Bank");
+  const ChildResult run = scene.Probe(
+      {"enrol", "7301STANDIN0", "CN=Contract Holder,O=Bank|RSA1024|SHA1|1", certificate});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const Fields result = run.Step("getsignature");
+  ASSERT_EQ(result.size(), 3u);
+  EXPECT_EQ(result[0], "0");
+  EXPECT_EQ(result[1], "128");
+  const Fields signature = run.Step("signature");
+  ASSERT_EQ(signature.size(), 1u);
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i + 1 < signature[0].size(); i += 2) {
+    bytes.push_back(static_cast<uint8_t>(std::stoul(signature[0].substr(i, 2), nullptr, 16)));
+  }
+  const std::filesystem::path sig = files.Write("sig", bytes);
+  const std::filesystem::path data = files.Write("data", std::string_view("abc"));
+  const std::string key = std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem";
+  const test::CommandResult check = test::RunOpenssl(
+      {"dgst", "-sha1", "-prverify", key, "-signature", sig.string(), data.string()});
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+}
+
 }  // namespace
 }  // namespace kq::contract
