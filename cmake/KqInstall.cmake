@@ -22,12 +22,16 @@ endforeach()
 
 if(NOT WIN32)
   # Installed programs find the libraries in the installed library folder (which is not lib/ on
-  # every system); the libraries keep $ORIGIN to find each other.
-  foreach(program kqtool kqsim)
-    if(TARGET ${program})
-      set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
-    endif()
-  endforeach()
+  # every system); the libraries keep $ORIGIN to find each other. Programs are linked once with
+  # their installed run path (kq_runpath), so it keeps the build tree's lib/ first.
+  if(NOT CMAKE_INSTALL_LIBDIR STREQUAL "lib")
+    foreach(program kqtool kqsim)
+      if(TARGET ${program})
+        set_target_properties(${program} PROPERTIES
+          INSTALL_RPATH "$ORIGIN/../lib:$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+      endif()
+    endforeach()
+  endif()
 endif()
 
 install(TARGETS ${kq_installed_targets}

@@ -25,8 +25,11 @@ function(kq_runpath target kind)
     else()
       set(path "$ORIGIN/../lib")
     endif()
-    set_target_properties(${target} PROPERTIES BUILD_RPATH "${path}" INSTALL_RPATH "${path}"
-                                               BUILD_WITH_INSTALL_RPATH OFF SKIP_BUILD_RPATH OFF)
+    # The build tree and the installation use the same run path. Were they linked apart, CMake
+    # would pad the build tree's run path with a trailing ":" for its install-time editing, and
+    # the loader reads that empty entry as the current directory.
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "${path}" BUILD_WITH_INSTALL_RPATH ON
+                                               SKIP_BUILD_RPATH OFF)
   endif()
 endfunction()
 

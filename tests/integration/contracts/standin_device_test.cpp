@@ -333,12 +333,13 @@ std::string IssuedCertificate(const test::TempDirectory& files, const std::strin
   return text.empty() ? std::string() : text.front();
 }
 
-// A key's life through the tool exports: request, installed certificate, listing, lookups by
-// subject, deletion behind the button.
+// A key's life through the tool exports: request, installed certificate, listing, signature
+// (a login of its own: RSA of device usage 1), lookups by subject, deletion behind the button.
 TEST(StandInDevice, ToolExportsManageCertificatesOnTheStandIn) {
   StandInScene scene;
   test::TempDirectory files;
   const std::string certificate = IssuedCertificate(files, "/CN=Contract Holder/O=Bank");
+  const auto certificateSize = std::filesystem::file_size(files.path() / "holder.der");
   const ChildResult run = scene.Probe(
       {"enrol", "7301STANDIN0", "CN=Contract Holder,O=Bank|RSA1024|SHA1|1", certificate});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -346,35 +347,23 @@ TEST(StandInDevice, ToolExportsManageCertificatesOnTheStandIn) {
   EXPECT_EQ(run.Step("writepkcs7"), (Fields{"0"}));
   EXPECT_EQ(run.Step("alldn"), (Fields{"0", "26"}));
   EXPECT_EQ(run.Step("alldn-text"), (Fields{"CN=Contract", "Holder,", "O=Bank"}));
+  EXPECT_EQ(run.Step("getsignature"), (Fields{"0", "128", std::to_string(certificateSize)}));
   EXPECT_EQ(run.Step("devicesn"), (Fields{"0", "16", "7301STANDIN0IDNT"}));
   EXPECT_EQ(run.Step("cspname"), (Fields{"0", "19"}));
   EXPECT_EQ(run.Step("cspname-text"), (Fields{"KQCSP", "For", "ORV", "v2.0"}));
   EXPECT_EQ(run.Step("delete"), (Fields{"0", "1"}));
   EXPECT_EQ(run.Step("alldn-after"), (Fields{"0", "0"}));
-  EXPECT_EQ(scene.Datagrams(), (std::vector<std::string>{
-                                   "KQ_ORV_TOOL_REFRESHPIN 6 0\n", "KQ_ORV_GENKEYPAIRMSGID 0 0\n",
-                                   "KQ_ORV_GENKEYPAIRMSGID 1 0\n", "KQ_ORV_IMPORTCERTMSGID 0 0\n",
-                                   "KQ_ORV_IMPORTCERTMSGID 1 0\n", "KQ_ORV_TOOL_REFRESHPIN 6 0\n",
-                                   "KQ_ORV_INITUSBKEYMSGID 0 0\n"}));
+  EXPECT_EQ(
+      scene.Datagrams(),
+      (std::vector<std::string>{"KQ_ORV_TOOL_REFRESHPIN 6 0\n", "KQ_ORV_GENKEYPAIRMSGID 0 0\n",
+                                "KQ_ORV_GENKEYPAIRMSGID 1 0\n", "KQ_ORV_IMPORTCERTMSGID 0 0\n",
+                                "KQ_ORV_IMPORTCERTMSGID 1 0\n", "KQ_ORV_TOOL_REFRESHPIN 6 0\n",
+                                "KQ_ORV_TOOL_REFRESHPIN 6 0\n", "KQ_ORV_INITUSBKEYMSGID 0 0\n"}));
   const std::vector<std::string> log = scene.UiLog();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), "WAITEND 4 1");
   ExpectHandlesClosed(scene);
-}
-
-// KQ_GetSignature signs with the key whose certificate has the subject (software SHA-1 for a key
-// of device usage 1); the raw signature verifies with the certificate's key.
-TEST(StandInDevice, DISABLED_ToolSignatureByTheStandIn) {
-  StandInScene scene;
-  test::TempDirectory files;
-  const std::string certificate = IssuedCertificate(files, "/CN=Contract Holder/O=Bank");
-  const ChildResult run = scene.Probe(
-      {"enrol", "7301STANDIN0", "CN=Contract Holder,O=Bank|RSA1024|SHA1|1", certificate});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const Fields result = run.Step("getsignature");
-  ASSERT_EQ(result.size(), 3u);
-  EXPECT_EQ(result[0], "0");
-  EXPECT_EQ(result[1], "128");
+  // The raw signature (most significant byte first) verifies with the certificate's key.
   const Fields signature = run.Step("signature");
   ASSERT_EQ(signature.size(), 1u);
   std::vector<uint8_t> bytes;
@@ -383,9 +372,9 @@ TEST(StandInDevice, DISABLED_ToolSignatureByTheStandIn) {
   }
   const std::filesystem::path sig = files.Write("sig", bytes);
   const std::filesystem::path data = files.Write("data", std::string_view("abc"));
-  const std::string key = std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem";
   const test::CommandResult check = test::RunOpenssl(
-      {"dgst", "-sha1", "-prverify", key, "-signature", sig.string(), data.string()});
+      {"dgst", "-sha1", "-prverify", std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem",
+       "-signature", sig.string(), data.string()});
   EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
 }
 
