@@ -132,5 +132,17 @@ TEST(UiSettings, PinTriesWarningShowsItsTextOnceAndEndsWithTheKey) {
   }
 }
 
+TEST(UiSettings, NotificationsWithoutAListenerChangeNothing) {
+  for (const std::optional<std::string>& socket :
+       {std::optional<std::string>(), std::optional<std::string>("/nonexistent/notify.sock")}) {
+    StandInScene scene;
+    scene.env()["KQCSP_NOTIFY_SOCKET"] = socket;
+    const ChildResult run = scene.Probe({"init", "-"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.Step("init"), (Fields{"0"}));
+    EXPECT_TRUE(scene.Datagrams().empty());
+  }
+}
+
 }  // namespace
 }  // namespace kq::contract
