@@ -194,12 +194,14 @@ TEST(StandInDevice, TokenChooserListsEveryKeyAndTakesTheAnswer) {
 
   StandInScene second;
   second.env()["STANDIN_KEYS"] = "7301AAAABBBB0001:Alpha;7301EEEEFFFF0003:Beta";
-  second.env()["KQCSP_UI_CHOICES"] = "2";
+  // A row that is not listed selects nothing: the chooser explains and takes the next answer.
+  second.env()["KQCSP_UI_CHOICES"] = "7,2";
   run = second.Probe({"choose"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(run.Step("create"), (Fields{"1", "0"}));
   const std::vector<std::string> log = second.UiLog();
-  ASSERT_EQ(log.size(), 4u);
+  ASSERT_EQ(log.size(), 5u);
+  EXPECT_EQ(log[3], "MSGBOX TIP\tYou did not select one USBKey, please select one USBKey");
   EXPECT_EQ(log.back(), "CHOSEN 2");
   // The login on reader 1: (1 << 8) | 6.
   EXPECT_EQ(second.Datagrams(), (std::vector<std::string>{"KQ_ORV_TOOL_REFRESHPIN 262 0\n"}));
