@@ -129,14 +129,14 @@ TEST(StandInDevice, WaitResultsBecomeTheExportsStatuses) {
   }
 }
 
-TEST(StandInDevice, ExitRequestEndsAnOpenWaitAsCancelled) {
-  StandInScene scene;
+// Starts an initialisation whose wait never ends by itself, sends the exit request to the wait's
+// socket in `waitDirectory` and checks that the wait ended as cancelled and removed its socket.
+void ExpectExitRequestEndsTheWait(StandInScene& scene, const std::string& waitDirectory) {
   scene.env()["STANDIN_BUTTON"] = "hold";
   ChildProcess child(scene.ProbeCommand({"init", "-"}), scene.env());
   ASSERT_GT(child.pid(), 0);
   // The open wait listens at wait-<pid>-<n>.sock in the wait directory; the first wait is n = 1.
-  const std::string socketPath =
-      scene.waitDirectory() + "/wait-" + std::to_string(child.pid()) + "-1.sock";
+  const std::string socketPath = waitDirectory + "/wait-" + std::to_string(child.pid()) + "-1.sock";
   bool listening = false;
   for (int i = 0; i < 1500 && !listening; ++i) {
     listening = std::filesystem::exists(socketPath);
@@ -164,6 +164,19 @@ TEST(StandInDevice, ExitRequestEndsAnOpenWaitAsCancelled) {
   EXPECT_EQ(log.back(), "WAITEND 3 2");
   EXPECT_FALSE(std::filesystem::exists(socketPath)) << "the wait left its socket behind";
   ExpectHandlesClosed(scene);
+}
+
+TEST(StandInDevice, ExitRequestEndsAnOpenWaitAsCancelled) {
+  StandInScene scene;
+  ExpectExitRequestEndsTheWait(scene, scene.waitDirectory());
+}
+
+TEST(StandInDevice, WaitDirectoryFallsBackToTheRuntimeDirectory) {
+  StandInScene scene;
+  test::TempDirectory runtime;
+  scene.env()["KQCSP_RUN_DIR"] = std::nullopt;
+  scene.env()["XDG_RUNTIME_DIR"] = runtime.path().string();
+  ExpectExitRequestEndsTheWait(scene, runtime.path().string() + "/kqcsp");
 }
 
 TEST(StandInDevice, LoginReportsWrongPinsAndSuccess) {
