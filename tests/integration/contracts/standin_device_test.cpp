@@ -78,6 +78,24 @@ TEST(StandInDevice, NoKeyIsReportedInCodePage936) {
   EXPECT_EQ(run.Step("mediaid").at(0), "65");  // 101: no key attached
 }
 
+TEST(StandInDevice, ProviderWithoutAnyDeviceLibraryFailsCleanly) {
+  // The provider alone in a folder, nothing of the device library's name on the search path.
+  StandInScene scene;
+  test::TempDirectory alone;
+  const std::filesystem::path provider = alone.path() / "libkqcsp.so";
+  std::filesystem::copy_file(ProviderPath(), provider);
+  scene.env()["LD_LIBRARY_PATH"] = (alone.path() / "nothing").string();
+  ChildResult run = scene.Probe({"check"}, provider.string());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  // "枚举设备失败" in code page 936; 4002: the device library is missing.
+  EXPECT_EQ(run.Step("check"), (Fields{"0", "c3b6bed9c9e8b1b8caa7b0dc"}));
+  EXPECT_EQ(run.Step("listnum"), (Fields{"0"}));
+  EXPECT_EQ(run.Step("mediaid").at(0), "FA2");
+  run = scene.Probe({"verify"}, provider.string());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.Step("release"), (Fields{"1", "0"}));
+}
+
 TEST(StandInDevice, VerifyContextWithoutAnyKeySucceeds) {
   StandInScene scene;
   scene.env()["STANDIN_KEYS"] = "";

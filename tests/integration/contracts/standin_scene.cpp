@@ -52,14 +52,16 @@ StandInScene::~StandInScene() {
   }
 }
 
-std::vector<std::string> StandInScene::ProbeCommand(const std::vector<std::string>& args) const {
-  std::vector<std::string> argv = {KQ_CONTRACT_PROBE, ProviderPath()};
+std::vector<std::string> StandInScene::ProbeCommand(const std::vector<std::string>& args,
+                                                    const std::string& provider) const {
+  std::vector<std::string> argv = {KQ_CONTRACT_PROBE, provider.empty() ? ProviderPath() : provider};
   argv.insert(argv.end(), args.begin(), args.end());
   return argv;
 }
 
-ChildResult StandInScene::Probe(const std::vector<std::string>& args) const {
-  return RunChild(ProbeCommand(args), env_);
+ChildResult StandInScene::Probe(const std::vector<std::string>& args,
+                                const std::string& provider) const {
+  return RunChild(ProbeCommand(args, provider), env_);
 }
 
 std::vector<std::string> StandInScene::UiLog() const {

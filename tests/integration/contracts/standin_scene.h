@@ -22,9 +22,11 @@ class StandInScene {
   // Changes for the child's environment; the scene's own entries may be overridden.
   EnvironmentChanges& env() { return env_; }
 
-  [[nodiscard]] std::vector<std::string> ProbeCommand(const std::vector<std::string>& args) const;
+  // The probe's command line, driving the provider library at `provider` (default: this build's).
+  [[nodiscard]] std::vector<std::string> ProbeCommand(const std::vector<std::string>& args,
+                                                      const std::string& provider = {}) const;
   // Runs the probe with the stand-in first on the library search path.
-  ChildResult Probe(const std::vector<std::string>& args) const;
+  ChildResult Probe(const std::vector<std::string>& args, const std::string& provider = {}) const;
 
   [[nodiscard]] std::vector<std::string> UiLog() const;  // lines, "\n" removed
   [[nodiscard]] std::string UiLogText() const;           // the raw bytes
