@@ -12,9 +12,6 @@ namespace kq {
 
 namespace {
 
-// A reader list is a few names of about 20 bytes each; a larger answer is not a reader list.
-constexpr uint32_t kMaxReaderListSize = 1u << 20;
-
 // The length of a serial number as the tool exports compare it (the media id).
 constexpr size_t kSerialCompareLength = 12;
 

@@ -9,6 +9,10 @@
 
 namespace kq {
 
+// A reader list is a few names of about 20 bytes each; a device that reports more than this is
+// not believed, so a bad device library cannot make the host allocate gigabytes.
+inline constexpr uint32_t kMaxReaderListSize = 1u << 20;
+
 // The reader names in the device library's order. Returns 0 (an empty list when no key is
 // attached) or dev::kReaderListFailed when the device library, its operation or either call
 // fails.

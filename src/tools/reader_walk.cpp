@@ -19,6 +19,9 @@ ReaderList ListReaderNames() {
     list.listing = ReaderListing::kEmpty;
     return list;
   }
+  if (length > kMaxReaderListSize) {
+    return list;  // not a reader list: refused rather than allocated
+  }
   std::string buffer(length, '\0');
   uint32_t filled = length;
   if (device.EnumDev(buffer.data(), &filled, 0) != 0) {
