@@ -5,60 +5,20 @@
 #include <fstream>
 #include <iterator>
 
-namespace kq::cli {
+#include "common/hex_text.h"
 
-namespace {
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-}  // namespace
+namespace kq::cli {
 
 std::span<const uint8_t> AsBytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 std::string HexText(std::span<const uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const uint8_t b : bytes) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0x0F]);
-  }
-  return text;
+  return HexEncode(bytes, HexLetters::kLower);
 }
 
 std::optional<std::vector<uint8_t>> ParseHex(std::string_view text) {
-  std::vector<uint8_t> bytes;
-  int high = -1;
-  for (const char c : text) {
-    if (c == ' ' || c == ':' || c == '\n' || c == '\r' || c == '\t') {
-      continue;
-    }
-    const int digit = HexDigit(c);
-    if (digit < 0) {
-      return std::nullopt;
-    }
-    if (high < 0) {
-      high = digit;
-    } else {
-      bytes.push_back(static_cast<uint8_t>(high << 4 | digit));
-      high = -1;
-    }
-  }
-  if (high >= 0) {
-    return std::nullopt;
-  }
-  return bytes;
+  return HexDecode(text, " :\n\r\t", HexSeparators::kAnywhere);
 }
 
 std::string Base64Text(std::span<const uint8_t> bytes) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/text_fields.h"
+#include "common/text_trim.h"
 
 namespace kq::sim {
 
@@ -31,7 +32,7 @@ std::optional<std::vector<ButtonStep>> ParseButtonPolicy(std::string_view text) 
   std::vector<ButtonStep> steps;
   for (const std::string_view field : SplitFields(text, ",")) {
     const size_t colon = field.find(':');
-    const std::string_view name = Trim(field.substr(0, colon));
+    const std::string_view name = TrimBlanks(field.substr(0, colon));
     ButtonStep step;
     bool known = false;
     for (const auto& [action, actionName] : kNames) {
@@ -86,7 +87,7 @@ std::optional<TakenStep> TakeButtonStep(std::string_view policy) {
 }
 
 std::optional<ButtonPress> ParseButtonPress(std::string_view text) {
-  text = Trim(text);
+  text = TrimBlanks(text);
   if (text == "ok" || text == "OK") {
     return ButtonPress::kOk;
   }

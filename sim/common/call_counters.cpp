@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/text_fields.h"
+#include "common/text_trim.h"
 
 namespace kq::sim {
 
@@ -16,7 +17,7 @@ Counters ReadCounters(const std::filesystem::path& directory) {
     if (blank == std::string_view::npos) {
       continue;
     }
-    std::string_view value = Trim(line.substr(blank + 1));
+    std::string_view value = TrimBlanks(line.substr(blank + 1));
     const bool negative = !value.empty() && value.front() == '-';
     if (negative) {
       value.remove_prefix(1);

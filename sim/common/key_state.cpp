@@ -3,6 +3,7 @@
 #include <span>
 
 #include "common/text_fields.h"
+#include "common/text_trim.h"
 
 namespace kq::sim {
 
@@ -51,8 +52,8 @@ std::optional<KeyState> ParseKeyState(std::string_view text) {
     if (eq == std::string_view::npos) {
       return std::nullopt;
     }
-    const std::string_view name = Trim(rawLine.substr(0, eq));
-    const std::string_view value = Trim(rawLine.substr(eq + 1));
+    const std::string_view name = TrimBlanks(rawLine.substr(0, eq));
+    const std::string_view value = TrimBlanks(rawLine.substr(eq + 1));
     const auto bytes = [&value](std::vector<uint8_t>& out) {
       std::optional<std::vector<uint8_t>> decoded = HexDecode(value);
       if (!decoded) {

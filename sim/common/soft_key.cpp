@@ -7,6 +7,7 @@
 #include "common/atomic_file.h"
 #include "common/root_lock.h"
 #include "common/text_fields.h"
+#include "common/text_trim.h"
 
 namespace kq::sim {
 
@@ -148,8 +149,8 @@ std::optional<SlotInfo> SoftKey::ReadSlot(uint32_t number) const {
     if (eq == std::string_view::npos) {
       continue;
     }
-    const std::string_view name = Trim(line.substr(0, eq));
-    const std::string_view value = Trim(line.substr(eq + 1));
+    const std::string_view name = TrimBlanks(line.substr(0, eq));
+    const std::string_view value = TrimBlanks(line.substr(eq + 1));
     if (name == "algorithm") {
       const std::optional<KeyAlgorithm> algorithm = KeyAlgorithmFromName(value);
       if (!algorithm) {

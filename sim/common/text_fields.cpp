@@ -1,72 +1,19 @@
 #include "common/text_fields.h"
 
+#include "common/hex_text.h"
+#include "common/text_trim.h"
+
 #include <cstdio>
 #include <limits>
 
 namespace kq::sim {
 
 std::string HexEncode(std::span<const uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const uint8_t b : bytes) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0xF]);
-  }
-  return text;
+  return kq::HexEncode(bytes, HexLetters::kUpper);
 }
-
-namespace {
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-}  // namespace
 
 std::optional<std::vector<uint8_t>> HexDecode(std::string_view text) {
-  std::vector<uint8_t> bytes;
-  int high = -1;
-  for (const char c : text) {
-    if (c == ' ' || c == ':' || c == '\t') {
-      if (high >= 0) {
-        return std::nullopt;  // a separator inside a byte pair
-      }
-      continue;
-    }
-    const int value = HexValue(c);
-    if (value < 0) {
-      return std::nullopt;
-    }
-    if (high < 0) {
-      high = value;
-    } else {
-      bytes.push_back(static_cast<uint8_t>((high << 4) | value));
-      high = -1;
-    }
-  }
-  if (high >= 0) {
-    return std::nullopt;
-  }
-  return bytes;
-}
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && blank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
+  return kq::HexDecode(text, " :\t", HexSeparators::kBetweenPairsOnly);
 }
 
 std::vector<std::string_view> SplitFields(std::string_view text, std::string_view separators) {
@@ -75,7 +22,7 @@ std::vector<std::string_view> SplitFields(std::string_view text, std::string_vie
   while (start <= text.size()) {
     const size_t end = text.find_first_of(separators, start);
     const size_t stop = end == std::string_view::npos ? text.size() : end;
-    const std::string_view field = Trim(text.substr(start, stop - start));
+    const std::string_view field = TrimBlanks(text.substr(start, stop - start));
     if (!field.empty()) {
       fields.push_back(field);
     }
@@ -88,7 +35,7 @@ std::vector<std::string_view> SplitFields(std::string_view text, std::string_vie
 }
 
 std::optional<uint64_t> ParseNumber64(std::string_view text) {
-  text = Trim(text);
+  text = TrimBlanks(text);
   unsigned base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     base = 16;
@@ -99,7 +46,7 @@ std::optional<uint64_t> ParseNumber64(std::string_view text) {
   }
   uint64_t value = 0;
   for (const char c : text) {
-    const int digit = HexValue(c);
+    const int digit = HexDigitValue(c);
     if (digit < 0 || static_cast<unsigned>(digit) >= base) {
       return std::nullopt;
     }

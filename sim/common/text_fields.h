@@ -16,7 +16,6 @@ std::string HexEncode(std::span<const uint8_t> bytes);
 // other character or an odd number of digits.
 std::optional<std::vector<uint8_t>> HexDecode(std::string_view text);
 
-std::string_view Trim(std::string_view text);
 // Pieces between separators (any character of `separators`), trimmed; empty pieces are dropped.
 std::vector<std::string_view> SplitFields(std::string_view text, std::string_view separators);
 

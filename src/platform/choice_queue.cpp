@@ -4,20 +4,11 @@
 #include <mutex>
 #include <string>
 
+#include "common/text_trim.h"
+
 namespace kq::platform {
 
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && blank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
@@ -47,7 +38,7 @@ QueueState& Queue() {
 }  // namespace
 
 ChoiceAnswer ParseChoice(std::string_view text) {
-  text = Trim(text);
+  text = TrimBlanks(text);
   if (EqualsIgnoringCase(text, "cancel")) {
     return {ChoiceAnswer::Kind::kCancel, 0};
   }
@@ -79,7 +70,7 @@ std::optional<ChoiceAnswer> NextQueuedChoice() {
     const size_t comma = rest.find(',');
     const std::string_view item = rest.substr(0, comma);
     queue.position += comma == std::string_view::npos ? rest.size() : comma + 1;
-    if (!Trim(item).empty()) {
+    if (!TrimBlanks(item).empty()) {
       return ParseChoice(item);
     }
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/hex_text.h"
 #include "common/utf.h"
 #include "platform/codepage.h"
 
@@ -120,16 +121,6 @@ bool IsValidUtf8(std::string_view bytes) {
   return Utf16ToUtf8(Utf8ToUtf16(bytes)) == bytes;
 }
 
-std::string Hex(const uint8_t* bytes, size_t size) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (size_t i = 0; i < size; ++i) {
-    text.push_back(kDigits[bytes[i] >> 4]);
-    text.push_back(kDigits[bytes[i] & 15]);
-  }
-  return text;
-}
-
 // A value of a type that is not a character string: "#" and the hex of its DER encoding.
 std::string EncodedValue(int type, const uint8_t* bytes, size_t size) {
   std::string der;
@@ -145,7 +136,8 @@ std::string EncodedValue(int type, const uint8_t* bytes, size_t size) {
     der += length;
   }
   der.append(reinterpret_cast<const char*>(bytes), size);
-  return "#" + Hex(reinterpret_cast<const uint8_t*>(der.data()), der.size());
+  return "#" +
+         HexEncode({reinterpret_cast<const uint8_t*>(der.data()), der.size()}, HexLetters::kUpper);
 }
 
 // The value as crypt32 gives it to CertNameToStrA: 8-bit strings byte for byte, Unicode strings
