@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <sstream>
 
 namespace kq::test {
 
@@ -154,15 +155,17 @@ CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_
   return RunCommand(argv, input);
 }
 
-std::filesystem::path TempDirectory::Write(const std::string& name,
-                                           std::span<const uint8_t> bytes) const {
-  WriteBytes((path_ / name).string(), {bytes.begin(), bytes.end()});
-  return path_ / name;
-}
-
-std::filesystem::path TempDirectory::Write(const std::string& name, std::string_view text) const {
-  return Write(
-      name, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+bool RunOpenssl(const std::string& arguments, std::string* failure) {
+  std::vector<std::string> argv;
+  std::istringstream words(arguments);
+  for (std::string word; words >> word;) {
+    argv.push_back(word);
+  }
+  const CommandResult result = RunOpenssl(argv);
+  if (result.exitCode != 0 && failure != nullptr) {
+    *failure = "openssl " + arguments + "\n" + result.out + result.err;
+  }
+  return result.exitCode == 0;
 }
 
 std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent) {

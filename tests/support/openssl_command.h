@@ -1,8 +1,7 @@
 #pragma once
 // Running outside commands from tests with their output captured (kqsim, openssl), and the
-// `openssl` command as the verifier of the soft key's signatures, with the small pieces of DER and
-// PEM a test needs to hand it our public keys and signatures. openssl_cli.h has the scratch
-// folder and the plain `openssl` runner.
+// `openssl` command as a verifier and key maker nobody here wrote, with the small pieces of DER
+// and PEM a test needs to hand it our public keys and signatures.
 
 #include <cstdint>
 #include <filesystem>
@@ -11,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/openssl_cli.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
@@ -25,20 +24,9 @@ struct CommandResult {
 CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input = {});
 // `openssl <arguments>` with its output captured.
 CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input = {});
-
-// A scratch folder (openssl_cli.h) as a std::filesystem::path, with writers for a test's files.
-class TempDirectory {
- public:
-  TempDirectory() : path_(scratch_.path()) {}
-  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-  // Writes a file in the folder and returns its path.
-  std::filesystem::path Write(const std::string& name, std::span<const uint8_t> bytes) const;
-  std::filesystem::path Write(const std::string& name, std::string_view text) const;
-
- private:
-  ScratchDir scratch_;
-  std::filesystem::path path_;
-};
+// `openssl <arguments>`, the arguments separated by blanks (none may contain one); true on exit
+// status 0. On failure, the command and its output are in *failure when given.
+bool RunOpenssl(const std::string& arguments, std::string* failure = nullptr);
 
 // Public keys as PEM SubjectPublicKeyInfo: RSA from modulus and exponent (big-endian), SM2 from
 // its coordinates (32 bytes each).

@@ -21,9 +21,9 @@
 #include "common/call_counters.h"
 #include "common/key_state.h"
 #include "common/soft_key.h"
-#include "support/openssl_cli.h"
 #include "support/openssl_command.h"
 #include "support/scoped_env.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
@@ -108,7 +108,7 @@ class SoftKeyScene {
 
   void SetEnvironment(const std::string& name, const std::string& value);
 
-  ScratchDir root_;
+  TempDirectory root_;
   // Variables this scene set, restored in reverse order when it goes.
   std::vector<std::unique_ptr<ScopedEnv>> environment_;
 };

@@ -94,13 +94,4 @@ ProgramRun RunKqtool(const std::vector<std::string>& arguments) {
   return RunProgramToEnd(all);
 }
 
-TempDirectory::TempDirectory() : path_(UniqueTempPath("kqtool-test-")) {
-  std::filesystem::create_directories(path_);
-}
-
-TempDirectory::~TempDirectory() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 }  // namespace kq::test

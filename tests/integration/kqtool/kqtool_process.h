@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_directory.h"
+
 namespace kq::test {
 
 struct ProgramRun {
@@ -39,20 +41,6 @@ class RunningProgram {
   pid_t pid_ = -1;
   std::filesystem::path out_;
   std::filesystem::path err_;
-};
-
-// A directory of its own for a test, removed at the end.
-class TempDirectory {
- public:
-  TempDirectory();
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-  ~TempDirectory();
-  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-  [[nodiscard]] std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
 };
 
 }  // namespace kq::test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/openssl_cli.h"
+#include "support/openssl_command.h"
 #include "support/provider_library.h"
 
 namespace kq::test {
@@ -152,7 +152,7 @@ TEST_F(HashObjects, TheSsl3PairTakesItsValueFromTheCaller) {
 class Verification : public HashObjects {
  protected:
   static void SetUpTestSuite() {
-    dir_ = std::make_unique<ScratchDir>();
+    dir_ = std::make_unique<TempDirectory>();
     for (const int bits : {1024, 2048}) {
       const std::string key = dir_->File("k" + std::to_string(bits) + ".pem");
       std::string failure;
@@ -204,7 +204,7 @@ class Verification : public HashObjects {
     return signature;
   }
 
-  static inline std::unique_ptr<ScratchDir> dir_;
+  static inline std::unique_ptr<TempDirectory> dir_;
 };
 
 TEST_F(Verification, OpensslSignaturesVerifyForEveryHashAndKeySize) {

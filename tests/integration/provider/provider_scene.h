@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/openssl_cli.h"
+#include "support/openssl_command.h"
 #include "support/provider_library.h"
 #include "support/softkey_scene.h"
 
@@ -62,12 +62,12 @@ class ProviderScene : public ::testing::Test {
   std::string UiLog() const { return ReadText(scratch_.File("ui.log")); }
 
   SoftKeyScene scene_;
-  ScratchDir scratch_;
+  TempDirectory scratch_;
   std::vector<std::string> keys_;
 };
 
 // The PUBLICKEYBLOB of a key as a PEM public key, through openssl's MSBLOB reader.
-inline std::string BlobToPem(const ScratchDir& dir, const Bytes& blob, const std::string& name) {
+inline std::string BlobToPem(const TempDirectory& dir, const Bytes& blob, const std::string& name) {
   const std::string blobFile = dir.File(name + ".blob");
   const std::string pem = dir.File(name + ".pem");
   WriteBytes(blobFile, blob);
@@ -79,7 +79,7 @@ inline std::string BlobToPem(const ScratchDir& dir, const Bytes& blob, const std
 }
 
 // Verifies a signature in CryptoAPI order with the openssl command.
-inline bool OpensslVerifies(const ScratchDir& dir, const std::string& publicPem,
+inline bool OpensslVerifies(const TempDirectory& dir, const std::string& publicPem,
                             const Bytes& signatureLe, const Bytes& signedInput,
                             const std::string& digestName) {
   Bytes bigEndian(signatureLe.rbegin(), signatureLe.rend());

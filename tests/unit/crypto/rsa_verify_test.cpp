@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/codes_cryptoapi.h"
-#include "support/openssl_cli.h"
+#include "support/openssl_command.h"
 
 namespace kq {
 namespace {
@@ -50,7 +50,7 @@ Bytes Digest(const EVP_MD* md, const std::string& text) {
 class RsaVerify : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = std::make_unique<test::ScratchDir>();
+    dir_ = std::make_unique<test::TempDirectory>();
     keys_["1024"] = MakeKey("k1024", "rsa_keygen_bits:1024");
     keys_["2048"] = MakeKey("k2048", "rsa_keygen_bits:2048");
     keys_["e3"] = MakeKey("ke3", "rsa_keygen_bits:2048 -pkeyopt rsa_keygen_pubexp:3");
@@ -111,7 +111,7 @@ class RsaVerify : public ::testing::Test {
     return block;
   }
 
-  static inline std::unique_ptr<test::ScratchDir> dir_;
+  static inline std::unique_ptr<test::TempDirectory> dir_;
   static inline std::map<std::string, TestKey> keys_;
 };
 

@@ -12,14 +12,14 @@
 #include "common/sm2_key_pair.h"
 #include "crypto/sm2_prepare.h"
 #include "support/exact_buffer.h"
-#include "support/openssl_cli.h"
+#include "support/openssl_command.h"
 #include "support/softkey_scene.h"
 
 namespace kq::sim {
 namespace {
 
 std::vector<uint8_t> PublicPointFromOpenssl(const std::string& fixture) {
-  test::ScratchDir dir;
+  test::TempDirectory dir;
   EXPECT_TRUE(test::RunOpenssl("pkey -in " + test::SoftKeyFixturePath(fixture).string() +
                                " -pubout -outform DER -out " + dir.File("pub.der")));
   const std::vector<uint8_t> der = test::ReadBytes(dir.File("pub.der"));
@@ -76,7 +76,7 @@ TEST(Sm2KeyFile, ReadsOpensslKeysAndRoundTripsItsOwn) {
   ASSERT_TRUE(back);
   EXPECT_TRUE(std::equal(back->data(), back->data() + 32, d->data()));
   // openssl reads what the key writes.
-  test::ScratchDir dir;
+  test::TempDirectory dir;
   test::WriteBytes(dir.File("own.pem"), {own->begin(), own->end()});
   EXPECT_TRUE(test::RunOpenssl("pkey -in " + dir.File("own.pem") + " -noout"));
 }
@@ -113,7 +113,7 @@ TEST(KeyPair, ReadsFixturesOfEachAlgorithm) {
     EXPECT_EQ(back->PublicFirst(), pair->PublicFirst());
     EXPECT_EQ(back->PublicSecond(), pair->PublicSecond());
   }
-  test::ScratchDir dir;
+  test::TempDirectory dir;
   ASSERT_TRUE(test::RunOpenssl("genrsa -out " + dir.File("512.pem") + " 512"));
   EXPECT_FALSE(KeyPair::FromPem(*ReadFileText(dir.File("512.pem")))) << "only 1024 and 2048";
   ASSERT_TRUE(test::RunOpenssl("genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out " +

@@ -1,41 +1,41 @@
-#include "support/openssl_cli.h"
+#include "support/temp_directory.h"
 
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 namespace kq::test {
 
-ScratchDir::ScratchDir() {
+TempDirectory::TempDirectory() {
   std::string pattern = (std::filesystem::temp_directory_path() / "kq-test-XXXXXX").string();
   const char* made = mkdtemp(pattern.data());
-  path_ = made != nullptr ? made : "";
+  if (made != nullptr) {
+    path_ = made;
+  }
 }
 
-ScratchDir::~ScratchDir() {
+TempDirectory::~TempDirectory() {
   if (!path_.empty()) {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
 }
 
-std::string ScratchDir::File(const std::string& name) const {
-  return path_ + "/" + name;
+std::string TempDirectory::File(const std::string& name) const {
+  return (path_ / name).string();
 }
 
-bool RunOpenssl(const std::string& arguments, std::string* failure) {
-  ScratchDir logDir;
-  const std::string log = logDir.File("openssl.log");
-  const std::string command = "openssl " + arguments + " >'" + log + "' 2>&1";
-  const int status = std::system(command.c_str());
-  if (status != 0 && failure != nullptr) {
-    *failure = command + "\n" + ReadText(log);
-  }
-  return status == 0;
+std::filesystem::path TempDirectory::Write(const std::string& name,
+                                           std::span<const uint8_t> bytes) const {
+  WriteBytes(File(name), {bytes.begin(), bytes.end()});
+  return path_ / name;
+}
+
+std::filesystem::path TempDirectory::Write(const std::string& name, std::string_view text) const {
+  return Write(
+      name, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
