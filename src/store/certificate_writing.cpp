@@ -40,6 +40,43 @@ uint32_t EncodeCertificateObject(std::span<const uint8_t> certificate,
   return object.Serialise(encoded) ? kOk : kSerialiseFailed;
 }
 
+// A certificate object written to a new file: the free slot of the object index it is to take,
+// what that slot held, and the entry that names the new file.
+struct NewObjectFile {
+  size_t slot = 0;
+  IndexSlot former{};
+  IndexSlot entry{};
+};
+
+uint32_t CreateCertificateFile(const DeviceSession& session, std::span<const uint8_t> certificate,
+                               std::string_view containerName, NewObjectFile& created) {
+  std::vector<uint8_t> encoded;
+  if (const uint32_t status = EncodeCertificateObject(certificate, containerName, encoded);
+      status != 0) {
+    return status;
+  }
+  if (const uint32_t status = CheckObjectSize(session, encoded.size()); status != 0) {
+    return status;
+  }
+  std::vector<uint8_t> index;
+  if (const uint32_t status = ReadIndex(session, IndexKind::kObjects, index); status != 0) {
+    return status;
+  }
+  const std::optional<size_t> slot = FirstFreeSlot(index);
+  if (!slot) {
+    return kNoFreeSlot;
+  }
+  created.slot = *slot;
+  created.former = ParseIndexSlots(index)[*slot];
+  uint16_t fileId = 0;
+  if (const uint32_t status = CreateObjectFile(session, IndexKind::kObjects, encoded, fileId);
+      status != 0) {
+    return status;
+  }
+  created.entry = {kClassCertificate, static_cast<uint32_t>(encoded.size()), fileId};
+  return kOk;
+}
+
 // Reads the container object in fileId as it stands now.
 bool ReadContainerAt(const DeviceSession& session, uint16_t fileId, ContainerInfo& info) {
   uint32_t length = 0;
@@ -141,27 +178,12 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
   }
   ReleaseOldCertificate(session, container, pair.certificate);
 
-  std::vector<uint8_t> encoded;
-  if (const uint32_t status = EncodeCertificateObject(certificate, containerName, encoded);
+  NewObjectFile created;
+  if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);
       status != 0) {
     return status;
   }
-  if (const uint32_t status = CheckObjectSize(session, encoded.size()); status != 0) {
-    return status;
-  }
-  std::vector<uint8_t> index;
-  if (const uint32_t status = ReadIndex(session, IndexKind::kObjects, index); status != 0) {
-    return status;
-  }
-  const std::optional<size_t> slot = FirstFreeSlot(index);
-  if (!slot) {
-    return kNoFreeSlot;
-  }
-  uint16_t fileId = 0;
-  if (const uint32_t status = CreateObjectFile(session, IndexKind::kObjects, encoded, fileId);
-      status != 0) {
-    return status;
-  }
+  const uint16_t fileId = created.entry.fileId;
   ContainerRefs refs{};
   refs.fill(kNoReference);
   refs[pair.certificate] = fileId;
@@ -171,9 +193,8 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
     DeleteDeviceFile(session, fileId);
     return status;
   }
-  const auto length = static_cast<uint32_t>(encoded.size());
   if (const uint32_t status =
-          WriteIndexSlot(session, IndexKind::kObjects, *slot, {kClassCertificate, length, fileId});
+          WriteIndexSlot(session, IndexKind::kObjects, created.slot, created.entry);
       status != 0) {
     DeleteDeviceFile(session, fileId);
     ClearContainerRef(session, container.fileId, pair.certificate);
@@ -203,40 +224,23 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
     ReleaseOldCertificate(session, container, pair.certificate);
   }
 
-  std::vector<uint8_t> encoded;
-  if (const uint32_t status = EncodeCertificateObject(certificate, containerName, encoded);
+  NewObjectFile created;
+  if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);
       status != 0) {
     return status;
   }
-  if (const uint32_t status = CheckObjectSize(session, encoded.size()); status != 0) {
-    return status;
-  }
-  std::vector<uint8_t> index;
-  if (const uint32_t status = ReadIndex(session, IndexKind::kObjects, index); status != 0) {
-    return status;
-  }
-  const std::optional<size_t> slot = FirstFreeSlot(index);
-  if (!slot) {
-    return kNoFreeSlot;
-  }
-  const IndexSlot former = ParseIndexSlots(index)[*slot];
-  uint16_t fileId = 0;
-  if (const uint32_t status = CreateObjectFile(session, IndexKind::kObjects, encoded, fileId);
-      status != 0) {
-    return status;
-  }
-  const auto length = static_cast<uint32_t>(encoded.size());
+  const uint16_t fileId = created.entry.fileId;
   if (const uint32_t status =
-          WriteIndexSlot(session, IndexKind::kObjects, *slot, {kClassCertificate, length, fileId});
+          WriteIndexSlot(session, IndexKind::kObjects, created.slot, created.entry);
       status != 0) {
     DeleteDeviceFile(session, fileId);
-    WriteIndexSlot(session, IndexKind::kObjects, *slot, former);
+    WriteIndexSlot(session, IndexKind::kObjects, created.slot, created.former);
     return status;
   }
   // From here a failure takes the new object out again: file, slot and reference.
   const auto undo = [&](uint32_t status) {
     DeleteDeviceFile(session, fileId);
-    WriteIndexSlot(session, IndexKind::kObjects, *slot, former);
+    WriteIndexSlot(session, IndexKind::kObjects, created.slot, created.former);
     return status;
   };
   ContainerRefs refs{};
