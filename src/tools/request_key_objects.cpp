@@ -1,5 +1,6 @@
 #include "tools/request_key_objects.h"
 
+#include <optional>
 #include <vector>
 
 #include "common/codes_store.h"
@@ -54,6 +55,22 @@ uint32_t WriteObjectContents(const DeviceSession& session, std::span<const uint8
   return 0;
 }
 
+// The first free slot of an index: readFailed when the index cannot be read, full when it has
+// no free slot.
+uint32_t FindFreeSlot(const DeviceSession& session, store::IndexKind kind, uint32_t readFailed,
+                      uint32_t full, size_t& slot) {
+  std::vector<uint8_t> index;
+  if (store::ReadIndex(session, kind, index) != 0) {
+    return readFailed;
+  }
+  const std::optional<size_t> found = store::FirstFreeSlot(index);
+  if (!found) {
+    return full;
+  }
+  slot = *found;
+  return 0;
+}
+
 }  // namespace
 
 uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
@@ -88,24 +105,22 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
       status != 0) {
     return status;
   }
-  std::vector<uint8_t> objectIndex;
-  if (store::ReadIndex(session, store::IndexKind::kObjects, objectIndex) != 0) {
-    return code::kReadObjectIndexFailed;
+  size_t publicSlot = 0;
+  if (const uint32_t status =
+          FindFreeSlot(session, store::IndexKind::kObjects, code::kReadObjectIndexFailed,
+                       code::kObjectIndexFull, publicSlot);
+      status != 0) {
+    return status;
   }
-  const auto publicSlot = store::FirstFreeSlot(objectIndex);
-  if (!publicSlot) {
-    return code::kObjectIndexFull;
-  }
-  std::vector<uint8_t> privateIndex;
-  if (store::ReadIndex(session, store::IndexKind::kPrivateObjects, privateIndex) != 0) {
-    return code::kReadPrivateIndexFailed;
-  }
-  const auto privateSlot = store::FirstFreeSlot(privateIndex);
-  if (!privateSlot) {
-    return code::kPrivateIndexFull;
+  size_t privateSlot = 0;
+  if (const uint32_t status =
+          FindFreeSlot(session, store::IndexKind::kPrivateObjects, code::kReadPrivateIndexFailed,
+                       code::kPrivateIndexFull, privateSlot);
+      status != 0) {
+    return status;
   }
   if (store::WriteIndexSlot(
-          session, store::IndexKind::kObjects, *publicSlot,
+          session, store::IndexKind::kObjects, publicSlot,
           {store::kClassPublicKey, static_cast<uint32_t>(publicBytes.size()), publicId}) != 0) {
     return code::kWriteObjectSlotFailed;
   }
@@ -121,7 +136,7 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
     return status;
   }
   if (store::WriteIndexSlot(
-          session, store::IndexKind::kPrivateObjects, *privateSlot,
+          session, store::IndexKind::kPrivateObjects, privateSlot,
           {store::kClassPrivateKey, static_cast<uint32_t>(privateBytes.size()), privateId}) != 0) {
     return code::kWritePrivateSlotFailed;
   }
