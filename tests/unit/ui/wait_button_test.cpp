@@ -14,8 +14,8 @@
 #include "support/ui_log_capture.h"
 #include "ui/catalogue.h"
 #include "ui/confirmation_wait.h"
-#include "ui/pin_tries_warning.h"
 #include "ui/dialog_texts.h"
+#include "ui/pin_tries_warning.h"
 #include "wait_fake_key.h"
 
 namespace kq::ui {
