@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Makes the Wine prefix that the Windows build runs in, and deploys the build into it as an
+# installation does: kqcsp.dll, KQORV_Zantu.dll and KQORVUI.dll in the system directory, the
+# provider and the product key registered by regedit from the installation's .reg file.
+#
+#   scripts/wine-prefix.sh [BUILD_DIR]        # default build-mingw; prints the prefix's path
+#
+# A 64-bit template prefix is made once with `wineboot -i` and cached beside the other built
+# dependencies (KQ_DEPS_DIR, default ~/.cache/kqcsp-deps); every run copies it afresh to
+# BUILD_DIR/wine-prefix (about 2 s), so no test sees what an earlier run left. A persistent
+# wineserver is started for the prefix so that each program starts in a fraction of a second;
+# `WINEPREFIX=<prefix> wineserver -k` stops it.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$(cd "${1:-$here/build-mingw}" && pwd)
+deps_dir="${KQ_DEPS_DIR:-${HOME:-/root}/.cache/kqcsp-deps}"
+template="$deps_dir/wine-prefix-template"
+prefix="$build_dir/wine-prefix"
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_bin=$(command -v wine64 || command -v wine || true)
+[ -n "$wine_bin" ] || wine_bin=/usr/lib/wine/wine64
+[ -x "$wine_bin" ] || { echo "wine-prefix: Wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+
+if [ ! -f "$template/.kqcsp-template" ]; then
+  echo "wine-prefix: making the template prefix (about 10 s)" >&2
+  rm -rf "$template"
+  mkdir -p "$deps_dir"
+  WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+  # Chinese texts in the dialogs' 宋体 (SimSun) font come out in WenQuanYi Micro Hei; Wine draws
+  # its own title bars under Xvfb; message boxes and dialogs need no window manager.
+  # regedit reads a version 5 file as UTF-16LE with a byte-order mark.
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$deps_dir/wine-settings.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"宋体"="WenQuanYi Micro Hei"
+"SimSun"="WenQuanYi Micro Hei"
+"NSimSun"="WenQuanYi Micro Hei"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+REG
+  WINEPREFIX="$template" "$wine_bin" regedit /S "$deps_dir/wine-settings.reg" >/dev/null 2>&1
+  # Good-looking captions: Wine's own Tahoma and Marlett where Windows keeps its fonts.
+  for font in tahoma.ttf marlett.ttf; do
+    found=$(find /usr/share/wine /usr/lib/wine -name "$font" 2>/dev/null | head -n 1 || true)
+    [ -n "$found" ] && cp "$found" "$template/drive_c/windows/Fonts/" || true
+  done
+  WINEPREFIX="$template" wineserver -w
+  touch "$template/.kqcsp-template"
+fi
+
+# A fresh copy for this run; a wineserver still running on an older copy is stopped first.
+if [ -d "$prefix" ]; then
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
+cp -a "$template" "$prefix"
+export WINEPREFIX="$prefix"
+wineserver -p
+
+# The deployment: the DLLs in the system directory, the registry from the installation's file.
+system32="$prefix/drive_c/windows/system32"
+for dll in kqcsp.dll KQORV_Zantu.dll KQORVUI.dll; do
+  cp "$build_dir/bin/$dll" "$system32/$dll"
+done
+cmake -DCMAKE_INSTALL_PREFIX="C:/windows" -DKQ_PROVIDER_FILE="system32/kqcsp.dll" \
+  -DKQ_REGISTRY_FILE="$prefix/kqcsp.reg" -DKQ_WINDOWS=1 -DKQ_LANGUAGE_ID=2052 \
+  -P "$here/cmake/KqInstallRegistry.cmake" >/dev/null
+"$wine_bin" regedit /S "$prefix/kqcsp.reg" >/dev/null 2>&1
+echo "$prefix"
