@@ -21,8 +21,24 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# mbed TLS for mingw-w64, built from Debian's own source package and cached.
 deps_dir="${KQ_DEPS_DIR:-${HOME:-/root}/.cache/kqcsp-deps}"
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+# GoogleTest for mingw-w64, built from Debian's googletest source (/usr/src/googletest) and cached:
+# the Windows suite links it.
+gtest_prefix="$deps_dir/mingw-googletest"
+if [ ! -f "$gtest_prefix/lib/libgtest.a" ]; then
+  echo "install-deps: building GoogleTest for mingw-w64 (about a minute)"
+  rm -rf "$deps_dir/build-mingw-googletest"
+  cmake -S /usr/src/googletest -B "$deps_dir/build-mingw-googletest" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -Dgtest_disable_pthreads=OFF >/dev/null
+  cmake --build "$deps_dir/build-mingw-googletest" >/dev/null
+  cmake --install "$deps_dir/build-mingw-googletest" >/dev/null
+  rm -rf "$deps_dir/build-mingw-googletest"
+fi
+
+# mbed TLS for mingw-w64, built from Debian's own source package and cached.
 prefix="$deps_dir/mingw-mbedtls"
 if [ -f "$prefix/lib/libmbedcrypto.a" ]; then
   exit 0
@@ -54,7 +70,6 @@ apt-get "${apt_opts[@]}" update -qq
 srcdir=$(find "$deps_dir/src" -maxdepth 1 -type d -name 'mbedtls-*' | head -n 1)
 [ -n "$srcdir" ] || { echo "install-deps: mbed TLS source not found" >&2; exit 1; }
 
-here=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$srcdir" -B "$deps_dir/build-mingw-mbedtls" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_TESTING=OFF -DENABLE_PROGRAMS=OFF \

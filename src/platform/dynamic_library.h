@@ -22,7 +22,9 @@ class DynamicLibrary {
   DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
   ~DynamicLibrary();
 
-  // Loads a library by file name or path; an unloaded object when it cannot be loaded.
+  // Loads a library by file name or path; an unloaded object when it cannot be loaded. A bare
+  // file name goes through the platform's ordinary search (on Windows, when that finds nothing,
+  // the folder of the module holding this code is tried too, as $ORIGIN is on Linux).
   static DynamicLibrary Load(const std::string& fileName);
 
   [[nodiscard]] bool loaded() const { return handle_ != nullptr; }

@@ -10,18 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/temp_directory.h"
 
 namespace kq::test {
 
-struct CommandResult {
-  int exitCode = -1;  // the exit status, or -1 when the command could not run or was killed
-  std::string out;
-  std::string err;
-};
-
-// Runs argv[0] (searched on PATH) with `input` on its standard input, and collects its output.
-CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input = {});
 // `openssl <arguments>` with its output captured.
 CommandResult RunOpenssl(const std::vector<std::string>& arguments, std::string_view input = {});
 // `openssl <arguments>`, the arguments separated by blanks (none may contain one); true on exit

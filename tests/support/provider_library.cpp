@@ -1,14 +1,15 @@
 #include "support/provider_library.h"
 
-#include <dlfcn.h>
+#include "platform/dynamic_library.h"
 
 namespace kq::test {
 
 namespace {
 
 template <typename Fn>
-void Resolve(void* library, const char* name, Fn& out, ProviderLibrary& p) {
-  out = reinterpret_cast<Fn>(dlsym(library, name));
+void Resolve(const platform::DynamicLibrary& library, const char* name, Fn& out,
+             ProviderLibrary& p) {
+  out = reinterpret_cast<Fn>(library.Symbol(name));
   if (out == nullptr) {
     p.complete = false;
     p.problem += std::string(" missing ") + name;
@@ -17,11 +18,12 @@ void Resolve(void* library, const char* name, Fn& out, ProviderLibrary& p) {
 
 ProviderLibrary Load() {
   ProviderLibrary p;
-  const std::string path = std::string(KQ_TEST_LIB_DIR) + "/libkqcsp.so";
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* why = dlerror();
-    p.problem = "cannot load " + path + ": " + (why != nullptr ? why : "");
+  const std::string path =
+      std::string(KQ_TEST_LIB_DIR) + "/" + platform::SharedLibraryFileName("kqcsp");
+  // Kept for the rest of the process, as CryptoAPI keeps a provider.
+  static platform::DynamicLibrary library = platform::DynamicLibrary::Load(path);
+  if (!library.loaded()) {
+    p.problem = "cannot load " + path;
     return p;
   }
   p.complete = true;
@@ -50,13 +52,25 @@ ProviderLibrary Load() {
   Resolve(library, "CPGetHashParam", p.CPGetHashParam, p);
   Resolve(library, "CPDuplicateKey", p.CPDuplicateKey, p);
   Resolve(library, "CPDuplicateHash", p.CPDuplicateHash, p);
-  Resolve(library, "GetLastError", p.GetLastError, p);
-  Resolve(library, "SetLastError", p.SetLastError, p);
-  // The library stays loaded for the rest of the process, as CryptoAPI keeps a provider.
+  p.GetLastError = reinterpret_cast<uint32_t (*)()>(LastErrorFunction(library));
+  p.SetLastError = reinterpret_cast<void (*)(uint32_t)>(LastErrorFunction(library, "SetLastError"));
+  if (p.GetLastError == nullptr || p.SetLastError == nullptr) {
+    p.complete = false;
+    p.problem += " missing GetLastError or SetLastError";
+  }
   return p;
 }
 
 }  // namespace
+
+void* LastErrorFunction(const platform::DynamicLibrary& library, const char* name) {
+  if (void* own = library.Symbol(name)) {
+    return own;
+  }
+  static const platform::DynamicLibrary system =
+      platform::DynamicLibrary::Load(platform::SharedLibraryFileName("kernel32"));
+  return system.Symbol(name);
+}
 
 const ProviderLibrary& Provider() {
   static const ProviderLibrary library = Load();

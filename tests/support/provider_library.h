@@ -6,6 +6,10 @@
 
 #include "kqcsp.h"
 
+namespace kq::platform {
+class DynamicLibrary;
+}
+
 namespace kq::test {
 
 struct ProviderLibrary {
@@ -41,6 +45,10 @@ struct ProviderLibrary {
   bool complete = false;
   std::string problem;  // what failed, for the test's message
 };
+
+// The thread's last error as a caller reads it: the library's own GetLastError export where it
+// has one (Linux), else the system's (kernel32 on Windows, where the provider sets that).
+void* LastErrorFunction(const platform::DynamicLibrary& library, const char* name = "GetLastError");
 
 // The provider of the build (KQ_TEST_LIB_DIR/libkqcsp.so), loaded once per process and kept.
 const ProviderLibrary& Provider();

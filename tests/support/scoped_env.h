@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/environment.h"
+
 namespace kq::test {
 
 class ScopedEnv {
@@ -26,9 +28,9 @@ class ScopedEnv {
  private:
   void Apply(const std::optional<std::string>& value) {
     if (value) {
-      setenv(name_.c_str(), value->c_str(), 1);
+      platform::SetEnvironmentValue(name_, *value);
     } else {
-      unsetenv(name_.c_str());
+      platform::UnsetEnvironmentValue(name_);
     }
   }
 

@@ -1,24 +1,30 @@
 #include "support/softkey_library.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/dynamic_library.h"
 
 namespace kq::test {
 
 namespace {
 
-void* OpenBuilt(const char* fileName) {
-  const std::string path = std::string(KQ_TEST_LIB_DIR) + "/" + fileName;
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
+// The built library by its base name; it stays loaded for the rest of the process.
+const platform::DynamicLibrary* OpenBuilt(const char* baseName) {
+  const std::string path =
+      std::string(KQ_TEST_LIB_DIR) + "/" + platform::SharedLibraryFileName(baseName);
+  static std::vector<std::unique_ptr<platform::DynamicLibrary>> kept;
+  kept.push_back(std::make_unique<platform::DynamicLibrary>(platform::DynamicLibrary::Load(path)));
+  if (!kept.back()->loaded()) {
+    ADD_FAILURE() << "cannot load " << path;
   }
-  return library;
+  return kept.back().get();
 }
 
 template <typename Function>
-void Resolve(void* library, const char* name, Function& out) {
-  out = library != nullptr ? reinterpret_cast<Function>(dlsym(library, name)) : nullptr;
+void Resolve(const platform::DynamicLibrary* library, const char* name, Function& out) {
+  out = reinterpret_cast<Function>(library->Symbol(name));
   if (out == nullptr) {
     ADD_FAILURE() << "cannot resolve " << name;
   }
@@ -29,7 +35,7 @@ void Resolve(void* library, const char* name, Function& out) {
 const SoftKeyLibrary& SoftKeyLibrary::Instance() {
   static const SoftKeyLibrary instance = [] {
     SoftKeyLibrary l;
-    l.library = OpenBuilt("libKQORV_Zantu.so");
+    l.library = OpenBuilt("KQORV_Zantu");
     Resolve(l.library, "ZANT_EnumDev", l.EnumDev);
     Resolve(l.library, "ZANT_OpenDev", l.OpenDev);
     Resolve(l.library, "ZANT_CloseDev", l.CloseDev);
@@ -65,13 +71,13 @@ const SoftKeyLibrary& SoftKeyLibrary::Instance() {
 }
 
 const SoftPinEntryLibrary& SoftPinEntryLibrary::Instance() {
-  // The PIN-entry library loads libKQORV_Zantu.so by name through its DT_RUNPATH. Under
+  // The PIN-entry library loads the device library by name through its DT_RUNPATH. Under
   // AddressSanitizer the dlopen interceptor becomes the caller whose DT_RUNPATH the loader reads,
   // so the device library is loaded first: a loaded library answers to its name.
   (void)SoftKeyLibrary::Instance();
   static const SoftPinEntryLibrary instance = [] {
     SoftPinEntryLibrary l;
-    l.library = OpenBuilt("libKQORVUI.so");
+    l.library = OpenBuilt("KQORVUI");
     Resolve(l.library, "UI_LoginA", l.LoginA);
     Resolve(l.library, "UI_ChangePinA", l.ChangePinA);
     return l;

@@ -8,13 +8,17 @@
 #include "device/pinentry.h"
 #include "device/zant.h"
 
+namespace kq::platform {
+class DynamicLibrary;
+}
+
 namespace kq::test {
 
 struct SoftKeyLibrary {
   // build/lib/libKQORV_Zantu.so; a failed load or resolution fails the current test.
   static const SoftKeyLibrary& Instance();
 
-  void* library = nullptr;
+  const platform::DynamicLibrary* library = nullptr;
   decltype(&ZANT_EnumDev) EnumDev = nullptr;
   decltype(&ZANT_OpenDev) OpenDev = nullptr;
   decltype(&ZANT_CloseDev) CloseDev = nullptr;
@@ -50,7 +54,7 @@ struct SoftKeyLibrary {
 struct SoftPinEntryLibrary {
   static const SoftPinEntryLibrary& Instance();
 
-  void* library = nullptr;
+  const platform::DynamicLibrary* library = nullptr;
   decltype(&UI_LoginA) LoginA = nullptr;
   decltype(&UI_ChangePinA) ChangePinA = nullptr;
 };

@@ -21,7 +21,7 @@ std::string SoftKeyFixturePem(std::string_view name) {
 }
 
 SoftKeyScene::SoftKeyScene() {
-  SetEnvironment("KQSIM_ROOT", root_.path());
+  SetEnvironment("KQSIM_ROOT", root_.path().string());
 }
 
 SoftKeyScene::~SoftKeyScene() {
@@ -194,7 +194,8 @@ void SoftKeyScene::SetProcessFaults(const std::string& plan) {
 }
 
 CommandResult SoftKeyScene::RunKqsim(const std::vector<std::string>& arguments) const {
-  std::vector<std::string> argv{std::string(KQ_TEST_BIN_DIR) + "/kqsim", "--root", root().string()};
+  std::vector<std::string> argv{std::string(KQ_TEST_BIN_DIR) + "/kqsim" + KQ_TEST_PROGRAM_SUFFIX,
+                                "--root", root().string()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return RunCommand(argv);
 }

@@ -21,7 +21,7 @@
 #include "common/call_counters.h"
 #include "common/key_state.h"
 #include "common/soft_key.h"
-#include "support/openssl_command.h"
+#include "support/run_command.h"
 #include "support/scoped_env.h"
 #include "support/temp_directory.h"
 

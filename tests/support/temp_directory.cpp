@@ -1,18 +1,26 @@
 #include "support/temp_directory.h"
 
-#include <unistd.h>
-
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 namespace kq::test {
 
 TempDirectory::TempDirectory() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kq-test-XXXXXX").string();
-  const char* made = mkdtemp(pattern.data());
-  if (made != nullptr) {
-    path_ = made;
+  // create_directory fails on a name that exists, so a folder made here is this object's alone.
+  static std::random_device seed;
+  std::mt19937_64 names(seed());
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "kq-test-%012llx",
+                  static_cast<unsigned long long>(names() & 0xFFFFFFFFFFFFULL));
+    std::error_code error;
+    if (std::filesystem::create_directory(base / name, error)) {
+      path_ = base / name;
+    }
   }
 }
 

@@ -1,8 +1,10 @@
 #include <windows.h>
 
-#include <vector>
+#include <string_view>
 
+#include "common/utf.h"
 #include "platform/dynamic_library.h"
+#include "platform/programs.h"
 
 namespace kq::platform {
 
@@ -23,10 +25,31 @@ DynamicLibrary::~DynamicLibrary() {
   Release();
 }
 
+namespace {
+
+HMODULE LoadWide(const std::string& path) {
+  const std::u16string wide = Utf8ToUtf16(path);
+  return LoadLibraryW(reinterpret_cast<const wchar_t*>(wide.c_str()));
+}
+
+}  // namespace
+
+// A bare name goes through the process's ordinary DLL search first, so whoever puts a library of
+// that name there (the system directory, the program's folder) is the one used. When that search
+// finds nothing, the folder of the module that holds this code is tried, as $ORIGIN is on Linux:
+// the provider registered from any folder finds the libraries installed beside it, whichever
+// program loaded it. A name with a folder in it is loaded as given.
 DynamicLibrary DynamicLibrary::Load(const std::string& fileName) {
-  // File names here are ASCII; widen them for LoadLibraryW.
-  std::wstring wide(fileName.begin(), fileName.end());
-  return DynamicLibrary(reinterpret_cast<void*>(LoadLibraryW(wide.c_str())));
+  HMODULE module = LoadWide(fileName);
+  if (module == nullptr && fileName.find_first_of("\\/:") == std::string::npos) {
+    static const char anchor = 0;
+    const std::string self = ModulePathOf(&anchor);
+    const size_t slash = self.find_last_of("\\/");
+    if (slash != std::string::npos) {
+      module = LoadWide(self.substr(0, slash + 1) + fileName);
+    }
+  }
+  return DynamicLibrary(reinterpret_cast<void*>(module));
 }
 
 void* DynamicLibrary::Symbol(const char* name) const {

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "support/provider_library.h"
+#include "support/scoped_env.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
@@ -24,8 +26,8 @@ class FrameTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(Provider().complete) << Provider().problem;
     // No soft key: the verify contexts here never need one.
-    static const std::string emptyRoot = MakeEmptyRoot();
-    setenv("KQSIM_ROOT", emptyRoot.c_str(), 1);
+    static const TempDirectory emptyRoot;
+    static ScopedEnv root("KQSIM_ROOT", emptyRoot.path().string());
   }
 
   static const ProviderLibrary& P() { return Provider(); }
@@ -36,13 +38,6 @@ class FrameTest : public ::testing::Test {
     EXPECT_TRUE(P().CPAcquireContext(&handle, nullptr, kVerifyContext, nullptr));
     EXPECT_EQ(P().GetLastError(), 0u);
     return handle;
-  }
-
- private:
-  static std::string MakeEmptyRoot() {
-    char pattern[] = "/tmp/kq-frame-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir != nullptr ? dir : "/nonexistent";
   }
 };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/environment.h"
 #include "support/openssl_command.h"
 #include "support/provider_library.h"
 #include "support/softkey_scene.h"
@@ -29,14 +30,16 @@ class ProviderScene : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(P().complete) << P().problem;
     scene_.SetPinAnswers("12345678");
-    setenv("KQCSP_UI_LOG", scratch_.File("ui.log").c_str(), 1);
+    platform::SetEnvironmentValue("KQCSP_UI_LOG", scratch_.File("ui.log"));
   }
 
   static const ProviderLibrary& P() { return Provider(); }
   static uint32_t Error() { return P().GetLastError(); }
 
   // Chooser answers for this process, consumed in order.
-  static void Choose(const std::string& answers) { setenv("KQCSP_UI_CHOICES", answers.c_str(), 1); }
+  static void Choose(const std::string& answers) {
+    platform::SetEnvironmentValue("KQCSP_UI_CHOICES", answers);
+  }
 
   // Every key of the scene is closed again.
   void ExpectAllClosed(const char* after) {

@@ -12,14 +12,14 @@ using kqtest::ToolLibrary;
 
 TEST(ToolArguments, EveryExportIsThere) {
   auto& lib = ToolLibrary::Get();
-  ASSERT_NE(lib.handle(), nullptr) << dlerror();
+  ASSERT_TRUE(lib.library().loaded());
   for (const char* name :
        {"KQ_CheckDevice", "KQ_CheckWorkStatus", "KQ_CheckDriver", "KQ_CheckCSP", "KQ_GetListNum",
         "KQ_GetMediaID", "KQ_GetDeviceSN", "KQ_GetCSPName", "KQ_CSPName", "KQ_InitCard",
         "KQ_ChangePIN", "KQ_CreatePKCS10", "KQ_WritePKCS7", "KQ_GetAllCertDN",
         "KQ_DeleteTempKeyOrCert", "KQ_GetSignature", "KQ_GetPubKeySignValue", "KQ_GetIDValue",
         "GetFunctionList"}) {
-    EXPECT_NE(dlsym(lib.handle(), name), nullptr) << name;
+    EXPECT_NE(lib.library().Symbol(name), nullptr) << name;
   }
 }
 

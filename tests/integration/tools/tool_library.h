@@ -1,20 +1,22 @@
 #pragma once
-// The provider library loaded as the bank's tools load it (dlopen from build/lib), with the tool
+// The provider library loaded as the bank's tools load it (by its path in the build), with the tool
 // exports resolved by name. Each test program loads it once.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kqcsp.h"
+#include "platform/dynamic_library.h"
+#include "support/provider_library.h"
 
 namespace kqtest {
 
 class ToolLibrary {
   // Declared first: the members below resolve through it as they are initialised.
-  void* handle_ = Open();
+  kq::platform::DynamicLibrary library_ = Open();
 
  public:
   static ToolLibrary& Get() {
@@ -22,12 +24,11 @@ class ToolLibrary {
     return library;
   }
 
-  void* handle() const { return handle_; }
+  const kq::platform::DynamicLibrary& library() const { return library_; }
 
   template <typename Fn>
   Fn* Resolve(const char* name) const {
-    void* symbol = handle_ == nullptr ? nullptr : dlsym(handle_, name);
-    return reinterpret_cast<Fn*>(symbol);
+    return reinterpret_cast<Fn*>(library_.Symbol(name));
   }
 
   decltype(&KQ_CheckDevice) CheckDevice = Resolve<decltype(KQ_CheckDevice)>("KQ_CheckDevice");
@@ -52,20 +53,22 @@ class ToolLibrary {
       Resolve<decltype(KQ_GetPubKeySignValue)>("KQ_GetPubKeySignValue");
   decltype(&KQ_GetIDValue) GetIDValue = Resolve<decltype(KQ_GetIDValue)>("KQ_GetIDValue");
   decltype(&GetFunctionList) FunctionList = Resolve<decltype(GetFunctionList)>("GetFunctionList");
-  decltype(&GetLastError) LastError = Resolve<decltype(GetLastError)>("GetLastError");
+  uint32_t (*LastError)() = reinterpret_cast<uint32_t (*)()>(kq::test::LastErrorFunction(library_));
 
  private:
   ToolLibrary() = default;
-  static void* Open() {
+  static kq::platform::DynamicLibrary Open() {
     // The provider finds the soft key's libraries by name through its own RUNPATH. Under
     // AddressSanitizer, dlopen is intercepted and glibc no longer sees the provider as the
     // caller, so that RUNPATH is not searched; loading the same files from the build first lets
     // the provider's dlopen by name find them already loaded, with or without the sanitizer.
-    for (const char* name : {"/libKQORV_Zantu.so", "/libKQORVUI.so"}) {
-      dlopen((std::string(KQ_TEST_LIB_DIR) + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    static std::vector<kq::platform::DynamicLibrary> softKey;
+    for (const char* name : {"KQORV_Zantu", "KQORVUI"}) {
+      softKey.push_back(kq::platform::DynamicLibrary::Load(
+          std::string(KQ_TEST_LIB_DIR) + "/" + kq::platform::SharedLibraryFileName(name)));
     }
-    const std::string path = std::string(KQ_TEST_LIB_DIR) + "/libkqcsp.so";
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return kq::platform::DynamicLibrary::Load(std::string(KQ_TEST_LIB_DIR) + "/" +
+                                              kq::platform::SharedLibraryFileName("kqcsp"));
   }
 };
 

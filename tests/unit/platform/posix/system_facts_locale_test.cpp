@@ -1,0 +1,26 @@
+#include <gtest/gtest.h>
+
+#include "platform/system_facts.h"
+#include "support/scoped_env.h"
+
+namespace kq::platform {
+namespace {
+
+// On Linux the system's language is the locale's: LC_ALL, then LC_MESSAGES, then LANG.
+TEST(SystemFacts, LcAllThenLcMessagesThenLang) {
+  test::ScopedEnv all("LC_ALL", std::nullopt);
+  test::ScopedEnv messages("LC_MESSAGES", std::nullopt);
+  test::ScopedEnv lang("LANG", std::nullopt);
+  EXPECT_EQ(SystemDefaultLanguageId(), 1033);
+  lang.Set("zh_TW.UTF-8");
+  EXPECT_EQ(SystemDefaultLanguageId(), 1028);
+  messages.Set("zh_HK.UTF-8");
+  EXPECT_EQ(SystemDefaultLanguageId(), 3076);
+  all.Set("zh_CN.UTF-8");
+  EXPECT_EQ(SystemDefaultLanguageId(), 2052);
+  all.Set("");  // empty counts as unset
+  EXPECT_EQ(SystemDefaultLanguageId(), 3076);
+}
+
+}  // namespace
+}  // namespace kq::platform
