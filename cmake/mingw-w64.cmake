@@ -6,9 +6,12 @@ set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(KQ_MINGW_MBEDTLS_PREFIX "$ENV{HOME}/.cache/kqcsp-deps/mingw-mbedtls" CACHE PATH "mbed TLS built for mingw-w64")
 set(KQ_MINGW_GTEST_PREFIX "$ENV{HOME}/.cache/kqcsp-deps/mingw-googletest" CACHE PATH "GoogleTest built for mingw-w64")
+# Where install-deps.sh keeps what it built (and scripts/wine-prefix.sh its template prefix).
+set(KQ_MINGW_DEPS_DIR "$ENV{HOME}/.cache/kqcsp-deps" CACHE PATH "Built dependencies")
 if(DEFINED ENV{KQ_DEPS_DIR})
   set(KQ_MINGW_MBEDTLS_PREFIX "$ENV{KQ_DEPS_DIR}/mingw-mbedtls" CACHE PATH "" FORCE)
   set(KQ_MINGW_GTEST_PREFIX "$ENV{KQ_DEPS_DIR}/mingw-googletest" CACHE PATH "" FORCE)
+  set(KQ_MINGW_DEPS_DIR "$ENV{KQ_DEPS_DIR}" CACHE PATH "" FORCE)
 endif()
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${KQ_MINGW_MBEDTLS_PREFIX} ${KQ_MINGW_GTEST_PREFIX})
 # The Windows programs of the test suite run under Wine (scripts/wine-run.sh picks the prefix).
