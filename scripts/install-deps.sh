@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a fresh Debian machine,
 # and builds mbed TLS as static libraries for the Windows cross build.
-# Wine (Debian's wine64) is the Windows host of the Windows suite; xvfb gives its windows a screen.
+# Wine (Debian's wine64) is the Windows host of the Windows suite; xvfb gives its windows a screen;
+# wixl and msitools build the Windows installer.
 # Idempotent: quick when everything is already present.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
   libbenchmark-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
   clang-format dpkg-dev binutils-mingw-w64-x86-64
-  wine64 wine xvfb xauth fonts-wqy-microhei)
+  wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools)
 
 missing=()
 for p in "${packages[@]}"; do
