@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The installer as a bank deploys it, under Wine's msiexec, in a prefix of its own:
+#   1. a default install leaves a maker's device library of our name alone, and its uninstall
+#      removes every file and value of ours while a value placed beside ours stays;
+#   2. with the soft key (ADDLOCAL=ALL), a program in another folder signs through the provider
+#      by its name and the Microsoft provider verifies it; KQ_CheckDriver and KQ_CheckCSP say 1;
+#   3. version N+1 over version N leaves one registered product, with N+1's file.
+#   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR
+set -euo pipefail
+version=$1
+bin_dir=$2
+template="$3/wine-prefix-template"
+packaging=$4
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+cp -a "$template" "$WINEPREFIX"
+wineserver -p
+system32="$WINEPREFIX/drive_c/windows/system32"
+program_files="$WINEPREFIX/drive_c/Program Files/KQCSP"
+provider_key='HKLM\SOFTWARE\Microsoft\Cryptography\Defaults\Provider\KQCSP For ORV v2.0'
+product_key='HKLM\SOFTWARE\KQVN\Orvenia'
+has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
+win_path() { echo "Z:${1//\//\\}"; }
+
+# Version N+1 is the build itself; version N is the same build with its provider file changed
+# (a byte appended), so that the upgrade shows which file it left.
+next_version="${version%.*}.$((${version##*.} + 1))"
+mkdir -p "$work/old-bin"
+cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
+printf '\0' >>"$work/old-bin/kqcsp.dll"
+bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi"
+bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi"
+cd "$work"
+
+echo "== 1. default install beside a maker's device library, then uninstall"
+echo "the maker's device library" >"$system32/KQORV_Zantu.dll"
+wine msiexec /i kqcsp-N.msi /qn || fail "msiexec /i"
+[ -f "$system32/kqcsp.dll" ] || fail "kqcsp.dll not in the system directory"
+[ -f "$program_files/kqtool.exe" ] || fail "kqtool.exe not under Program Files"
+[ ! -f "$system32/KQORVUI.dll" ] || fail "the soft key was installed without being asked for"
+grep -q "the maker's device library" "$system32/KQORV_Zantu.dll" || fail "the maker's library was touched"
+wine reg query "$provider_key" /v "Image Path" | grep -qi 'C:\\windows\\system32\\kqcsp.dll' ||
+  fail "Image Path"
+wine reg query "$provider_key" /v Signature | grep -q REG_BINARY || fail "Signature is not binary"
+wine reg query "$product_key" /v LanguageID | grep -q 0x804 || fail "LanguageID is not 2052"
+wine reg add "$product_key" /v Neighbour /t REG_SZ /d stays /f >/dev/null
+wine msiexec /x kqcsp-N.msi /qn || fail "msiexec /x"
+[ ! -e "$system32/kqcsp.dll" ] || fail "kqcsp.dll left behind"
+[ ! -e "$program_files" ] || fail "Program Files\\KQCSP left behind"
+grep -q "the maker's device library" "$system32/KQORV_Zantu.dll" || fail "the maker's library was removed"
+! has_value "$provider_key" "Image Path" || fail "the provider's registration left behind"
+! has_value "$product_key" LanguageID || fail "LanguageID left behind"
+! has_value "$product_key" IsUseSecDesk || fail "IsUseSecDesk left behind"
+has_value "$product_key" Neighbour || fail "a value beside ours was removed"
+wine reg delete "$product_key" /f >/dev/null
+rm "$system32/KQORV_Zantu.dll"
+
+echo "== 2. install with the soft key, use from another folder"
+wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL LANGUAGEID=1033 || fail "msiexec /i ADDLOCAL=ALL"
+wine reg query "$product_key" /v LanguageID | grep -q 0x409 || fail "LANGUAGEID=1033 not taken"
+mkdir -p "$work/keys" "$work/elsewhere"
+export KQSIM_ROOT KQSIM_PIN=12345678
+KQSIM_ROOT=$(win_path "$work/keys")
+wine "C:\\Program Files\\KQCSP\\kqsim.exe" create --family 73 --pin 12345678 --button ok:1 >/dev/null ||
+  fail "kqsim create"
+checks=$(wine "C:\\Program Files\\KQCSP\\kqtool.exe" check 2>&1 || true)
+echo "$checks"
+grep -q "KQ_CheckDriver ok: 1" <<<"$checks" || fail "KQ_CheckDriver"
+grep -q "KQ_CheckCSP ok: 1" <<<"$checks" || fail "KQ_CheckCSP"
+cp "$bin_dir/win_signing_probe.exe" "$work/elsewhere/"
+(cd "$work/elsewhere" && wine win_signing_probe.exe) || fail "signing through the installed provider"
+
+echo "== 3. version $next_version over version $version"
+wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
+products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+  grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
+[ "$products" = 1 ] || fail "$products products registered after the upgrade"
+cmp -s "$system32/kqcsp.dll" "$bin_dir/kqcsp.dll" || fail "the upgrade left the old kqcsp.dll"
+wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
+for file in kqcsp.dll KQORV_Zantu.dll KQORVUI.dll; do
+  [ ! -e "$system32/$file" ] || fail "$file left behind"
+done
+! wine reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's key left behind"
+echo "installer checks passed"
