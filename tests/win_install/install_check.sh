@@ -9,27 +9,14 @@
 set -euo pipefail
 version=$1
 bin_dir=$2
-template="$3/wine-prefix-template"
 packaging=$4
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  exit 1
-}
-cp -a "$template" "$WINEPREFIX"
-wineserver -p
+. "$(dirname "$0")/own_prefix.sh"
+start_own_prefix "$3"
 system32="$WINEPREFIX/drive_c/windows/system32"
 program_files="$WINEPREFIX/drive_c/Program Files/KQCSP"
 provider_key='HKLM\SOFTWARE\Microsoft\Cryptography\Defaults\Provider\KQCSP For ORV v2.0'
 product_key='HKLM\SOFTWARE\KQVN\Orvenia'
 has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
-win_path() { echo "Z:${1//\//\\}"; }
 
 # Version N+1 is the build itself; version N is the same build with its provider file changed
 # (a byte appended), so that the upgrade shows which file it left.

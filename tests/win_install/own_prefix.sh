@@ -1,0 +1,15 @@
+# Sourced by the deployment checks: a Wine prefix of the check's own, copied from the cached
+# template (DEPS_DIR/wine-prefix-template) into a temporary folder $work, with its wineserver
+# running; both go when the check ends. win_path turns a Linux path into Wine's Z: form.
+start_own_prefix() {
+  work=$(mktemp -d)
+  export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+  cp -a "$1/wine-prefix-template" "$WINEPREFIX"
+  wineserver -p
+}
+win_path() { echo "Z:${1//\//\\}"; }
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
