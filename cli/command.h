@@ -42,6 +42,7 @@ std::span<const CommandSpec> TableCommands();
 std::span<const CommandSpec> CspCommands();
 std::span<const CommandSpec> WaitCommands();
 std::span<const CommandSpec> DemoCommands();
+std::span<const CommandSpec> UserStoreCommands();
 
 // The csp steps with their options, for help.
 std::string CspStepHelp();

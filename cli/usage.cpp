@@ -7,9 +7,9 @@ namespace kq::cli {
 namespace {
 
 std::span<const std::span<const CommandSpec>> AllGroups() {
-  static const std::array<std::span<const CommandSpec>, 7> groups = {
+  static const std::array<std::span<const CommandSpec>, 8> groups = {
       DeviceCommands(), CertificateCommands(), SignatureCommands(), TableCommands(),
-      CspCommands(),    WaitCommands(),        DemoCommands()};
+      CspCommands(),    UserStoreCommands(),   WaitCommands(),      DemoCommands()};
   return groups;
 }
 

@@ -4,6 +4,9 @@
 #      removes every file and value of ours while a value placed beside ours stays;
 #   2. with the soft key (ADDLOCAL=ALL), a program in another folder signs through the provider
 #      by its name and the Microsoft provider verifies it; KQ_CheckDriver and KQ_CheckCSP say 1;
+#      a certificate that an openssl CA issued for the key, copied into the user's "MY" store by
+#      kqtool, signs a message through the provider as mail clients do, and kqtool takes it out
+#      again once its key is gone;
 #   3. version N+1 over version N leaves one registered product, with N+1's file.
 #   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR
 set -euo pipefail
@@ -65,6 +68,23 @@ grep -q "KQ_CheckDriver ok: 1" <<<"$checks" || fail "KQ_CheckDriver"
 grep -q "KQ_CheckCSP ok: 1" <<<"$checks" || fail "KQ_CheckCSP"
 cp "$bin_dir/win_signing_probe.exe" "$work/elsewhere/"
 (cd "$work/elsewhere" && wine win_signing_probe.exe) || fail "signing through the installed provider"
+
+kqtool="C:\\Program Files\\KQCSP\\kqtool.exe"
+wine "$kqtool" request --media-id 730000000001 --out-dir "$(win_path "$work")" \
+  --record "CN=Store Signer,O=Demo Bank,C=CN,T=S|RSA2048|SHA256|2" >/dev/null || fail "request"
+openssl req -new -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -subj "/CN=Test CA" \
+  -days 2 2>/dev/null
+openssl x509 -req -inform DER -in request-1.der -CA ca.pem -CAkey ca.key -CAcreateserial \
+  -out signer.pem -days 2 2>/dev/null || fail "the CA refused the request"
+wine "$kqtool" install --media-id 730000000001 --cert "$(win_path "$work/signer.pem")" >/dev/null ||
+  fail "install the certificate"
+wine "$kqtool" store-certs >/dev/null || fail "store-certs"
+cp "$bin_dir/win_store_probe.exe" "$work/elsewhere/"
+(cd "$work/elsewhere" && wine win_store_probe.exe sign "Store Signer") ||
+  fail "signing with the certificate from the user's store"
+wine "C:\\Program Files\\KQCSP\\kqsim.exe" remove key00 >/dev/null || fail "kqsim remove"
+wine "$kqtool" unstore-certs | grep -q "Store Signer" || fail "unstore-certs"
+(cd "$work/elsewhere" && wine win_store_probe.exe absent) || fail "certificates left in the store"
 
 echo "== 3. version $next_version over version $version"
 wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
