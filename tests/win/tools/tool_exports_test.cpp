@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "support/softkey_scene.h"
-#include "tool_library.h"
 #include "win/support/crypt32_ca.h"
 #include "win/support/crypt_handles.h"
+#include "win/support/tool_library.h"
 
 #include <gtest/gtest.h>
 
