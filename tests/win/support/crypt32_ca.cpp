@@ -153,7 +153,7 @@ Crypt32Ca::Crypt32Ca()
     problem_ = Failure("CryptGenKey for the CA");
     return;
   }
-  name_ = EncodeName(L"CN=Crypt32 Test CA, O=Test Authority");
+  name_ = EncodeName(L"CN=Crypt32 Test CA, O=TestAuthority");
   if (name_.empty()) {
     problem_ = Failure("CertStrToNameW");
   }
@@ -221,6 +221,21 @@ Bytes Crypt32Ca::IssueForBlob(std::wstring_view subject, const Bytes& publicKeyB
   info.PublicKey = {static_cast<DWORD>(rsaPublicKey.size()), rsaPublicKey.data(), 0};
   const CERT_NAME_BLOB subjectName{static_cast<DWORD>(name.size()), name.data()};
   return Issue(subjectName, info);
+}
+
+Bytes Crypt32Ca::SelfSigned() {
+  DWORD length = 0;
+  if (!problem_.empty() ||
+      !CryptExportPublicKeyInfo(prov_.get(), AT_SIGNATURE, X509_ASN_ENCODING, nullptr, &length)) {
+    return {};
+  }
+  Bytes info(length);
+  auto* publicKey = reinterpret_cast<CERT_PUBLIC_KEY_INFO*>(info.data());
+  if (!CryptExportPublicKeyInfo(prov_.get(), AT_SIGNATURE, X509_ASN_ENCODING, publicKey, &length)) {
+    return {};
+  }
+  const CERT_NAME_BLOB name{static_cast<DWORD>(name_.size()), name_.data()};
+  return Issue(name, *publicKey);
 }
 
 }  // namespace kq::wintest

@@ -63,6 +63,8 @@ class Crypt32Ca {
   Bytes Issue(const CERT_NAME_BLOB& subject, const CERT_PUBLIC_KEY_INFO& publicKey);
   // The same for a subject given as an X.500 string ("CN=Holder, O=Bank") and a PUBLICKEYBLOB.
   Bytes IssueForBlob(std::wstring_view subject, const Bytes& publicKeyBlob);
+  // The CA's own certificate, signed with its own key.
+  Bytes SelfSigned();
 
  private:
   std::wstring container_;
