@@ -70,7 +70,7 @@ std::vector<std::string> EnumerateContainers(HCRYPTPROV prov) {
     DWORD length = sizeof name;
     if (!CryptGetProvParam(prov, PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(name), &length,
                            flags)) {
-      EXPECT_EQ(GetLastError(), kErrorNoMoreItems);
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
       return names;
     }
     names.emplace_back(name);
@@ -99,7 +99,7 @@ TEST_F(Contexts, ParametersEnumerateAlgorithmsAndContainers) {
   char small[10] = {};
   DWORD length = sizeof small;
   EXPECT_FALSE(CryptGetProvParam(prov.get(), PP_NAME, reinterpret_cast<BYTE*>(small), &length, 0));
-  EXPECT_EQ(GetLastError(), kErrorMoreData);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MORE_DATA));
   EXPECT_EQ(length, 19u);
 
   std::vector<ALG_ID> algorithms;
@@ -111,7 +111,7 @@ TEST_F(Contexts, ParametersEnumerateAlgorithmsAndContainers) {
     algorithms.push_back(row.aiAlgid);
     flags = 0;
   }
-  EXPECT_EQ(GetLastError(), kErrorNoMoreItems);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
   EXPECT_EQ(algorithms, (std::vector<ALG_ID>{CALG_DES, CALG_3DES, CALG_MD5, CALG_SHA1,
                                              CALG_SSL3_SHAMD5, CALG_SHA_256, CALG_SHA_384,
                                              CALG_SHA_512, CALG_RSA_SIGN, CALG_RSA_KEYX}));
@@ -131,7 +131,7 @@ TEST_F(Contexts, ParametersEnumerateAlgorithmsAndContainers) {
     extended.push_back(exRow.aiAlgid);
     flags = 0;
   }
-  EXPECT_EQ(GetLastError(), kErrorNoMoreItems);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
   EXPECT_EQ(extended, algorithms);
 }
 
@@ -144,9 +144,9 @@ TEST_F(Contexts, ThePinIsSetThroughTheProviderParameters) {
   EXPECT_TRUE(CryptSetProvParam(prov.get(), PP_KEYEXCHANGE_PIN, pin("12345678"), 0))
       << std::hex << GetLastError();
   EXPECT_FALSE(CryptSetProvParam(prov.get(), PP_SIGNATURE_PIN, pin("87654321"), 0));
-  EXPECT_EQ(GetLastError(), kWrongPin);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(SCARD_W_WRONG_CHV));
   EXPECT_FALSE(CryptSetProvParam(prov.get(), PP_KEYEXCHANGE_PIN, pin("123456"), 0));
-  EXPECT_EQ(GetLastError(), kInvalidPinLength);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(SCARD_E_INVALID_CHV));
   EXPECT_FALSE(CryptSetProvParam(prov.get(), 99, nullptr, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(NTE_BAD_TYPE));
   // The wrong PIN cost a try; the right one restores them.

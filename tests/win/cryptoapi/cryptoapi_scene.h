@@ -14,12 +14,6 @@
 
 namespace kq::wintest {
 
-// The provider's codes that these tests expect, as the Linux tests of the same calls expect them.
-inline constexpr DWORD kErrorMoreData = 234;
-inline constexpr DWORD kErrorNoMoreItems = 259;
-inline constexpr DWORD kWrongPin = 0x8010006B;          // SCARD_W_WRONG_CHV
-inline constexpr DWORD kInvalidPinLength = 0x8010002A;  // SCARD_E_INVALID_CHV
-
 class CryptoApiScene : public ::testing::Test {
  protected:
   void SetUp() override { scene_.SetPinAnswers("12345678"); }

@@ -18,13 +18,16 @@ constexpr const wchar_t* kNotifications[] = {L"KQ_ORV_GENKEYPAIRMSGID", L"KQ_ORV
                                              L"KQ_ORV_INITUSBKEYMSGID", L"KQ_ORV_TOOL_REFRESHPIN"};
 constexpr wchar_t kMarker[] = L"{9989C252-62B0-0ORV-975A-C275013499656}";
 
-UINT g_messages[std::size(kNotifications)] = {};
-std::string g_log;
+// What the window procedure needs, kept with the window (GWLP_USERDATA).
+struct ToolWindow {
+  std::string log;
+  UINT messages[std::size(kNotifications)] = {};
+};
 
 // Appends one line and closes the file again, so the test sees it at once.
-void Log(const std::string& line) {
+void Log(const std::string& path, const std::string& line) {
   const HANDLE file =
-      CreateFileA(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return;
@@ -44,9 +47,16 @@ std::string Narrow(const wchar_t* text) {
 }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  for (size_t i = 0; i < std::size(kNotifications); ++i) {
-    if (g_messages[i] != 0 && message == g_messages[i]) {
-      Log(Narrow(kNotifications[i]) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrW(
+        window, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+  }
+  const auto* tool = reinterpret_cast<const ToolWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  for (size_t i = 0; tool != nullptr && i < std::size(kNotifications); ++i) {
+    if (tool->messages[i] != 0 && message == tool->messages[i]) {
+      Log(tool->log,
+          Narrow(kNotifications[i]) + " " + std::to_string(wParam) + " " + std::to_string(lParam));
       return 0;
     }
   }
@@ -65,10 +75,11 @@ int main(int argc, char** argv) {
     std::fputs("usage: kq_tool_window LOG_FILE MARKER_VALUE\n", stderr);
     return 2;
   }
-  g_log = argv[1];
+  ToolWindow tool;
+  tool.log = argv[1];
   const auto marker = static_cast<uintptr_t>(std::strtoul(argv[2], nullptr, 10));
   for (size_t i = 0; i < std::size(kNotifications); ++i) {
-    g_messages[i] = RegisterWindowMessageW(kNotifications[i]);
+    tool.messages[i] = RegisterWindowMessageW(kNotifications[i]);
   }
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = WindowProcedure;
@@ -77,7 +88,7 @@ int main(int argc, char** argv) {
   RegisterClassW(&windowClass);
   const HWND window =
       CreateWindowExW(0, windowClass.lpszClassName, L"kq tool window", WS_OVERLAPPEDWINDOW, 0, 0,
-                      200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+                      200, 100, nullptr, nullptr, windowClass.hInstance, &tool);
   if (window == nullptr) {
     return 1;
   }
@@ -88,7 +99,7 @@ int main(int argc, char** argv) {
   char ready[40];
   std::snprintf(ready, sizeof ready, "READY %llx",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
-  Log(ready);
+  Log(tool.log, ready);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
