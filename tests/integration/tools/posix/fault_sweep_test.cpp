@@ -82,6 +82,10 @@ class FaultSweep : public EnrolmentTest {
           EXPECT_EQ(scene.OpenHandles(key), 0) << exportName << " with " << plan;
           EXPECT_TRUE(IsNamedCode(exportName, code))
               << exportName << " with " << plan << " answers 0x" << std::hex << code;
+          // The key still answers: its certificates can be listed.
+          int32_t length = 0;
+          EXPECT_EQ(lib.GetAllCertDN(mediaId.c_str(), nullptr, &length), 0u)
+              << exportName << " with " << plan;
           const auto check = scene.RunKqsim({"check", key});
           if (check.exitCode != 0) {
             const bool accepted = IsAccepted(exportName, name, check.out);
