@@ -23,5 +23,6 @@ int FaultCommand(const CommandContext& context);
 int RootCommand(const CommandContext& context);
 int CancelWaitsCommand(const CommandContext& context);
 int StoreCommand(const CommandContext& context);
+int CheckCommand(const CommandContext& context);
 
 }  // namespace kq::sim

@@ -27,6 +27,8 @@ constexpr char kUsage[] =
     "  files KEY                                  every file of the key in hex\n"
     "  read KEY FILEID [--raw]                    one file in hex, or raw to standard output\n"
     "  store KEY                                  the provider's index slots and objects\n"
+    "  check KEY                                  whether the provider's store hangs\n"
+    "                                             together; one line per problem\n"
     "  counters KEY|root [--clear]                calls per operation and open handles\n"
     "  press KEY ok|cancel                        press a button for the key's wait\n"
     "  button KEY POLICY                          set the button policy\n"
@@ -57,7 +59,7 @@ constexpr Command kCommands[] = {
     {"reset", ResetCommand},       {"replug", ReplugCommand},
     {"remove", RemoveCommand},     {"fault", FaultCommand},
     {"root", RootCommand},         {"cancel-waits", CancelWaitsCommand},
-    {"store", StoreCommand},
+    {"store", StoreCommand},       {"check", CheckCommand},
 };
 
 }  // namespace

@@ -105,4 +105,9 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
+// Malformed UTF-8 comes back changed: U+FFFD stands in place of each fault.
+bool IsUtf8(std::string_view text) {
+  return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
+}
+
 }  // namespace kq

@@ -68,6 +68,23 @@ class RsaPublicKey {
   mbedtls_rsa_context rsa_;
 };
 
+// The PKCS #1 v1.5 signature block of the given length holding prefix and digest; empty when they
+// leave no room for the 00 01, eight FF bytes and 00 in front.
+std::vector<uint8_t> ExpectedBlock(size_t length, std::span<const uint8_t> prefix,
+                                   std::span<const uint8_t> digest) {
+  const size_t payload = prefix.size() + digest.size();
+  if (length < payload + 11) {
+    return {};
+  }
+  std::vector<uint8_t> expected(length, 0xFF);
+  expected[0] = 0x00;
+  expected[1] = 0x01;
+  const auto payloadAt = expected.begin() + static_cast<std::ptrdiff_t>(length - payload);
+  payloadAt[-1] = 0x00;
+  std::copy(digest.begin(), digest.end(), std::copy(prefix.begin(), prefix.end(), payloadAt));
+  return expected;
+}
+
 }  // namespace
 
 uint32_t RsaVerifyDigest(const PublicKeyRecord& record, uint32_t hashAlg,
@@ -89,20 +106,17 @@ uint32_t RsaVerifyDigest(const PublicKeyRecord& record, uint32_t hashAlg,
     return win::kNteBadKey;
   }
 
-  // The block the signer must have made: 00 01 FF..FF 00 DigestInfo digest.
+  // The blocks a signer may have made: 00 01 FF..FF 00 DigestInfo digest, or the bare digest
+  // (CryptSignHash with CRYPT_NOHASHOID). The SSL3 pair has no DigestInfo, so both are the same.
   const DigestInfoPrefix& info = kPrefixes[hashAlg];
-  const size_t payload = info.prefix.size() + digest.size();
-  if (digest.size() != info.digestLength || length < payload + 11) {
+  if (digest.size() != info.digestLength) {
     return win::kNteBadSignature;
   }
-  std::vector<uint8_t> expected(length, 0xFF);
-  expected[0] = 0x00;
-  expected[1] = 0x01;
-  const auto payloadAt = expected.begin() + static_cast<std::ptrdiff_t>(length - payload);
-  payloadAt[-1] = 0x00;
-  std::copy(digest.begin(), digest.end(),
-            std::copy(info.prefix.begin(), info.prefix.end(), payloadAt));
-  return block == expected ? 0 : win::kNteBadSignature;
+  const std::span<const uint8_t> bare;
+  return block == ExpectedBlock(length, info.prefix, digest) ||
+                 block == ExpectedBlock(length, bare, digest)
+             ? 0
+             : win::kNteBadSignature;
 }
 
 }  // namespace kq

@@ -71,6 +71,13 @@ uint32_t FindFreeSlot(const DeviceSession& session, store::IndexKind kind, uint3
   return 0;
 }
 
+// Deletes an object file that could not be entered in its index, so that nothing is left on the
+// key that no index names and no export could remove; returns the failure's status.
+uint32_t AbandonObjectFile(const DeviceSession& session, uint16_t fileId, uint32_t status) {
+  store::DeleteDeviceFile(session, fileId);
+  return status;
+}
+
 }  // namespace
 
 uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
@@ -110,19 +117,19 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
           FindFreeSlot(session, store::IndexKind::kObjects, code::kReadObjectIndexFailed,
                        code::kObjectIndexFull, publicSlot);
       status != 0) {
-    return status;
+    return AbandonObjectFile(session, publicId, status);
   }
   size_t privateSlot = 0;
   if (const uint32_t status =
           FindFreeSlot(session, store::IndexKind::kPrivateObjects, code::kReadPrivateIndexFailed,
                        code::kPrivateIndexFull, privateSlot);
       status != 0) {
-    return status;
+    return AbandonObjectFile(session, publicId, status);
   }
   if (store::WriteIndexSlot(
           session, store::IndexKind::kObjects, publicSlot,
           {store::kClassPublicKey, static_cast<uint32_t>(publicBytes.size()), publicId}) != 0) {
-    return code::kWriteObjectSlotFailed;
+    return AbandonObjectFile(session, publicId, code::kWriteObjectSlotFailed);
   }
 
   if (const uint32_t status = store::CheckObjectSize(session, privateBytes.size()); status != 0) {
@@ -138,7 +145,7 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
   if (store::WriteIndexSlot(
           session, store::IndexKind::kPrivateObjects, privateSlot,
           {store::kClassPrivateKey, static_cast<uint32_t>(privateBytes.size()), privateId}) != 0) {
-    return code::kWritePrivateSlotFailed;
+    return AbandonObjectFile(session, privateId, code::kWritePrivateSlotFailed);
   }
 
   store::ContainerInfo container;

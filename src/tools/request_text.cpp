@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "tools/subject_text.h"
 #include "tools/text_fields.h"
 
 namespace kq::tools {
@@ -62,6 +63,14 @@ std::optional<CertificateRequestRecord> ParseRecord(std::string_view record) {
                         (*usage == 2 && signatureMark) || (*usage == 3 && exchangeMark);
   if (!marksFit) {
     return std::nullopt;
+  }
+  // The request holds each value as UTF-8; the DN text kept with the key objects stays as given.
+  for (DnComponent& component : *components) {
+    auto value = SubjectTextAsUtf8(component.value);
+    if (!value) {
+      return std::nullopt;
+    }
+    component.value = std::move(*value);
   }
   parsed.components = std::move(*components);
   parsed.keyType = static_cast<RequestKeyType>(*keyType);

@@ -1,7 +1,8 @@
 #pragma once
 // The request text of KQ_CreatePKCS10: records joined by "||", each "subject DN|key type|hash|
 // device usage". The DN is a list of TYPE=value components joined by "," (types CN, OU, T, O, C);
-// a "T" component with value "S" or "Ex" marks a signature or exchange request.
+// a "T" component with value "S" or "Ex" marks a signature or exchange request. Values come as
+// UTF-8 or in code page 936; the parsed components hold them in UTF-8.
 
 #include <cstdint>
 #include <optional>

@@ -116,11 +116,6 @@ void AppendUtf16(char32_t c, std::u16string& out) {
   }
 }
 
-// Malformed UTF-8 comes back changed (U+FFFD in place of each fault).
-bool IsValidUtf8(std::string_view bytes) {
-  return Utf16ToUtf8(Utf8ToUtf16(bytes)) == bytes;
-}
-
 // A value of a type that is not a character string: "#" and the hex of its DER encoding.
 std::string EncodedValue(int type, const uint8_t* bytes, size_t size) {
   std::string der;
@@ -151,7 +146,7 @@ bool RenderValue(const ASN1_STRING* value, std::string& out) {
   switch (type) {
     case V_ASN1_T61STRING:
       // Teletex text that is valid UTF-8 is read as UTF-8, as crypt32 does by default.
-      if (!IsValidUtf8(raw)) {
+      if (!IsUtf8(raw)) {
         out += Quoted(std::string(raw));
         return true;
       }

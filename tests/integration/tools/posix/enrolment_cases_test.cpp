@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "enrolment_fixture.h"
+#include "support/openssl_command.h"
 #include "support/softkey_library.h"
+#include "support/temp_directory.h"
 
 namespace {
 
@@ -32,6 +34,35 @@ TEST_F(EnrolmentCases, RequestsRefusedByTheKeysUsages) {
                              out.data(), &length),
             6u);
   ExpectAllClosed("the refused requests");
+}
+
+// A Chinese subject given in UTF-8 or in code page 936 (as Windows programs and KQ_GetAllCertDN
+// write it) reaches the request as the same UTF-8; bytes that are neither are refused with 1.
+TEST_F(EnrolmentCases, ChineseSubjectsReachTheRequestAsUtf8) {
+  const std::string utf8 = "CN=\u5f20\u4e09,O=\u4e2d\u56fd\u94f6\u884c";
+  const std::string cp936 = "CN=\xd5\xc5\xc8\xfd,O=\xd6\xd0\xb9\xfa\xd2\xf8\xd0\xd0";
+  const std::string shown = "CN=\u5f20\u4e09, O=\u4e2d\u56fd\u94f6\u884c";
+  const kq::test::TempDirectory dir;
+  for (const std::string& text : {utf8 + "|RSA1024|SHA1|1", cp936 + ",T=S|RSA1024|SHA256|2"}) {
+    const auto requests = CreateRequests(text);
+    ASSERT_EQ(requests.size(), 1u) << text;
+    const std::string path = dir.Write("request.der", requests[0]).string();
+    const auto result = kq::test::RunOpenssl({"req", "-inform", "DER", "-in", path, "-verify",
+                                              "-noout", "-subject", "-nameopt", "utf8"});
+    const std::string printed = result.out + result.err;
+    EXPECT_NE(printed.find("verify OK"), std::string::npos) << printed;
+    EXPECT_NE(printed.find(shown), std::string::npos) << printed;
+  }
+  std::string out(3000, '\0');
+  for (const std::string neither :
+       {"CN=a\x81,T=Ex|RSA1024|SHA1|3", "CN=\x81 b,T=Ex|RSA1024|SHA1|3"}) {
+    int32_t length = 3000;
+    EXPECT_EQ(lib.CreatePKCS10(neither.c_str(), static_cast<int32_t>(neither.size()),
+                               mediaId.c_str(), out.data(), &length),
+              1u);
+  }
+  EXPECT_FALSE(scene.KeySlot(key, 3));
+  ExpectAllClosed("the Chinese subjects");
 }
 
 TEST_F(EnrolmentCases, ShortOutputStoresTheLengthAfterGenerating) {

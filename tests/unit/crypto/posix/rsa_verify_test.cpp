@@ -168,6 +168,36 @@ TEST_F(RsaVerify, TheSsl3PairIsSignedBareAndNeedsNoDigestInfo) {
   EXPECT_EQ(RsaVerifyDigest(key.record, 1, signature, sha1), win::kNteBadSignature);
 }
 
+// CryptSignHash with CRYPT_NOHASHOID signs the digest with no DigestInfo in front of it: such a
+// signature verifies for every hash, and only the DigestInfo of the hash itself is accepted
+// besides.
+TEST_F(RsaVerify, BareDigestSignaturesVerifyForEveryHash) {
+  struct Case {
+    uint32_t hashAlg;
+    const EVP_MD* md;
+  };
+  const Case cases[] = {{1, EVP_sha1()},   {2, EVP_sha256()}, {3, EVP_sha384()},
+                        {4, EVP_sha512()}, {5, EVP_md5()},    {6, EVP_sm3()}};
+  for (const char* size : {"1024", "2048"}) {
+    const TestKey& key = keys_[size];
+    for (const Case& c : cases) {
+      const Bytes digest = Digest(c.md, "bare " + std::to_string(c.hashAlg));
+      const Bytes signature = Sign(key, digest, "");  // PKCS #1 v1.5 over the bytes as given
+      EXPECT_EQ(RsaVerifyDigest(key.record, c.hashAlg, signature, digest), 0u)
+          << size << " hash " << c.hashAlg;
+      Bytes other = digest;
+      other.back() ^= 1;
+      EXPECT_EQ(RsaVerifyDigest(key.record, c.hashAlg, signature, other), win::kNteBadSignature)
+          << size << " hash " << c.hashAlg;
+    }
+  }
+  // A DigestInfo of another hash in front of a digest of the same length is still refused.
+  const TestKey& key = keys_["2048"];
+  const Bytes digest = Digest(EVP_sha256(), "other DigestInfo");
+  const Bytes sm3Signed = Sign(key, digest, "-pkeyopt digest:sha256");
+  EXPECT_EQ(RsaVerifyDigest(key.record, 6, sm3Signed, digest), win::kNteBadSignature);
+}
+
 TEST_F(RsaVerify, ASignatureForAnotherHashOfTheSameLengthFails) {
   const TestKey& key = keys_["2048"];
   const Bytes digest = Digest(EVP_sha256(), "same length");
@@ -191,8 +221,9 @@ TEST_F(RsaVerify, BlocksWithTamperedPaddingFailEvenWhenTheDigestBytesMatch) {
   blockType2[1] = 0x02;
   EXPECT_EQ(RsaVerifyDigest(key.record, 2, SignBlock(key, blockType2), digest),
             win::kNteBadSignature);
-  Bytes noDigestInfo = Block(256, digest);
-  EXPECT_EQ(RsaVerifyDigest(key.record, 2, SignBlock(key, noDigestInfo), digest),
+  Bytes partDigestInfo(kSha256DigestInfo.begin() + 2, kSha256DigestInfo.end());  // no outer header
+  partDigestInfo.insert(partDigestInfo.end(), digest.begin(), digest.end());
+  EXPECT_EQ(RsaVerifyDigest(key.record, 2, SignBlock(key, Block(256, partDigestInfo)), digest),
             win::kNteBadSignature);
   Bytes junkBeforeDigestInfo = good;
   junkBeforeDigestInfo[100] = 0x00;  // ends the padding early: junk in front of the DigestInfo
