@@ -80,11 +80,32 @@ void FillList(HWND list, const ChooserView& view) {
   }
 }
 
+// The prompt's box is sized for the Chinese text; a longer text (the English one) widens it to
+// the list's width rather than be cut off.
+void FitPromptToList(HWND prompt, HWND list, const std::wstring& text) {
+  RECT box{};
+  RECT listBox{};
+  GetWindowRect(prompt, &box);
+  GetWindowRect(list, &listBox);
+  HDC screen = GetDC(prompt);
+  const HGDIOBJ old =
+      SelectObject(screen, reinterpret_cast<HGDIOBJ>(SendMessageW(prompt, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(screen, old);
+  ReleaseDC(prompt, screen);
+  if (extent.cx > box.right - box.left) {
+    SetWindowPos(prompt, nullptr, 0, 0, listBox.right - box.left, box.bottom - box.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 void StartChooser(HWND dialog, const ChooserDialog& chooser) {
   const ChooserView& view = chooser.view;
   SetWindowTextW(dialog, Wide(view.title).c_str());
   if (HWND prompt = GetDlgItem(dialog, KQ_IDC_CHOOSER_PROMPT); prompt != nullptr) {
     SetWindowTextW(prompt, Wide(view.prompt).c_str());
+    FitPromptToList(prompt, GetDlgItem(dialog, KQ_IDC_CHOOSER_LIST), Wide(view.prompt));
   }
   SetDlgItemTextW(dialog, IDOK, Wide(view.okText).c_str());
   SetDlgItemTextW(dialog, IDCANCEL, Wide(view.cancelText).c_str());
