@@ -22,7 +22,7 @@ struct GifFrame {
   uint16_t height = 0;
   uint16_t delayCs = 0;  // hundredths of a second, as the file gives it
   uint8_t disposal = 0;
-  std::vector<uint8_t> file;  // the frame as a one-image GIF
+  std::vector<uint8_t> file{};  // the frame as a one-image GIF
 };
 
 struct GifAnimation {

@@ -44,9 +44,6 @@ class AnimatedPicture {
   // Stops the animation thread (waiting at most 5000 ms for it) and releases every frame.
   void Stop();
 
-  [[nodiscard]] bool playing() const { return thread_ != nullptr; }
-  [[nodiscard]] size_t frameCount() const { return frames_.size(); }
-
  private:
   struct PictureRelease {
     void operator()(IPicture* picture) const { picture->Release(); }

@@ -12,6 +12,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/win32/dialog_resources.h"
 #include "platform/win32/modal_dialog.h"
+#include "platform/windowless_dialogs.h"
 
 namespace kq::platform {
 
@@ -160,9 +161,12 @@ INT_PTR CALLBACK ChooserProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 std::optional<size_t> RunChooserDialog(const ChooserView& view, ChooserLogic& logic) {
+  const int resource = view.logKind == "token" ? KQ_IDD_TOKEN_CHOOSER : KQ_IDD_KEY_CHOOSER;
+  if (!HasDialogResource(resource)) {
+    return RunWindowlessChooser(view, logic, nullptr);
+  }
   const DynamicLibrary controls = LoadListViewClass();
   ChooserDialog chooser(view, logic);
-  const int resource = view.logKind == "token" ? KQ_IDD_TOKEN_CHOOSER : KQ_IDD_KEY_CHOOSER;
   const INT_PTR chosen = RunModalDialog(resource, ChooserProcedure, chooser, kCancelledChoice);
   if (chosen < 0) {
     return std::nullopt;

@@ -13,6 +13,10 @@ HMODULE ResourceModule() {
   return module;
 }
 
+bool HasDialogResource(int resourceId) {
+  return FindResourceW(ResourceModule(), MAKEINTRESOURCEW(resourceId), RT_DIALOG) != nullptr;
+}
+
 INT_PTR RunModalDialog(int resourceId, DLGPROC procedure, ModalDialog& state, INT_PTR onQuit) {
   HWND dialog = CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(resourceId), nullptr,
                                    procedure, reinterpret_cast<LPARAM>(&state));

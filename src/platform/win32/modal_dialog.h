@@ -10,6 +10,10 @@ namespace kq::platform {
 // The module that holds this code and the dialog resources (kqcsp.dll).
 HMODULE ResourceModule();
 
+// True when the module holds the dialog resource. A program that links the subsystems without
+// the provider's resources (a test of the store) runs the windowless dialogs instead.
+bool HasDialogResource(int resourceId);
+
 // What a dialog procedure and its modal loop share; the procedure's lParam at WM_INITDIALOG.
 struct ModalDialog {
   bool ended = false;

@@ -12,6 +12,7 @@
 #include "platform/win32/animated_picture.h"
 #include "platform/win32/dialog_resources.h"
 #include "platform/win32/modal_dialog.h"
+#include "platform/windowless_dialogs.h"
 
 namespace kq::platform {
 
@@ -211,6 +212,9 @@ int RunWaitDialog(const WaitView& view, WaitLogic& logic) {
   wait.countdown = !view.countdownLabel.empty();
   wait.swallowKeys = !wait.countdown;
   const int resource = wait.countdown ? KQ_IDD_CONFIRMATION_WAIT : KQ_IDD_PIN_TRIES_WARNING;
+  if (!HasDialogResource(resource)) {
+    return RunWindowlessWait(view, logic);
+  }
   return static_cast<int>(RunModalDialog(resource, WaitProcedure, wait, kCancelled));
 }
 

@@ -59,7 +59,9 @@ TEST(GifFrames, RefusesOtherFilesAndEveryCutShortCopy) {
     EXPECT_FALSE(CutGifFrames({copy.get(), length})) << length;
   }
   // A delay below 5 hundredths is shown for 100 ms.
-  EXPECT_EQ(GifFrameDelayMs(GifFrame{.delayCs = 4}), 100u);
+  GifFrame quick;
+  quick.delayCs = 4;
+  EXPECT_EQ(GifFrameDelayMs(quick), 100u);
 }
 
 }  // namespace
