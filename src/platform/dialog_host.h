@@ -11,7 +11,9 @@
 // While a wait is open it listens for the exit request (exit_request.h). Choosers take their
 // answers from KQCSP_UI_CHOICES (choice_queue.h), then from the terminal when standard input is
 // one, and cancel otherwise.
-// Win32 backend: for now the same windowless behaviour, without terminal.
+// Win32 backend: the resource dialogs of kqcsp.dll (101 and 107 for the waits, 102 and 106 for
+// the choosers), run modally on the calling thread; a program that links the subsystems without
+// those resources gets the windowless behaviour (windowless_dialogs.h) without terminal.
 
 #include <cstdint>
 #include <optional>

@@ -4,8 +4,8 @@
 
 namespace kq::platform {
 
-// The windowless waits cannot receive a window message yet: they only keep their rhythm. The
-// resource dialogs receive the registered message themselves.
+// The waits are resource dialogs that receive the registered message themselves; a windowless
+// wait (platform/windowless_dialogs.h) only keeps its rhythm here.
 ExitRequestListener::ExitRequestListener() = default;
 ExitRequestListener::~ExitRequestListener() = default;
 
