@@ -2,15 +2,14 @@
 // first top-level window carrying the tool-window marker with value 1 (before and after key
 // generation and certificate installation), and the PIN broadcast that every top-level window
 // receives after a right and after a wrong PIN. kq_tool_window processes play the tool windows.
-//
-// Other test programs may run at the same time and send the same events, so a window's log is
-// checked for the expected events in order, with anything else allowed in between; windows that
-// must receive nothing are checked exactly.
+// Each test runs on a desktop of its own (PrivateDesktop), so no other program's windows or
+// events take part and every log is checked exactly.
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "private_desktop.h"
 #include "support/softkey_scene.h"
 #include "tool_window_process.h"
 #include "win/support/crypt32_ca.h"
@@ -33,25 +32,30 @@ Events Named(const Events& events, const std::string& prefix) {
   return named;
 }
 
-// `expected` occurs in `events` in this order, perhaps with other events in between.
-bool InOrder(const Events& events, const Events& expected) {
-  auto at = events.begin();
-  for (const std::string& wanted : expected) {
-    at = std::find(at, events.end(), wanted);
-    if (at == events.end()) {
-      return false;
-    }
-    ++at;
-  }
-  return true;
-}
-
 const std::string kKeyPair = "KQ_ORV_GENKEYPAIRMSGID";
 const std::string kImport = "KQ_ORV_IMPORTCERTMSGID";
 const std::string kRefreshPin = "KQ_ORV_TOOL_REFRESHPIN";
 
+// The key and certificate events: everything but the PIN broadcasts.
+Events ToolEvents(const Events& events) {
+  Events tool;
+  std::copy_if(events.begin(), events.end(), std::back_inserter(tool),
+               [](const std::string& e) { return e.rfind(kRefreshPin, 0) != 0; });
+  return tool;
+}
+
+// The PIN broadcasts of a window, once `count` have arrived (posted, they come when the window's
+// thread next looks) or a few seconds have passed.
+Events PinBroadcasts(const ToolWindowProcess& tool, size_t count) {
+  return Named(
+      tool.WaitForEvents([&](const Events& e) { return Named(e, kRefreshPin).size() >= count; }),
+      kRefreshPin);
+}
+
 class Notifications : public ::testing::Test {
  protected:
+  void SetUp() override { ASSERT_TRUE(desktop_.entered()) << GetLastError(); }
+
   // The position of a window in EnumWindows order.
   static size_t Position(const ToolWindowProcess& tool) {
     const std::vector<HWND> windows = TopLevelWindows();
@@ -60,11 +64,12 @@ class Notifications : public ::testing::Test {
   }
 
   std::unique_ptr<ToolWindowProcess> Start(const std::string& name, unsigned marker) {
-    auto tool = std::make_unique<ToolWindowProcess>(logs_.path(), name, marker);
-    EXPECT_NE(tool->window(), nullptr) << name;
+    auto tool = std::make_unique<ToolWindowProcess>(desktop_.name(), logs_.path(), name, marker);
+    EXPECT_NE(tool->window(), nullptr) << name << ": " << tool->Problem();
     return tool;
   }
 
+  PrivateDesktop desktop_;
   test::SoftKeyScene scene_;
   test::TempDirectory logs_;
 };
@@ -104,19 +109,13 @@ TEST_F(Notifications, ToolExportEventsReachOnlyTheFirstMarkedWindow) {
 
   // Sent synchronously: every marked-window event is in the logs once the calls return.
   // Certificate installation names the reader in lParam.
-  EXPECT_TRUE(InOrder(leader.Events(),
-                      {kKeyPair + " 0 0", kKeyPair + " 1 0", kImport + " 0 1", kImport + " 1 1"}))
-      << ::testing::PrintToString(leader.Events());
-  for (const ToolWindowProcess* other :
-       {&follower, static_cast<const ToolWindowProcess*>(unmarked.get())}) {
-    EXPECT_EQ(Named(other->Events(), kKeyPair), Events{});
-    EXPECT_EQ(Named(other->Events(), kImport), Events{});
-  }
+  EXPECT_EQ(ToolEvents(leader.Events()),
+            (Events{kKeyPair + " 0 0", kKeyPair + " 1 0", kImport + " 0 1", kImport + " 1 1"}));
+  EXPECT_EQ(ToolEvents(follower.Events()), Events{});
+  EXPECT_EQ(ToolEvents(unmarked->Events()), Events{});
   // The PIN login is broadcast to every window: (reader << 8) | 6 after the right PIN.
   for (const ToolWindowProcess* tool : {first.get(), second.get(), unmarked.get()}) {
-    const Events events =
-        tool->WaitForEvents([](const Events& e) { return InOrder(e, {kRefreshPin + " 262 0"}); });
-    EXPECT_TRUE(InOrder(events, {kRefreshPin + " 262 0"})) << ::testing::PrintToString(events);
+    EXPECT_EQ(PinBroadcasts(*tool, 1), Events{kRefreshPin + " 262 0"});
   }
 }
 
@@ -144,13 +143,10 @@ TEST_F(Notifications, CryptoApiEventsAndTheBroadcastsOfAWrongAndARightPin) {
   ASSERT_TRUE(CryptSetKeyParam(key.get(), KP_CERTIFICATE, certificate.data(), 0))
       << std::hex << GetLastError();
 
-  EXPECT_TRUE(InOrder(tool->Events(),
-                      {kKeyPair + " 0 0", kKeyPair + " 1 0", kImport + " 0 0", kImport + " 1 0"}))
-      << ::testing::PrintToString(tool->Events());
+  EXPECT_EQ(ToolEvents(tool->Events()),
+            (Events{kKeyPair + " 0 0", kKeyPair + " 1 0", kImport + " 0 0", kImport + " 1 0"}));
   // (reader << 8) + tries left after the wrong PIN, then (reader << 8) | 6 after the right one.
-  const Events pinEvents = {kRefreshPin + " 5 0", kRefreshPin + " 6 0"};
-  const Events events = tool->WaitForEvents([&](const Events& e) { return InOrder(e, pinEvents); });
-  EXPECT_TRUE(InOrder(events, pinEvents)) << ::testing::PrintToString(events);
+  EXPECT_EQ(PinBroadcasts(*tool, 2), (Events{kRefreshPin + " 5 0", kRefreshPin + " 6 0"}));
 }
 
 }  // namespace

@@ -30,15 +30,19 @@ std::vector<HWND> TopLevelWindows() {
   return windows;
 }
 
-ToolWindowProcess::ToolWindowProcess(const std::filesystem::path& folder, const std::string& name,
+ToolWindowProcess::ToolWindowProcess(const std::wstring& desktop,
+                                     const std::filesystem::path& folder, const std::string& name,
                                      unsigned marker)
     : log_(folder / (name + ".log")) {
   std::wstring line = L"\"" + (ProgramFolder() / L"kq_tool_window.exe").wstring() + L"\" \"" +
                       log_.wstring() + L"\" " + std::to_wstring(marker);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process_)) {
+  std::wstring desktopName = desktop;
+  startup.lpDesktop = desktopName.data();
+  // A console of its own would only slow its start.
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process_)) {
     process_ = {};
     return;
   }
@@ -66,6 +70,19 @@ ToolWindowProcess::~ToolWindowProcess() {
   }
   CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
+}
+
+std::string ToolWindowProcess::Problem() const {
+  if (process_.hProcess == nullptr) {
+    return "CreateProcessW failed";
+  }
+  std::string problem = "log:";
+  for (const std::string& line : Lines()) {
+    problem += " [" + line + "]";
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return problem + (code == STILL_ACTIVE ? " still running" : " exit " + std::to_string(code));
 }
 
 std::vector<std::string> ToolWindowProcess::Lines() const {

@@ -12,14 +12,17 @@ namespace kq::wintest {
 
 class ToolWindowProcess {
  public:
-  // Starts the program beside this one with a log in `folder` and the marker value (0: none),
-  // and waits until its window exists.
-  ToolWindowProcess(const std::filesystem::path& folder, const std::string& name, unsigned marker);
+  // Starts the program beside this one on the named desktop, with a log in `folder` and the
+  // marker value (0: none), and waits until its window exists.
+  ToolWindowProcess(const std::wstring& desktop, const std::filesystem::path& folder,
+                    const std::string& name, unsigned marker);
   ToolWindowProcess(const ToolWindowProcess&) = delete;
   ToolWindowProcess& operator=(const ToolWindowProcess&) = delete;
   ~ToolWindowProcess();
 
   [[nodiscard]] HWND window() const { return window_; }
+  // When there is no window: what the program logged and how it ended, for the test's message.
+  [[nodiscard]] std::string Problem() const;
 
   // The notifications logged so far, "<name> <wParam> <lParam>".
   [[nodiscard]] std::vector<std::string> Events() const;

@@ -18,6 +18,8 @@ std::vector<std::wstring> MessageBoxCloser::Closed() const {
 }
 
 void MessageBoxCloser::Watch() {
+  // A thread sees the windows of its own desktop only: watch on the watched thread's.
+  SetThreadDesktop(GetThreadDesktop(thread_));
   while (!stop_) {
     EnumThreadWindows(thread_, Visit, reinterpret_cast<LPARAM>(this));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

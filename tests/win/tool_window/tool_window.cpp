@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
       CreateWindowExW(0, windowClass.lpszClassName, L"kq tool window", WS_OVERLAPPEDWINDOW, 0, 0,
                       200, 100, nullptr, nullptr, windowClass.hInstance, &tool);
   if (window == nullptr) {
+    Log(tool.log, "FAILED CreateWindowExW " + std::to_string(GetLastError()));
     return 1;
   }
   if (marker != 0) {
