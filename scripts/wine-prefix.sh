@@ -62,7 +62,6 @@ if [ -d "$prefix" ]; then
 fi
 cp -a "$template" "$prefix"
 export WINEPREFIX="$prefix"
-wineserver -p
 
 # The deployment: the DLLs in the system directory, the registry from the installation's file.
 system32="$prefix/drive_c/windows/system32"
@@ -73,4 +72,8 @@ cmake -DCMAKE_INSTALL_PREFIX="C:/windows" -DKQ_PROVIDER_FILE="system32/kqcsp.dll
   -DKQ_REGISTRY_FILE="$prefix/kqcsp.reg" -DKQ_WINDOWS=1 -DKQ_LANGUAGE_ID=2052 \
   -P "$here/cmake/KqInstallRegistry.cmake" >/dev/null
 "$wine_bin" regedit /S "$prefix/kqcsp.reg" >/dev/null 2>&1
+# regedit started the prefix's desktop process without a screen; programs that start while it
+# lives would join that desktop and could not make windows. Let it end before anything else runs.
+wineserver -w
+wineserver -p
 echo "$prefix"
