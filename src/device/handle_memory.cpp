@@ -66,6 +66,7 @@ void HandleMemory::Forget(uint32_t fileId) {
 void HandleMemory::Clear() {
   files_.clear();
   largestFile_.reset();
+  loggedIn_ = false;
 }
 
 }  // namespace kq

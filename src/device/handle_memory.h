@@ -1,5 +1,5 @@
 #pragma once
-// What one open handle has learned of the key's files, so that an operation does not
+// What one open handle has learned of the key's files and its login, so that an operation does not
 // ask the key again for what it read or wrote itself while the handle stayed open. On a real key
 // every question is a USB exchange of several milliseconds.
 //
@@ -37,6 +37,11 @@ class HandleMemory {
   [[nodiscard]] std::optional<uint32_t> LargestFileSize() const { return largestFile_; }
   void RememberLargestFileSize(uint32_t size) { largestFile_ = size; }
 
+  // A PIN login succeeded on this handle (the key reported its PIN verified, or the login opened
+  // the handle after verifying it).
+  [[nodiscard]] bool loggedIn() const { return loggedIn_; }
+  void RememberLogin() { loggedIn_ = true; }
+
   void Clear();
 
  private:
@@ -47,6 +52,7 @@ class HandleMemory {
 
   std::map<uint32_t, KnownFile> files_;
   std::optional<uint32_t> largestFile_;
+  bool loggedIn_ = false;
 };
 
 }  // namespace kq

@@ -24,7 +24,7 @@ const std::map<BudgetedOperation, int64_t>& Budgets() {
   static const std::map<BudgetedOperation, int64_t> budgets = {
       {BudgetedOperation::kCspSignOnce, 33},        {BudgetedOperation::kCspSignTwice, 51},
       {BudgetedOperation::kCspNewKeysetGenKey, 38}, {BudgetedOperation::kCspEnumContainers, 8},
-      {BudgetedOperation::kCreatePkcs10, 40},       {BudgetedOperation::kWritePkcs7, 26},
+      {BudgetedOperation::kCreatePkcs10, 36},       {BudgetedOperation::kWritePkcs7, 24},
       {BudgetedOperation::kGetAllCertDn, 13},       {BudgetedOperation::kSignTransaction, 30},
       {BudgetedOperation::kSignSm2Plain, 19},
   };
