@@ -1,12 +1,14 @@
 // The hash classes as a ratio to OpenSSL's EVP digests, measured in one run: each iteration
-// hashes the same input once with the class and once with OpenSSL, alternately, so both see the
-// same machine load. The counter "ratio" is OpenSSL's time over ours (1.0: as fast as OpenSSL).
+// hashes the same input once with the class and once with OpenSSL, one right after the other and
+// in alternating order, so both see the same machine load and the same cache. The counter "ratio"
+// is the fastest OpenSSL run over our fastest (1.0: as fast as OpenSSL).
 //
 //   build/bin/kq_bench --benchmark_filter=HashVsOpenSsl
 
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -27,7 +29,7 @@ std::vector<uint8_t> Input(size_t size) {
   return bytes;
 }
 
-// Times one digest of `input` by `run`.
+// The time `run` takes.
 template <typename Run>
 double Seconds(Run run) {
   const auto start = Clock::now();
@@ -40,40 +42,47 @@ void HashVsOpenSsl(benchmark::State& state, const EVP_MD* md, kq::HashAlg alg) {
   const std::unique_ptr<kq::CHashBase> ours = kq::CreateHashEngine(alg);
   EVP_MD_CTX* ctx = EVP_MD_CTX_new();
   uint8_t digest[EVP_MAX_MD_SIZE];
-  double oursSeconds = 0;
-  double theirsSeconds = 0;
+  // The fastest of many runs: other work on the machine only ever adds time.
+  double oursFastest = 1e9;
+  double theirsFastest = 1e9;
+  const auto mine = [&] {
+    if (ours) {
+      ours->Init();
+      ours->Update(input.data(), static_cast<uint32_t>(input.size()));
+      ours->Final(digest);
+    } else {
+      kq::Sm3Context sm3;
+      kq::Sm3Starts(&sm3);
+      kq::Sm3Update(&sm3, input.data(), static_cast<uint32_t>(input.size()));
+      kq::Sm3Finish(&sm3, digest);
+    }
+    benchmark::DoNotOptimize(digest);
+  };
+  const auto theirs = [&] {
+    unsigned int length = 0;
+    EVP_DigestInit_ex(ctx, md, nullptr);
+    EVP_DigestUpdate(ctx, input.data(), input.size());
+    EVP_DigestFinal_ex(ctx, digest, &length);
+    benchmark::DoNotOptimize(digest);
+  };
+  bool oursFirst = true;
   for (auto _ : state) {
-    const double mine = Seconds([&] {
-      if (ours) {
-        ours->Init();
-        ours->Update(input.data(), static_cast<uint32_t>(input.size()));
-        ours->Final(digest);
-      } else {
-        kq::Sm3Context sm3;
-        kq::Sm3Starts(&sm3);
-        kq::Sm3Update(&sm3, input.data(), static_cast<uint32_t>(input.size()));
-        kq::Sm3Finish(&sm3, digest);
-      }
-      benchmark::DoNotOptimize(digest);
-    });
-    const double theirs = Seconds([&] {
-      unsigned int length = 0;
-      EVP_DigestInit_ex(ctx, md, nullptr);
-      EVP_DigestUpdate(ctx, input.data(), input.size());
-      EVP_DigestFinal_ex(ctx, digest, &length);
-      benchmark::DoNotOptimize(digest);
-    });
-    oursSeconds += mine;
-    theirsSeconds += theirs;
-    state.SetIterationTime(mine);
+    // Whichever runs second finds the input in the cache: the order alternates.
+    const double theirsBefore = oursFirst ? 0 : Seconds(theirs);
+    const double oursNow = Seconds(mine);
+    const double theirsAfter = oursFirst ? Seconds(theirs) : 0;
+    oursFastest = std::min(oursFastest, oursNow);
+    theirsFastest = std::min(theirsFastest, theirsBefore + theirsAfter);
+    oursFirst = !oursFirst;
+    state.SetIterationTime(oursNow);
   }
   EVP_MD_CTX_free(ctx);
-  state.counters["ratio"] = oursSeconds > 0 ? theirsSeconds / oursSeconds : 0;
+  state.counters["ratio"] = oursFastest > 0 ? theirsFastest / oursFastest : 0;
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
-  b->Arg(64 * 1024)->Arg(1024 * 1024)->UseManualTime()->MinTime(0.5);
+  b->Arg(64 * 1024)->Arg(1024 * 1024)->UseManualTime()->MinTime(1.0);
 }
 
 BENCHMARK_CAPTURE(HashVsOpenSsl, sha1, EVP_sha1(), kq::HashAlg::kSha1)->Apply(Sizes);
