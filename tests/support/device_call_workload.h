@@ -55,13 +55,13 @@ struct OperationRun {
 };
 
 // Prepares and runs one operation on a fresh key of `scene`. The certificate operations need a
-// certification authority and run where one is available (Linux, with OpenSSL).
+// certification authority: OpenSSL's library on Linux, the system's crypt32 on Windows.
 OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& scene,
                                   uint32_t latencyMs = 0);
 
 // Certificates for KQ_CreatePKCS10's output (base64 requests joined by "||"), issued by a
 // throwaway authority with each request's subject and public key, in KQ_WritePKCS7's input form
-// (base64 certificates joined by "||"); empty where no authority is available.
+// (base64 certificates joined by "||"); empty when a request cannot be certified.
 std::string CertificateListForRequests(const std::string& requests);
 
 }  // namespace kq::test

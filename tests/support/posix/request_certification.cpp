@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "support/device_call_workload.h"

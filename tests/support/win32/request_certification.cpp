@@ -1,12 +1,149 @@
-// No certification authority in the Windows suite: the certificate operations of the call
-// budget run on Linux, where OpenSSL issues their certificates.
+// Certificates for the requests of KQ_CreatePKCS10 on Windows, from a throwaway RSA authority
+// in the system's own provider: crypt32 decodes each request and signs a certificate with the
+// request's subject and public key (SHA-256 with RSA).
+
+#include <windows.h>
+// windows.h first: wincrypt.h needs its types.
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "support/device_call_workload.h"
 
 namespace kq::test {
 
-std::string CertificateListForRequests(const std::string& /*requests*/) {
-  return "";
+namespace {
+
+struct LocalFree_ {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+
+// The authority's key, made once in a verify-only context of the system's AES provider (the one
+// that signs with SHA-256) and kept for the process.
+HCRYPTPROV Authority() {
+  static const HCRYPTPROV provider = [] {
+    HCRYPTPROV made = 0;
+    HCRYPTKEY key = 0;
+    if (!CryptAcquireContextW(&made, nullptr, MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES,
+                              CRYPT_VERIFYCONTEXT) ||
+        !CryptGenKey(made, AT_SIGNATURE, (2048u << 16) | CRYPT_EXPORTABLE, &key)) {
+      return HCRYPTPROV{0};
+    }
+    CryptDestroyKey(key);
+    return made;
+  }();
+  return provider;
+}
+
+std::vector<uint8_t> FromBase64(const std::string& text) {
+  DWORD length = 0;
+  if (!CryptStringToBinaryA(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64,
+                            nullptr, &length, nullptr, nullptr)) {
+    return {};
+  }
+  std::vector<uint8_t> bytes(length);
+  if (!CryptStringToBinaryA(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64,
+                            bytes.data(), &length, nullptr, nullptr)) {
+    return {};
+  }
+  bytes.resize(length);
+  return bytes;
+}
+
+std::string ToBase64(const std::vector<uint8_t>& bytes) {
+  const DWORD flags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
+  DWORD length = 0;
+  if (!CryptBinaryToStringA(bytes.data(), static_cast<DWORD>(bytes.size()), flags, nullptr,
+                            &length)) {
+    return "";
+  }
+  std::string text(length, '\0');
+  if (!CryptBinaryToStringA(bytes.data(), static_cast<DWORD>(bytes.size()), flags, text.data(),
+                            &length)) {
+    return "";
+  }
+  text.resize(length);
+  return text;
+}
+
+// Decodes `der` as `type` into memory that LocalFree releases.
+template <typename T>
+std::unique_ptr<T, LocalFree_> Decode(LPCSTR type, const BYTE* der, DWORD length) {
+  void* decoded = nullptr;
+  DWORD size = 0;
+  if (!CryptDecodeObjectEx(X509_ASN_ENCODING, type, der, length, CRYPT_DECODE_ALLOC_FLAG, nullptr,
+                           &decoded, &size)) {
+    return nullptr;
+  }
+  return std::unique_ptr<T, LocalFree_>(static_cast<T*>(decoded));
+}
+
+std::string CertifyOne(const std::string& requestBase64, DWORD serial) {
+  const std::vector<uint8_t> der = FromBase64(requestBase64);
+  const auto signedRequest =
+      Decode<CERT_SIGNED_CONTENT_INFO>(X509_CERT, der.data(), static_cast<DWORD>(der.size()));
+  if (!signedRequest || Authority() == 0) {
+    return "";
+  }
+  const auto request =
+      Decode<CERT_REQUEST_INFO>(X509_CERT_REQUEST_TO_BE_SIGNED, signedRequest->ToBeSigned.pbData,
+                                signedRequest->ToBeSigned.cbData);
+  if (!request) {
+    return "";
+  }
+  BYTE issuer[128];
+  DWORD issuerLength = sizeof issuer;
+  if (!CertStrToNameW(X509_ASN_ENCODING, L"CN=Budget CA", CERT_X500_NAME_STR, nullptr, issuer,
+                      &issuerLength, nullptr)) {
+    return "";
+  }
+  CERT_INFO info{};
+  info.dwVersion = CERT_V3;
+  info.SerialNumber = {sizeof serial, reinterpret_cast<BYTE*>(&serial)};
+  CRYPT_ALGORITHM_IDENTIFIER algorithm{const_cast<LPSTR>(szOID_RSA_SHA256RSA), {0, nullptr}};
+  info.SignatureAlgorithm = algorithm;
+  info.Issuer = {issuerLength, issuer};
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  SystemTimeToFileTime(&now, &info.NotBefore);
+  now.wYear = static_cast<WORD>(now.wYear + 1);
+  now.wDay = now.wDay > 28 ? 28 : now.wDay;
+  SystemTimeToFileTime(&now, &info.NotAfter);
+  info.Subject = request->Subject;
+  info.SubjectPublicKeyInfo = request->SubjectPublicKeyInfo;
+  DWORD length = 0;
+  if (!CryptSignAndEncodeCertificate(Authority(), AT_SIGNATURE, X509_ASN_ENCODING,
+                                     X509_CERT_TO_BE_SIGNED, &info, &algorithm, nullptr, nullptr,
+                                     &length)) {
+    return "";
+  }
+  std::vector<uint8_t> certificate(length);
+  if (!CryptSignAndEncodeCertificate(Authority(), AT_SIGNATURE, X509_ASN_ENCODING,
+                                     X509_CERT_TO_BE_SIGNED, &info, &algorithm, nullptr,
+                                     certificate.data(), &length)) {
+    return "";
+  }
+  certificate.resize(length);
+  return ToBase64(certificate);
+}
+
+}  // namespace
+
+std::string CertificateListForRequests(const std::string& requests) {
+  std::string list;
+  DWORD serial = 1;
+  for (size_t at = 0; at < requests.size();) {
+    const size_t end = std::min(requests.find("||", at), requests.size());
+    const std::string certificate = CertifyOne(requests.substr(at, end - at), serial++);
+    if (certificate.empty()) {
+      return "";
+    }
+    list += (list.empty() ? "" : "||") + certificate;
+    at = end + 2;
+  }
+  return list;
 }
 
 }  // namespace kq::test
