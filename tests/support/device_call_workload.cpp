@@ -178,7 +178,7 @@ std::string Enrol(const std::string& mediaId, const std::string& text,
   }
   const std::string certificates = CertificateListForRequests(requests);
   if (certificates.empty()) {
-    return "no certification authority here";
+    return "the requests could not be certified";
   }
   if (const uint32_t status = Tools().writePkcs7(mediaId.c_str(), certificates.c_str(),
                                                  static_cast<int32_t>(certificates.size()));
@@ -278,7 +278,7 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
                 std::string problem = CreateRequests(mediaId, kRsaSignatureRequest, requests);
                 *certificates = CertificateListForRequests(requests);
                 return !problem.empty()        ? problem
-                       : certificates->empty() ? "no certification authority here"
+                       : certificates->empty() ? "the requests could not be certified"
                                                : "";
               },
               [mediaId, certificates] {

@@ -1,6 +1,7 @@
 // Certificates for the requests of KQ_CreatePKCS10 on Windows, from a throwaway RSA authority
-// in the system's own provider: crypt32 decodes each request and signs a certificate with the
-// request's subject and public key (SHA-256 with RSA).
+// in the system's own provider: crypt32 signs a certificate with the request's subject and
+// public key (SHA-256 with RSA). The two are taken out of the request's DER here, as Wine's
+// crypt32 does not decode certification requests.
 
 #include <windows.h>
 // windows.h first: wincrypt.h needs its types.
@@ -8,8 +9,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "common/byte_reader.h"
 #include "support/device_call_workload.h"
 
 namespace kq::test {
@@ -68,6 +71,62 @@ std::string ToBase64(const std::vector<uint8_t>& bytes) {
   return text;
 }
 
+// One DER element: `whole` its encoding, `content` what follows the header. Lengths of up to three
+// bytes; false when the element runs past the input.
+bool TakeElement(ByteReader& reader, std::span<const uint8_t>& whole,
+                 std::span<const uint8_t>& content) {
+  const std::span<const uint8_t> rest = reader.rest();
+  uint8_t tag = 0;
+  uint8_t first = 0;
+  if (!reader.u8(tag) || !reader.u8(first)) {
+    return false;
+  }
+  size_t length = first;
+  size_t header = 2;
+  if (first > 0x80) {
+    const size_t count = first & 0x7F;
+    if (count > 3) {
+      return false;
+    }
+    length = 0;
+    for (size_t i = 0; i < count; ++i) {
+      uint8_t byte = 0;
+      if (!reader.u8(byte)) {
+        return false;
+      }
+      length = length << 8 | byte;
+    }
+    header += count;
+  } else if (first == 0x80) {
+    return false;  // indefinite lengths are not DER
+  }
+  if (!reader.take(length, content)) {
+    return false;
+  }
+  whole = rest.first(header + length);
+  return true;
+}
+
+// The subject (an encoded Name) and the SubjectPublicKeyInfo of a DER certification request.
+bool SplitRequest(std::span<const uint8_t> der, std::span<const uint8_t>& subject,
+                  std::span<const uint8_t>& publicKey) {
+  ByteReader outer(der);
+  std::span<const uint8_t> whole;
+  std::span<const uint8_t> request;
+  std::span<const uint8_t> info;
+  std::span<const uint8_t> content;
+  if (!TakeElement(outer, whole, request)) {
+    return false;
+  }
+  ByteReader inRequest(request);
+  if (!TakeElement(inRequest, whole, info)) {
+    return false;
+  }
+  ByteReader fields(info);
+  return TakeElement(fields, whole, content) &&  // version
+         TakeElement(fields, subject, content) && TakeElement(fields, publicKey, content);
+}
+
 // Decodes `der` as `type` into memory that LocalFree releases.
 template <typename T>
 std::unique_ptr<T, LocalFree_> Decode(LPCSTR type, const BYTE* der, DWORD length) {
@@ -82,15 +141,14 @@ std::unique_ptr<T, LocalFree_> Decode(LPCSTR type, const BYTE* der, DWORD length
 
 std::string CertifyOne(const std::string& requestBase64, DWORD serial) {
   const std::vector<uint8_t> der = FromBase64(requestBase64);
-  const auto signedRequest =
-      Decode<CERT_SIGNED_CONTENT_INFO>(X509_CERT, der.data(), static_cast<DWORD>(der.size()));
-  if (!signedRequest || Authority() == 0) {
+  std::span<const uint8_t> subject;
+  std::span<const uint8_t> publicKeyDer;
+  if (!SplitRequest(der, subject, publicKeyDer) || Authority() == 0) {
     return "";
   }
-  const auto request =
-      Decode<CERT_REQUEST_INFO>(X509_CERT_REQUEST_TO_BE_SIGNED, signedRequest->ToBeSigned.pbData,
-                                signedRequest->ToBeSigned.cbData);
-  if (!request) {
+  const auto publicKey = Decode<CERT_PUBLIC_KEY_INFO>(X509_PUBLIC_KEY_INFO, publicKeyDer.data(),
+                                                      static_cast<DWORD>(publicKeyDer.size()));
+  if (!publicKey) {
     return "";
   }
   BYTE issuer[128];
@@ -111,8 +169,8 @@ std::string CertifyOne(const std::string& requestBase64, DWORD serial) {
   now.wYear = static_cast<WORD>(now.wYear + 1);
   now.wDay = now.wDay > 28 ? 28 : now.wDay;
   SystemTimeToFileTime(&now, &info.NotAfter);
-  info.Subject = request->Subject;
-  info.SubjectPublicKeyInfo = request->SubjectPublicKeyInfo;
+  info.Subject = {static_cast<DWORD>(subject.size()), const_cast<BYTE*>(subject.data())};
+  info.SubjectPublicKeyInfo = *publicKey;
   DWORD length = 0;
   if (!CryptSignAndEncodeCertificate(Authority(), AT_SIGNATURE, X509_ASN_ENCODING,
                                      X509_CERT_TO_BE_SIGNED, &info, &algorithm, nullptr, nullptr,
