@@ -1,5 +1,6 @@
 #include "support/device_call_workload.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -314,6 +315,21 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
 }
 
 }  // namespace
+
+std::string CertificateListForRequests(const std::string& requests) {
+  std::string list;
+  uint32_t serial = 1;
+  for (size_t at = 0; at < requests.size();) {
+    const size_t end = std::min(requests.find("||", at), requests.size());
+    const std::string certificate = CertifyRequest(requests.substr(at, end - at), serial++);
+    if (certificate.empty()) {
+      return "";
+    }
+    list += (list.empty() ? "" : "||") + certificate;
+    at = end + 2;
+  }
+  return list;
+}
 
 const std::vector<BudgetedOperationInfo>& BudgetedOperations() {
   static const std::vector<BudgetedOperationInfo> operations = {

@@ -64,4 +64,8 @@ OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& sce
 // (base64 certificates joined by "||"); empty when a request cannot be certified.
 std::string CertificateListForRequests(const std::string& requests);
 
+// One base64 request certified with the serial number, as base64; empty on failure. The
+// platform's own: OpenSSL's library on Linux, crypt32 on Windows.
+std::string CertifyRequest(const std::string& requestBase64, uint32_t serial);
+
 }  // namespace kq::test

@@ -4,7 +4,6 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "support/device_call_workload.h"
@@ -51,7 +50,9 @@ std::string ToBase64(const std::vector<uint8_t>& bytes) {
   return text;
 }
 
-std::string CertifyOne(const std::string& requestBase64, long serial) {
+}  // namespace
+
+std::string CertifyRequest(const std::string& requestBase64, uint32_t serial) {
   const std::vector<uint8_t> der = FromBase64(requestBase64);
   const uint8_t* cursor = der.data();
   const std::unique_ptr<X509_REQ, RequestFree> request(
@@ -85,23 +86,6 @@ std::string CertifyOne(const std::string& requestBase64, long serial) {
   const std::vector<uint8_t> bytes(encoded, encoded + length);
   OPENSSL_free(encoded);
   return ToBase64(bytes);
-}
-
-}  // namespace
-
-std::string CertificateListForRequests(const std::string& requests) {
-  std::string list;
-  long serial = 1;
-  for (size_t at = 0; at < requests.size();) {
-    const size_t end = std::min(requests.find("||", at), requests.size());
-    const std::string certificate = CertifyOne(requests.substr(at, end - at), serial++);
-    if (certificate.empty()) {
-      return "";
-    }
-    list += (list.empty() ? "" : "||") + certificate;
-    at = end + 2;
-  }
-  return list;
 }
 
 }  // namespace kq::test

@@ -7,7 +7,6 @@
 // windows.h first: wincrypt.h needs its types.
 #include <wincrypt.h>
 
-#include <algorithm>
 #include <memory>
 #include <span>
 #include <vector>
@@ -139,7 +138,10 @@ std::unique_ptr<T, LocalFree_> Decode(LPCSTR type, const BYTE* der, DWORD length
   return std::unique_ptr<T, LocalFree_>(static_cast<T*>(decoded));
 }
 
-std::string CertifyOne(const std::string& requestBase64, DWORD serial) {
+}  // namespace
+
+std::string CertifyRequest(const std::string& requestBase64, uint32_t serialNumber) {
+  DWORD serial = serialNumber;
   const std::vector<uint8_t> der = FromBase64(requestBase64);
   std::span<const uint8_t> subject;
   std::span<const uint8_t> publicKeyDer;
@@ -185,23 +187,6 @@ std::string CertifyOne(const std::string& requestBase64, DWORD serial) {
   }
   certificate.resize(length);
   return ToBase64(certificate);
-}
-
-}  // namespace
-
-std::string CertificateListForRequests(const std::string& requests) {
-  std::string list;
-  DWORD serial = 1;
-  for (size_t at = 0; at < requests.size();) {
-    const size_t end = std::min(requests.find("||", at), requests.size());
-    const std::string certificate = CertifyOne(requests.substr(at, end - at), serial++);
-    if (certificate.empty()) {
-      return "";
-    }
-    list += (list.empty() ? "" : "||") + certificate;
-    at = end + 2;
-  }
-  return list;
 }
 
 }  // namespace kq::test
