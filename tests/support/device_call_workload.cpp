@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "common/call_counters.h"
 #include "common/call_latency.h"
@@ -357,6 +356,11 @@ OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& sce
   OperationRun run;
   if (!Provider().complete) {
     run.problem = Provider().problem;
+    return run;
+  }
+  const ToolExports& tools = Tools();
+  if (!tools.createPkcs10 || !tools.writePkcs7 || !tools.getAllCertDn || !tools.getSignature) {
+    run.problem = "the provider lacks a tool export";
     return run;
   }
   const ScopedEnv pin("KQSIM_PIN", "12345678");
