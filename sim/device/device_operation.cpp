@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/call_counters.h"
+#include "common/call_latency.h"
 #include "common/codes_device.h"
 #include "common/fault_plan.h"
 #include "common/root_lock.h"
@@ -33,6 +34,7 @@ void CountInRoot(const std::filesystem::path& root,
 
 uint32_t RunOnKey(std::string_view operation, ZANT_HANDLE handle, const KeyOperation& body) {
   try {
+    WaitLikeUsbExchange();
     const std::shared_ptr<OpenKey> open = OpenKeys::Instance().Find(handle);
     if (!open) {
       CountInRoot(SoftKeyRoot(), {{operation, 1}, {"invalid_handle", 1}});
@@ -65,6 +67,7 @@ uint32_t RunOnKey(std::string_view operation, ZANT_HANDLE handle, const KeyOpera
 
 uint32_t RunWithoutKey(std::string_view operation, const std::function<uint32_t()>& body) {
   try {
+    WaitLikeUsbExchange();
     const std::filesystem::path root = SoftKeyRoot();
     const std::optional<uint32_t> fault = PlannedFault(operation, root);
     CountInRoot(root, {{operation, 1}});

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/call_counters.h"
+#include "common/call_latency.h"
 #include "common/codes_device.h"
 #include "common/soft_key_root.h"
 #include "crypto/random_bytes.h"
@@ -62,6 +63,7 @@ extern "C" uint32_t ZANT_GetDevNum(uint32_t* count) {
 extern "C" uint32_t ZANT_OpenDev(ZANT_HANDLE* handle, const char* readerName,
                                  uint32_t /*reserved*/) {
   try {
+    WaitLikeUsbExchange();
     const std::filesystem::path root = SoftKeyRoot();
     const std::optional<uint32_t> fault = PlannedFault("ZANT_OpenDev", root);
     if (handle == nullptr || readerName == nullptr) {
@@ -95,6 +97,7 @@ extern "C" uint32_t ZANT_OpenDev(ZANT_HANDLE* handle, const char* readerName,
 
 extern "C" uint32_t ZANT_CloseDev(ZANT_HANDLE handle, uint32_t /*reserved*/) {
   try {
+    WaitLikeUsbExchange();
     // A planned failure still closes the handle: a caller cannot do anything else with it.
     const std::shared_ptr<OpenKey> open = OpenKeys::Instance().Remove(handle);
     if (!open) {

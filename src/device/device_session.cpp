@@ -5,13 +5,16 @@
 namespace kq {
 
 DeviceSession::DeviceSession(DeviceSession&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), readerName_(std::move(other.readerName_)) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      readerName_(std::move(other.readerName_)),
+      memory_(std::exchange(other.memory_, HandleMemory{})) {}
 
 DeviceSession& DeviceSession::operator=(DeviceSession&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = std::exchange(other.handle_, nullptr);
     readerName_ = std::move(other.readerName_);
+    memory_ = std::exchange(other.memory_, HandleMemory{});
   }
   return *this;
 }
@@ -34,6 +37,7 @@ uint32_t DeviceSession::Reopen() {
 }
 
 void DeviceSession::Close() {
+  memory_.Clear();
   if (handle_ != nullptr) {
     DeviceLibrary::Instance().CloseDev(handle_, 0);
     handle_ = nullptr;

@@ -1,12 +1,15 @@
 #pragma once
 // One short use of the key: opened by reader name, closed on every path out by the destructor.
 // A PIN login closes the session so the PIN-entry library has the key alone, then reopens it.
+// What the open handle learned of the key is kept with it (HandleMemory) and forgotten when it
+// closes.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "device/device_library.h"
+#include "device/handle_memory.h"
 
 namespace kq {
 
@@ -30,10 +33,14 @@ class DeviceSession {
   [[nodiscard]] ZANT_HANDLE handle() const { return handle_; }
   [[nodiscard]] const std::string& readerName() const { return readerName_; }
   [[nodiscard]] const DeviceLibrary& device() const { return DeviceLibrary::Instance(); }
+  // What this handle read and wrote; empty while no handle is open. The store and the login
+  // keep it up to date through a const session, as the handle itself is unchanged.
+  [[nodiscard]] HandleMemory& memory() const { return memory_; }
 
  private:
   ZANT_HANDLE handle_ = nullptr;
   std::string readerName_;
+  mutable HandleMemory memory_;
 };
 
 }  // namespace kq

@@ -76,6 +76,7 @@ void UpperCaseInPlace(std::string& text) {
 LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upperCase,
                      LoginMode mode) {
   if (mode == LoginMode::kIfNotLoggedIn && PinAlreadyVerified(session)) {
+    session.memory().RememberLogin();
     return {Outcome::kSuccess, false};
   }
   session.Close();  // the PIN-entry library uses the key alone
@@ -128,6 +129,7 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
     session.Close();
     return {Outcome::kReopenFailed, true};
   }
+  session.memory().RememberLogin();
   return {Outcome::kSuccess, true};
 }
 

@@ -17,6 +17,13 @@ enum class LoginMode : uint32_t {
   kAlways = 4,         // always ask for the PIN
 };
 
+// Whether a login succeeded on the session's open handle. Within one export, a step that would
+// repeat a mode-1 login on that same handle relies on it instead of asking the key again; every
+// login that asks for the PIN closes the handle, and closing forgets it.
+[[nodiscard]] inline bool LoggedInOnThisHandle(const DeviceSession& session) {
+  return session.memory().loggedIn();
+}
+
 // Returns tool::kOk, tool::kLoginFailed (3001), tool::kPinLocked (3003) or
 // tool::kCancelledByUser (0x8010006E). `readerName` names the key to reopen.
 uint32_t LoginForTool(DeviceSession& session, std::string_view readerName, LoginMode mode);

@@ -53,9 +53,10 @@ ReaderListing QueryReaders(uint32_t minimumSize) {
   return listing;
 }
 
-// True when the key behind `readerName` opens and reports a serial that begins with `serial`.
-bool ReaderHasSerial(const std::string& readerName, std::string_view serial) {
-  DeviceSession session;
+// True when the key behind `readerName` opens and reports a serial that begins with `serial`;
+// the session is left open on it.
+bool ReaderHasSerial(const std::string& readerName, std::string_view serial,
+                     DeviceSession& session) {
   if (session.Open(readerName) != dev::kOk) {
     return false;
   }
@@ -95,6 +96,15 @@ uint32_t ListReaders(std::vector<std::string>& readers) {
 }
 
 FindReaderResult FindReaderBySerial(std::string_view serial, std::string& readerName) {
+  DeviceSession session;
+  const FindReaderResult result = OpenReaderBySerial(serial, session);
+  if (result == FindReaderResult::kFound) {
+    readerName = session.readerName();
+  }
+  return result;
+}
+
+FindReaderResult OpenReaderBySerial(std::string_view serial, DeviceSession& session) {
   const ReaderListing listing = QueryReaders(2);
   switch (listing.stage) {
     case ListStage::kSizeQueryFailed:
@@ -108,11 +118,11 @@ FindReaderResult FindReaderBySerial(std::string_view serial, std::string& reader
     return FindReaderResult::kListTooShort;
   }
   for (const std::string& name : listing.names) {
-    if (ReaderHasSerial(name, serial)) {
-      readerName = name;
+    if (ReaderHasSerial(name, serial, session)) {
       return FindReaderResult::kFound;
     }
   }
+  session.Close();
   return FindReaderResult::kNoMatch;
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 // The attached keys by reader name ("ORV ZANTULDCCID 0", ...), and the key with a given serial
-// number. Every key opened here is closed before the call returns.
+// number. Every key opened here is closed before the call returns, except the one that
+// OpenReaderBySerial hands back open.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "device/device_session.h"
 
 namespace kq {
 
@@ -33,5 +36,9 @@ enum class FindReaderResult : uint32_t {
 // The first reader whose key's serial number (ZANT_GetDevSer kind 0) begins with the 12 bytes of
 // `serial`; a reader that cannot be opened or asked is passed over.
 FindReaderResult FindReaderBySerial(std::string_view serial, std::string& readerName);
+
+// The same, leaving `session` open on the key found, so that its caller need not open it again;
+// closed when no key matches.
+FindReaderResult OpenReaderBySerial(std::string_view serial, DeviceSession& session);
 
 }  // namespace kq

@@ -13,6 +13,7 @@
 #include "provider/provider_last_error.h"
 #include "store/container_deletion.h"
 #include "store/containers.h"
+#include "store/object_file.h"
 
 namespace kq::provider {
 
@@ -47,6 +48,13 @@ KqBool CreateNew(ProviderContext& context) {
   }
   if (!LoginForContext(context, session, LoginMode::kAlways)) {
     return 0;
+  }
+  // Both indexes must read whole before anything is written: a key whose private index is
+  // damaged could never take a key pair. The handle keeps them, so creating reads them no more.
+  std::vector<uint8_t> index;
+  if (store::ReadIndex(session, store::IndexKind::kObjects, index) != 0 ||
+      store::ReadIndex(session, store::IndexKind::kPrivateObjects, index) != 0) {
+    return Fail(win::kNteFail);
   }
   if (store::CreateContainer(session, context.containerName) != 0) {
     return Fail(win::kNteFail);

@@ -163,11 +163,13 @@ uint32_t GeneratePair(ProviderContext& context, uint32_t keySpec, uint32_t bits,
   if (const uint32_t code = TakeKeyNumber(context, session, keyNumber); code != 0) {
     return code;
   }
-  // The chooser may have freed a pair of this very container: its record is read again.
+  // The chooser may have freed a pair of this very container: its record is read again (from
+  // the handle's memory when no chooser closed it).
   if (store::FindContainer(session, context.containerName, container) != 0) {
     return win::kNteFail;
   }
-  if (!LoginForContext(context, session, LoginMode::kIfNotLoggedIn)) {
+  if (!LoggedInOnThisHandle(session) &&
+      !LoginForContext(context, session, LoginMode::kIfNotLoggedIn)) {
     return ProviderLastError();
   }
 

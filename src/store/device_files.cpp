@@ -1,25 +1,52 @@
 #include "store/device_files.h"
 
 #include <cstring>
+#include <optional>
 
 #include "common/codes_store.h"
 
 namespace kq::store {
 
+namespace {
+
+// No file on the key is longer: the key states its largest file in 16 bits. A longer stated
+// length is checked against the file before it sizes a buffer.
+constexpr uint32_t kLongestPossibleFile = 0xFFFF;
+
+}  // namespace
+
 uint32_t FileLength(const DeviceSession& session, uint32_t fileId, uint32_t& length) {
   length = 0;
-  return session.device().GetFileLen(session.handle(), fileId, &length);
+  if (const std::optional<uint32_t> known = session.memory().Length(fileId)) {
+    length = *known;
+    return kOk;
+  }
+  const uint32_t status = session.device().GetFileLen(session.handle(), fileId, &length);
+  if (status == 0) {
+    session.memory().RememberLength(fileId, length);
+  }
+  return status;
 }
 
 uint32_t ReadFilePrefix(const DeviceSession& session, uint32_t fileId, uint32_t length,
                         std::vector<uint8_t>& out) {
   out.clear();
-  uint32_t actual = 0;
-  if (const uint32_t status = FileLength(session, fileId, actual); status != 0) {
-    return status;
+  HandleMemory& memory = session.memory();
+  if (const std::optional<std::span<const uint8_t>> known = memory.Prefix(fileId, length)) {
+    out.assign(known->begin(), known->end());
+    return kOk;
   }
-  if (actual < length) {
+  if (const std::optional<uint32_t> known = memory.Length(fileId); known && *known < length) {
     return kShortRead;
+  }
+  if (length > kLongestPossibleFile) {
+    uint32_t actual = 0;
+    if (const uint32_t status = FileLength(session, fileId, actual); status != 0) {
+      return status;
+    }
+    if (actual < length) {
+      return kShortRead;
+    }
   }
   out.resize(length);
   uint32_t count = 0;
@@ -35,6 +62,7 @@ uint32_t ReadFilePrefix(const DeviceSession& session, uint32_t fileId, uint32_t 
     return kShortRead;
   }
   out.resize(count);
+  memory.RememberRead(fileId, out, count < length);
   return count < length ? kShortRead : kOk;
 }
 
@@ -50,21 +78,38 @@ uint32_t ReadWholeFile(const DeviceSession& session, uint32_t fileId, std::vecto
 uint32_t WriteFileAt(const DeviceSession& session, uint32_t fileId, uint32_t offset,
                      std::span<const uint8_t> data, uint32_t& written) {
   written = 0;
-  return session.device().WriteFile(session.handle(), fileId, offset, data.data(),
-                                    static_cast<uint32_t>(data.size()), &written, 0);
+  const uint32_t status =
+      session.device().WriteFile(session.handle(), fileId, offset, data.data(),
+                                 static_cast<uint32_t>(data.size()), &written, 0);
+  if (status == 0 && written == data.size()) {
+    session.memory().RememberWrite(fileId, offset, data);
+  } else {
+    session.memory().Forget(fileId);
+  }
+  return status;
 }
 
 uint32_t CreateDeviceFile(const DeviceSession& session, uint32_t& fileId, uint32_t size,
                           uint32_t accessFlag) {
-  return session.device().CreateFile(session.handle(), &fileId, size, accessFlag);
+  session.memory().Forget(fileId);
+  const uint32_t status = session.device().CreateFile(session.handle(), &fileId, size, accessFlag);
+  if (status == 0) {
+    session.memory().RememberCreated(fileId, size);
+  }
+  return status;
 }
 
 uint32_t DeleteDeviceFile(const DeviceSession& session, uint32_t fileId) {
+  session.memory().Forget(fileId);
   return session.device().DeleteFile(session.handle(), fileId);
 }
 
 uint32_t LargestFileSize(const DeviceSession& session, uint32_t& size) {
   size = 0;
+  if (const std::optional<uint32_t> known = session.memory().LargestFileSize()) {
+    size = *known;
+    return kOk;
+  }
   uint8_t info[20] = {};
   uint32_t length = sizeof info;
   const uint32_t status = session.device().GetDevInfo(session.handle(), info, &length, 0);
@@ -74,6 +119,7 @@ uint32_t LargestFileSize(const DeviceSession& session, uint32_t& size) {
   uint16_t largest = 0;
   std::memcpy(&largest, info + 2, sizeof largest);
   size = largest;
+  session.memory().RememberLargestFileSize(size);
   return kOk;
 }
 

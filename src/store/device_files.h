@@ -13,13 +13,13 @@ namespace kq::store {
 
 uint32_t FileLength(const DeviceSession& session, uint32_t fileId, uint32_t& length);
 
-// Reads `length` bytes from offset 0 into `out`, which ends up holding what was read. The file's
-// real length is asked first: when it is shorter than `length`, nothing is read and the result is
-// kShortRead, so a stated length never sizes a buffer beyond the file.
+// Reads `length` bytes from offset 0 into `out`, which ends up holding what was read: kShortRead
+// when the file holds fewer. A length beyond the longest file a key can hold is checked against
+// the file's real length first, so a stated length never sizes a buffer beyond the file.
 uint32_t ReadFilePrefix(const DeviceSession& session, uint32_t fileId, uint32_t length,
                         std::vector<uint8_t>& out);
 
-// Reads the whole file, whatever its length.
+// Reads the whole file, whatever its length (asked first, unless the handle knows it).
 uint32_t ReadWholeFile(const DeviceSession& session, uint32_t fileId, std::vector<uint8_t>& out);
 
 // Writes `data` at `offset`; `written` receives the count the key reports.

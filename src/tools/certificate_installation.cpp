@@ -134,8 +134,7 @@ uint32_t WritePkcs7(const char* mediaId, const char* certificateList, int32_t li
     return code::kTooManyCertificates;
   }
   DeviceSession session;
-  if (const uint32_t status =
-          OpenKeyBySerial(CallerText(mediaId), session, code::kReaderNotFound, code::kOpenFailed);
+  if (const uint32_t status = OpenKeyBySerial(CallerText(mediaId), session, code::kReaderNotFound);
       status != 0) {
     return status;
   }

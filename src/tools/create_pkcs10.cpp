@@ -126,7 +126,8 @@ uint32_t EnrolOne(DeviceSession& session, const CertificateRequestRecord& record
   if (const uint32_t status = FirstFreeKeyNumber(keys, keyNumber); status != 0) {
     return status;
   }
-  if (LoginForTool(session, session.readerName(), LoginMode::kIfNotLoggedIn) != 0) {
+  if (!LoggedInOnThisHandle(session) &&
+      LoginForTool(session, session.readerName(), LoginMode::kIfNotLoggedIn) != 0) {
     return code::kMalformedRequest;
   }
   if (store::CreateContainer(session, containerName) != 0) {
@@ -191,8 +192,7 @@ uint32_t CreatePkcs10(const char* requestText, int32_t textLength, const char* m
     return code::kRequestCount;
   }
   DeviceSession session;
-  if (const uint32_t status =
-          OpenKeyBySerial(CallerText(mediaId), session, code::kReaderNotFound, code::kOpenFailed);
+  if (const uint32_t status = OpenKeyBySerial(CallerText(mediaId), session, code::kReaderNotFound);
       status != 0) {
     return status;
   }

@@ -44,21 +44,28 @@ std::optional<std::vector<store::IndexSlot>> ReadObjectIndexSlots(const DeviceSe
   return store::ParseIndexSlots(bytes);
 }
 
+std::optional<store::ContainerInfo> ReadContainerAt(const DeviceSession& session,
+                                                    const store::IndexSlot& slot) {
+  if (slot.objectClass != store::kClassContainer || !slot.namesObject()) {
+    return std::nullopt;
+  }
+  store::AttributeTemplate object;
+  store::ContainerInfo info;
+  if (store::ReadObject(session, slot.fileId, slot.length, object) != 0 ||
+      store::ReadContainerObject(object, info) != store::ContainerShape::kContainer) {
+    return std::nullopt;
+  }
+  info.fileId = slot.fileId;
+  return info;
+}
+
 std::vector<store::ContainerInfo> ReadableContainers(const DeviceSession& session,
                                                      const std::vector<store::IndexSlot>& slots) {
   std::vector<store::ContainerInfo> containers;
   for (const store::IndexSlot& slot : slots) {
-    if (slot.objectClass != store::kClassContainer || !slot.namesObject()) {
-      continue;
+    if (std::optional<store::ContainerInfo> info = ReadContainerAt(session, slot)) {
+      containers.push_back(std::move(*info));
     }
-    store::AttributeTemplate object;
-    store::ContainerInfo info;
-    if (store::ReadObject(session, slot.fileId, slot.length, object) != 0 ||
-        store::ReadContainerObject(object, info) != store::ContainerShape::kContainer) {
-      continue;
-    }
-    info.fileId = slot.fileId;
-    containers.push_back(std::move(info));
   }
   return containers;
 }

@@ -31,6 +31,11 @@ struct KeyCertificate {
 [[nodiscard]] std::optional<std::vector<store::IndexSlot>> ReadObjectIndexSlots(
     const DeviceSession& session);
 
+// The container in an index slot; empty when the slot names no container object, or the object
+// cannot be read or is not a well-formed container.
+[[nodiscard]] std::optional<store::ContainerInfo> ReadContainerAt(const DeviceSession& session,
+                                                                  const store::IndexSlot& slot);
+
 // The containers of the index in slot order; objects that cannot be read or are not well-formed
 // containers are passed over.
 [[nodiscard]] std::vector<store::ContainerInfo> ReadableContainers(

@@ -50,13 +50,10 @@ uint32_t ListingStatus(const ReaderList& readers) {
   return tool::kEnumerationFailed;
 }
 
-uint32_t OpenKeyBySerial(std::string_view mediaId, DeviceSession& session, uint32_t notFound,
-                         uint32_t openFailed) {
-  std::string readerName;
-  if (FindReaderBySerial(mediaId, readerName) != FindReaderResult::kFound) {
-    return notFound;
-  }
-  return session.Open(readerName) == 0 ? 0 : openFailed;
+uint32_t OpenKeyBySerial(std::string_view mediaId, DeviceSession& session, uint32_t notFound) {
+  // The handle that found the key stays open for the export: opening it again would only cost
+  // two more round trips.
+  return OpenReaderBySerial(mediaId, session) == FindReaderResult::kFound ? 0 : notFound;
 }
 
 uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceSession& session,

@@ -37,9 +37,9 @@ struct ReaderList {
 [[nodiscard]] uint32_t ListingStatus(const ReaderList& readers);
 
 // Opens the key whose serial begins with the media id (found as the device sessions find keys
-// by serial); 0, or notFound / openFailed.
+// by serial) and keeps open the handle that found it; 0, or notFound.
 [[nodiscard]] uint32_t OpenKeyBySerial(std::string_view mediaId, DeviceSession& session,
-                                       uint32_t notFound, uint32_t openFailed);
+                                       uint32_t notFound);
 
 // Opens the reader and reads its serial or identity into a zeroed 16-byte buffer. On failure the
 // session is closed and the device status returned.

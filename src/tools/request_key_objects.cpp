@@ -101,7 +101,8 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
   if (publicBytes.size() > largest) {
     return store::kObjectTooLarge;
   }
-  if (LoginForTool(session, session.readerName(), LoginMode::kIfNotLoggedIn) != 0) {
+  if (!LoggedInOnThisHandle(session) &&
+      LoginForTool(session, session.readerName(), LoginMode::kIfNotLoggedIn) != 0) {
     return code::kMalformedRequest;
   }
 

@@ -37,21 +37,26 @@ bool SameSubject(const SignatureRequest& request, const std::string& subject) {
                  static_cast<int32_t>(subject.size())) == 0;
 }
 
-// The key of this device whose certificate has the subject, exchange keys first.
+// The key of this device whose certificate has the subject, exchange keys first. Each container
+// is read only when the ones before it held no match: the first match ends the walk.
 bool FindOnKey(const DeviceSession& session, const SignatureRequest& request, SigningKey& key) {
   const auto slots = ReadObjectIndexSlots(session);
   if (!slots) {
     return false;
   }
-  for (const store::ContainerInfo& container : ReadableContainers(session, *slots)) {
+  for (const store::IndexSlot& slot : *slots) {
+    const std::optional<store::ContainerInfo> container = ReadContainerAt(session, slot);
+    if (!container) {
+      continue;
+    }
     for (const store::KeyPairRefs& pair : kPairsInListingOrder) {
-      auto certificate = ReadKeyCertificate(session, container.refs[pair.certificate]);
+      auto certificate = ReadKeyCertificate(session, container->refs[pair.certificate]);
       if (!certificate || !SameSubject(request, certificate->subject)) {
         continue;
       }
       uint32_t bits = 0;
       uint32_t flags = 0;
-      if (store::ReadKeyNumberOfObject(session, container.refs[pair.publicKey], false,
+      if (store::ReadKeyNumberOfObject(session, container->refs[pair.publicKey], false,
                                        key.keyNumber) != 0 ||
           session.device().GetKeyInfo(session.handle(), key.keyNumber, &bits, &flags) != 0) {
         continue;

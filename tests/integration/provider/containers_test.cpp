@@ -66,6 +66,25 @@ TEST_F(Containers, CreateOpenEnumerateAndDeleteOnOneKey) {
   Acquire("box", kDeleteKeyset, 0x80090020);
 }
 
+// CRYPT_NEWKEYSET reads both indexes whole after the login; either one short or unreadable
+// fails the creation with NTE_FAIL before anything is written.
+TEST_F(Containers, NewKeysetNeedsBothIndexesReadable) {
+  const std::string key = AddKey();
+  const std::vector<uint8_t> objectIndex = *scene_.ReadKeyFile(key, 0xD001);
+  for (const uint32_t damaged : {0xD001u, 0xD002u}) {
+    const std::vector<uint8_t> whole = *scene_.ReadKeyFile(key, damaged);
+    scene_.WriteKeyFile(key, damaged, std::vector<uint8_t>(whole.begin(), whole.end() - 10));
+    Acquire("box", kNewKeyset, 0x80090020);
+    EXPECT_EQ(
+        *scene_.ReadKeyFile(key, 0xD001),
+        (damaged == 0xD001u ? std::vector<uint8_t>(objectIndex.begin(), objectIndex.end() - 10)
+                            : objectIndex));
+    EXPECT_EQ(scene_.KeyFiles(key).size(), 3u) << "no container file was made";
+    scene_.WriteKeyFile(key, damaged, whole);
+  }
+  EXPECT_TRUE(P().CPReleaseContext(Acquire("box", kNewKeyset), 0));
+}
+
 TEST_F(Containers, VerifyContextsAndSilentOpens) {
   // No key at all: a verify context still opens; a silent open without a name chooses nothing.
   KqHandle prov = Acquire(nullptr, kVerifyContext);

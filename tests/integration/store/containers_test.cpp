@@ -92,16 +92,16 @@ TEST_F(ContainerStore, SetContainerRefsRefusesObjectsThatAreNotContainers) {
   ASSERT_TRUE(object.Set(attr::kValue, std::vector<uint8_t>(12, 0xFF)));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(object.Serialise(bytes));
-  scene_.WriteKeyFile(key_, 0x0500, bytes);
+  ChangeKeyFile(0x0500, bytes);
   EXPECT_EQ(SetContainerRefs(session_, 0x0500, {}, 1), kWrongClass);
 
   ASSERT_TRUE(object.SetNumber(attr::kClass, kClassContainer));
   ASSERT_TRUE(object.Set(attr::kValue, std::vector<uint8_t>(10, 0xFF)));
   ASSERT_TRUE(object.Serialise(bytes));
-  scene_.WriteKeyFile(key_, 0x0501, bytes);
+  ChangeKeyFile(0x0501, bytes);
   EXPECT_EQ(SetContainerRefs(session_, 0x0501, {}, 1), kWrongAttributeLength);
 
-  scene_.WriteKeyFile(key_, 0x0502, {0, 0, 0, 0, 0, 0, 0, 9, 1});
+  ChangeKeyFile(0x0502, {0, 0, 0, 0, 0, 0, 0, 9, 1});
   EXPECT_EQ(SetContainerRefs(session_, 0x0502, {}, 1), kObjectUnparsable);
   CheckOneHandleOpen();
 }
@@ -202,11 +202,11 @@ TEST_F(ContainerStore, AnIndexOfGarbageOrOfTheWrongLengthIsSurvived) {
     std::copy(std::begin(containerClass), std::end(containerClass),
               garbage.begin() + static_cast<long>(n * kIndexSlotSize));
   }
-  scene_.WriteKeyFile(key_, kObjectIndex.fileId, garbage);
+  ChangeKeyFile(kObjectIndex.fileId, garbage);
   std::vector<std::string> names;
   const uint32_t listed = ListContainerNames(session_, names);
   EXPECT_NE(listed, kOk);
-  scene_.WriteKeyFile(key_, kObjectIndex.fileId, std::vector<uint8_t>(25, 0xFF));
+  ChangeKeyFile(kObjectIndex.fileId, std::vector<uint8_t>(25, 0xFF));
   EXPECT_EQ(ListContainerNames(session_, names), kShortRead);
   EXPECT_EQ(CreateContainer(session_, "late"), kShortRead);
   EXPECT_EQ(DeleteObject(session_, 0x0123, IndexKind::kObjects), kIndexUnreadable);

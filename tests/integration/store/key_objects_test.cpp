@@ -110,7 +110,7 @@ TEST_F(KeyObjectStore, BadKeyNumbersInObjectsAreReported) {
                                                               {{0}, kBadKeyNumber}}) {
     ASSERT_TRUE(object.Set(attr::kKeyNumber, number));
     ASSERT_TRUE(object.Serialise(bytes));
-    scene_.WriteKeyFile(key_, 0x0900, bytes);
+    ChangeKeyFile(0x0900, bytes);
     uint8_t keyNumber = 0;
     DevicePublicKey key;
     EXPECT_EQ(ReadPublicKeyObject(session_, 0x0900, keyNumber, key), expected);
@@ -118,11 +118,11 @@ TEST_F(KeyObjectStore, BadKeyNumbersInObjectsAreReported) {
   AttributeTemplate noNumber;
   ASSERT_TRUE(noNumber.SetNumber(attr::kClass, kClassPublicKey));
   ASSERT_TRUE(noNumber.Serialise(bytes));
-  scene_.WriteKeyFile(key_, 0x0901, bytes);
+  ChangeKeyFile(0x0901, bytes);
   uint8_t keyNumber = 0;
   EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0901, false, keyNumber), kAttributeMissing);
   EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0901, true, keyNumber), kAttributeMissing);
-  scene_.WriteKeyFile(key_, 0x0902, {0, 0, 0, 0, 0, 0, 0, 4, 0, 0});  // truncated number
+  ChangeKeyFile(0x0902, {0, 0, 0, 0, 0, 0, 0, 4, 0, 0});  // truncated number
   EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0902, false, keyNumber), kSerialiseFailed);
   CheckOneHandleOpen();
 }
@@ -133,7 +133,7 @@ TEST_F(KeyObjectStore, AFullPrivateIndexLeavesNoOrphanPublicObject) {
     const auto slot = EncodeIndexSlot({kClassPrivateKey, 100, static_cast<uint16_t>(0x0A00 + n)});
     std::copy(slot.begin(), slot.end(), full.begin() + static_cast<long>(n * kIndexSlotSize));
   }
-  scene_.WriteKeyFile(key_, kPrivateObjectIndex.fileId, full);
+  ChangeKeyFile(kPrivateObjectIndex.fileId, full);
   const std::vector<uint8_t> objectIndex = KeyFile(kObjectIndex.fileId);
   const size_t files = FileCount();
 

@@ -30,17 +30,22 @@ size_t StoreTest::FileCount() const {
   return scene_.KeyFiles(key_).size();
 }
 
+void StoreTest::ChangeKeyFile(uint32_t fileId, const std::vector<uint8_t>& bytes) {
+  scene_.WriteKeyFile(key_, fileId, bytes);
+  ASSERT_EQ(session_.Reopen(), 0u);
+}
+
 void StoreTest::PlantObject(size_t slot, uint32_t objectClass, uint32_t fileId,
                             const std::vector<uint8_t>& bytes, uint32_t statedLength) {
   if (!bytes.empty()) {
-    scene_.WriteKeyFile(key_, fileId, bytes);
+    ChangeKeyFile(fileId, bytes);
   }
   std::vector<uint8_t> index = KeyFile(kObjectIndex.fileId);
   const uint32_t length = statedLength != 0 ? statedLength : static_cast<uint32_t>(bytes.size());
   const auto encoded = EncodeIndexSlot({objectClass, length, static_cast<uint16_t>(fileId)});
   std::copy(encoded.begin(), encoded.end(),
             index.begin() + static_cast<long>(slot * kIndexSlotSize));
-  scene_.WriteKeyFile(key_, kObjectIndex.fileId, index);
+  ChangeKeyFile(kObjectIndex.fileId, index);
 }
 
 void StoreTest::CheckOneHandleOpen() const {

@@ -26,6 +26,9 @@ class StoreTest : public ::testing::Test {
   std::vector<uint8_t> KeyFile(uint32_t fileId) const;
   std::vector<IndexSlot> Slots(IndexKind kind) const;
   size_t FileCount() const;
+  // Changes a file behind the session's back, as another program would between two uses of the
+  // key, and reopens the session: a handle trusts what it read itself until it closes.
+  void ChangeKeyFile(uint32_t fileId, const std::vector<uint8_t>& bytes);
   // Writes a raw object file and enters it in a slot of the object index.
   void PlantObject(size_t slot, uint32_t objectClass, uint32_t fileId,
                    const std::vector<uint8_t>& bytes, uint32_t statedLength = 0);

@@ -185,7 +185,7 @@ TEST_F(CertificateStore, AFullDirectoryStillTakesTheObjectButNoEntry) {
     const auto entry = EncodeDirectoryEntry({10, static_cast<uint16_t>(0x0C00 + n), 2, 5});
     full.insert(full.end(), entry.begin(), entry.end());
   }
-  scene_.WriteKeyFile(key_, kCertificateDirectoryFile, full);
+  ChangeKeyFile(kCertificateDirectoryFile, full);
   const size_t files = FileCount();
   const auto certificate = ca_.Issue("rsa2048-a", "/CN=crowded");
 
@@ -209,7 +209,7 @@ TEST_F(CertificateStore, AFullDirectoryStillTakesTheObjectButNoEntry) {
 }
 
 TEST_F(CertificateStore, DamagedDirectoriesAndCertificateObjectsAreReportedNotTrusted) {
-  scene_.WriteKeyFile(key_, kCertificateDirectoryFile, std::vector<uint8_t>(69, 0xFF));
+  ChangeKeyFile(kCertificateDirectoryFile, std::vector<uint8_t>(69, 0xFF));
   const uint8_t subject[] = {'C', 'N', '=', 'x'};
   const uint8_t der[] = {0x30, 0x00};
   EXPECT_EQ(WriteCertificateDirectory(session_, 1, subject, der), kDirectoryWrongLength);
@@ -219,7 +219,7 @@ TEST_F(CertificateStore, DamagedDirectoriesAndCertificateObjectsAreReportedNotTr
   std::vector<uint8_t> hostile(kCertificateDirectorySize, 0xFF);
   const auto entry = EncodeDirectoryEntry({400, 0xD001, 0, 3});
   std::copy(entry.begin(), entry.end(), hostile.begin());
-  scene_.WriteKeyFile(key_, kCertificateDirectoryFile, hostile);
+  ChangeKeyFile(kCertificateDirectoryFile, hostile);
   RemoveCertificateDirectoryEntry(session_, 3);
   EXPECT_TRUE(scene_.ReadKeyFile(key_, kObjectIndex.fileId).has_value());
   EXPECT_EQ(Directory()[0], kRemovedDirectoryEntry);
@@ -231,13 +231,13 @@ TEST_F(CertificateStore, DamagedDirectoriesAndCertificateObjectsAreReportedNotTr
   ASSERT_TRUE(object.SetNumber(attr::kClass, kClassCertificate));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(object.Serialise(bytes));
-  scene_.WriteKeyFile(key_, 0x0D01, bytes);
+  ChangeKeyFile(0x0D01, bytes);
   EXPECT_EQ(ReadCertificate(session_, 0x0D01, value), kAttributeMissing);
   ASSERT_TRUE(object.Set(attr::kValue, std::vector<uint8_t>{}));
   ASSERT_TRUE(object.Serialise(bytes));
-  scene_.WriteKeyFile(key_, 0x0D01, bytes);
+  ChangeKeyFile(0x0D01, bytes);
   EXPECT_EQ(ReadCertificate(session_, 0x0D01, value), kWrongAttributeLength);
-  scene_.WriteKeyFile(key_, 0x0D01, {bytes.begin(), bytes.end() - 1});
+  ChangeKeyFile(0x0D01, {bytes.begin(), bytes.end() - 1});
   EXPECT_EQ(ReadCertificate(session_, 0x0D01, value), kObjectUnparsable);
   CheckOneHandleOpen();
 }

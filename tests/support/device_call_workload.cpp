@@ -1,0 +1,396 @@
+#include "support/device_call_workload.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "common/call_counters.h"
+#include "common/call_latency.h"
+#include "kqcsp.h"
+#include "platform/dynamic_library.h"
+#include "support/provider_library.h"
+#include "support/scoped_env.h"
+
+namespace kq::test {
+
+namespace {
+
+constexpr uint32_t kNewKeyset = 0x8;
+constexpr uint32_t kVerifyContext = 0xF0000000;
+constexpr uint32_t kAtSignature = 2;
+constexpr uint32_t kRsa2048Flags = 2048u << 16;
+constexpr uint32_t kCalgSha256 = 0x800C;
+constexpr uint32_t kPpEnumContainers = 2;
+constexpr uint32_t kCryptFirst = 1;
+constexpr uint32_t kCryptNext = 2;
+constexpr const char* kContainer = "budget-container";
+constexpr const char* kRsaSignatureRequest = "CN=Budget Signer,O=Demo Bank,T=S|RSA2048|SHA256|2";
+// A key as the bank's enrolment leaves it: an RSA signature key and an SM2 key, two containers.
+constexpr const char* kBothRequests =
+    "CN=Budget Signer,O=Demo Bank,T=S|RSA2048|SHA256|2||CN=Budget SM2,O=Demo Bank,T=Ex|SM2|SM3|3";
+
+// The tool exports the operations use, resolved from the provider of the build.
+struct ToolExports {
+  decltype(&::KQ_CreatePKCS10) createPkcs10 = nullptr;
+  decltype(&::KQ_WritePKCS7) writePkcs7 = nullptr;
+  decltype(&::KQ_GetAllCertDN) getAllCertDn = nullptr;
+  decltype(&::KQ_GetSignature) getSignature = nullptr;
+};
+
+const ToolExports& Tools() {
+  static const ToolExports tools = [] {
+    // The same file the provider's entry points come from, so the process holds one copy.
+    static const platform::DynamicLibrary library = platform::DynamicLibrary::Load(
+        std::string(KQ_TEST_LIB_DIR) + "/" + platform::SharedLibraryFileName("kqcsp"));
+    ToolExports t;
+    t.createPkcs10 = reinterpret_cast<decltype(t.createPkcs10)>(library.Symbol("KQ_CreatePKCS10"));
+    t.writePkcs7 = reinterpret_cast<decltype(t.writePkcs7)>(library.Symbol("KQ_WritePKCS7"));
+    t.getAllCertDn = reinterpret_cast<decltype(t.getAllCertDn)>(library.Symbol("KQ_GetAllCertDN"));
+    t.getSignature = reinterpret_cast<decltype(t.getSignature)>(library.Symbol("KQ_GetSignature"));
+    return t;
+  }();
+  return tools;
+}
+
+// Device calls so far on the key and, for the calls that name no key, in the root.
+int64_t CallsSoFar(const SoftKeyScene& scene, const std::string& key, sim::Counters* byName) {
+  int64_t total = 0;
+  for (const auto& [name, calls] : scene.Counters(key)) {
+    if (name != sim::kHandlesOpenCounter) {
+      total += calls;
+      if (byName != nullptr) {
+        (*byName)[name] += calls;
+      }
+    }
+  }
+  const sim::Counters root = scene.RootCounters();
+  for (const char* name : {"ZANT_EnumDev", "ZANT_GetDevNum"}) {
+    if (const auto it = root.find(name); it != root.end()) {
+      total += it->second;
+      if (byName != nullptr) {
+        (*byName)[name] += it->second;
+      }
+    }
+  }
+  return total;
+}
+
+// The steps of one run: preparation, then the measured operation; each says what went wrong.
+struct Steps {
+  std::function<std::string()> prepare;
+  std::function<std::string()> measure;
+};
+
+std::string Failed(const std::string& what, uint32_t code) {
+  return what + " failed with " + std::to_string(code);
+}
+
+// CRYPT_NEWKEYSET on `name`, and an RSA 2048 signature pair in it when `withKey`.
+std::string NewContainer(const char* name, bool withKey) {
+  const ProviderLibrary& p = Provider();
+  KqHandle prov = 0;
+  if (!p.CPAcquireContext(&prov, name, kNewKeyset, nullptr)) {
+    return Failed("CRYPT_NEWKEYSET", p.GetLastError());
+  }
+  std::string problem;
+  KqHandle key = 0;
+  if (withKey && !p.CPGenKey(prov, kAtSignature, kRsa2048Flags, &key)) {
+    problem = Failed("CPGenKey", p.GetLastError());
+  }
+  p.CPReleaseContext(prov, 0);
+  return problem;
+}
+
+// Opens the container and signs `signatures` SHA-256 hashes, each after its size query.
+std::string SignInContainer(int signatures) {
+  const ProviderLibrary& p = Provider();
+  KqHandle prov = 0;
+  if (!p.CPAcquireContext(&prov, kContainer, 0, nullptr)) {
+    return Failed("CPAcquireContext", p.GetLastError());
+  }
+  std::string problem;
+  KqHandle key = 0;
+  if (!p.CPGetUserKey(prov, kAtSignature, &key)) {
+    problem = Failed("CPGetUserKey", p.GetLastError());
+  }
+  const uint8_t document[] = "a document to sign";
+  for (int n = 0; n < signatures && problem.empty(); ++n) {
+    KqHandle hash = 0;
+    if (!p.CPCreateHash(prov, kCalgSha256, 0, 0, &hash) ||
+        !p.CPHashData(prov, hash, document, sizeof document, 0)) {
+      problem = Failed("hashing", p.GetLastError());
+      break;
+    }
+    uint32_t length = 0;
+    std::vector<uint8_t> signature;
+    if (!p.CPSignHash(prov, hash, kAtSignature, nullptr, 0, nullptr, &length)) {
+      problem = Failed("CPSignHash size query", p.GetLastError());
+    } else {
+      signature.resize(length);
+      if (!p.CPSignHash(prov, hash, kAtSignature, nullptr, 0, signature.data(), &length)) {
+        problem = Failed("CPSignHash", p.GetLastError());
+      }
+    }
+    p.CPDestroyHash(prov, hash);
+  }
+  p.CPReleaseContext(prov, 0);
+  return problem;
+}
+
+std::string EnumerateContainers() {
+  const ProviderLibrary& p = Provider();
+  KqHandle prov = 0;
+  if (!p.CPAcquireContext(&prov, nullptr, kVerifyContext, nullptr)) {
+    return Failed("CRYPT_VERIFYCONTEXT", p.GetLastError());
+  }
+  int listed = 0;
+  uint32_t flags = kCryptFirst;
+  for (;;) {
+    uint8_t name[1024];
+    uint32_t length = sizeof name;
+    if (!p.CPGetProvParam(prov, kPpEnumContainers, name, &length, flags)) {
+      break;
+    }
+    ++listed;
+    flags = kCryptNext;
+  }
+  p.CPReleaseContext(prov, 0);
+  return listed == 3 ? "" : "PP_ENUMCONTAINERS listed " + std::to_string(listed) + " containers";
+}
+
+// KQ_CreatePKCS10 for `text`; the base64 requests joined by "||" in `output`.
+std::string CreateRequests(const std::string& mediaId, const std::string& text,
+                           std::string& output) {
+  int32_t length = 16384;
+  output.assign(static_cast<size_t>(length), '\0');
+  const uint32_t status = Tools().createPkcs10(text.c_str(), static_cast<int32_t>(text.size()),
+                                               mediaId.c_str(), output.data(), &length);
+  output.resize(status == 0 ? static_cast<size_t>(length) : 0);
+  return status == 0 ? "" : Failed("KQ_CreatePKCS10", status);
+}
+
+// Requests for `text`, certified and installed; the subjects on the key in `subjects`.
+std::string Enrol(const std::string& mediaId, const std::string& text,
+                  std::vector<std::string>& subjects) {
+  std::string requests;
+  if (std::string problem = CreateRequests(mediaId, text, requests); !problem.empty()) {
+    return problem;
+  }
+  const std::string certificates = CertificateListForRequests(requests);
+  if (certificates.empty()) {
+    return "the requests could not be certified";
+  }
+  if (const uint32_t status = Tools().writePkcs7(mediaId.c_str(), certificates.c_str(),
+                                                 static_cast<int32_t>(certificates.size()));
+      status != 0) {
+    return Failed("KQ_WritePKCS7", status);
+  }
+  std::string list(4096, '\0');
+  auto length = static_cast<int32_t>(list.size());
+  if (const uint32_t status = Tools().getAllCertDn(mediaId.c_str(), list.data(), &length);
+      status != 0) {
+    return Failed("KQ_GetAllCertDN", status);
+  }
+  list.resize(static_cast<size_t>(length));
+  subjects.clear();
+  for (size_t at = 0; at <= list.size();) {
+    const size_t end = std::min(list.find("||", at), list.size());
+    subjects.push_back(list.substr(at, end - at));
+    at = end + 2;
+  }
+  return "";
+}
+
+std::vector<uint8_t> TransactionMessage() {
+  const auto field = [](const char* tag, const std::string& value) {
+    std::string length = std::to_string(value.size());
+    return tag + std::string(16 - length.size(), '0') + length + value;
+  };
+  const std::string text = field("02", "0001") + field("01", "Pay 100.00 CNY to 6222 0000") +
+                           field("00", "reference 42");
+  return {text.begin(), text.end()};
+}
+
+// KQ_GetSignature with the size query first when `sizeQuery`.
+std::string SignWithSubject(const std::string& subject, const std::vector<uint8_t>& data,
+                            bool sizeQuery) {
+  int32_t signatureLength = 0;
+  uint32_t certificateLength = 0;
+  if (sizeQuery) {
+    if (const uint32_t status =
+            Tools().getSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
+                                 static_cast<uint32_t>(subject.size()), nullptr, 0, nullptr,
+                                 &signatureLength, nullptr, &certificateLength);
+        status != 0) {
+      return Failed("KQ_GetSignature size query", status);
+    }
+  } else {
+    signatureLength = 2048;
+    certificateLength = 8192;
+  }
+  std::vector<uint8_t> signature(static_cast<size_t>(signatureLength));
+  std::vector<uint8_t> certificate(certificateLength);
+  const uint32_t status =
+      Tools().getSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
+                           static_cast<uint32_t>(subject.size()), nullptr, 0, signature.data(),
+                           &signatureLength, certificate.data(), &certificateLength);
+  return status == 0 ? "" : Failed("KQ_GetSignature", status);
+}
+
+// The subject of the one certificate on the key whose text contains `part`.
+std::string SubjectWith(const std::vector<std::string>& subjects, const std::string& part) {
+  for (const std::string& subject : subjects) {
+    if (subject.find(part) != std::string::npos) {
+      return subject;
+    }
+  }
+  return "";
+}
+
+Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
+              std::shared_ptr<std::vector<std::string>> subjects) {
+  switch (operation) {
+    case BudgetedOperation::kCspSignOnce:
+      return {[] { return NewContainer(kContainer, true); }, [] { return SignInContainer(1); }};
+    case BudgetedOperation::kCspSignTwice:
+      return {[] { return NewContainer(kContainer, true); }, [] { return SignInContainer(2); }};
+    case BudgetedOperation::kCspNewKeysetGenKey:
+      return {[] { return std::string(); }, [] { return NewContainer(kContainer, true); }};
+    case BudgetedOperation::kCspEnumContainers:
+      return {[] {
+                std::string problem;
+                for (const char* name : {"first", "second", "third"}) {
+                  problem += NewContainer(name, false);
+                }
+                return problem;
+              },
+              [] { return EnumerateContainers(); }};
+    case BudgetedOperation::kCreatePkcs10:
+      return {[] { return std::string(); },
+              [mediaId] {
+                std::string output;
+                return CreateRequests(mediaId, kRsaSignatureRequest, output);
+              }};
+    case BudgetedOperation::kWritePkcs7: {
+      auto certificates = std::make_shared<std::string>();
+      return {[mediaId, certificates] {
+                std::string requests;
+                std::string problem = CreateRequests(mediaId, kRsaSignatureRequest, requests);
+                *certificates = CertificateListForRequests(requests);
+                return !problem.empty()        ? problem
+                       : certificates->empty() ? "the requests could not be certified"
+                                               : "";
+              },
+              [mediaId, certificates] {
+                const uint32_t status =
+                    Tools().writePkcs7(mediaId.c_str(), certificates->c_str(),
+                                       static_cast<int32_t>(certificates->size()));
+                return status == 0 ? "" : Failed("KQ_WritePKCS7", status);
+              }};
+    }
+    case BudgetedOperation::kGetAllCertDn:
+      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
+              [mediaId] {
+                std::string list(4096, '\0');
+                auto length = static_cast<int32_t>(list.size());
+                const uint32_t status = Tools().getAllCertDn(mediaId.c_str(), list.data(), &length);
+                return status == 0 ? "" : Failed("KQ_GetAllCertDN", status);
+              }};
+    case BudgetedOperation::kSignTransaction:
+      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
+              [subjects] {
+                return SignWithSubject(SubjectWith(*subjects, "Budget Signer"),
+                                       TransactionMessage(), true);
+              }};
+    case BudgetedOperation::kSignSm2Plain:
+      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
+              [subjects] {
+                const std::string text = "plain data to sign";
+                return SignWithSubject(SubjectWith(*subjects, "Budget SM2"),
+                                       {text.begin(), text.end()}, false);
+              }};
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string CertificateListForRequests(const std::string& requests) {
+  std::string list;
+  uint32_t serial = 1;
+  for (size_t at = 0; at < requests.size();) {
+    const size_t end = std::min(requests.find("||", at), requests.size());
+    const std::string certificate = CertifyRequest(requests.substr(at, end - at), serial++);
+    if (certificate.empty()) {
+      return "";
+    }
+    list += (list.empty() ? "" : "||") + certificate;
+    at = end + 2;
+  }
+  return list;
+}
+
+const std::vector<BudgetedOperationInfo>& BudgetedOperations() {
+  static const std::vector<BudgetedOperationInfo> operations = {
+      {BudgetedOperation::kCspSignOnce, "csp_sign",
+       "open a container + CPGetUserKey + CPSignHash (SHA-256, with its size query)", 36},
+      {BudgetedOperation::kCspSignTwice, "csp_sign_twice", "the same with two signatures", 56},
+      {BudgetedOperation::kCspNewKeysetGenKey, "csp_newkeyset_genkey",
+       "CRYPT_NEWKEYSET + CPGenKey (RSA 2048)", 47},
+      {BudgetedOperation::kCspEnumContainers, "csp_enum_containers",
+       "PP_ENUMCONTAINERS, 3 containers", 8},
+      {BudgetedOperation::kCreatePkcs10, "create_pkcs10", "KQ_CreatePKCS10, one RSA 2048 request",
+       49},
+      {BudgetedOperation::kWritePkcs7, "write_pkcs7", "KQ_WritePKCS7, first certificate", 32},
+      {BudgetedOperation::kGetAllCertDn, "get_all_cert_dn",
+       "KQ_GetAllCertDN, 2 certificates (one call)", 13},
+      {BudgetedOperation::kSignTransaction, "sign_transaction",
+       "KQ_GetSignature, transaction (size query + sign)", 30},
+      {BudgetedOperation::kSignSm2Plain, "sign_sm2_plain", "KQ_GetSignature, plain data, SM2", 33},
+  };
+  return operations;
+}
+
+OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& scene,
+                                  uint32_t latencyMs) {
+  OperationRun run;
+  if (!Provider().complete) {
+    run.problem = Provider().problem;
+    return run;
+  }
+  const ToolExports& tools = Tools();
+  if (!tools.createPkcs10 || !tools.writePkcs7 || !tools.getAllCertDn || !tools.getSignature) {
+    run.problem = "the provider lacks a tool export";
+    return run;
+  }
+  const ScopedEnv pin("KQSIM_PIN", "12345678");
+  const ScopedEnv uiLog("KQCSP_UI_LOG", (scene.root() / "ui.log").string());
+  const std::string key = scene.AddKey();
+  auto subjects = std::make_shared<std::vector<std::string>>();
+  const Steps steps = StepsOf(operation, scene.MediaId(key), subjects);
+  if (run.problem = steps.prepare(); !run.problem.empty()) {
+    return run;
+  }
+  sim::Counters before;
+  const int64_t callsBefore = CallsSoFar(scene, key, &before);
+  const auto start = std::chrono::steady_clock::now();
+  {
+    const ScopedEnv latency(sim::kLatencyVariable, std::to_string(latencyMs));
+    run.problem = steps.measure();
+  }
+  run.wallTime = std::chrono::steady_clock::now() - start;
+  run.calls = CallsSoFar(scene, key, &run.counts) - callsBefore;
+  run.handlesLeftOpen = scene.OpenHandles(key);
+  for (const auto& [name, calls] : before) {
+    run.counts[name] -= calls;
+  }
+  std::erase_if(run.counts, [](const auto& entry) { return entry.second == 0; });
+  // Each prompt of the soft PIN-entry library is ZANT_OpenDev, ZANT_VerifyPIN and ZANT_CloseDev.
+  if (const auto it = run.counts.find("ZANT_VerifyPIN"); it != run.counts.end()) {
+    run.pinEntryCalls = 3 * it->second;
+  }
+  run.ran = run.problem.empty();
+  return run;
+}
+
+}  // namespace kq::test
