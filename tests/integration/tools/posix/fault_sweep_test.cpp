@@ -1,7 +1,8 @@
 // The fault sweep: each enrolment export runs once cleanly to count its calls on the key, then
 // once for every one of those calls failing in each way a key fails. After every run no handle is
-// open, the export answers a code its table names, and `kqsim check` finds the key's store
-// consistent, except for the cases listed in kAccepted with the reason they cannot be mended.
+// open, the export answers a code the tables name, the key's certificates can still be listed, and
+// `kqsim check` finds the key's store consistent, except for the cases listed in kAccepted with the
+// reason they cannot be mended.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,8 +26,8 @@ struct AcceptedCase {
   const char* operation;  // the failing call, without the ZANT_ prefix
   const char* problem;    // what `kqsim check` says
 };
-// Inconsistencies that the deletion's own order leaves when a call fails half-way (the README's
-// fault sweep section): the object file is deleted before its index slot is released, and the
+// Inconsistencies that the deletion's own order leaves when a call fails half-way (see
+// docs/fuzzing.md): the object file is deleted before its index slot is released, and the
 // certificate directory entry is removed before the file it names.
 constexpr AcceptedCase kAccepted[] = {
     {"KQ_DeleteTempKeyOrCert", "GetFileLen", "which does not exist"},
