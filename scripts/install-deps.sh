@@ -2,13 +2,14 @@
 # Installs everything the build and the tests need on a fresh Debian machine,
 # and builds mbed TLS as static libraries for the Windows cross build.
 # Wine (Debian's wine64) is the Windows host of the Windows suite; xvfb gives its windows a screen;
-# wixl and msitools build the Windows installer.
+# wixl and msitools build the Windows installer; clang and its runtime libraries (libFuzzer, the
+# sanitizers) build the fuzz preset.
 # Idempotent: quick when everything is already present.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
   libbenchmark-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
-  clang-format dpkg-dev binutils-mingw-w64-x86-64
+  clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools)
 
 missing=()

@@ -1,0 +1,20 @@
+// The DER reader and certificate reading: DER headers, the certificate's public key bytes.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "common/byte_reader.h"
+#include "pki/certificate_reader.h"
+#include "pki/der_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kq::ByteReader reader({data, size});
+  std::span<const uint8_t> content;
+  if (kq::SkipDerSequenceHeader(reader)) {
+    while (kq::ReadDerInteger(reader, content)) {
+    }
+  }
+  kq::ByteVector publicKey;
+  (void)kq::CertPublicKeyBytes(data, size, publicKey);
+  return 0;
+}

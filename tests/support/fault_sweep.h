@@ -1,0 +1,38 @@
+#pragma once
+// The fault sweep: a flow of export calls runs once cleanly to count its calls on a soft key,
+// then once for every one of those calls failing in each way a key fails (an error status, a
+// short length, an operation the library lacks), each run from the key's state before the clean
+// run. After each run the test judges the outcome; `kqsim check` has judged the key's store.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "support/softkey_scene.h"
+
+namespace kq::test {
+
+struct FaultRun {
+  std::string plan;       // the fault plan, "ReadFile:3:0x6F00"
+  std::string operation;  // the failing operation, without the ZANT_ prefix
+  uint32_t code = 0;      // what the flow answered
+  bool consistent = false;
+  std::string problems;  // what `kqsim check` printed
+};
+
+// An inconsistency a flow is known to leave when one of its calls fails.
+struct AcceptedInconsistency {
+  const char* operation;  // the failing call, without the ZANT_ prefix
+  const char* problem;    // part of what `kqsim check` says
+};
+
+// Whether the run's inconsistency is one of those listed.
+bool IsAccepted(std::span<const AcceptedInconsistency> accepted, const FaultRun& run);
+
+// Runs the sweep and returns the number of faulted runs; judge sees each of them.
+size_t SweepFaults(SoftKeyScene& scene, const std::string& key,
+                   const std::function<uint32_t()>& flow,
+                   const std::function<void(const FaultRun&)>& judge);
+
+}  // namespace kq::test
