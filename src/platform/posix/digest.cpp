@@ -28,7 +28,7 @@ const EVP_MD* DigestOf(DigestKind kind) {
 
 struct DigestEngine::State {
   struct ContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    void operator()(EVP_MD_CTX* owned) const { EVP_MD_CTX_free(owned); }
   };
   std::unique_ptr<EVP_MD_CTX, ContextFree> context{EVP_MD_CTX_new()};
   const EVP_MD* digest = nullptr;
