@@ -1,7 +1,7 @@
 // POSIX: the `openssl` command is the CA and the verifier; its key and certificate are files of
 // the scene.
-#include "byte_text.h"
 #include "demo_ca.h"
+#include "byte_text.h"
 
 namespace kq::cli {
 
