@@ -114,23 +114,25 @@ TEST(DerReader, EveryTruncatedPrefixIsRefusedWithoutOverreading) {
   });
 }
 
-// SEQUENCE { INTEGER r, INTEGER s } around the two contents as given.
-ByteVector SignatureDer(const ByteVector& r, const ByteVector& s) {
+// SEQUENCE { INTEGER r, INTEGER s } around the two contents as given, with `more` after them in
+// an element of the given tag.
+ByteVector SignatureDer(const ByteVector& r, const ByteVector& s, const ByteVector& more = {},
+                        uint8_t tag = 0x30) {
   ByteVector body{0x02, static_cast<uint8_t>(r.size())};
   body.insert(body.end(), r.begin(), r.end());
   body.insert(body.end(), {0x02, static_cast<uint8_t>(s.size())});
   body.insert(body.end(), s.begin(), s.end());
-  ByteVector der{0x30, static_cast<uint8_t>(body.size())};
+  body.insert(body.end(), more.begin(), more.end());
+  ByteVector der{tag, static_cast<uint8_t>(body.size())};
   der.insert(der.end(), body.begin(), body.end());
   return der;
 }
 
 TEST(DerReader, Sm2SignaturesComeOutAsTwoRightAlignedNumbers) {
-  const ByteVector high = [] {
-    ByteVector value(33, 0xA5);
-    value[0] = 0x00;  // the sign byte in front of a number with its top bit set
-    return value;
-  }();
+  ByteVector high(33, 0xA5);
+  high[0] = 0x00;  // the sign byte in front of a number with its top bit set
+  ByteVector trailing = SignatureDer({0x01}, {0x02});
+  trailing.push_back(0x00);
   struct Case {
     const char* what;
     ByteVector der;
@@ -142,24 +144,12 @@ TEST(DerReader, Sm2SignaturesComeOutAsTwoRightAlignedNumbers) {
       {"33 significant bytes", SignatureDer(ByteVector(33, 0x11), {0x07}), false},
       {"a negative r", SignatureDer({0x80}, {0x07}), false},
       {"an empty s", SignatureDer({0x01}, {}), false},
-      {"another outer tag",
-       [] {
-         ByteVector der = SignatureDer({0x01}, {0x02});
-         der[0] = 0x31;
-         return der;
-       }(),
-       false},
-      {"a byte after the sequence",
-       [] {
-         ByteVector der = SignatureDer({0x01}, {0x02});
-         der.push_back(0x00);
-         return der;
-       }(),
-       false},
+      {"a third number", SignatureDer({0x01}, {0x02}, {0x02, 0x01, 0x03}), false},
+      {"another outer tag", SignatureDer({0x01}, {0x02}, {}, 0x31), false},
+      {"a byte after the sequence", trailing, false},
   };
   for (const Case& c : cases) {
     std::array<uint8_t, 64> rs{};
-    rs.fill(0xEE);
     EXPECT_EQ(ReadDerSm2Signature(c.der, rs), c.accepted) << c.what;
   }
   std::array<uint8_t, 64> rs{};

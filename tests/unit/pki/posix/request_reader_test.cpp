@@ -6,6 +6,7 @@
 #include "crypto/sm2_prepare.h"
 #include "crypto/sm2_verify.h"
 #include "pki/certification_request.h"
+#include "pki/der_encode.h"
 #include "pki/der_reader.h"
 #include "pki/request_reader.h"
 #include "support/exact_buffer.h"
@@ -55,38 +56,54 @@ TEST(RequestReader, OpensslSm2RequestSplitsAndItsSignatureVerifies) {
   EXPECT_FALSE(ReadCertificationRequest(longer, parts));
 }
 
-TEST(RequestReader, TheSystemsOwnFormComesApartIntoItsPieces) {
+// A request in the system's own form around an SM2 key, as the enrolment export builds it.
+struct OwnRequest {
   ByteVector subject;
   ByteVector keyInfo;
   ByteVector info;
-  ByteVector algorithm;
   ByteVector signature;
-  ByteVector request;
+  ByteVector der;
   std::array<uint8_t, 64> point{};
-  point.fill(0x42);
-  std::array<uint8_t, 32> r{};
-  std::array<uint8_t, 32> s{};
-  r.fill(0x81);
-  s[31] = 5;
-  ASSERT_EQ(EncodeSubjectName(std::vector<DnComponent>{{"CN", "Demo"}, {"T", "S"}}, subject), 0);
-  ASSERT_EQ(EncodeSm2PublicKeyInfo(point.data(), point.size(), keyInfo), 0);
-  ASSERT_EQ(EncodeRequestInfo(subject, keyInfo, info), 0);
-  ASSERT_EQ(EncodeSignatureAlgorithm(5, algorithm), 0);
-  ASSERT_EQ(EncodeSm2Signature(r.data(), s.data(), signature), 0);
-  ASSERT_EQ(EncodeRequest(info, algorithm, signature, request), 0);
+  std::array<uint8_t, 64> rs{};
 
+  // keyExtra goes at the end of the SubjectPublicKeyInfo's content.
+  explicit OwnRequest(const ByteVector& keyExtra = {}) {
+    point.fill(0x42);
+    rs.fill(0x81);
+    ByteVector algorithm;
+    EXPECT_EQ(EncodeSubjectName(std::vector<DnComponent>{{"CN", "Demo"}, {"T", "S"}}, subject), 0);
+    EXPECT_EQ(EncodeSm2PublicKeyInfo(point.data(), point.size(), keyInfo), 0);
+    if (!keyExtra.empty()) {
+      ByteVector content(keyInfo.begin() + 2, keyInfo.end());  // a short-form header
+      content.insert(content.end(), keyExtra.begin(), keyExtra.end());
+      EXPECT_EQ(EncodeDerElement(kDerSequence, content.data(), content.size(), keyInfo), 0);
+    }
+    EXPECT_EQ(EncodeRequestInfo(subject, keyInfo, info), 0);
+    EXPECT_EQ(EncodeSignatureAlgorithm(5, algorithm), 0);
+    EXPECT_EQ(EncodeSm2Signature(rs.data(), rs.data() + 32, signature), 0);
+    EXPECT_EQ(EncodeRequest(info, algorithm, signature, der), 0);
+  }
+};
+
+TEST(RequestReader, TheSystemsOwnFormComesApartIntoItsPieces) {
+  const OwnRequest request;
   RequestParts parts;
-  ASSERT_TRUE(ReadCertificationRequest(request, parts));
-  EXPECT_EQ(Bytes(parts.info), info);
-  EXPECT_EQ(Bytes(parts.subject), subject);
-  EXPECT_EQ(Bytes(parts.publicKeyInfo), keyInfo);
+  ASSERT_TRUE(ReadCertificationRequest(request.der, parts));
+  EXPECT_EQ(Bytes(parts.info), request.info);
+  EXPECT_EQ(Bytes(parts.subject), request.subject);
+  EXPECT_EQ(Bytes(parts.publicKeyInfo), request.keyInfo);
   ByteVector uncompressed{0x04};
-  uncompressed.insert(uncompressed.end(), point.begin(), point.end());
+  uncompressed.insert(uncompressed.end(), request.point.begin(), request.point.end());
   EXPECT_EQ(Bytes(parts.publicKey), uncompressed);
   std::array<uint8_t, 64> rs{};
   ASSERT_TRUE(ReadDerSm2Signature(parts.signature, rs));
-  EXPECT_TRUE(std::equal(r.begin(), r.end(), rs.begin()));
-  EXPECT_TRUE(std::equal(s.begin(), s.end(), rs.begin() + 32));
+  EXPECT_EQ(rs, request.rs);
+
+  // Only whole bytes are taken from a BIT STRING, and every element ends where its parent does.
+  ByteVector unusedBits = request.der;
+  unusedBits[unusedBits.size() - request.signature.size() + 2] = 1;
+  EXPECT_FALSE(ReadCertificationRequest(unusedBits, parts));
+  EXPECT_FALSE(ReadCertificationRequest(OwnRequest({0x05, 0x00}).der, parts));
 }
 
 }  // namespace
