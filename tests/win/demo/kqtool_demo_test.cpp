@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/run_command.h"
+#include "win/support/crypt_handles.h"
 
 namespace {
 
@@ -105,8 +106,8 @@ void Write(const RegistryTree& tree) {
 // The key containers of the Microsoft provider that the demo's CA uses.
 std::set<std::string> MicrosoftContainers() {
   std::set<std::string> names;
-  HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextW(&provider, nullptr, MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES,
+  kq::wintest::CryptContext provider;
+  if (!CryptAcquireContextW(provider.out(), nullptr, MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES,
                             CRYPT_VERIFYCONTEXT)) {
     ADD_FAILURE() << "no Microsoft provider: " << std::hex << GetLastError();
     return names;
@@ -114,14 +115,12 @@ std::set<std::string> MicrosoftContainers() {
   for (DWORD flags = CRYPT_FIRST;; flags = 0) {
     char name[512];
     DWORD length = sizeof name;
-    if (!CryptGetProvParam(provider, PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(name), &length,
-                           flags)) {
-      break;
+    if (!CryptGetProvParam(provider.get(), PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(name),
+                           &length, flags)) {
+      return names;
     }
     names.insert(name);
   }
-  CryptReleaseContext(provider, 0);
-  return names;
 }
 
 // The registry as the deployment left it comes back whatever a case did.
