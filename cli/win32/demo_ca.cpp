@@ -28,7 +28,7 @@ namespace {
 constexpr const wchar_t* kMicrosoftProvider = MS_ENH_RSA_AES_PROV_W;
 constexpr DWORD kMicrosoftProviderType = PROV_RSA_AES;
 constexpr wchar_t kCaName[] = L"C=CN, O=Demo Bank, CN=Demo Bank Throwaway CA";
-constexpr ULONGLONG kHour = 36'000'000'000ULL;  // in FILETIME's 100-ns units
+constexpr LONGLONG kHour = 36'000'000'000LL;  // in FILETIME's 100-ns units
 
 constexpr DemoCaNames kNames = {
     "crypt32 (RSA) and the SM2 check (SM2) accepted the requests' signatures; "
@@ -92,15 +92,16 @@ std::string WindowsFailure(std::string_view call) {
   return std::string(call) + " " + StatusLine(DescribeLastError(GetLastError()));
 }
 
-template <typename T>
-LocalMemory<T> Decode(LPCSTR structure, const BYTE* der, DWORD size, DWORD flags = 0) {
+// A SubjectPublicKeyInfo as crypt32 takes it, decoded by crypt32.
+LocalMemory<CERT_PUBLIC_KEY_INFO> DecodePublicKeyInfo(std::span<const uint8_t> der) {
   void* decoded = nullptr;
-  DWORD decodedSize = 0;
-  if (CryptDecodeObjectEx(X509_ASN_ENCODING, structure, der, size, flags | CRYPT_DECODE_ALLOC_FLAG,
-                          nullptr, &decoded, &decodedSize) == FALSE) {
+  DWORD size = 0;
+  if (CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, der.data(),
+                          static_cast<DWORD>(der.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr,
+                          &decoded, &size) == FALSE) {
     return nullptr;
   }
-  return LocalMemory<T>(static_cast<T*>(decoded));
+  return LocalMemory<CERT_PUBLIC_KEY_INFO>(static_cast<CERT_PUBLIC_KEY_INFO*>(decoded));
 }
 
 CertificateContext DecodeCertificate(std::span<const uint8_t> der) {
@@ -138,7 +139,7 @@ FILETIME HoursFromNow(LONGLONG hours) {
   ULARGE_INTEGER value;
   value.LowPart = now.dwLowDateTime;
   value.HighPart = now.dwHighDateTime;
-  value.QuadPart += static_cast<ULONGLONG>(hours) * kHour;
+  value.QuadPart = static_cast<ULONGLONG>(static_cast<LONGLONG>(value.QuadPart) + hours * kHour);
   return {value.LowPart, value.HighPart};
 }
 
@@ -209,9 +210,7 @@ std::optional<std::vector<uint8_t>> DemoCa::Issue(std::span<const uint8_t> reque
     Fail("the request is not a PKCS #10 request");
     return std::nullopt;
   }
-  const auto publicKey =
-      Decode<CERT_PUBLIC_KEY_INFO>(X509_PUBLIC_KEY_INFO, request.publicKeyInfo.data(),
-                                   static_cast<DWORD>(request.publicKeyInfo.size()));
+  const auto publicKey = DecodePublicKeyInfo(request.publicKeyInfo);
   if (!publicKey) {
     Fail(WindowsFailure("CryptDecodeObjectEx (the request's public key)"));
     return std::nullopt;
