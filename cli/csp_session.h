@@ -24,6 +24,12 @@ inline constexpr uint32_t kCryptFirst = 1;
 inline constexpr uint32_t kHpHashVal = 2;
 inline constexpr uint32_t kKpCertificate = 26;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
+inline constexpr uint32_t kPpEnumContainers = 2;
+inline constexpr uint32_t kPpName = 4;
+inline constexpr uint32_t kPpProvType = 16;
+inline constexpr uint32_t kKpKeyLen = 9;
+inline constexpr uint32_t kCryptVerifyContext = 0xF0000000;
+inline constexpr uint32_t kCalgSha256 = 0x800C;
 }  // namespace capi
 
 class CspSession {

@@ -5,6 +5,7 @@
 
 #include "command.h"
 #include "demo_steps.h"
+#include "text_list.h"
 #include "wait_monitor.h"
 
 namespace kq::cli {
@@ -68,19 +69,31 @@ std::string Demo(Context& context, const Arguments& args, Report& report) {
       }
     }
   }
-  // The libraries go before the files they may still hold open.
+  // The libraries go before the files they may still hold open; the registration and the CA's
+  // key set go before the clean-up is judged.
   state.cryptoApi.reset();
   state.tool.reset();
   ++number;
   const std::string root = scene->root().string();
-  const bool removed = scene->Remove();
-  failed += removed ? 0 : 1;
-  std::fprintf(out, "%3d. %-7s clean up: %s\n", number, removed ? "passed" : "failed",
-               removed ? ("removed " + root + "; the environment is as it was").c_str()
-                       : ("could not remove " + root).c_str());
+  std::vector<std::string> leftovers;
+  if (state.ca && !state.ca->Discard()) {
+    leftovers.push_back("could not remove the CA: " + state.ca->reason());
+  }
+  if (state.registration && !state.registration->Restore()) {
+    leftovers.push_back("could not restore the registry: " + state.registration->detail());
+  }
+  if (!scene->Remove()) {
+    leftovers.push_back("could not remove " + root);
+  }
+  const bool clean = leftovers.empty();
+  failed += clean ? 0 : 1;
+  const std::string detail =
+      clean ? "removed " + root + "; the environment is as it was" : JoinList(leftovers, "; ");
+  std::fprintf(out, "%3d. %-7s clean up: %s\n", number, clean ? "passed" : "failed",
+               detail.c_str());
   JsonObject cleanup;
   cleanup.Set("number", number).Set("title", "clean up");
-  cleanup.Set("result", removed ? "passed" : "failed").Set("detail", root);
+  cleanup.Set("result", clean ? "passed" : "failed").Set("detail", clean ? root : detail);
   steps.emplace_back(std::move(cleanup));
 
   const double seconds =

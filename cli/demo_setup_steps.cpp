@@ -1,5 +1,6 @@
 // The demo's first half: the provider loaded as a bank tool and as CryptoAPI loads it, a soft key
 // made and checked, two key pairs requested, certified by a throwaway CA and installed.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include "common/utf.h"
 
 #include "byte_text.h"
+#include "csp_session.h"
 #include "demo_steps.h"
 #include "platform/programs.h"
 #include "platform/registry.h"
@@ -27,9 +29,6 @@ StepOutcome Skipped(std::string detail) {
 }
 
 namespace {
-
-constexpr char16_t kProviderKey[] =
-    u"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\KQCSP For ORV v2.0";
 
 std::string ToolFailure(std::string_view function, uint32_t status) {
   return std::string(function) + " " + StatusLine(DescribeToolStatus(function, status));
@@ -54,34 +53,16 @@ StepOutcome LoadAsTool(DemoState& s) {
   return Passed(s.tool->fileName() + " found at " + s.imagePath);
 }
 
-// The provider's registration and the product key, in the .reg form the registry port reads.
-std::string RegistryText(const std::string& imagePath) {
-  std::string escaped;
-  for (const char c : imagePath) {
-    if (c == '\\' || c == '"') {
-      escaped.push_back('\\');
-    }
-    escaped.push_back(c);
-  }
-  return "Windows Registry Editor Version 5.00\n\n"
-         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\KQCSP For "
-         "ORV v2.0]\n"
-         "\"Image Path\"=\"" +
-         escaped +
-         "\"\n\"Type\"=dword:00000001\n\"Signature\"=hex:00\n\n"
-         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KQVN\\Orvenia]\n"
-         "\"LanguageID\"=dword:00000409\n\"IsUseSecDesk\"=dword:00000000\n";
-}
-
 StepOutcome Register(DemoState& s) {
   if (!s.tool) {
     return Skipped("needs the provider");
   }
-  const std::string path = s.scene->File("registry.reg");
-  if (!WriteFileText(path, RegistryText(s.imagePath))) {
-    return Failed("cannot write " + path);
+  s.registration.emplace(*s.scene);
+  if (!s.registration->Register(s.imagePath)) {
+    const std::string reason = s.registration->detail();
+    s.registration.reset();
+    return Failed(reason);
   }
-  s.scene->SetEnvironment("KQCSP_REGISTRY", path);
   std::array<char, 64> message{};
   const uint32_t driver = s.tool->exports().KQ_CheckDriver(message.data());
   const uint32_t csp = s.tool->exports().KQ_CheckCSP(message.data());
@@ -90,19 +71,20 @@ StepOutcome Register(DemoState& s) {
   if (driver != 1 || csp != 1) {
     return Failed(detail + " (" + Cp936ToUtf8(message.data()) + ")");
   }
-  return Passed(detail + " with the registry file " + path);
+  return Passed(detail + " " + s.registration->detail());
 }
 
 StepOutcome LoadAsCryptoApi(DemoState& s) {
-  if (!s.tool) {
+  if (!s.registration) {
     return Skipped("needs the registration");
   }
   // CryptoAPI finds the provider's file by the "Image Path" registered under its name.
   std::array<uint8_t, 2048> buffer{};
   size_t size = 0;
   uint32_t type = 0;
-  if (platform::QueryRegistryValue(kProviderKey, u"Image Path", platform::RegistryView::kDefault,
-                                   buffer, size, type) != platform::RegistryStatus::kOk) {
+  if (platform::QueryRegistryValue(kProviderRegistryKey, u"Image Path",
+                                   platform::RegistryView::k64Bit, buffer, size,
+                                   type) != platform::RegistryStatus::kOk) {
     return Failed("no \"Image Path\" under the provider's registry key");
   }
   std::u16string wide;
@@ -114,30 +96,25 @@ StepOutcome LoadAsCryptoApi(DemoState& s) {
     wide.push_back(c);
   }
   std::string error;
-  s.cryptoApi = ProviderLibrary::Load(Utf16ToUtf8(wide), s.programPath, error);
+  s.cryptoApi = CryptoApi::Open(kProviderName, Utf16ToUtf8(wide), error);
   if (!s.cryptoApi) {
     return Failed(error);
   }
-  const ProviderExports& api = s.cryptoApi->exports();
-  KqHandle provider = 0;
-  if (api.CPAcquireContext(&provider, nullptr, 0xF0000000, nullptr) == 0) {
-    return Failed("CPAcquireContext (CRYPT_VERIFYCONTEXT) " +
-                  StatusLine(DescribeLastError(s.cryptoApi->LastError())));
-  }
+  const CryptoApiNames& names = CryptoApi::Names();
+  CryptoContext context(*s.cryptoApi);
   std::array<uint8_t, 64> name{};
-  auto nameLength = static_cast<uint32_t>(name.size());
-  const int named = api.CPGetProvParam(provider, 4, name.data(), &nameLength, 0);
-  const uint32_t nameError = s.cryptoApi->LastError();
   std::array<uint8_t, 4> kind{};
-  auto kindLength = static_cast<uint32_t>(kind.size());
-  const int typed = api.CPGetProvParam(provider, 16, kind.data(), &kindLength, 0);
-  api.CPReleaseContext(provider, 0);
-  if (named == 0 || typed == 0) {
-    return Failed("CPGetProvParam " + StatusLine(DescribeLastError(nameError)));
+  uint32_t nameLength = 0;
+  uint32_t kindLength = 0;
+  if (!context.Acquire(nullptr, capi::kCryptVerifyContext) ||
+      !context.GetProvParam(capi::kPpName, name, nameLength, 0) ||
+      !context.GetProvParam(capi::kPpProvType, kind, kindLength, 0)) {
+    return Failed(context.Failure());
   }
-  return Passed("CPAcquireContext on the \"Image Path\"; PP_NAME \"" +
-                std::string(reinterpret_cast<const char*>(name.data())) + "\", PP_PROVTYPE " +
-                std::to_string(kind[0]));
+  const auto* text = reinterpret_cast<const char*>(name.data());
+  return Passed(std::string(names.acquire) + " " + std::string(names.acquireHow) + "; PP_NAME \"" +
+                std::string(text, strnlen(text, std::min<size_t>(nameLength, name.size()))) +
+                "\", PP_PROVTYPE " + std::to_string(kind[0]));
 }
 
 StepOutcome CreateKey(DemoState& s) {
@@ -239,8 +216,7 @@ StepOutcome Issue(DemoState& s) {
     s.sm2Certificate = *certificate;
     issued += issued.empty() ? "SM2" : " and SM2";
   }
-  return Passed("openssl checked the requests' signatures and issued the " + issued +
-                " certificates");
+  return Passed(std::string(DemoCa::Names().issued) + " " + issued + " certificates");
 }
 
 StepOutcome Install(DemoState& s) {
@@ -293,22 +269,21 @@ StepOutcome List(DemoState& s) {
   return Passed("KQ_GetAllCertDN: \"" + JoinList(shown, "\", \"") + "\"");
 }
 
-constexpr DemoStep kSteps[] = {
-    {"load the provider like a bank tool", LoadAsTool},
-    {"register the provider and the product key", Register},
-    {"load the provider like CryptoAPI", LoadAsCryptoApi},
-    {"create a soft key", CreateKey},
-    {"check the key", CheckKey},
-    {"request an RSA 2048 signature key (usage 2)", RequestRsa},
-    {"request an SM2 key (usage 3)", RequestSm2},
-    {"issue the certificates with a throwaway CA", Issue},
-    {"install the certificates", Install},
-    {"list the certificates' subjects", List},
-};
-
 }  // namespace
 
 std::span<const DemoStep> DemoSetupSteps() {
+  static const DemoStep kSteps[] = {
+      {"load the provider like a bank tool", LoadAsTool},
+      {"register the provider and the product key", Register},
+      {CryptoApi::Names().loadTitle, LoadAsCryptoApi},
+      {"create a soft key", CreateKey},
+      {"check the key", CheckKey},
+      {"request an RSA 2048 signature key (usage 2)", RequestRsa},
+      {"request an SM2 key (usage 3)", RequestSm2},
+      {"issue the certificates with a throwaway CA", Issue},
+      {"install the certificates", Install},
+      {"list the certificates' subjects", List},
+  };
   return kSteps;
 }
 

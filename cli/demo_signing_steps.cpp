@@ -1,11 +1,12 @@
 // The demo's second half: signatures through the tool exports (a transaction confirmed on the
-// key, plain data with SM2) checked by openssl, then a digest signed through the CryptoAPI entry
-// points and verified by CPVerifySignature.
+// key, plain data with SM2) checked by the platform's verifier, then a digest signed through
+// CryptoAPI and verified there, and by the verifier once more.
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "byte_text.h"
+#include "csp_session.h"
 #include "demo_steps.h"
 #include "inputs.h"
 #include "status_text.h"
@@ -77,7 +78,7 @@ StepOutcome VerifyTransaction(DemoState& s) {
                        "transaction")) {
     return Failed(s.ca->reason());
   }
-  return Passed("openssl dgst -sha256 -verify with the certificate's key: Verified OK");
+  return Passed(std::string(DemoCa::Names().rsaVerified));
 }
 
 StepOutcome SignPlain(DemoState& s) {
@@ -101,11 +102,7 @@ StepOutcome VerifyPlain(DemoState& s) {
   if (!s.ca->VerifySm2(s.sm2Certificate, AsBytes(kPlainData), s.sm2Signature, "plain")) {
     return Failed(s.ca->reason());
   }
-  return Passed("openssl dgst -sm3 -verify, identity 1234567812345678: Verified OK");
-}
-
-std::string CspFailure(const DemoState& s, std::string_view function) {
-  return std::string(function) + " " + StatusLine(DescribeLastError(s.cryptoApi->LastError()));
+  return Passed(std::string(DemoCa::Names().sm2Verified));
 }
 
 // The RSA key's container: the one whose signature key is 2048 bits.
@@ -113,43 +110,36 @@ StepOutcome OpenContainer(DemoState& s) {
   if (!s.cryptoApi || s.rsaSubject.empty()) {
     return Skipped("needs CryptoAPI's load and the RSA key");
   }
-  const ProviderExports& api = s.cryptoApi->exports();
-  KqHandle verify = 0;
-  if (api.CPAcquireContext(&verify, nullptr, 0xF0000000, nullptr) == 0) {
-    return Failed(CspFailure(s, "CPAcquireContext"));
-  }
+  const CryptoApiNames& api = CryptoApi::Names();
   std::vector<std::string> names;
-  uint32_t listError = 0;
-  for (uint32_t flags = 1;; flags = 0) {
-    std::array<uint8_t, 600> name{};
-    auto length = static_cast<uint32_t>(name.size());
-    if (api.CPGetProvParam(verify, 2, name.data(), &length, flags) == 0) {
-      listError = s.cryptoApi->LastError();
-      break;
+  {
+    CryptoContext verify(*s.cryptoApi);
+    if (!verify.Acquire(nullptr, capi::kCryptVerifyContext)) {
+      return Failed(verify.Failure());
     }
-    names.emplace_back(reinterpret_cast<const char*>(name.data()));
-  }
-  api.CPReleaseContext(verify, 0);
-  if (listError != 259) {  // ERROR_NO_MORE_ITEMS ends the list; anything else is a failure
-    return Failed("CPGetProvParam PP_ENUMCONTAINERS " + StatusLine(DescribeLastError(listError)));
+    for (uint32_t flags = capi::kCryptFirst;; flags = 0) {
+      std::array<uint8_t, 600> name{};
+      uint32_t length = 0;
+      if (!verify.GetProvParam(capi::kPpEnumContainers, name, length, flags)) {
+        // ERROR_NO_MORE_ITEMS ends the list; anything else is a failure.
+        if (verify.FailureStatus() != capi::kErrorNoMoreItems) {
+          return Failed(verify.Failure() + " (PP_ENUMCONTAINERS)");
+        }
+        break;
+      }
+      const auto* text = reinterpret_cast<const char*>(name.data());
+      names.emplace_back(text, strnlen(text, std::min<size_t>(length, name.size())));
+    }
   }
   for (const std::string& name : names) {
-    KqHandle provider = 0;
-    if (api.CPAcquireContext(&provider, name.c_str(), 0, nullptr) == 0) {
-      continue;
-    }
-    KqHandle key = 0;
+    CryptoContext context(*s.cryptoApi);
     uint32_t bits = 0;
-    auto size = static_cast<uint32_t>(sizeof bits);
-    const bool rsa2048 =
-        api.CPGetUserKey(provider, 2, &key) != 0 &&
-        api.CPGetKeyParam(provider, key, 9, reinterpret_cast<uint8_t*>(&bits), &size, 0) != 0 &&
-        bits == 2048;
-    api.CPReleaseContext(provider, 0);
-    if (rsa2048) {
+    if (context.Acquire(&name, 0) && context.UseUserKey(capi::kAtSignature) &&
+        context.KeyParam32(capi::kKpKeyLen, bits) && bits == 2048) {
       s.container = name;
-      return Passed("PP_ENUMCONTAINERS lists " + std::to_string(names.size()) +
-                    " containers; CPAcquireContext \"" + name + "\", CPGetUserKey: RSA 2048");
+      return Passed("PP_ENUMCONTAINERS lists " + std::to_string(names.size()) + " containers; " +
+                    std::string(api.acquire) + " \"" + name + "\", " + std::string(api.getUserKey) +
+                    ": RSA 2048");
     }
   }
   return Failed("no container with a 2048-bit signature key among " + std::to_string(names.size()) +
@@ -157,50 +147,32 @@ StepOutcome OpenContainer(DemoState& s) {
 }
 
 StepOutcome CspSignAndVerify(DemoState& s, bool verify) {
-  const ProviderExports& api = s.cryptoApi->exports();
-  KqHandle provider = 0;
-  if (api.CPAcquireContext(&provider, s.container.c_str(), 0, nullptr) == 0) {
-    return Failed(CspFailure(s, "CPAcquireContext"));
+  const CryptoApiNames& api = CryptoApi::Names();
+  CryptoContext context(*s.cryptoApi);
+  if (!context.Acquire(&s.container, 0) || !context.UseUserKey(capi::kAtSignature) ||
+      !context.Hash(capi::kCalgSha256, AsBytes(kCspData))) {
+    return Failed(context.Failure());
   }
-  KqHandle key = 0;
-  KqHandle hash = 0;
-  StepOutcome outcome;
-  const auto* data = reinterpret_cast<const uint8_t*>(kCspData);
-  uint32_t size = 512;
-  std::vector<uint8_t> signature(size);
-  if (api.CPGetUserKey(provider, 2, &key) == 0) {
-    outcome = Failed(CspFailure(s, "CPGetUserKey"));
-  } else if (api.CPCreateHash(provider, 0x800C, 0, 0, &hash) == 0) {
-    outcome = Failed(CspFailure(s, "CPCreateHash"));
-  } else if (api.CPHashData(provider, hash, data, sizeof kCspData - 1, 0) == 0) {
-    outcome = Failed(CspFailure(s, "CPHashData"));
-  } else if (!verify) {
-    if (api.CPSignHash(provider, hash, 2, nullptr, 0, signature.data(), &size) == 0) {
-      outcome = Failed(CspFailure(s, "CPSignHash"));
-    } else {
-      signature.resize(size);
-      s.cspSignature = signature;
-      outcome = Passed("CPCreateHash CALG_SHA_256, CPHashData, CPSignHash AT_SIGNATURE: " +
-                       std::to_string(size) + " bytes (PIN from the soft PIN entry)");
+  if (!verify) {
+    std::vector<uint8_t> signature;
+    if (!context.Sign(capi::kAtSignature, signature)) {
+      return Failed(context.Failure());
     }
-  } else if (api.CPVerifySignature(provider, hash, s.cspSignature.data(),
-                                   static_cast<uint32_t>(s.cspSignature.size()), key, nullptr,
-                                   0) == 0) {
-    outcome = Failed(CspFailure(s, "CPVerifySignature"));
-  } else {
-    // openssl agrees, with the bytes in its order (most significant first).
-    const std::vector<uint8_t> reversed(s.cspSignature.rbegin(), s.cspSignature.rend());
-    if (!s.ca->VerifyRsa(s.rsaCertificate, AsBytes(kCspData), reversed, "sha256", "csp")) {
-      outcome = Failed("CPVerifySignature accepted it but " + s.ca->reason());
-    } else {
-      outcome = Passed("CPVerifySignature with the container's public key: TRUE; openssl agrees");
-    }
+    s.cspSignature = signature;
+    return Passed(std::string(api.createHash) + " CALG_SHA_256, " + std::string(api.hashData) +
+                  ", " + std::string(api.signHash) + " AT_SIGNATURE: " +
+                  std::to_string(signature.size()) + " bytes (PIN from the soft PIN entry)");
   }
-  if (hash != 0) {
-    api.CPDestroyHash(provider, hash);
+  if (!context.Verify(s.cspSignature)) {
+    return Failed(context.Failure());
   }
-  api.CPReleaseContext(provider, 0);
-  return outcome;
+  // The platform's verifier agrees, with the bytes in its order (most significant first).
+  const std::vector<uint8_t> reversed(s.cspSignature.rbegin(), s.cspSignature.rend());
+  if (!s.ca->VerifyRsa(s.rsaCertificate, AsBytes(kCspData), reversed, "sha256", "csp")) {
+    return Failed(std::string(api.verifySignature) + " accepted it but " + s.ca->reason());
+  }
+  return Passed(std::string(api.verifySignature) + " with the container's public key: TRUE; " +
+                std::string(DemoCa::Names().agrees));
 }
 
 StepOutcome CspSign(DemoState& s) {
@@ -217,19 +189,18 @@ StepOutcome CspVerify(DemoState& s) {
   return CspSignAndVerify(s, true);
 }
 
-constexpr DemoStep kSteps[] = {
-    {"sign a transaction with the RSA key", SignTransaction},
-    {"verify the RSA signature with openssl", VerifyTransaction},
-    {"sign plain data with the SM2 key", SignPlain},
-    {"verify the SM2 signature with openssl", VerifyPlain},
-    {"open the RSA key's container through CryptoAPI", OpenContainer},
-    {"sign a SHA-256 hash with CPSignHash", CspSign},
-    {"verify it with CPVerifySignature", CspVerify},
-};
-
 }  // namespace
 
 std::span<const DemoStep> DemoSigningSteps() {
+  static const DemoStep kSteps[] = {
+      {"sign a transaction with the RSA key", SignTransaction},
+      {DemoCa::Names().verifyRsaTitle, VerifyTransaction},
+      {"sign plain data with the SM2 key", SignPlain},
+      {DemoCa::Names().verifySm2Title, VerifyPlain},
+      {"open the RSA key's container through CryptoAPI", OpenContainer},
+      {CryptoApi::Names().signTitle, CspSign},
+      {CryptoApi::Names().verifyTitle, CspVerify},
+  };
   return kSteps;
 }
 

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "crypto_api.h"
 #include "demo_ca.h"
+#include "demo_registration.h"
 #include "demo_scene.h"
 #include "provider_library.h"
 
@@ -18,11 +20,12 @@ namespace kq::cli {
 
 struct DemoState {
   DemoScene* scene = nullptr;
-  std::string programPath;                   // kqtool, to find kqsim beside it
-  std::string libraryOption;                 // --library as given
-  std::optional<ProviderLibrary> tool;       // loaded by name, as a bank tool does
-  std::optional<ProviderLibrary> cryptoApi;  // loaded by the registered Image Path
+  std::string programPath;              // kqtool, to find kqsim beside it
+  std::string libraryOption;            // --library as given
+  std::optional<ProviderLibrary> tool;  // loaded by name, as a bank tool does
   std::string imagePath;
+  std::optional<DemoRegistration> registration;
+  std::optional<CryptoApi> cryptoApi;  // the provider as CryptoAPI reaches it
   std::string mediaId;
   std::vector<uint8_t> rsaRequest;
   std::vector<uint8_t> sm2Request;
@@ -54,7 +57,8 @@ StepOutcome Skipped(std::string detail);
 
 // Loading, registration, the soft key, enrolment.
 std::span<const DemoStep> DemoSetupSteps();
-// Signatures through the tool exports and through CryptoAPI, checked by openssl and the provider.
+// Signatures through the tool exports and through CryptoAPI, checked by the platform's verifier
+// (DemoCa) and the provider.
 std::span<const DemoStep> DemoSigningSteps();
 
 // The subjects of the demo's two certificates as requested.

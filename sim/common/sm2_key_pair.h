@@ -1,7 +1,7 @@
 #pragma once
-// SM2 key pairs of the soft key (GB/T 32918): the recommended 256-bit curve loaded into an mbed
-// TLS group by its parameters, key generation, and the signature over a finished digest e, all on
-// mbed TLS's bignum and elliptic-curve arithmetic.
+// SM2 key pairs of the soft key (GB/T 32918): key generation and the signature over a finished
+// digest e, on mbed TLS's bignum and elliptic-curve arithmetic over the recommended curve
+// (crypto/sm2_curve.h). Signatures are checked with crypto/sm2_verify.h.
 
 #include <array>
 #include <cstdint>
@@ -40,9 +40,5 @@ class Sm2KeyPair {
   explicit Sm2KeyPair(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
-
-// Checks an SM2 signature of the digest e against the public point (x, y).
-[[nodiscard]] bool Sm2Verify(const Sm2Coordinate& x, const Sm2Coordinate& y,
-                             std::span<const uint8_t> e, const Sm2Signature& signature);
 
 }  // namespace kq::sim

@@ -1,6 +1,32 @@
 #include "pki/der_reader.h"
 
+#include <algorithm>
+
 namespace kq {
+
+namespace {
+
+constexpr uint8_t kDerInteger = 0x02;
+constexpr uint8_t kDerSequence = 0x30;
+
+// A non-negative INTEGER's content right-aligned in out.
+bool PlaceUnsigned(std::span<const uint8_t> content, std::span<uint8_t> out) {
+  if (content.empty() || (content[0] & 0x80u) != 0) {
+    return false;
+  }
+  while (content.size() > 1 && content[0] == 0) {
+    content = content.subspan(1);
+  }
+  if (content.size() > out.size()) {
+    return false;
+  }
+  std::fill(out.begin(), out.end(), uint8_t{0});
+  std::copy(content.begin(), content.end(),
+            out.end() - static_cast<std::ptrdiff_t>(content.size()));
+  return true;
+}
+
+}  // namespace
 
 bool SkipDerSequenceHeader(ByteReader& reader) {
   uint8_t tag = 0;
@@ -11,10 +37,12 @@ bool SkipDerSequenceHeader(ByteReader& reader) {
   return lengthByte <= 0x80 || reader.skip(lengthByte & 0x7Fu);
 }
 
-bool ReadDerInteger(ByteReader& reader, std::span<const uint8_t>& content) {
-  uint8_t tag = 0;
+bool ReadDerElement(ByteReader& reader, uint8_t tag, std::span<const uint8_t>& content,
+                    std::span<const uint8_t>* element) {
+  const std::span<const uint8_t> start = reader.rest();
+  uint8_t found = 0;
   uint8_t lengthByte = 0;
-  if (!reader.u8(tag) || tag != 0x02 || !reader.u8(lengthByte)) {
+  if (!reader.u8(found) || found != tag || !reader.u8(lengthByte)) {
     return false;
   }
   size_t length = lengthByte;
@@ -33,7 +61,33 @@ bool ReadDerInteger(ByteReader& reader, std::span<const uint8_t>& content) {
   } else if (lengthByte > 0x82) {
     return false;
   }
-  return reader.take(length, content);
+  const size_t headerSize = start.size() - reader.remaining();
+  if (!reader.take(length, content)) {
+    return false;
+  }
+  if (element != nullptr) {
+    *element = start.first(headerSize + length);
+  }
+  return true;
+}
+
+bool ReadDerInteger(ByteReader& reader, std::span<const uint8_t>& content) {
+  return ReadDerElement(reader, kDerInteger, content);
+}
+
+bool ReadDerSm2Signature(std::span<const uint8_t> der, std::array<uint8_t, 64>& rs) {
+  ByteReader outer(der);
+  std::span<const uint8_t> sequence;
+  std::span<const uint8_t> r;
+  std::span<const uint8_t> s;
+  if (!ReadDerElement(outer, kDerSequence, sequence) || !outer.empty()) {
+    return false;
+  }
+  ByteReader reader(sequence);
+  if (!ReadDerInteger(reader, r) || !ReadDerInteger(reader, s) || !reader.empty()) {
+    return false;
+  }
+  return PlaceUnsigned(r, std::span(rs).first(32)) && PlaceUnsigned(s, std::span(rs).last(32));
 }
 
 }  // namespace kq

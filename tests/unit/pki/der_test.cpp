@@ -1,4 +1,5 @@
-// DER encoding of request pieces and the header reading of certificate keys.
+// DER encoding of request pieces, the header reading of certificate keys and the reading of SM2
+// signatures.
 #include <gtest/gtest.h>
 
 #include "pki/der_encode.h"
@@ -110,6 +111,57 @@ TEST(DerReader, EveryTruncatedPrefixIsRefusedWithoutOverreading) {
     std::span<const uint8_t> modulus;
     const bool ok = SkipDerSequenceHeader(reader) && ReadDerInteger(reader, modulus);
     EXPECT_EQ(ok, size >= 4 + 4 + 257) << size;
+  });
+}
+
+// SEQUENCE { INTEGER r, INTEGER s } around the two contents as given, with `more` after them in
+// an element of the given tag.
+ByteVector SignatureDer(const ByteVector& r, const ByteVector& s, const ByteVector& more = {},
+                        uint8_t tag = 0x30) {
+  ByteVector body{0x02, static_cast<uint8_t>(r.size())};
+  body.insert(body.end(), r.begin(), r.end());
+  body.insert(body.end(), {0x02, static_cast<uint8_t>(s.size())});
+  body.insert(body.end(), s.begin(), s.end());
+  body.insert(body.end(), more.begin(), more.end());
+  ByteVector der{tag, static_cast<uint8_t>(body.size())};
+  der.insert(der.end(), body.begin(), body.end());
+  return der;
+}
+
+TEST(DerReader, Sm2SignaturesComeOutAsTwoRightAlignedNumbers) {
+  ByteVector high(33, 0xA5);
+  high[0] = 0x00;  // the sign byte in front of a number with its top bit set
+  ByteVector trailing = SignatureDer({0x01}, {0x02});
+  trailing.push_back(0x00);
+  struct Case {
+    const char* what;
+    ByteVector der;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"short numbers", SignatureDer({0x01}, {0x02, 0x03}), true},
+      {"a sign byte", SignatureDer(high, {0x07}), true},
+      {"33 significant bytes", SignatureDer(ByteVector(33, 0x11), {0x07}), false},
+      {"a negative r", SignatureDer({0x80}, {0x07}), false},
+      {"an empty s", SignatureDer({0x01}, {}), false},
+      {"a third number", SignatureDer({0x01}, {0x02}, {0x02, 0x01, 0x03}), false},
+      {"another outer tag", SignatureDer({0x01}, {0x02}, {}, 0x31), false},
+      {"a byte after the sequence", trailing, false},
+  };
+  for (const Case& c : cases) {
+    std::array<uint8_t, 64> rs{};
+    EXPECT_EQ(ReadDerSm2Signature(c.der, rs), c.accepted) << c.what;
+  }
+  std::array<uint8_t, 64> rs{};
+  ASSERT_TRUE(ReadDerSm2Signature(SignatureDer(high, {0x02, 0x03}), rs));
+  EXPECT_EQ(ByteVector(rs.begin(), rs.begin() + 32), ByteVector(high.begin() + 1, high.end()));
+  EXPECT_EQ(ByteVector(rs.begin() + 32, rs.end() - 2), ByteVector(30, 0x00));
+  EXPECT_EQ(rs[62], 0x02);
+  EXPECT_EQ(rs[63], 0x03);
+
+  const ByteVector whole = SignatureDer(high, high);
+  test::ForEachTruncatedPrefix(whole, [&](std::span<const uint8_t> prefix, size_t size) {
+    EXPECT_FALSE(ReadDerSm2Signature(prefix, rs)) << size;
   });
 }
 

@@ -11,6 +11,7 @@
 #include "common/sm2_key_file.h"
 #include "common/sm2_key_pair.h"
 #include "crypto/sm2_prepare.h"
+#include "crypto/sm2_verify.h"
 #include "support/exact_buffer.h"
 #include "support/openssl_command.h"
 #include "support/softkey_scene.h"

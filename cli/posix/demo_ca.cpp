@@ -1,8 +1,43 @@
+// POSIX: the `openssl` command is the CA and the verifier; its key and certificate are files of
+// the scene.
 #include "demo_ca.h"
-
 #include "byte_text.h"
 
 namespace kq::cli {
+
+struct DemoCa::Authority {};
+
+namespace {
+constexpr DemoCaNames kNames = {
+    "openssl checked the requests' signatures and issued the",
+    "verify the RSA signature with openssl",
+    "openssl dgst -sha256 -verify with the certificate's key: Verified OK",
+    "verify the SM2 signature with openssl",
+    "openssl dgst -sm3 -verify, identity 1234567812345678: Verified OK",
+    "openssl agrees",
+};
+
+// The certificate's public key as a PEM file of the scene.
+bool WritePublicKey(DemoScene& scene, std::span<const uint8_t> certificateDer,
+                    const std::string& name, std::string& pemPath) {
+  const std::string certificate = scene.File(name + ".verify.der");
+  pemPath = scene.File(name + ".pub.pem");
+  return WriteFileBytes(certificate, certificateDer) &&
+         scene.Run({"openssl", "x509", "-inform", "DER", "-in", certificate, "-pubkey", "-noout",
+                    "-out", pemPath});
+}
+}  // namespace
+
+const DemoCaNames& DemoCa::Names() {
+  return kNames;
+}
+
+DemoCa::DemoCa(DemoScene& scene) : scene_(scene) {}
+DemoCa::~DemoCa() = default;
+
+bool DemoCa::Discard() {
+  return true;  // the key and certificate go with the scene
+}
 
 bool DemoCa::Fail(const std::string& what) {
   const std::string tail = scene_.LogTail();
@@ -65,26 +100,14 @@ std::optional<std::vector<uint8_t>> DemoCa::Issue(std::span<const uint8_t> reque
   return der;
 }
 
-bool DemoCa::PublicKey(std::span<const uint8_t> certificateDer, const std::string& name,
-                       std::string& pemPath) {
-  const std::string certificate = scene_.File(name + ".verify.der");
-  pemPath = scene_.File(name + ".pub.pem");
-  if (!WriteFileBytes(certificate, certificateDer) ||
-      !scene_.Run({"openssl", "x509", "-inform", "DER", "-in", certificate, "-pubkey", "-noout",
-                   "-out", pemPath})) {
-    return Fail("openssl could not read the certificate's public key");
-  }
-  return true;
-}
-
 bool DemoCa::VerifyRsa(std::span<const uint8_t> certificateDer, std::span<const uint8_t> data,
                        std::span<const uint8_t> signature, const std::string& digest,
                        const std::string& name) {
   std::string key;
   const std::string dataPath = scene_.File(name + ".data");
   const std::string signaturePath = scene_.File(name + ".sig");
-  if (!PublicKey(certificateDer, name, key)) {
-    return false;
+  if (!WritePublicKey(scene_, certificateDer, name, key)) {
+    return Fail("openssl could not read the certificate's public key");
   }
   if (!WriteFileBytes(dataPath, data) || !WriteFileBytes(signaturePath, signature)) {
     return Fail("cannot write the files to verify");
@@ -102,8 +125,8 @@ bool DemoCa::VerifySm2(std::span<const uint8_t> certificateDer, std::span<const 
     return Fail("an SM2 signature is 64 bytes, not " + std::to_string(signature.size()));
   }
   std::string key;
-  if (!PublicKey(certificateDer, name, key)) {
-    return false;
+  if (!WritePublicKey(scene_, certificateDer, name, key)) {
+    return Fail("openssl could not read the certificate's public key");
   }
   // openssl verifies the DER form SEQUENCE { r INTEGER, s INTEGER }; it encodes it itself.
   const std::string config = scene_.File(name + ".sig.cnf");
