@@ -24,11 +24,8 @@ bash scripts/build.sh fuzz
 ctest --preset fuzz -j "$jobs" 2>&1 | tee -a "$log"
 
 bash scripts/build.sh mingw
-prefix=$(bash scripts/wine-prefix.sh build-mingw)
-trap 'rm -f "$log"; WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true' EXIT
-# (The mingw test preset runs a test once more after a timeout: under load, Wine now and then
-# keeps a test process alive after its test has passed.)
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset mingw -j "$jobs" 2>&1 | tee -a "$log"
+# The Windows suite under Wine (a test that times out there runs once more).
+bash scripts/wine-suite.sh 2>&1 | tee -a "$log"
 
 bash scripts/check-exports.sh
 
