@@ -207,10 +207,26 @@ int EncodeRsaSignature(const uint8_t* signature, size_t length, ByteVector& out)
   return EncodeDerBitString(signature, length, out);
 }
 
+// r and s as DER INTEGERs: their leading zero bytes go (one byte stays), because a verifier
+// refuses an INTEGER that is not in its shortest form, and about one signature in 128 has an r or
+// s below 2^248.
 int EncodeSm2Signature(const uint8_t* r, const uint8_t* s, ByteVector& out) {
   out.clear();
+  if (r == nullptr || s == nullptr) {
+    return -1;
+  }
+  const auto shortest = [](const uint8_t* value) {
+    size_t skip = 0;
+    while (skip + 1 < kSm2CoordinateBytes && value[skip] == 0) {
+      ++skip;
+    }
+    return std::span<const uint8_t>(value + skip, kSm2CoordinateBytes - skip);
+  };
+  const std::span<const uint8_t> rValue = shortest(r);
+  const std::span<const uint8_t> sValue = shortest(s);
   ByteVector sequence;
-  if (EncodeIntegerPair(r, kSm2CoordinateBytes, s, kSm2CoordinateBytes, sequence) != 0) {
+  if (EncodeIntegerPair(rValue.data(), rValue.size(), sValue.data(), sValue.size(), sequence) !=
+      0) {
     return -1;
   }
   return EncodeDerBitString(sequence.data(), sequence.size(), out);

@@ -109,11 +109,17 @@ TEST(CertificationRequest, Sm2PublicKeyInfoAndSignature) {
   s[0] = 0x00;
   ByteVector signature;
   ASSERT_EQ(EncodeSm2Signature(r.data(), s.data(), signature), 0);
-  EXPECT_EQ(Prefix(signature, 8), (ByteVector{0x03, 0x48, 0x00, 0x30, 0x45, 0x02, 0x21, 0x00}));
+  EXPECT_EQ(Prefix(signature, 8), (ByteVector{0x03, 0x47, 0x00, 0x30, 0x44, 0x02, 0x21, 0x00}));
   EXPECT_EQ(signature[8], 0x9F);
+  // s in its shortest form: the leading zero byte goes.
   EXPECT_EQ(ByteVector(signature.begin() + 40, signature.begin() + 43),
-            (ByteVector{0x02, 0x20, 0x00}));
-  EXPECT_EQ(signature.size(), 74u);
+            (ByteVector{0x02, 0x1F, 0x02}));
+  EXPECT_EQ(signature.size(), 73u);
+  // A value of zero keeps one byte.
+  const ByteVector zero(32, 0x00);
+  ASSERT_EQ(EncodeSm2Signature(zero.data(), zero.data(), signature), 0);
+  EXPECT_EQ(signature,
+            (ByteVector{0x03, 0x09, 0x00, 0x30, 0x06, 0x02, 0x01, 0x00, 0x02, 0x01, 0x00}));
   EXPECT_EQ(EncodeSm2Signature(r.data(), nullptr, signature), -1);
   EXPECT_TRUE(signature.empty());
 }
