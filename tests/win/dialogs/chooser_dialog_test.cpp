@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "container_scene.h"
 #include "dialog_driver.h"
 #include "support/softkey_scene.h"
 
@@ -158,45 +159,16 @@ TEST(TokenChooser, TheContainerGoesOnTheKeyTheUserSelects) {
 
 // A key whose five slots are taken: SM2 pairs and, in the third, an RSA 1024 pair; none has a
 // container, so each is listed as an exchange key.
-class FullKey {
+class FullKey : public ContainerScene {
  public:
-  FullKey() {
-    key_ = scene_.AddKey({.keyPairs = {{1, 1, "sm2-a"},
-                                       {2, 0, "sm2-b"},
-                                       {3, 1, "rsa1024-a"},
-                                       {4, 1, "sm2-a"},
-                                       {5, 0, "sm2-b"}}});
-    scene_.SetPinAnswers("12345678");
-    EXPECT_TRUE(CryptAcquireContextW(&provider_, L"overwrite", kProviderName, PROV_RSA_FULL,
-                                     CRYPT_NEWKEYSET))
-        << std::hex << GetLastError();
-  }
-  ~FullKey() {
-    if (provider_ != 0) {
-      CryptReleaseContext(provider_, 0);
-    }
-  }
-
-  BackgroundCall GenerateKey() {
-    return BackgroundCall([this] {
-      HCRYPTKEY generated = 0;
-      const BOOL done = CryptGenKey(provider_, AT_SIGNATURE, 2048u << 16, &generated);
-      const DWORD error = GetLastError();
-      if (generated != 0) {
-        CryptDestroyKey(generated);
-      }
-      SetLastError(error);
-      return done;
-    });
-  }
-
-  SoftKeyScene& scene() { return scene_; }
-  const std::string& key() const { return key_; }
-
- private:
-  SoftKeyScene scene_;
-  std::string key_;
-  HCRYPTPROV provider_ = 0;
+  FullKey()
+      : ContainerScene({.keyPairs = {{1, 1, "sm2-a"},
+                                     {2, 0, "sm2-b"},
+                                     {3, 1, "rsa1024-a"},
+                                     {4, 1, "sm2-a"},
+                                     {5, 0, "sm2-b"}}},
+                       L"overwrite") {}
+  BackgroundCall GenerateKey() { return ContainerScene::GenerateKey(2048); }
 };
 
 struct KeyTexts {

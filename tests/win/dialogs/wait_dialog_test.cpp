@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "container_scene.h"
 #include "dialog_driver.h"
 #include "support/run_command.h"
 #include "support/softkey_scene.h"
@@ -27,43 +28,11 @@ constexpr int kWarningText = 2016;
 constexpr int kWarningPicture = 2015;
 
 // A soft key whose buttons wait for the test, with a container opened on it through CryptoAPI.
-class WaitScene {
+class WaitScene : public ContainerScene {
  public:
-  WaitScene() {
-    key_ = scene_.AddKey({.button = "manual"});
-    scene_.SetPinAnswers("12345678");
-    EXPECT_TRUE(
-        CryptAcquireContextW(&provider_, L"dialogs", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET))
-        << std::hex << GetLastError();
-  }
-  ~WaitScene() {
-    if (provider_ != 0) {
-      CryptReleaseContext(provider_, 0);
-    }
-  }
-
+  WaitScene() : ContainerScene({.button = "manual"}, L"dialogs") {}
   // A key generation, whose wait the test then drives.
-  BackgroundCall GenerateKey() {
-    return BackgroundCall([this] {
-      HCRYPTKEY generated = 0;
-      const BOOL done = CryptGenKey(provider_, AT_SIGNATURE, 1024u << 16, &generated);
-      const DWORD error = GetLastError();
-      if (generated != 0) {
-        CryptDestroyKey(generated);
-      }
-      SetLastError(error);
-      return done;
-    });
-  }
-
-  SoftKeyScene& scene() { return scene_; }
-  const std::string& key() const { return key_; }
-  HCRYPTPROV provider() const { return provider_; }
-
- private:
-  SoftKeyScene scene_;
-  std::string key_;
-  HCRYPTPROV provider_ = 0;
+  BackgroundCall GenerateKey() { return ContainerScene::GenerateKey(1024); }
 };
 
 struct LanguageTexts {
