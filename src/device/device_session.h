@@ -1,5 +1,7 @@
 #pragma once
 // One short use of the key: opened by reader name, closed on every path out by the destructor.
+// While open it holds the key's lock (KeyLock), so a store change made through it is not
+// interleaved with another thread's or process's.
 // A PIN login closes the session so the PIN-entry library has the key alone, then reopens it.
 // What the open handle learned of the key is kept with it (HandleMemory) and forgotten when it
 // closes.
@@ -10,6 +12,7 @@
 
 #include "device/device_library.h"
 #include "device/handle_memory.h"
+#include "device/key_lock.h"
 
 namespace kq {
 
@@ -25,8 +28,12 @@ class DeviceSession {
   // Opens the key named by readerName (closing any key this session held); returns the device
   // library's status, 0 on success.
   uint32_t Open(std::string_view readerName);
-  // Reopens the key of the last Open, after a login closed it.
+  // Reopens the key of the last Open, after Suspend or Close.
   uint32_t Reopen();
+  // Closes the handle but keeps the key's lock: the PIN-entry library opens the key itself, and
+  // nobody else may change the key between what this session read before and writes after.
+  void Suspend();
+  // Closes the handle and lets other callers have the key.
   void Close();
 
   [[nodiscard]] bool isOpen() const { return handle_ != nullptr; }
@@ -39,6 +46,7 @@ class DeviceSession {
 
  private:
   ZANT_HANDLE handle_ = nullptr;
+  KeyLock lock_;
   std::string readerName_;
   mutable HandleMemory memory_;
 };

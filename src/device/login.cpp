@@ -79,7 +79,7 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
     session.memory().RememberLogin();
     return {Outcome::kSuccess, false};
   }
-  session.Close();  // the PIN-entry library uses the key alone
+  session.Suspend();  // the PIN-entry library uses the key alone
 
   UiLoginRequest request = BuildRequest(readerName);
   const uint32_t refreshPin = ui::RefreshPinMessage();
@@ -140,7 +140,11 @@ uint32_t LoginForTool(DeviceSession& session, std::string_view readerName, Login
     return tool::kLoginFailed;
   }
   std::string name(readerName);
-  switch (RunLogin(session, name, false, mode).outcome) {
+  const Outcome outcome = RunLogin(session, name, false, mode).outcome;
+  if (outcome != Outcome::kSuccess) {
+    session.Close();
+  }
+  switch (outcome) {
     case Outcome::kSuccess:
       return tool::kOk;
     case Outcome::kCancelled:
@@ -167,6 +171,9 @@ bool LoginForProvider(ProviderLoginRequest& request, DeviceSession& session, Log
     return false;
   }
   const LoginResult result = RunLogin(session, request.readerName, true, mode);
+  if (result.outcome != Outcome::kSuccess) {
+    session.Close();
+  }
   if (result.pinVerified) {
     request.loggedIn = true;
   }

@@ -30,4 +30,9 @@ class FileLock {
   intptr_t handle_ = kNone;
 };
 
+// The folder for lock files that this user's processes share: POSIX, a private folder
+// "kqcsp-locks-<uid>" in the temporary folder (which all users share); Win32, the user's own
+// temporary folder.
+std::filesystem::path SharedLockFolder();
+
 }  // namespace kq::platform

@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+#include <system_error>
 
 namespace kq::platform {
 
@@ -40,6 +43,29 @@ void FileLock::Release() {
     close(fd);
     handle_ = kNone;
   }
+}
+
+namespace {
+
+// A folder of this user's, made when missing; false when it is not a folder of this user.
+bool MakeOwnFolder(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  struct stat facts = {};
+  return lstat(folder.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode) && facts.st_uid == getuid();
+}
+
+}  // namespace
+
+std::filesystem::path SharedLockFolder() {
+  std::error_code error;
+  std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+  std::filesystem::path folder =
+      (error ? std::filesystem::path("/tmp") : temp) / ("kqcsp-locks-" + std::to_string(getuid()));
+  if (MakeOwnFolder(folder)) {
+    chmod(folder.c_str(), 0700);
+  }
+  return folder;
 }
 
 }  // namespace kq::platform

@@ -2,6 +2,8 @@
 
 #include "platform/file_lock.h"
 
+#include <system_error>
+
 namespace kq::platform {
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
@@ -37,6 +39,13 @@ void FileLock::Release() {
     CloseHandle(file);
     handle_ = kNone;
   }
+}
+
+std::filesystem::path SharedLockFolder() {
+  // The temporary folder is the user's own on Windows.
+  std::error_code error;
+  std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+  return error ? std::filesystem::path(L".") : temp;
 }
 
 }  // namespace kq::platform

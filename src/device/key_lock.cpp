@@ -1,0 +1,125 @@
+#include "device/key_lock.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "platform/file_lock.h"
+
+namespace kq {
+namespace {
+
+struct Holder {
+  std::thread::id owner;
+  int depth = 0;
+  platform::FileLock file;
+};
+
+struct Holders {
+  std::mutex mutex;
+  std::condition_variable released;
+  std::map<std::string, Holder> byReader;
+};
+
+// Never destroyed: a thread may still release a key while the process unloads us.
+Holders& AllHolders() {
+  static auto* holders = new Holders;
+  return *holders;
+}
+
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    c = UpperAscii(c);
+  }
+  return upper;
+}
+
+}  // namespace
+
+bool SameKey(std::string_view first, std::string_view second) {
+  return first.size() == second.size() &&
+         std::equal(first.begin(), first.end(), second.begin(),
+                    [](char a, char b) { return UpperAscii(a) == UpperAscii(b); });
+}
+
+std::string KeyLockFileName(std::string_view readerName) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string name = "kqcsp-key-";
+  for (const char c : UpperAscii(readerName)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= 'a' && byte <= 'z') || byte == '-') {
+      name += c;
+    } else {
+      name += '_';
+      name += kDigits[byte >> 4];
+      name += kDigits[byte & 0x0F];
+    }
+  }
+  return name + ".lock";
+}
+
+KeyLock::KeyLock(KeyLock&& other) noexcept : readerName_(std::exchange(other.readerName_, {})) {}
+
+KeyLock& KeyLock::operator=(KeyLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    readerName_ = std::exchange(other.readerName_, {});
+  }
+  return *this;
+}
+
+KeyLock KeyLock::Hold(std::string_view readerName) {
+  const std::string key = UpperAscii(readerName);
+  Holders& holders = AllHolders();
+  const std::thread::id self = std::this_thread::get_id();
+  std::unique_lock guard(holders.mutex);
+  auto found = holders.byReader.try_emplace(key).first;
+  Holder& holder = found->second;
+  KeyLock lock;
+  lock.readerName_ = found->first;
+  if (holder.depth > 0 && holder.owner == self) {
+    ++holder.depth;
+    return lock;
+  }
+  holders.released.wait(guard, [&holder] { return holder.depth == 0; });
+  holder.owner = self;
+  holder.depth = 1;
+  // The wait for another process happens outside the mutex; the depth already keeps this
+  // process's other threads out.
+  guard.unlock();
+  platform::FileLock file =
+      platform::FileLock::Acquire(platform::SharedLockFolder() / KeyLockFileName(readerName));
+  guard.lock();
+  holder.file = std::move(file);
+  return lock;
+}
+
+void KeyLock::Release() {
+  if (readerName_.empty()) {
+    return;
+  }
+  Holders& holders = AllHolders();
+  platform::FileLock file;
+  {
+    const std::lock_guard guard(holders.mutex);
+    Holder& holder = holders.byReader.find(readerName_)->second;
+    if (--holder.depth == 0) {
+      file = std::move(holder.file);
+      holder.owner = {};
+    }
+  }
+  file.Release();
+  readerName_.clear();
+  holders.released.notify_all();
+}
+
+}  // namespace kq
