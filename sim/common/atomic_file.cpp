@@ -1,8 +1,9 @@
 #include "common/atomic_file.h"
 
+#include "platform/durable_file.h"
+
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 namespace kq::sim {
 
@@ -31,30 +32,7 @@ std::optional<std::string> ReadFileText(const std::filesystem::path& path) {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  std::filesystem::path temporary = path;
-  temporary += ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  return platform::ReplaceFileDurably(path, bytes);
 }
 
 bool WriteTextAtomically(const std::filesystem::path& path, std::string_view text) {
@@ -63,9 +41,7 @@ bool WriteTextAtomically(const std::filesystem::path& path, std::string_view tex
 }
 
 bool RemoveFile(const std::filesystem::path& path) {
-  std::error_code error;
-  std::filesystem::remove(path, error);
-  return !error;
+  return platform::RemoveFileDurably(path);
 }
 
 }  // namespace kq::sim

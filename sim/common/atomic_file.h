@@ -1,7 +1,8 @@
 #pragma once
-// Whole-file reads and atomic replacement: a write goes to a temporary file beside the target and
-// is renamed over it, so a reader (or a crash) sees the old or the new content, never a mixture.
-// Callers hold the key's lock, so one temporary name per target is enough.
+// Whole-file reads and atomic, durable replacement: a write goes to a temporary file beside the
+// target, reaches the disk and is renamed over it, so a reader (or the key after a crash) sees the
+// old or the new content, never a mixture. Callers hold the key's lock, so one temporary name per
+// target is enough.
 
 #include <cstdint>
 #include <filesystem>
