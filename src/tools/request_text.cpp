@@ -29,18 +29,15 @@ std::optional<uint32_t> Lookup(const std::array<Keyword, N>& table, std::string_
 }
 
 std::optional<CertificateRequestRecord> ParseRecord(std::string_view record) {
-  // Three "|" separate four fields; the last field is everything after the third.
-  std::array<std::string_view, 4> fields;
-  std::string_view rest = record;
-  for (size_t i = 0; i < 3; ++i) {
-    const size_t bar = rest.find('|');
-    if (bar == std::string_view::npos) {
-      return std::nullopt;
-    }
-    fields[i] = TrimBlanks(rest.substr(0, bar));
-    rest = rest.substr(bar + 1);
+  // Three "|" separate four fields (a fourth "|" would leave no usage that the table names).
+  const std::vector<std::string_view> pieces = SplitAt(record, "|");
+  if (pieces.size() != 4) {
+    return std::nullopt;
   }
-  fields[3] = TrimBlanks(rest);
+  std::array<std::string_view, 4> fields;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    fields[i] = TrimBlanks(pieces[i]);
+  }
 
   CertificateRequestRecord parsed;
   parsed.dnText = std::string(fields[0]);

@@ -1,5 +1,7 @@
 #include "tools/text_fields.h"
 
+#include "common/utf.h"
+
 namespace kq::tools {
 
 namespace {
@@ -17,11 +19,33 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+namespace {
+
+// Where separator next starts at or after `from`. In code page 936 a double-byte character is
+// stepped over whole: its trail byte may be '|' (0x7C), which is no separator there.
+size_t FindSeparator(std::string_view text, std::string_view separator, size_t from,
+                     bool codePage936) {
+  if (!codePage936) {
+    return text.find(separator, from);
+  }
+  for (size_t i = from; i < text.size();) {
+    if (text.substr(i, separator.size()) == separator) {
+      return i;
+    }
+    const auto byte = static_cast<unsigned char>(text[i]);
+    i += (byte >= 0x81 && byte <= 0xFE && i + 1 < text.size()) ? 2 : 1;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator) {
   std::vector<std::string_view> pieces;
+  const bool codePage936 = !IsUtf8(text);
   size_t pos = 0;
   while (true) {
-    const size_t at = text.find(separator, pos);
+    const size_t at = FindSeparator(text, separator, pos, codePage936);
     if (at == std::string_view::npos) {
       pieces.push_back(text.substr(pos));
       return pieces;

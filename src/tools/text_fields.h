@@ -9,7 +9,8 @@ namespace kq::tools {
 
 [[nodiscard]] std::string_view TrimBlanks(std::string_view text);
 
-// Every piece between separators, including empty ones.
+// Every piece between separators, including empty ones. Text that is not UTF-8 is read as code
+// page 936, whose double-byte characters never hold a separator.
 [[nodiscard]] std::vector<std::string_view> SplitAt(std::string_view text,
                                                     std::string_view separator);
 
