@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds and runs the whole suite under the default and the
-# asan presets, runs every libFuzzer target of the fuzz preset briefly (scripts/fuzz.sh),
-# cross-builds the Windows DLLs and runs the Windows suite under Wine (deployed in a fresh prefix,
+# asan presets, runs the thread tests under ThreadSanitizer, runs every libFuzzer target of the
+# fuzz preset briefly (scripts/fuzz.sh), cross-builds the Windows DLLs and runs the Windows suite under Wine (deployed in a fresh prefix,
 # on a virtual screen), and checks the export tables of both platforms.
 set -euo pipefail
 # pipefail: a failing ctest fails the run even though its output goes through tee.
@@ -19,6 +19,10 @@ ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
 bash scripts/build.sh asan
 ctest --preset asan -j "$jobs" 2>&1 | tee -a "$log"
 
+# The thread tests under ThreadSanitizer (the preset builds only what they need).
+bash scripts/build.sh tsan
+ctest --preset tsan -j "$jobs" 2>&1 | tee -a "$log"
+
 # Each fuzz target for 10 s from its seeds (scripts/fuzz.sh), one CTest test per target.
 bash scripts/build.sh fuzz
 ctest --preset fuzz -j "$jobs" 2>&1 | tee -a "$log"
@@ -29,7 +33,7 @@ bash scripts/wine-suite.sh 2>&1 | tee -a "$log"
 
 bash scripts/check-exports.sh
 
-# One closing line for the four CTest runs together.
+# One closing line for the five CTest runs together.
 awk '/tests passed, [0-9]+ tests failed out of/ {
        for (i = 1; i <= NF; i++) if ($i == "of") total += $(i + 1);
        for (i = 1; i <= NF; i++) if ($i == "failed") failed += $(i - 2) }

@@ -37,6 +37,25 @@ bool SkipDerSequenceHeader(ByteReader& reader) {
   return lengthByte <= 0x80 || reader.skip(lengthByte & 0x7Fu);
 }
 
+size_t DerSequenceLengthFromHeader(const uint8_t* der) {
+  if (der == nullptr || der[0] != kDerSequence) {
+    return 0;
+  }
+  const uint8_t first = der[1];
+  if (first < 0x80) {
+    return size_t{first} + 2;
+  }
+  const size_t count = first & 0x7Fu;
+  if (count == 0 || count > 4) {
+    return 0;
+  }
+  size_t length = 0;
+  for (size_t i = 0; i < count; ++i) {
+    length = (length << 8) | der[2 + i];
+  }
+  return length + 2 + count;
+}
+
 bool ReadDerElement(ByteReader& reader, uint8_t tag, std::span<const uint8_t>& content,
                     std::span<const uint8_t>* element) {
   const std::span<const uint8_t> start = reader.rest();

@@ -16,6 +16,12 @@ namespace kq {
 // a length byte above 0x80, its n = byte & 0x7F length bytes. False when they are not there.
 bool SkipDerSequenceHeader(ByteReader& reader);
 
+// The whole length (header included) of a SEQUENCE whose caller gives no length, as CryptoAPI
+// callers pass a certificate: read from its header alone (tag 0x30, then a short length or a long
+// one of one to four bytes), reading no byte past what that header announces. 0 when the header
+// is not one.
+size_t DerSequenceLengthFromHeader(const uint8_t* der);
+
 // Reads one element with the given tag: its content and, when `element` is given, the whole
 // element with its header. A length byte of 0x80 or less is the length itself; 0x81 and 0x82
 // announce one or two big-endian length bytes; other long forms, another tag or content running

@@ -3,9 +3,9 @@
 #include <span>
 #include <string_view>
 
-#include "common/byte_reader.h"
 #include "common/codes_cryptoapi.h"
 #include "device/device_session.h"
+#include "pki/der_reader.h"
 #include "platform/certificate.h"
 #include "provider/device_access.h"
 #include "provider/key_algorithms.h"
@@ -21,28 +21,6 @@ namespace {
 
 uint32_t KeySpecOf(const KeyObject& key) {
   return key.algId == kCalgRsaSign ? kAtSignature : kAtKeyExchange;
-}
-
-// The length of a DER element from its header: tag, then a short or a long length of up to four
-// bytes. Only the header is read; 0 when it is not one.
-size_t DerElementLength(const uint8_t* der) {
-  ByteReader header({der, 2});
-  uint8_t tag = 0;
-  uint8_t first = 0;
-  (void)header.u8(tag);
-  (void)header.u8(first);
-  if (first < 0x80) {
-    return size_t{first} + 2;
-  }
-  const size_t count = first & 0x7F;
-  if (count == 0 || count > 4) {
-    return 0;
-  }
-  size_t length = 0;
-  for (size_t i = 0; i < count; ++i) {
-    length = (length << 8) | der[2 + i];
-  }
-  return length + 2 + count;
 }
 
 void UpperCaseAscii(std::string& text) {
@@ -73,7 +51,7 @@ uint32_t WriteKeyCertificate(ProviderContext& context, const KeyObject& key,
   if (certificate == nullptr) {
     return win::kNteBadData;
   }
-  const size_t length = DerElementLength(certificate);
+  const size_t length = DerSequenceLengthFromHeader(certificate);
   if (length == 0) {
     return win::kNteBadData;
   }
