@@ -62,45 +62,22 @@ class Reader {
       if (at_ >= text_.size()) {
         return std::nullopt;
       }
+      // The escapes of one character, then \uXXXX (only ASCII is kept; kqtool writes no other).
       const char e = text_[at_++];
-      switch (e) {
-        case '"':
-        case '\\':
-        case '/':
-          out.push_back(e);
-          break;
-        case 'n':
-          out.push_back('\n');
-          break;
-        case 'r':
-          out.push_back('\r');
-          break;
-        case 't':
-          out.push_back('\t');
-          break;
-        case 'b':
-          out.push_back('\b');
-          break;
-        case 'f':
-          out.push_back('\f');
-          break;
-        case 'u': {
-          if (text_.size() - at_ < 4) {
-            return std::nullopt;
-          }
-          const std::string hex(text_.substr(at_, 4));
-          char* end = nullptr;
-          const long code = std::strtol(hex.c_str(), &end, 16);
-          if (end != hex.c_str() + 4) {
-            return std::nullopt;
-          }
-          at_ += 4;
-          out.push_back(code < 0x80 ? static_cast<char>(code) : '?');
-          break;
-        }
-        default:
-          return std::nullopt;
+      static constexpr std::string_view kEscaped = "\"\\/nrtbf";
+      static constexpr std::string_view kMeaning = "\"\\/\n\r\t\b\f";
+      if (const size_t k = kEscaped.find(e); k != std::string_view::npos) {
+        out.push_back(kMeaning[k]);
+        continue;
       }
+      const std::string hex(text_.substr(at_, 4));
+      char* end = nullptr;
+      const long code = std::strtol(hex.c_str(), &end, 16);
+      if (e != 'u' || hex.size() != 4 || end != hex.c_str() + 4) {
+        return std::nullopt;
+      }
+      at_ += 4;
+      out.push_back(code < 0x80 ? static_cast<char>(code) : '?');
     }
     return std::nullopt;
   }

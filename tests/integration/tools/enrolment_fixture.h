@@ -9,6 +9,7 @@
 
 #include "enrolment_support.h"
 #include "support/notify_listener.h"
+#include "support/openssl_request_check.h"
 #include "tool_scene.h"
 
 namespace kqtest {
@@ -59,7 +60,8 @@ class EnrolmentTest : public ToolTest {
                                    const std::vector<bool>& sm2) {
     std::vector<IssuedRequest> issued;
     for (size_t i = 0; i < requests.size(); ++i) {
-      EXPECT_TRUE(OpensslVerifiesRequest(requests[i], sm2[i])) << "request " << i;
+      const kq::test::RequestCheck check = kq::test::CheckRequestWithOpenSsl(requests[i], sm2[i]);
+      EXPECT_TRUE(check.verified) << "request " << i << ": " << check.output;
       issued.push_back({requests[i], ca.Issue(requests[i], sm2[i]), sm2[i]});
       EXPECT_FALSE(issued.back().certificate.empty()) << "request " << i;
     }
