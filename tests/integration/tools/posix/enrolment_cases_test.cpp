@@ -343,32 +343,4 @@ TEST_F(EnrolmentCases, KeyRefusingToHashOrSign) {
   ExpectAllClosed("the refusals");
 }
 
-TEST_F(EnrolmentCases, FailuresAlongTheFlowLeaveNoHandleOpen) {
-  const auto requests = CreateRequests("CN=kept,T=S|RSA1024|SHA1|2");
-  const auto issued = Issue(requests, {false});
-  ASSERT_EQ(Install(JoinCertificates(issued)), 0u);
-  const auto message = kqtest::TransactionMessage("PAY3", "a", "b");
-  const std::string text = "CN=more|SM2|SM3|1";
-  const std::string certificates = JoinCertificates(issued);
-  for (const char* operation :
-       {"GetDevSer", "ReadFile", "GetFileLen", "WriteFile", "CreateFile", "DeleteFile",
-        "GenerateRSAKey", "DeleteRSAKey", "GetKeyInfo", "ReadRSAPub", "RSAPrivateSign",
-        "RSAPrivateSignEx", "GetData", "GetDevState", "GetPINInfo", "GetDevInfo"}) {
-    for (uint32_t nth : {1u, 2u, 5u}) {
-      scene.SetProcessFaults(std::string(operation) + ":" + std::to_string(nth) + ":0x6F00");
-      std::string out(3000, '\0');
-      int32_t length = 3000;
-      lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(), out.data(),
-                       &length);
-      Install(certificates);
-      Sign(message, "CN=kept, T=S");
-      ListSubjects();
-      uint32_t count = 0;
-      lib.DeleteTempKeyOrCert("CN=nobody", 0, mediaId.c_str(), &count);
-      ExpectAllClosed(operation);
-      scene.SetProcessFaults("");
-    }
-  }
-}
-
 }  // namespace

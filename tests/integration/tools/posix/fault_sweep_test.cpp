@@ -1,8 +1,8 @@
-// The fault sweep: each enrolment export runs once cleanly to count its calls on the key, then
-// once for every one of those calls failing in each way a key fails. After every run no handle is
-// open, the export answers a code the tables name, the key's certificates can still be listed, and
-// `kqsim check` finds the key's store consistent, except for the cases listed in kDeletionLeaves
-// with the reason they stay.
+// The fault sweep: each enrolment export, the signature and the listing runs once cleanly to count
+// its calls on the key, then once for every one of those calls failing in each way a key fails.
+// After every run no handle is open, the export answers a code the tables name, the key's
+// certificates can still be listed, and `kqsim check` finds the key's store consistent, except for
+// the cases listed in kDeletionLeaves with the reason they stay.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -83,6 +83,12 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
   Sweep("KQ_WritePKCS7", [&] { return Install(certificate); });
 
   ASSERT_EQ(Install(certificate), 0u);
+  const auto message = kqtest::TransactionMessage("PAY3", "a", "b");
+  Sweep("KQ_GetSignature", [&] { return Sign(message, "CN=first, T=S").status; });
+  Sweep("KQ_GetAllCertDN", [&] {
+    int32_t length = 0;
+    return lib.GetAllCertDN(mediaId.c_str(), nullptr, &length);
+  });
   Sweep(
       "KQ_DeleteTempKeyOrCert",
       [&] {
