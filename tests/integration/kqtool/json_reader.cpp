@@ -1,6 +1,10 @@
 #include "json_reader.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+
+#include "kqtool_process.h"
 
 namespace kq::test {
 
@@ -178,15 +182,6 @@ const Json& Json::operator[](std::string_view key) const {
   return kNull;
 }
 
-bool Json::Has(std::string_view key) const {
-  for (const auto& member : members) {
-    if (member.first == key) {
-      return true;
-    }
-  }
-  return false;
-}
-
 std::vector<std::string> Json::Keys() const {
   std::vector<std::string> keys;
   for (const auto& member : members) {
@@ -197,6 +192,16 @@ std::vector<std::string> Json::Keys() const {
 
 std::optional<Json> ParseJson(std::string_view text) {
   return Reader(text).Document();
+}
+
+Json RunKqtoolJson(const std::vector<std::string>& arguments, int expectedExit) {
+  std::vector<std::string> all = {"--json"};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  const ProgramRun run = RunKqtool(all);
+  EXPECT_EQ(run.exitStatus, expectedExit) << run.out << run.err;
+  std::optional<Json> json = ParseJson(run.out);
+  EXPECT_TRUE(json) << run.out << run.err;
+  return json ? *json : Json{};
 }
 
 }  // namespace kq::test

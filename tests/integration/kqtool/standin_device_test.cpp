@@ -38,17 +38,6 @@ class StandInDevice : public ::testing::Test {
     }
   }
 
-  // Runs kqtool and returns its first call's JSON, checking the exit status.
-  Json Run(const std::vector<std::string>& arguments, int expectedExit = 0) {
-    std::vector<std::string> all = {"--json"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    const ProgramRun run = RunKqtool(all);
-    EXPECT_EQ(run.exitStatus, expectedExit) << run.out << run.err;
-    const std::optional<Json> json = ParseJson(run.out);
-    EXPECT_TRUE(json) << run.out << run.err;
-    return json ? *json : Json{};
-  }
-
   // The stand-in's call log: the provider used it, and closed every handle it opened.
   void ExpectUsedAndClosed() {
     std::ifstream file(dir_.File("calls.log"));
@@ -71,9 +60,10 @@ class StandInDevice : public ::testing::Test {
 
 TEST_F(StandInDevice, KeyGeneratedOnTheStandInSignsForOpenssl) {
   const std::string signature = dir_.File("signature");
-  const Json json = Run({"csp", "--container", "contract", "--new", "genkey", "--spec", "signature",
-                         "sign-hash", "--alg", "sha1", "--data", "abc", "--spec", "signature",
-                         "--out-reversed", signature, "verify"});
+  const Json json = RunKqtoolJson({"csp", "--container", "contract", "--new", "genkey", "--spec",
+                                   "signature", "sign-hash", "--alg", "sha1", "--data", "abc",
+                                   "--spec", "signature", "--out-reversed", signature, "verify"},
+                                  0);
   EXPECT_TRUE(json["ok"].boolean);
   ExpectUsedAndClosed();
   const std::string data = dir_.File("data");
@@ -86,8 +76,10 @@ TEST_F(StandInDevice, KeyGeneratedOnTheStandInSignsForOpenssl) {
 TEST_F(StandInDevice, CertificationRequestCarriesTheStandInsKey) {
   const std::string out = dir_.File("requests");
   std::filesystem::create_directory(out);
-  const Json json = Run({"request", "--media-id", "7301STANDIN0", "--record",
-                         " CN=Contract Test , O=Bank |RSA1024|SHA256|1", "--out-dir", out});
+  const Json json =
+      RunKqtoolJson({"request", "--media-id", "7301STANDIN0", "--record",
+                     " CN=Contract Test , O=Bank |RSA1024|SHA256|1", "--out-dir", out},
+                    0);
   EXPECT_TRUE(json["ok"].boolean);
   ExpectUsedAndClosed();
   const CommandResult checked = RunOpenssl({"req", "-inform", "DER", "-in", out + "/request-1.der",
@@ -105,7 +97,7 @@ TEST_F(StandInDevice, TheDeviceLibraryIsFoundByNameOnly) {
   std::filesystem::create_directory(alone);
   std::filesystem::copy_file(std::string(KQ_TEST_LIB_DIR) + "/libkqcsp.so", alone / "libkqcsp.so");
   ScopedEnv path("LD_LIBRARY_PATH", (alone / "nothing").string());
-  const Json json = Run({"--library", (alone / "libkqcsp.so").string(), "media-ids"}, 1);
+  const Json json = RunKqtoolJson({"--library", (alone / "libkqcsp.so").string(), "media-ids"}, 1);
   // 4002: the device library is missing.
   EXPECT_EQ(json["calls"].items.at(0)["status"]["code"].number, 4002);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("calls.log")));
