@@ -8,14 +8,12 @@
 
 #include "support/device_call_workload.h"
 #include "support/openssl_command.h"
+#include "support/test_certificates.h"
 
 namespace kq::test {
 
 namespace {
 
-struct PkeyFree {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
 struct X509Free {
   void operator()(X509* cert) const { X509_free(cert); }
 };
@@ -24,7 +22,7 @@ struct RequestFree {
 };
 
 EVP_PKEY* Authority() {
-  static const std::unique_ptr<EVP_PKEY, PkeyFree> key(EVP_RSA_gen(2048));
+  static const EvpKey key(EVP_RSA_gen(2048));
   return key.get();
 }
 
