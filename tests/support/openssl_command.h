@@ -26,6 +26,11 @@ bool RunOpenssl(const std::string& arguments, std::string* failure = nullptr);
 std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent);
 std::string Sm2PublicKeyPem(std::span<const uint8_t> x, std::span<const uint8_t> y);
 
+// Base64 without line breaks, as the tool exports take and give DER; empty when `text` is not
+// base64.
+std::string ToBase64(std::span<const uint8_t> bytes);
+std::vector<uint8_t> FromBase64(std::string_view text);
+
 // An SM2 signature r || s (64 bytes) as the DER SEQUENCE of two INTEGERs.
 std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs);
 

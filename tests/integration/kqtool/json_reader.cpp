@@ -1,6 +1,10 @@
 #include "json_reader.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+
+#include "kqtool_process.h"
 
 namespace kq::test {
 
@@ -62,45 +66,22 @@ class Reader {
       if (at_ >= text_.size()) {
         return std::nullopt;
       }
+      // The escapes of one character, then \uXXXX (only ASCII is kept; kqtool writes no other).
       const char e = text_[at_++];
-      switch (e) {
-        case '"':
-        case '\\':
-        case '/':
-          out.push_back(e);
-          break;
-        case 'n':
-          out.push_back('\n');
-          break;
-        case 'r':
-          out.push_back('\r');
-          break;
-        case 't':
-          out.push_back('\t');
-          break;
-        case 'b':
-          out.push_back('\b');
-          break;
-        case 'f':
-          out.push_back('\f');
-          break;
-        case 'u': {
-          if (text_.size() - at_ < 4) {
-            return std::nullopt;
-          }
-          const std::string hex(text_.substr(at_, 4));
-          char* end = nullptr;
-          const long code = std::strtol(hex.c_str(), &end, 16);
-          if (end != hex.c_str() + 4) {
-            return std::nullopt;
-          }
-          at_ += 4;
-          out.push_back(code < 0x80 ? static_cast<char>(code) : '?');
-          break;
-        }
-        default:
-          return std::nullopt;
+      static constexpr std::string_view kEscaped = "\"\\/nrtbf";
+      static constexpr std::string_view kMeaning = "\"\\/\n\r\t\b\f";
+      if (const size_t k = kEscaped.find(e); k != std::string_view::npos) {
+        out.push_back(kMeaning[k]);
+        continue;
       }
+      const std::string hex(text_.substr(at_, 4));
+      char* end = nullptr;
+      const long code = std::strtol(hex.c_str(), &end, 16);
+      if (e != 'u' || hex.size() != 4 || end != hex.c_str() + 4) {
+        return std::nullopt;
+      }
+      at_ += 4;
+      out.push_back(code < 0x80 ? static_cast<char>(code) : '?');
     }
     return std::nullopt;
   }
@@ -201,15 +182,6 @@ const Json& Json::operator[](std::string_view key) const {
   return kNull;
 }
 
-bool Json::Has(std::string_view key) const {
-  for (const auto& member : members) {
-    if (member.first == key) {
-      return true;
-    }
-  }
-  return false;
-}
-
 std::vector<std::string> Json::Keys() const {
   std::vector<std::string> keys;
   for (const auto& member : members) {
@@ -220,6 +192,16 @@ std::vector<std::string> Json::Keys() const {
 
 std::optional<Json> ParseJson(std::string_view text) {
   return Reader(text).Document();
+}
+
+Json RunKqtoolJson(const std::vector<std::string>& arguments, int expectedExit) {
+  std::vector<std::string> all = {"--json"};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  const ProgramRun run = RunKqtool(all);
+  EXPECT_EQ(run.exitStatus, expectedExit) << run.out << run.err;
+  std::optional<Json> json = ParseJson(run.out);
+  EXPECT_TRUE(json) << run.out << run.err;
+  return json ? *json : Json{};
 }
 
 }  // namespace kq::test

@@ -24,11 +24,14 @@ struct Json {
 
   // The member of an object, or a null value.
   [[nodiscard]] const Json& operator[](std::string_view key) const;
-  [[nodiscard]] bool Has(std::string_view key) const;
   [[nodiscard]] std::vector<std::string> Keys() const;
 };
 
 // The whole text must be one JSON value (blanks around it allowed).
 std::optional<Json> ParseJson(std::string_view text);
+
+// Runs `kqtool --json <arguments>`, checks its exit status and that it printed one JSON value,
+// and returns that value (null when it did not).
+Json RunKqtoolJson(const std::vector<std::string>& arguments, int expectedExit);
 
 }  // namespace kq::test

@@ -30,7 +30,7 @@ class KqtoolWaitingKey : public KqtoolWithKey {
     return false;
   }
 
-  void ExpectCancelledAndClosed(const ProgramRun& run) {
+  void ExpectCancelledAndClosed(const ProgramRun& run, const std::string& waitDirectory) {
     EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
     const std::optional<Json> json = ParseJson(run.out);
     ASSERT_TRUE(json) << run.out;
@@ -42,7 +42,7 @@ class KqtoolWaitingKey : public KqtoolWithKey {
     EXPECT_EQ(OpenHandles(), 0);
     // The wait's socket went with the wait.
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.File("run"), ignored)) {
+    for (const auto& entry : std::filesystem::directory_iterator(waitDirectory, ignored)) {
       ADD_FAILURE() << "left behind: " << entry.path();
     }
   }
@@ -53,11 +53,15 @@ TEST_F(KqtoolWaitingKey, CtrlCEndsTheWaitAsCancelledAndClosesTheKey) {
   ASSERT_TRUE(WaitForWait()) << UiLog();
   kqtool.Signal(SIGINT);
   const ProgramRun run = kqtool.Wait();
-  ExpectCancelledAndClosed(run);
+  ExpectCancelledAndClosed(run, dir_.File("run"));
   EXPECT_NE(run.err.find("wait ended: cancelled"), std::string::npos) << run.err;
 }
 
+// Here the waits gather in the runtime directory, where they go when KQCSP_RUN_DIR is not set.
 TEST_F(KqtoolWaitingKey, CancelWaitsFromAnotherProcessEndsTheWait) {
+  const ScopedEnv runDirectory("KQCSP_RUN_DIR", std::nullopt);
+  const ScopedEnv runtime("XDG_RUNTIME_DIR", dir_.File("runtime"));
+  std::filesystem::create_directory(dir_.File("runtime"));
   RunningProgram kqtool({KqtoolPath(), "--json", "init", "--media-id", mediaId_});
   ASSERT_TRUE(WaitForWait()) << UiLog();
   const ProgramRun cancel = RunKqtool({"--json", "cancel-waits"});
@@ -65,7 +69,8 @@ TEST_F(KqtoolWaitingKey, CancelWaitsFromAnotherProcessEndsTheWait) {
   const std::optional<Json> json = ParseJson(cancel.out);
   ASSERT_TRUE(json) << cancel.out;
   EXPECT_GE((*json)["outputs"]["waits_reached"].number, 1);
-  ExpectCancelledAndClosed(kqtool.Wait());
+  ExpectCancelledAndClosed(kqtool.Wait(), dir_.File("runtime") + "/kqcsp");
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.File("runtime") + "/kqcsp"));
 }
 
 }  // namespace

@@ -12,18 +12,8 @@ const std::vector<std::string> kReportKeys = {"command", "ok", "calls", "problem
 const std::vector<std::string> kCallKeys = {"function", "ok", "status", "outputs"};
 const std::vector<std::string> kStatusKeys = {"code", "hex", "name", "meaning"};
 
-Json RunJson(const std::vector<std::string>& arguments, int expectedExit) {
-  std::vector<std::string> all = {"--json"};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  const ProgramRun run = RunKqtool(all);
-  EXPECT_EQ(run.exitStatus, expectedExit) << run.out << run.err;
-  std::optional<Json> json = ParseJson(run.out);
-  EXPECT_TRUE(json) << run.out;
-  return json ? *json : Json{};
-}
-
 TEST_F(KqtoolWithKey, CheckReportsEachExportWithItsStatus) {
-  const Json json = RunJson({"check"}, 0);
+  const Json json = RunKqtoolJson({"check"}, 0);
   EXPECT_EQ(json.Keys(), kReportKeys);
   EXPECT_EQ(json["command"].text, "check");
   EXPECT_TRUE(json["ok"].boolean);
@@ -44,24 +34,24 @@ TEST_F(KqtoolWithKey, CheckReportsEachExportWithItsStatus) {
 }
 
 TEST_F(KqtoolWithKey, ListingsGiveTheKeyAndTheProviderName) {
-  const Json ids = RunJson({"media-ids", "--family", "73"}, 0);
+  const Json ids = RunKqtoolJson({"media-ids", "--family", "73"}, 0);
   EXPECT_EQ(mediaId_.size(), 12u);
   EXPECT_EQ(mediaId_.substr(0, 2), "73");
   EXPECT_EQ(ids["calls"].items.at(0)["outputs"]["family"].text, "73");
 
-  const Json none = RunJson({"media-ids", "--family", "72"}, 1);
+  const Json none = RunKqtoolJson({"media-ids", "--family", "72"}, 1);
   EXPECT_EQ(none["calls"].items.at(0)["status"]["code"].number, 101);
   EXPECT_EQ(none["calls"].items.at(0)["status"]["name"].text, "KQ_NO_DEVICE");
 
-  const Json count = RunJson({"count"}, 0);
+  const Json count = RunKqtoolJson({"count"}, 0);
   EXPECT_EQ(count["calls"].items.at(0)["outputs"]["count"].number, 1);
 
-  const Json name = RunJson({"csp-name"}, 0);
+  const Json name = RunKqtoolJson({"csp-name"}, 0);
   EXPECT_EQ(name["calls"].items.at(0)["outputs"]["provider_name"].text, "KQCSP For ORV v2.0");
 }
 
 TEST_F(KqtoolWithKey, AFailedExportGivesItsOwnCodeAndExitStatusOne) {
-  const Json json = RunJson({"id-value", "--media-id", "739999999999"}, 1);
+  const Json json = RunKqtoolJson({"id-value", "--media-id", "739999999999"}, 1);
   EXPECT_FALSE(json["ok"].boolean);
   const Json& call = json["calls"].items.at(0);
   EXPECT_EQ(call["function"].text, "KQ_GetIDValue");
@@ -72,7 +62,7 @@ TEST_F(KqtoolWithKey, AFailedExportGivesItsOwnCodeAndExitStatusOne) {
 }
 
 TEST_F(KqtoolWithKey, ACryptoApiFailureShowsTheLastErrorByName) {
-  const Json json = RunJson({"csp", "--container", "no such container", "user-key"}, 1);
+  const Json json = RunKqtoolJson({"csp", "--container", "no such container", "user-key"}, 1);
   const Json& call = json["calls"].items.at(0);
   EXPECT_EQ(call.Keys(), (std::vector<std::string>{"function", "step", "ok", "status", "outputs"}));
   EXPECT_EQ(call["function"].text, "CPAcquireContext");
@@ -84,7 +74,8 @@ TEST_F(KqtoolWithKey, ACryptoApiFailureShowsTheLastErrorByName) {
 }
 
 TEST_F(KqtoolWithKey, CspParametersAndAlgorithmsAsJson) {
-  const Json json = RunJson({"csp", "--verify-context", "param", "--name", "name", "algs"}, 0);
+  const Json json =
+      RunKqtoolJson({"csp", "--verify-context", "param", "--name", "name", "algs"}, 0);
   const std::vector<Json>& calls = json["calls"].items;
   ASSERT_GE(calls.size(), 4u);
   EXPECT_EQ(calls[0]["function"].text, "CPAcquireContext");

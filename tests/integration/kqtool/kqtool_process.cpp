@@ -6,25 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-#include <random>
-
 extern char** environ;
 
 namespace kq::test {
-
-namespace {
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-std::filesystem::path UniqueTempPath(const std::string& prefix) {
-  std::random_device random;
-  return std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
-}
-}  // namespace
 
 std::string KqtoolPath() {
   return std::string(KQ_TEST_BIN_DIR) + "/kqtool";
@@ -35,8 +19,8 @@ std::string KqsimPath() {
 }
 
 RunningProgram::RunningProgram(const std::vector<std::string>& arguments) {
-  out_ = UniqueTempPath("kqtool-test-out-");
-  err_ = UniqueTempPath("kqtool-test-err-");
+  const std::string out = files_.File("out");
+  const std::string err = files_.File("err");
   std::vector<char*> argv;
   for (const std::string& argument : arguments) {
     argv.push_back(const_cast<char*>(argument.c_str()));
@@ -45,8 +29,8 @@ RunningProgram::RunningProgram(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(), O_WRONLY | O_CREAT, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT, 0600);
   if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
     pid_ = -1;
   }
@@ -58,9 +42,6 @@ RunningProgram::~RunningProgram() {
     kill(pid_, SIGKILL);
     Wait();
   }
-  std::error_code ignored;
-  std::filesystem::remove(out_, ignored);
-  std::filesystem::remove(err_, ignored);
 }
 
 void RunningProgram::Signal(int signalNumber) const {
@@ -78,8 +59,8 @@ ProgramRun RunningProgram::Wait() {
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     pid_ = -1;
   }
-  run.out = ReadText(out_);
-  run.err = ReadText(err_);
+  run.out = ReadText(files_.File("out"));
+  run.err = ReadText(files_.File("err"));
   return run;
 }
 

@@ -38,9 +38,8 @@ class RunningProgram {
   ProgramRun Wait();
 
  private:
+  TempDirectory files_;  // the program's output
   pid_t pid_ = -1;
-  std::filesystem::path out_;
-  std::filesystem::path err_;
 };
 
 }  // namespace kq::test

@@ -77,35 +77,30 @@ TEST_F(WaitingKey, OkAfterNPollsCountingDownTenths) {
   EXPECT_EQ(FetchResult(handle()), dev::kOk);
 }
 
-TEST_F(WaitingKey, CancelLeavesTheKeyAsItWas) {
-  Start("cancel:2");
-  uint32_t polls = 0;
-  EXPECT_EQ(PollUntilEnded(handle(), &polls), dev::kStateCancelled);
-  EXPECT_EQ(polls, 3u);
-  EXPECT_TRUE(SlotPresent());
-  EXPECT_EQ(FetchResult(handle()), dev::kSwConditionsNotSatisfied);
-}
-
-TEST_F(WaitingKey, TimeoutAfterTheGivenPolls) {
-  Start("timeout:5");
-  uint32_t polls = 0;
-  EXPECT_EQ(PollUntilEnded(handle(), &polls), dev::kStateTimedOut);
-  EXPECT_EQ(polls, 6u);
-  EXPECT_TRUE(SlotPresent());
-}
-
-TEST_F(WaitingKey, TheCountdownEndsAWaitThatOutlastsIt) {
-  Start("ok:50", 10);
-  uint32_t polls = 0;
-  EXPECT_EQ(PollUntilEnded(handle(), &polls), dev::kStateTimedOut);
-  EXPECT_EQ(polls, 11u);
-}
-
-TEST_F(WaitingKey, FailureIsState5) {
-  Start("fail:0");
-  EXPECT_EQ(PollOnce(handle()).state, dev::kStateFailed);
-  EXPECT_EQ(FetchResult(handle()), dev::kSwUnknown);
-  EXPECT_TRUE(SlotPresent());
+// The outcomes other than OK leave the slot in place; the countdown ends a wait that outlasts it.
+TEST_F(WaitingKey, OutcomesOtherThanOkLeaveTheKeyAsItWas) {
+  struct Case {
+    const char* policy;
+    uint32_t countdown;
+    uint8_t end;
+    uint32_t polls;
+    uint32_t fetched;
+  };
+  const Case cases[] = {
+      {"cancel:2", 300, dev::kStateCancelled, 3, dev::kSwConditionsNotSatisfied},
+      {"timeout:5", 300, dev::kStateTimedOut, 6, dev::kSwConditionsNotSatisfied},
+      {"ok:50", 10, dev::kStateTimedOut, 11, dev::kSwConditionsNotSatisfied},
+      {"fail:0", 300, dev::kStateFailed, 1, dev::kSwUnknown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.policy);
+    Start(c.policy, c.countdown);
+    uint32_t polls = 0;
+    EXPECT_EQ(PollUntilEnded(handle(), &polls), c.end);
+    EXPECT_EQ(polls, c.polls);
+    EXPECT_TRUE(SlotPresent());
+    EXPECT_EQ(FetchResult(handle()), c.fetched);
+  }
 }
 
 TEST_F(WaitingKey, ManualWaitsForAPressFromKqsim) {

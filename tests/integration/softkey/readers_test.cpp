@@ -49,43 +49,6 @@ TEST(SoftKeyReaders, EnumerationFollowsTheSizeQueryProtocol) {
   EXPECT_EQ(Zant().EnumDev(nullptr, nullptr, 0), dev::kSwWrongData);
 }
 
-TEST(SoftKeyReaders, RootIsReadAtEveryCall) {
-  SoftKeyScene first;
-  first.AddKey({.serial = "730000000111"});
-  {
-    SoftKeyScene second;  // points KQSIM_ROOT elsewhere for its lifetime
-    second.AddKey({.serial = "730000000222"});
-    second.AddKey({.serial = "730000000333"});
-    uint32_t count = 0;
-    ASSERT_EQ(Zant().GetDevNum(&count), dev::kOk);
-    EXPECT_EQ(count, 2u);
-    SoftKeyHandle key("ORV ZANTULDCCID 1");
-    ASSERT_EQ(key.openStatus(), dev::kOk);
-    uint8_t serial[16];
-    uint32_t length = sizeof serial;
-    ASSERT_EQ(Zant().GetDevSer(key.get(), serial, &length, 0), dev::kOk);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(serial), 12), "730000000333");
-  }
-  uint32_t count = 0;
-  ASSERT_EQ(Zant().GetDevNum(&count), dev::kOk);
-  EXPECT_EQ(count, 1u);
-}
-
-TEST(SoftKeyReaders, OpenRefusesNamesOfNoKey) {
-  SoftKeyScene scene;
-  const std::string key = scene.AddKey();
-  ZANT_HANDLE handle = reinterpret_cast<ZANT_HANDLE>(1);
-  EXPECT_EQ(Zant().OpenDev(&handle, "ORV ZANTULDCCID 1", 0), dev::kSwNoSuchReader);
-  EXPECT_EQ(handle, nullptr);
-  EXPECT_EQ(Zant().OpenDev(&handle, "ORV ZANTULDCCID ", 0), dev::kSwNoSuchReader);
-  EXPECT_EQ(Zant().OpenDev(&handle, "orv zantulDCCID 0", 0), dev::kSwNoSuchReader);
-  EXPECT_EQ(Zant().OpenDev(&handle, "ORV ZANTULDCCID 0x", 0), dev::kSwNoSuchReader);
-  EXPECT_EQ(Zant().OpenDev(&handle, nullptr, 0), dev::kSwWrongData);
-  EXPECT_EQ(Zant().OpenDev(nullptr, "ORV ZANTULDCCID 0", 0), dev::kSwWrongData);
-  EXPECT_EQ(scene.OpenHandles(key), 0);
-  EXPECT_EQ(scene.RootCounters().at("open_failed"), 6);
-}
-
 TEST(SoftKeyReaders, SerialAndIdentityShareTheMediaId) {
   SoftKeyScene scene;
   scene.AddKey({.serial = "7312345678AB"});
@@ -136,26 +99,6 @@ TEST(SoftKeyReaders, DeviceInfoReportsSizesInNativeOrder) {
   length = 19;
   EXPECT_EQ(Zant().GetDevInfo(key.get(), info, &length, 0), dev::kSwWrongLength);
   EXPECT_EQ(length, 20u);
-}
-
-TEST(SoftKeyReaders, LanguageAndIdentityBlockAreKept) {
-  SoftKeyScene scene;
-  const std::string name = scene.AddKey();
-  SoftKeyHandle key(scene.ReaderName(name));
-  ASSERT_EQ(key.openStatus(), dev::kOk);
-  EXPECT_EQ(Zant().SetLanguage(key.get(), 2), dev::kOk);
-  EXPECT_EQ(Zant().SetLanguage(key.get(), 7), dev::kSwWrongData);
-  EXPECT_EQ(scene.State(name).language, 2u);
-
-  uint32_t length = 0;
-  ASSERT_EQ(Zant().ReadBirCert(key.get(), nullptr, &length), dev::kOk);
-  ASSERT_EQ(length, 70u);
-  std::vector<uint8_t> block(length);
-  uint32_t shortLength = length - 1;
-  EXPECT_EQ(Zant().ReadBirCert(key.get(), block.data(), &shortLength), dev::kBufferTooSmallBir);
-  EXPECT_EQ(shortLength, 70u);
-  ASSERT_EQ(Zant().ReadBirCert(key.get(), block.data(), &length), dev::kOk);
-  EXPECT_EQ(std::memcmp(block.data(), "KQBIR1", 6), 0);
 }
 
 }  // namespace

@@ -10,19 +10,6 @@ namespace {
 
 using kqtest::ToolLibrary;
 
-TEST(ToolArguments, EveryExportIsThere) {
-  auto& lib = ToolLibrary::Get();
-  ASSERT_TRUE(lib.library().loaded());
-  for (const char* name :
-       {"KQ_CheckDevice", "KQ_CheckWorkStatus", "KQ_CheckDriver", "KQ_CheckCSP", "KQ_GetListNum",
-        "KQ_GetMediaID", "KQ_GetDeviceSN", "KQ_GetCSPName", "KQ_CSPName", "KQ_InitCard",
-        "KQ_ChangePIN", "KQ_CreatePKCS10", "KQ_WritePKCS7", "KQ_GetAllCertDN",
-        "KQ_DeleteTempKeyOrCert", "KQ_GetSignature", "KQ_GetPubKeySignValue", "KQ_GetIDValue",
-        "GetFunctionList"}) {
-    EXPECT_NE(lib.library().Symbol(name), nullptr) << name;
-  }
-}
-
 TEST(ToolArguments, ProviderName) {
   auto& lib = ToolLibrary::Get();
   int32_t length = 0;

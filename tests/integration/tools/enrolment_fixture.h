@@ -9,6 +9,7 @@
 
 #include "enrolment_support.h"
 #include "support/notify_listener.h"
+#include "support/openssl_request_check.h"
 #include "tool_scene.h"
 
 namespace kqtest {
@@ -54,12 +55,26 @@ class EnrolmentTest : public ToolTest {
     return requests;
   }
 
+  // KQ_CreatePKCS10 into a buffer of `capacity` bytes: its status, and the length it stored.
+  uint32_t RequestStatus(const std::string& text, int32_t capacity = 3000,
+                         int32_t* stored = nullptr) {
+    std::string out(static_cast<size_t>(capacity), '\0');
+    int32_t length = capacity;
+    const uint32_t status = lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()),
+                                             mediaId.c_str(), out.data(), &length);
+    if (stored != nullptr) {
+      *stored = length;
+    }
+    return status;
+  }
+
   // Checks every request with openssl and has the CA issue its certificate.
   std::vector<IssuedRequest> Issue(const std::vector<std::vector<uint8_t>>& requests,
                                    const std::vector<bool>& sm2) {
     std::vector<IssuedRequest> issued;
     for (size_t i = 0; i < requests.size(); ++i) {
-      EXPECT_TRUE(OpensslVerifiesRequest(requests[i], sm2[i])) << "request " << i;
+      const kq::test::RequestCheck check = kq::test::CheckRequestWithOpenSsl(requests[i], sm2[i]);
+      EXPECT_TRUE(check.verified) << "request " << i << ": " << check.output;
       issued.push_back({requests[i], ca.Issue(requests[i], sm2[i]), sm2[i]});
       EXPECT_FALSE(issued.back().certificate.empty()) << "request " << i;
     }

@@ -13,20 +13,12 @@
 
 namespace kqtest {
 
-std::vector<uint8_t> FromBase64(std::string_view text);
-std::string ToBase64(std::span<const uint8_t> bytes);
+using kq::test::FromBase64;
+using kq::test::ToBase64;
 std::vector<std::string> SplitText(std::string_view text, std::string_view separator);
-
-// What `openssl req -verify` says of a DER request: true only when it prints that the
-// self-signature verifies (it exits 0 either way). SM2 requests use the identity
-// "1234567812345678".
-bool OpensslVerifiesRequest(std::span<const uint8_t> requestDer, bool sm2);
 
 // The request's subject as openssl prints it in UTF-8 ("CN = a, title = S").
 std::string RequestSubject(std::span<const uint8_t> requestDer);
-
-// The public key of a DER certificate, as PEM.
-std::string CertificatePublicKeyPem(std::span<const uint8_t> certificateDer);
 
 // Verifies a raw signature with the certificate's key: RSA PKCS #1 v1.5 over the data hashed with
 // digestName ("sha1", "sha256", ...), or SM2 (r || s) over the data with SM3 and the default

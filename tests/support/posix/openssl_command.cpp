@@ -50,12 +50,7 @@ std::vector<uint8_t> DerInteger(std::span<const uint8_t> bigEndian) {
 }
 
 std::string Pem(const std::string& label, std::span<const uint8_t> der) {
-  size_t size = 0;
-  mbedtls_base64_encode(nullptr, 0, &size, der.data(), der.size());
-  std::string base64(size, '\0');
-  mbedtls_base64_encode(reinterpret_cast<unsigned char*>(base64.data()), base64.size(), &size,
-                        der.data(), der.size());
-  base64.resize(size);
+  const std::string base64 = ToBase64(der);
   std::string pem = "-----BEGIN " + label + "-----\n";
   for (size_t i = 0; i < base64.size(); i += 64) {
     pem += base64.substr(i, 64) + "\n";
@@ -74,6 +69,28 @@ void DrainInto(int fd, std::string& out, bool& open) {
 }
 
 }  // namespace
+
+std::string ToBase64(std::span<const uint8_t> bytes) {
+  size_t size = 0;
+  mbedtls_base64_encode(nullptr, 0, &size, bytes.data(), bytes.size());
+  std::string text(size, '\0');
+  mbedtls_base64_encode(reinterpret_cast<unsigned char*>(text.data()), text.size(), &size,
+                        bytes.data(), bytes.size());
+  text.resize(size);
+  return text;
+}
+
+std::vector<uint8_t> FromBase64(std::string_view text) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  size_t size = 0;
+  mbedtls_base64_decode(nullptr, 0, &size, in, text.size());
+  std::vector<uint8_t> bytes(size);
+  if (mbedtls_base64_decode(bytes.data(), bytes.size(), &size, in, text.size()) != 0) {
+    return {};
+  }
+  bytes.resize(size);
+  return bytes;
+}
 
 CommandResult RunCommand(const std::vector<std::string>& argv, std::string_view input) {
   CommandResult result;

@@ -7,14 +7,13 @@
 #include <memory>
 
 #include "support/device_call_workload.h"
+#include "support/openssl_command.h"
+#include "support/test_certificates.h"
 
 namespace kq::test {
 
 namespace {
 
-struct PkeyFree {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
 struct X509Free {
   void operator()(X509* cert) const { X509_free(cert); }
 };
@@ -23,31 +22,8 @@ struct RequestFree {
 };
 
 EVP_PKEY* Authority() {
-  static const std::unique_ptr<EVP_PKEY, PkeyFree> key(EVP_RSA_gen(2048));
+  static const EvpKey key(EVP_RSA_gen(2048));
   return key.get();
-}
-
-std::vector<uint8_t> FromBase64(const std::string& text) {
-  std::vector<uint8_t> bytes(text.size() / 4 * 3 + 3);
-  const int length = EVP_DecodeBlock(bytes.data(), reinterpret_cast<const uint8_t*>(text.data()),
-                                     static_cast<int>(text.size()));
-  if (length < 0) {
-    return {};
-  }
-  size_t padding = 0;
-  for (size_t i = text.size(); i > 0 && text[i - 1] == '='; --i) {
-    ++padding;
-  }
-  bytes.resize(static_cast<size_t>(length) - padding);
-  return bytes;
-}
-
-std::string ToBase64(const std::vector<uint8_t>& bytes) {
-  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int length = EVP_EncodeBlock(reinterpret_cast<uint8_t*>(text.data()), bytes.data(),
-                                     static_cast<int>(bytes.size()));
-  text.resize(static_cast<size_t>(length));
-  return text;
 }
 
 }  // namespace

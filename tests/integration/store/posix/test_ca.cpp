@@ -2,19 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/softkey_scene.h"
 
 namespace kq::store {
 
 namespace {
-
-std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void Run(const std::vector<std::string>& arguments) {
   const test::CommandResult result = test::RunOpenssl(arguments);
@@ -38,7 +30,7 @@ std::vector<uint8_t> TestCa::Issue(const std::string& fixture, const std::string
   Run({"x509", "-new", "-subj", subject, "-force_pubkey", publicKey.string(), "-CA",
        (dir_.path() / "ca.pem").string(), "-CAkey", (dir_.path() / "ca.key").string(), "-days", "2",
        "-outform", "DER", "-out", certificate.string()});
-  return ReadAll(certificate);
+  return test::ReadBytes(certificate.string());
 }
 
 std::vector<uint8_t> TestCa::SelfSigned(const std::string& fixture, const std::string& subject) {
@@ -46,7 +38,7 @@ std::vector<uint8_t> TestCa::SelfSigned(const std::string& fixture, const std::s
       dir_.path() / ("self" + std::to_string(++serial_) + ".der");
   Run({"req", "-x509", "-new", "-key", test::SoftKeyFixturePath(fixture).string(), "-subj", subject,
        "-days", "2", "-outform", "DER", "-out", certificate.string()});
-  return ReadAll(certificate);
+  return test::ReadBytes(certificate.string());
 }
 
 }  // namespace kq::store

@@ -20,19 +20,10 @@ using kqtest::EnrolmentTest;
 class EnrolmentCases : public EnrolmentTest {};
 
 TEST_F(EnrolmentCases, RequestsRefusedByTheKeysUsages) {
-  std::string out(3000, '\0');
-  int32_t length = 3000;
-  const std::string twice = "CN=a|RSA1024|SHA1|1||CN=b|RSA1024|SHA1|1";
-  EXPECT_EQ(lib.CreatePKCS10(twice.c_str(), static_cast<int32_t>(twice.size()), mediaId.c_str(),
-                             out.data(), &length),
-            6u);
+  EXPECT_EQ(RequestStatus("CN=a|RSA1024|SHA1|1||CN=b|RSA1024|SHA1|1"), 6u);
   EXPECT_FALSE(scene.KeySlot(key, 1));
   ASSERT_EQ(CreateRequests("CN=a|RSA1024|SHA1|1").size(), 1u);
-  const std::string again = "CN=c|RSA2048|SHA1|1";
-  length = 3000;
-  EXPECT_EQ(lib.CreatePKCS10(again.c_str(), static_cast<int32_t>(again.size()), mediaId.c_str(),
-                             out.data(), &length),
-            6u);
+  EXPECT_EQ(RequestStatus("CN=c|RSA2048|SHA1|1"), 6u);
   ExpectAllClosed("the refused requests");
 }
 
@@ -53,25 +44,17 @@ TEST_F(EnrolmentCases, ChineseSubjectsReachTheRequestAsUtf8) {
     EXPECT_NE(printed.find("verify OK"), std::string::npos) << printed;
     EXPECT_NE(printed.find(shown), std::string::npos) << printed;
   }
-  std::string out(3000, '\0');
   for (const std::string neither :
        {"CN=a\x81,T=Ex|RSA1024|SHA1|3", "CN=\x81 b,T=Ex|RSA1024|SHA1|3"}) {
-    int32_t length = 3000;
-    EXPECT_EQ(lib.CreatePKCS10(neither.c_str(), static_cast<int32_t>(neither.size()),
-                               mediaId.c_str(), out.data(), &length),
-              1u);
+    EXPECT_EQ(RequestStatus(neither), 1u);
   }
   EXPECT_FALSE(scene.KeySlot(key, 3));
   ExpectAllClosed("the Chinese subjects");
 }
 
 TEST_F(EnrolmentCases, ShortOutputStoresTheLengthAfterGenerating) {
-  const std::string text = "CN=a|RSA1024|SHA1|1";
-  std::string out(10, '\0');
-  int32_t length = 10;
-  EXPECT_EQ(lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
-                             out.data(), &length),
-            8u);
+  int32_t length = 0;
+  EXPECT_EQ(RequestStatus("CN=a|RSA1024|SHA1|1", 10, &length), 8u);
   EXPECT_GT(length, 10);
   EXPECT_TRUE(scene.KeySlot(key, 1));
   ExpectAllClosed("the short output");
@@ -79,12 +62,7 @@ TEST_F(EnrolmentCases, ShortOutputStoresTheLengthAfterGenerating) {
 
 TEST_F(EnrolmentCases, GenerationCancelledOnTheKey) {
   scene.SetButton(key, "cancel:1");
-  const std::string text = "CN=a|RSA1024|SHA1|1";
-  std::string out(3000, '\0');
-  int32_t length = 3000;
-  EXPECT_EQ(lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
-                             out.data(), &length),
-            16u);
+  EXPECT_EQ(RequestStatus("CN=a|RSA1024|SHA1|1"), 16u);
   // The tool window hears before and after, the failure included.
   EXPECT_EQ(ToolEvents(),
             (std::vector<std::string>{"KQ_ORV_GENKEYPAIRMSGID 0 0", "KQ_ORV_GENKEYPAIRMSGID 2 0"}));
@@ -264,55 +242,44 @@ TEST_F(EnrolmentCases, PublicKeySignatureValues) {
     out.insert(out.end(), exponent, exponent + exponentLength);
     return out;
   };
+  const int callerData = 42;
+  // The export over `list` (its first `size` bytes when given) into `out`.
+  auto values = [&](const std::vector<uint8_t>& list, uint8_t* out, int32_t* length,
+                    int32_t size = -1) {
+    return lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
+                                  size < 0 ? static_cast<int32_t>(list.size()) : size, out, length);
+  };
   std::vector<uint8_t> list = item(2);
   list.insert(list.end(), {'|', '|'});
   const auto second = item(1);
   list.insert(list.end(), second.begin(), second.end());
-  const int callerData = 42;
   int32_t length = 0;
-  ASSERT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
-                                   static_cast<int32_t>(list.size()), nullptr, &length),
-            0u);
+  ASSERT_EQ(values(list, nullptr, &length), 0u);
   EXPECT_EQ(length, 800);
   std::vector<uint8_t> out(static_cast<size_t>(length));
-  ASSERT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
-                                   static_cast<int32_t>(list.size()), out.data(), &length),
-            0u);
+  ASSERT_EQ(values(list, out.data(), &length), 0u);
   out.resize(static_cast<size_t>(length));
   // Two values in list order, joined by "||": the 1024-bit key's first.
   ASSERT_GT(out.size(), 2u);
   EXPECT_EQ(out[4], 2);  // the soft key's value names the key number it came from
   int32_t shortLength = length - 1;
-  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), list.data(),
-                                   static_cast<int32_t>(list.size()), out.data(), &shortLength),
-            1101u);
+  EXPECT_EQ(values(list, out.data(), &shortLength), 1101u);
   EXPECT_EQ(shortLength, length);
 
-  // A key that is not on the device, and malformed lists.
+  // A key that is not on the device, malformed lists, and an SM2 key, for which the key computes
+  // no value.
   std::vector<uint8_t> stranger = item(1);
   stranger[2] ^= 0xFF;
   length = 4000;
   out.resize(4000);
-  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), stranger.data(),
-                                   static_cast<int32_t>(stranger.size()), out.data(), &length),
-            1009u);
+  EXPECT_EQ(values(stranger, out.data(), &length), 1009u);
   std::vector<uint8_t> oneBlank = item(2);
   oneBlank.push_back(' ');
-  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), oneBlank.data(),
-                                   static_cast<int32_t>(oneBlank.size()), out.data(), &length),
-            4003u);
+  EXPECT_EQ(values(oneBlank, out.data(), &length), 4003u);
   oneBlank.push_back(' ');
-  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), oneBlank.data(),
-                                   static_cast<int32_t>(oneBlank.size()), out.data(), &length),
-            0u);
-  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), oneBlank.data(), 3, out.data(),
-                                   &length),
-            4001u);
-  // The key computes no value for its SM2 key.
-  const auto sm2 = item(3);
-  EXPECT_EQ(lib.GetPubKeySignValue(&callerData, holderId.c_str(), sm2.data(),
-                                   static_cast<int32_t>(sm2.size()), out.data(), &length),
-            4007u);
+  EXPECT_EQ(values(oneBlank, out.data(), &length), 0u);
+  EXPECT_EQ(values(oneBlank, out.data(), &length, 3), 4001u);
+  EXPECT_EQ(values(item(3), out.data(), &length), 4007u);
   ExpectAllClosed("KQ_GetPubKeySignValue");
 }
 
@@ -341,34 +308,6 @@ TEST_F(EnrolmentCases, KeyRefusingToHashOrSign) {
   EXPECT_EQ(signatureLength, 256);
   EXPECT_EQ(scene.Calls(key, "ZANT_RSAPrivateSignEx"), 0);
   ExpectAllClosed("the refusals");
-}
-
-TEST_F(EnrolmentCases, FailuresAlongTheFlowLeaveNoHandleOpen) {
-  const auto requests = CreateRequests("CN=kept,T=S|RSA1024|SHA1|2");
-  const auto issued = Issue(requests, {false});
-  ASSERT_EQ(Install(JoinCertificates(issued)), 0u);
-  const auto message = kqtest::TransactionMessage("PAY3", "a", "b");
-  const std::string text = "CN=more|SM2|SM3|1";
-  const std::string certificates = JoinCertificates(issued);
-  for (const char* operation :
-       {"GetDevSer", "ReadFile", "GetFileLen", "WriteFile", "CreateFile", "DeleteFile",
-        "GenerateRSAKey", "DeleteRSAKey", "GetKeyInfo", "ReadRSAPub", "RSAPrivateSign",
-        "RSAPrivateSignEx", "GetData", "GetDevState", "GetPINInfo", "GetDevInfo"}) {
-    for (uint32_t nth : {1u, 2u, 5u}) {
-      scene.SetProcessFaults(std::string(operation) + ":" + std::to_string(nth) + ":0x6F00");
-      std::string out(3000, '\0');
-      int32_t length = 3000;
-      lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(), out.data(),
-                       &length);
-      Install(certificates);
-      Sign(message, "CN=kept, T=S");
-      ListSubjects();
-      uint32_t count = 0;
-      lib.DeleteTempKeyOrCert("CN=nobody", 0, mediaId.c_str(), &count);
-      ExpectAllClosed(operation);
-      scene.SetProcessFaults("");
-    }
-  }
 }
 
 }  // namespace

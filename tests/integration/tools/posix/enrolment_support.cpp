@@ -1,7 +1,5 @@
 #include "enrolment_support.h"
 
-#include <openssl/evp.h>
-
 #include <cstdio>
 
 namespace kqtest {
@@ -9,30 +7,6 @@ namespace kqtest {
 using kq::test::CommandResult;
 using kq::test::RunOpenssl;
 using kq::test::TempDirectory;
-
-std::vector<uint8_t> FromBase64(std::string_view text) {
-  std::vector<uint8_t> out(text.size() / 4 * 3 + 3);
-  const int n = EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(text.data()),
-                                static_cast<int>(text.size()));
-  if (n < 0) {
-    return {};
-  }
-  size_t size = static_cast<size_t>(n);
-  // EVP_DecodeBlock counts the fill characters as zero bytes.
-  for (size_t i = text.size(); i > 0 && text[i - 1] == '='; --i) {
-    --size;
-  }
-  out.resize(size);
-  return out;
-}
-
-std::string ToBase64(std::span<const uint8_t> bytes) {
-  std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), bytes.data(),
-                                static_cast<int>(bytes.size()));
-  out.resize(static_cast<size_t>(n));
-  return out;
-}
 
 std::vector<std::string> SplitText(std::string_view text, std::string_view separator) {
   std::vector<std::string> pieces;
@@ -46,19 +20,6 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view separ
     pieces.emplace_back(text.substr(pos, at - pos));
     pos = at + separator.size();
   }
-}
-
-bool OpensslVerifiesRequest(std::span<const uint8_t> requestDer, bool sm2) {
-  const TempDirectory dir;
-  const auto path = dir.Write("request.der", requestDer);
-  std::vector<std::string> args{"req", "-inform", "DER", "-in", path.string(), "-verify", "-noout"};
-  if (sm2) {
-    args.insert(args.end(), {"-vfyopt", "distid:1234567812345678"});
-  }
-  const CommandResult result = RunOpenssl(args);
-  const std::string said = result.out + result.err;
-  return result.exitCode == 0 && said.find("verify OK") != std::string::npos &&
-         said.find("failure") == std::string::npos;
 }
 
 std::string RequestSubject(std::span<const uint8_t> requestDer) {
@@ -76,20 +37,16 @@ std::string RequestSubject(std::span<const uint8_t> requestDer) {
   return subject;
 }
 
-std::string CertificatePublicKeyPem(std::span<const uint8_t> certificateDer) {
-  const TempDirectory dir;
-  const auto path = dir.Write("certificate.der", certificateDer);
-  return RunOpenssl({"x509", "-inform", "DER", "-in", path.string(), "-noout", "-pubkey"}).out;
-}
-
 bool OpensslVerifiesSignature(std::span<const uint8_t> certificateDer,
                               std::span<const uint8_t> data, std::span<const uint8_t> signature,
                               const std::string& digestName) {
-  const std::string key = CertificatePublicKeyPem(certificateDer);
+  const TempDirectory dir;
+  const auto certificate = dir.Write("certificate.der", certificateDer);
+  const std::string key =
+      RunOpenssl({"x509", "-inform", "DER", "-in", certificate.string(), "-noout", "-pubkey"}).out;
   if (digestName == "sm3") {
     return kq::test::OpensslVerifySm2(key, data, signature);
   }
-  const TempDirectory dir;
   const auto keyPath = dir.Write("key.pem", key);
   const auto dataPath = dir.Write("data.bin", data);
   const auto signaturePath = dir.Write("signature.bin", signature);
@@ -121,19 +78,8 @@ std::vector<uint8_t> TestCa::Issue(std::span<const uint8_t> requestDer, bool sm2
   if (sm2) {
     args.insert(args.end(), {"-vfyopt", "distid:1234567812345678"});
   }
-  if (RunOpenssl(args).exitCode != 0) {
-    return {};
-  }
-  std::vector<uint8_t> der;
-  if (std::FILE* file = std::fopen(out.string().c_str(), "rb")) {
-    uint8_t buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-      der.insert(der.end(), buffer, buffer + n);
-    }
-    std::fclose(file);
-  }
-  return der;
+  return RunOpenssl(args).exitCode == 0 ? kq::test::ReadBytes(out.string())
+                                        : std::vector<uint8_t>();
 }
 
 std::vector<uint8_t> TestCa::IssueForFreshKey(const std::string& subject) {
@@ -141,16 +87,7 @@ std::vector<uint8_t> TestCa::IssueForFreshKey(const std::string& subject) {
   const auto request = dir_.path() / "fresh.der";
   RunOpenssl({"req", "-new", "-newkey", "rsa:1024", "-nodes", "-keyout", key.string(), "-subj",
               subject, "-outform", "DER", "-out", request.string()});
-  std::vector<uint8_t> der;
-  if (std::FILE* file = std::fopen(request.string().c_str(), "rb")) {
-    uint8_t buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-      der.insert(der.end(), buffer, buffer + n);
-    }
-    std::fclose(file);
-  }
-  return Issue(der, false);
+  return Issue(kq::test::ReadBytes(request.string()), false);
 }
 
 std::vector<uint8_t> TransactionMessage(std::string_view first, std::string_view second,

@@ -1,8 +1,8 @@
-// The fault sweep: each enrolment export runs once cleanly to count its calls on the key, then
-// once for every one of those calls failing in each way a key fails. After every run no handle is
-// open, the export answers a code the tables name, the key's certificates can still be listed, and
-// `kqsim check` finds the key's store consistent, except for the cases listed in kDeletionLeaves
-// with the reason they stay.
+// The fault sweep: each enrolment export, the signature and the listing runs once cleanly to count
+// its calls on the key, then once for every one of those calls failing in each way a key fails.
+// After every run no handle is open, the export answers a code the tables name, the key's
+// certificates can still be listed, and `kqsim check` finds the key's store consistent, except for
+// the cases listed in kDeletionLeaves with the reason they stay.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -59,13 +59,6 @@ class FaultSweep : public EnrolmentTest {
                 inconsistent);
     return runs;
   }
-
-  uint32_t Enrol(const std::string& text) {
-    std::string out(3000, '\0');
-    int32_t length = 3000;
-    return lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
-                            out.data(), &length);
-  }
 };
 
 TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
@@ -75,7 +68,9 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
   ASSERT_EQ(first.size(), 1u);
   ASSERT_EQ(Install(JoinCertificates(Issue(first, {false}))), 0u);
   scene.SetButton(key, "none");  // no waits: each run takes milliseconds
-  EXPECT_GT(Sweep("KQ_CreatePKCS10", [&] { return Enrol("CN=second,T=Ex|RSA1024|SHA1|3"); }), 30u);
+  EXPECT_GT(
+      Sweep("KQ_CreatePKCS10", [&] { return RequestStatus("CN=second,T=Ex|RSA1024|SHA1|3"); }),
+      30u);
 
   const auto second = CreateRequests("CN=second,T=Ex|RSA1024|SHA1|3");
   ASSERT_EQ(second.size(), 1u);
@@ -83,6 +78,12 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
   Sweep("KQ_WritePKCS7", [&] { return Install(certificate); });
 
   ASSERT_EQ(Install(certificate), 0u);
+  const auto message = kqtest::TransactionMessage("PAY3", "a", "b");
+  Sweep("KQ_GetSignature", [&] { return Sign(message, "CN=first, T=S").status; });
+  Sweep("KQ_GetAllCertDN", [&] {
+    int32_t length = 0;
+    return lib.GetAllCertDN(mediaId.c_str(), nullptr, &length);
+  });
   Sweep(
       "KQ_DeleteTempKeyOrCert",
       [&] {
