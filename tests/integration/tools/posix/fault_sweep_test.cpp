@@ -1,4 +1,4 @@
-// The fault sweep: each enrolment export, the signature and the listing runs once cleanly to count
+// The fault sweep: each KQ_ export that uses a key runs once cleanly to count
 // its calls on the key, then once for every one of those calls failing in each way a key fails.
 // After every run no handle is open, the export answers a code the tables name, the key's
 // certificates can still be listed, and `kqsim check` finds the key's store consistent, except for
@@ -84,6 +84,21 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
     int32_t length = 0;
     return lib.GetAllCertDN(mediaId.c_str(), nullptr, &length);
   });
+  std::string text(4096, '\0');
+  const auto answer = [&] { return reinterpret_cast<uint8_t*>(text.data()); };
+  Sweep("KQ_GetDeviceSN", [&] {
+    uint32_t length = 4096;
+    return lib.GetDeviceSN("CN=first, T=S", text.data(), &length);
+  });
+  Sweep("KQ_GetCSPName", [&] {
+    uint32_t length = 4096;
+    return lib.GetCSPName("CN=first, T=S", text.data(), &length);
+  });
+  Sweep("KQ_GetIDValue", [&] {
+    uint32_t length = 4096;
+    return lib.GetIDValue(mediaId.c_str(), answer(), &length);
+  });
+  Sweep("KQ_ChangePIN", [&] { return lib.ChangePIN(mediaId.c_str(), "12345678", "87654321"); });
   Sweep(
       "KQ_DeleteTempKeyOrCert",
       [&] {
@@ -91,6 +106,7 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
         return lib.DeleteTempKeyOrCert("CN=first, T=S", 0, mediaId.c_str(), &count);
       },
       kDeletionLeaves);
+  Sweep("KQ_InitCard", [&] { return lib.InitCard(mediaId.c_str(), 0); });
 }
 
 }  // namespace
