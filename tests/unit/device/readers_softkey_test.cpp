@@ -39,21 +39,21 @@ TEST(SoftKeyReaders, ListsAndFindsKeysBySerial) {
   EXPECT_EQ(scene.OpenHandles(second), 0);
 }
 
+// The first enumeration asks for the length, the second for the names. Each plan is written anew
+// (with or without the prefix) so that its count starts again.
 TEST(SoftKeyReaders, EnumerationFailuresAreReported) {
   test::SoftKeyScene scene;
   scene.AddKey();
   std::vector<std::string> readers;
   std::string found;
-
-  scene.SetProcessFaults("EnumDev:1:0x6F00");
-  EXPECT_EQ(ListReaders(readers), dev::kReaderListFailed);
-  // Each plan is written anew (with or without the prefix) so that its count starts again.
-  scene.SetProcessFaults("ZANT_EnumDev:1:0x6F00");
-  EXPECT_EQ(FindReaderBySerial("730000000000", found), FindReaderResult::kEnumerationUnavailable);
-  scene.SetProcessFaults("EnumDev:2:0x6F00");
-  EXPECT_EQ(ListReaders(readers), dev::kReaderListFailed);
-  scene.SetProcessFaults("ZANT_EnumDev:2:0x6F00");
-  EXPECT_EQ(FindReaderBySerial("730000000000", found), FindReaderResult::kListQueryFailed);
+  const std::pair<std::string, FindReaderResult> cases[] = {
+      {"1", FindReaderResult::kEnumerationUnavailable}, {"2", FindReaderResult::kListQueryFailed}};
+  for (const auto& [nth, result] : cases) {
+    scene.SetProcessFaults("EnumDev:" + nth + ":0x6F00");
+    EXPECT_EQ(ListReaders(readers), dev::kReaderListFailed) << nth;
+    scene.SetProcessFaults("ZANT_EnumDev:" + nth + ":0x6F00");
+    EXPECT_EQ(FindReaderBySerial("730000000000", found), result) << nth;
+  }
   scene.SetProcessFaults("");
   EXPECT_EQ(ListReaders(readers), dev::kOk);
   EXPECT_EQ(readers.size(), 1u);
