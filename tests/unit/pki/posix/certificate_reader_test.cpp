@@ -104,30 +104,12 @@ TEST_F(CertificateReader, DecodeBase64CertificateResults) {
   const std::string notACertificate = "TWFu";
   EXPECT_EQ(DecodeBase64Certificate(notACertificate.data(), notACertificate.size(), record), 1);
   EXPECT_TRUE(record.der.empty());
-  const std::string withTrailingByte = Base64Of([&] {
-    ByteVector extended = der;
-    extended.push_back(0);
-    return extended;
-  }());
-  EXPECT_EQ(DecodeBase64Certificate(withTrailingByte.data(), withTrailingByte.size(), record), 1);
 
   ByteVector compressed = test::Sm2Point(sm2_);
   compressed.resize(33);
   const std::string unmatched = Base64Of(WithKeyBits(kEcOid, compressed));
   EXPECT_EQ(DecodeBase64Certificate(unmatched.data(), unmatched.size(), record), 3);
   EXPECT_TRUE(record.der.empty() && record.publicKey.empty());
-}
-
-TEST_F(CertificateReader, SelfSignedCertificatesAreRecognised) {
-  for (EVP_PKEY* key : {rsa1024_, sm2_}) {
-    const ByteVector self = test::MakeCertificate({{{"CN", "self"}}, key, nullptr, {}, {}});
-    const auto selfCert = platform::Certificate::Decode(self);
-    ASSERT_TRUE(selfCert.loaded());
-    EXPECT_TRUE(selfCert.IsSignedByOwnKey());
-    const auto issued = platform::Certificate::Decode(Issued(key));
-    ASSERT_TRUE(issued.loaded());
-    EXPECT_FALSE(issued.IsSignedByOwnKey());
-  }
 }
 
 TEST_F(CertificateReader, EveryTruncatedCertificateIsRefusedWithoutOverreading) {

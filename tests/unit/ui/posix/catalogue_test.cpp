@@ -5,11 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "support/scoped_env.h"
-#include "support/temp_registry.h"
-
 namespace kq::ui {
 namespace {
 
@@ -91,33 +86,6 @@ TEST_F(Catalogue, FormatsTheOnePlaceholder) {
   EXPECT_EQ(FormatNumber(u"100%% %u%d", 7, 255), u"100% 7%d");
   EXPECT_EQ(FormatNumber(u"abc%d", 12345, 5), u"abc12");
   EXPECT_EQ(FormatNumber(u"%", 1, 255), u"%");
-}
-
-// The catalogue takes its first language once per process, so each case runs in a fresh process.
-TEST(CatalogueFirstUse, TakesTheSettingElseTheSystemLanguage) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  struct Case {
-    std::string registry;
-    const char* lang;
-    uint32_t expected;
-  };
-  const Case cases[] = {
-      {test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00001004"), "zh_TW.UTF-8", 4100},
-      {test::TempRegistry::SettingsKey(""), "zh_TW.UTF-8", 1028},
-      {"", "en_US.UTF-8", 1033},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EXIT(
-        {
-          test::TempRegistry reg(c.registry);
-          test::ScopedEnv all("LC_ALL", std::nullopt);
-          test::ScopedEnv messages("LC_MESSAGES", std::nullopt);
-          test::ScopedEnv lang("LANG", c.lang);
-          std::exit(CatalogueLanguage() == c.expected ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "")
-        << c.expected;
-  }
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "common/utf.h"
 #include "platform/choice_queue.h"
 #include "support/scoped_env.h"
-#include "support/temp_registry.h"
 #include "support/ui_log_capture.h"
 #include "ui/catalogue.h"
 #include "ui/key_chooser.h"
@@ -101,30 +100,6 @@ TEST_F(Chooser, KeyRowsShowSubjectContainerTypeAndLength) {
       "ROW 3\tno cert\tc0\t" + exchange + "\t256",
       Warning(msg::kSelectKeyToOverwrite),
       "CHOSEN 2"};
-  EXPECT_EQ(log_.Lines(), expected);
-}
-
-TEST_F(Chooser, RowsAndWarningsFollowTheLanguageSetting) {
-  test::TempRegistry registry(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000404"));
-  test::ScopedEnv choices("KQCSP_UI_CHOICES", "9,cancel,cancel");
-  const std::vector<KeyChoice> keys = {{"CN=A", "x", 2, 2048}, {"CN=B", "y", 1, 1024}};
-  EXPECT_FALSE(ChooseToken(std::vector<TokenChoice>{{"A", "1"}}));
-  EXPECT_FALSE(ChooseKeyToOverwrite(keys));
-  registry.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000409"));
-  choices.Set("cancel");
-  EXPECT_FALSE(ChooseKeyToOverwrite(keys));
-  const Lines expected = {"CHOOSE token",
-                          "ROW 1\tA\t1",
-                          "MSGBOX 提示信息\t您沒有選擇Vexa，請選擇-個Vexa",
-                          "CHOSEN cancel",
-                          "CHOOSE key",
-                          "ROW 1\tCN=A\tx\tRSA簽名\t2048",
-                          "ROW 2\tCN=B\ty\tRSA交換\t1024",
-                          "CHOSEN cancel",
-                          "CHOOSE key",
-                          "ROW 1\tCN=A\tx\tRSA Sign\t2048",
-                          "ROW 2\tCN=B\ty\tRSA Exch\t1024",
-                          "CHOSEN cancel"};
   EXPECT_EQ(log_.Lines(), expected);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/temp_registry.h"
 #include "ui/catalogue.h"
 #include "ui/codepage936.h"
@@ -11,31 +13,21 @@ namespace {
 
 TEST(Settings, SecureDesktopFlagFollowsTheValue) {
   test::TempRegistry registry;
-  struct Case {
-    std::string content;
-    SettingStatus status;
-    bool enabled;
-  };
-  const Case cases[] = {
-      {test::TempRegistry::SettingsKey("\"IsUseSecDesk\"=dword:00000001"), SettingStatus::kOk,
-       true},
-      {test::TempRegistry::SettingsKey("\"IsUseSecDesk\"=dword:00000000"), SettingStatus::kOk,
+  using Key = test::TempRegistry;
+  const std::tuple<std::string, SettingStatus, bool> cases[] = {
+      {Key::SettingsKey("\"IsUseSecDesk\"=dword:00000000"), SettingStatus::kOk, false},
+      {Key::SettingsKey("\"isusesecdesk\"=dword:00000007"), SettingStatus::kOk, true},
+      {Key::SettingsKey("\"IsUseSecDesk\"=hex:01,00,00,00,00"), SettingStatus::kValueMissing,
        false},
-      {test::TempRegistry::SettingsKey("\"isusesecdesk\"=dword:00000007"), SettingStatus::kOk,
-       true},
-      {test::TempRegistry::SettingsKey(""), SettingStatus::kValueMissing, false},
-      {test::TempRegistry::SettingsKey("\"IsUseSecDesk\"=hex:01,00,00,00,00"),
-       SettingStatus::kValueMissing, false},
-      {"", SettingStatus::kKeyMissing, false},
-  };
-  for (const Case& c : cases) {
+      {"", SettingStatus::kKeyMissing, false}};
+  for (const auto& [content, status, enabled] : cases) {
     // Start from "on" so each case shows the flag is cleared first.
     registry.Write(test::TempRegistry::SettingsKey("\"IsUseSecDesk\"=dword:1"));
     ASSERT_EQ(ReadSecureDesktopSetting(), SettingStatus::kOk);
     ASSERT_TRUE(SecureDesktopEnabled());
-    registry.Write(c.content);
-    EXPECT_EQ(ReadSecureDesktopSetting(), c.status) << c.content;
-    EXPECT_EQ(SecureDesktopEnabled(), c.enabled) << c.content;
+    registry.Write(content);
+    EXPECT_EQ(ReadSecureDesktopSetting(), status) << content;
+    EXPECT_EQ(SecureDesktopEnabled(), enabled) << content;
   }
 }
 
