@@ -41,21 +41,5 @@ TEST(HashAlgFromName, RecognisesEachNameInAnyCaseAsAPrefixAndRefusesOthers) {
   }
 }
 
-TEST(HashAlg, NumbersDigestSizesAndCryptoApiIds) {
-  EXPECT_EQ(HashAlgFromNumber(6), HashAlg::kSm3);
-  EXPECT_EQ(HashAlgFromNumber(7), std::nullopt);
-  const uint32_t sizes[] = {36, 20, 32, 48, 64, 16, 32};
-  for (uint32_t n = 0; n <= 6; ++n) {
-    EXPECT_EQ(HashAlgDigestSize(static_cast<HashAlg>(n)), sizes[n]);
-  }
-  ASSERT_NE(FindCryptoApiHash(kCalgMd5), nullptr);
-  EXPECT_EQ(FindCryptoApiHash(kCalgMd5)->hashAlg, HashAlg::kMd5);
-  EXPECT_EQ(FindCryptoApiHash(kCalgSha512)->digestSize, 64u);
-  EXPECT_FALSE(FindCryptoApiHash(kCalgSsl3ShaMd5)->hashedOnHost);
-  EXPECT_EQ(FindCryptoApiHash(kCalgSsl3ShaMd5)->hashAlg, HashAlg::kSsl3ShaMd5);
-  EXPECT_EQ(FindCryptoApiHash(kCalgHmac), nullptr);
-  EXPECT_EQ(FindCryptoApiHash(0x6610), nullptr);
-}
-
 }  // namespace
 }  // namespace kq

@@ -1,8 +1,6 @@
-// DER encoding of request pieces, the header reading of certificate keys and the reading of SM2
-// signatures.
+// DER lengths, and the reading of SM2 signatures. INTEGER headers of certificate keys are read
+// through the certificate reader's tests.
 #include <gtest/gtest.h>
-
-#include <optional>
 
 #include "pki/der_encode.h"
 #include "pki/der_reader.h"
@@ -32,45 +30,6 @@ TEST(DerEncode, LengthsInShortAndLongFormAndMissingContent) {
   out = {1};
   EXPECT_EQ(EncodeDerBitString(&byte, 0, out), -1);
   EXPECT_TRUE(out.empty());
-}
-
-bool ReadInteger(std::span<const uint8_t> bytes, ByteVector& content) {
-  ByteReader reader(bytes);
-  std::span<const uint8_t> view;
-  if (!ReadDerInteger(reader, view)) {
-    return false;
-  }
-  content.assign(view.begin(), view.end());
-  return true;
-}
-
-TEST(DerReader, IntegerHeadersInTheFormsTheKeyReaderAccepts) {
-  ByteVector eighty{0x02, 0x80};  // 0x80 is read as the length 128
-  eighty.resize(2 + 128, 0x11);
-  const std::pair<ByteVector, std::optional<ByteVector>> cases[] = {
-      {{0x02, 0x01, 0x05}, ByteVector{0x05}},
-      {{0x02, 0x81, 0x02, 0xAA, 0xBB}, ByteVector{0xAA, 0xBB}},
-      {{0x02, 0x82, 0x00, 0x01, 0x77}, ByteVector{0x77}},
-      {eighty, ByteVector(128, 0x11)},
-      {{0x02, 0x83, 0x00, 0x00, 0x01, 0x01}, std::nullopt},
-      {{0x03, 0x01, 0x05}, std::nullopt},
-      {{0x02, 0x05, 0x01}, std::nullopt}};
-  for (const auto& [bytes, expected] : cases) {
-    ByteVector content;
-    EXPECT_EQ(ReadInteger(bytes, content) ? std::optional(content) : std::nullopt, expected);
-  }
-}
-
-TEST(DerReader, EveryTruncatedPrefixIsRefusedWithoutOverreading) {
-  ByteVector key{0x30, 0x82, 0x01, 0x0A, 0x02, 0x82, 0x01, 0x01, 0x00};
-  key.resize(key.size() + 256, 0xC5);
-  key.insert(key.end(), {0x02, 0x03, 0x01, 0x00, 0x01});
-  test::ForEachTruncatedPrefix(key, [&](std::span<const uint8_t> prefix, size_t size) {
-    ByteReader reader(prefix);
-    std::span<const uint8_t> modulus;
-    const bool ok = SkipDerSequenceHeader(reader) && ReadDerInteger(reader, modulus);
-    EXPECT_EQ(ok, size >= 4 + 4 + 257) << size;
-  });
 }
 
 // SEQUENCE { INTEGER r, INTEGER s } around the two contents as given, with `more` after them in

@@ -85,31 +85,6 @@ TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
   }
 }
 
-TEST(ButtonWait, ConfirmOnKeyFetchesTheResultOnlyWhenConfirmed) {
-  test::UiLogCapture log;
-  FakeKey confirmed({Waiting(100), State(2)});
-  ConfirmedOperation done = ConfirmOnKey(confirmed.handle(), kWaitPinChange, 5, FakeKey::Ops());
-  EXPECT_TRUE(done.Succeeded());
-  EXPECT_EQ(confirmed.dataCalls.load(), 1);
-  EXPECT_EQ(confirmed.lastDataKind, 5U);
-
-  FakeKey failing({State(2)});
-  failing.dataStatus = dev::kSwConditionsNotSatisfied;
-  uint8_t signature[256] = {};
-  uint32_t length = sizeof signature;
-  done = ConfirmOnKey(failing.handle(), kWaitTransactionSigning, signature, &length, 5,
-                      FakeKey::Ops());
-  EXPECT_EQ(done.wait, WaitResult::kConfirmed);
-  EXPECT_EQ(done.dataStatus, dev::kSwConditionsNotSatisfied);
-  EXPECT_FALSE(done.Succeeded());
-  EXPECT_EQ(signature[0], 0x5A);
-
-  FakeKey cancelled({State(3)});
-  done = ConfirmOnKey(cancelled.handle(), kWaitKeyGeneration, 0, FakeKey::Ops());
-  EXPECT_EQ(done.wait, WaitResult::kCancelled);
-  EXPECT_EQ(cancelled.dataCalls.load(), 0);
-}
-
 TEST(ButtonWait, SessionRulesAndExitRequest) {
   FakeKey key({Waiting(300)});
   ButtonWaitLogic logic(FakeKey::Ops(), key.handle());
