@@ -6,7 +6,6 @@
 #include <string>
 #include <tuple>
 
-#include "tools/media_id.h"
 #include "tools/output_buffer.h"
 #include "tools/public_key_list.h"
 #include "tools/reader_walk.h"
@@ -15,7 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(WalkPieces, ReaderIndexMediaIdAndTheSizeQueryRule) {
+TEST(WalkPieces, ReaderIndexAndTheSizeQueryRule) {
   const std::pair<const char*, std::optional<uint32_t>> indexes[] = {
       {"orv zantuldccid 12x", 12u},      {"X ORV ZANTULDCCID 7", 7u},
       {"ORV ZANTULDCCID ", 0u},          {"ORV ZANTULDCCID 99999999999999", 999999999u},
@@ -23,16 +22,6 @@ TEST(WalkPieces, ReaderIndexMediaIdAndTheSizeQueryRule) {
   for (const auto& [name, index] : indexes) {
     EXPECT_EQ(kq::tools::ReaderIndex(name), index) << name;
   }
-  EXPECT_TRUE(kq::tools::IsMediaId("730000000001"));
-  EXPECT_FALSE(kq::tools::IsMediaId("73000000001"));
-  EXPECT_FALSE(kq::tools::IsMediaId("7300000000011"));
-  EXPECT_FALSE(kq::tools::IsMediaId(nullptr));
-  const kq::tools::DeviceSerial serial{'7', '3', '0', '0', '0', '0', '0', '0',
-                                       '0', '0', '0', '1', 'X', 'Y', 0,   0};
-  EXPECT_TRUE(kq::tools::SerialMatches(serial, "730000000001XYZ"));
-  EXPECT_FALSE(kq::tools::SerialMatches(serial, "73000000000"));
-  EXPECT_FALSE(kq::tools::SerialMatches(serial, "730000000002"));
-
   // A null buffer asks the length, a short or negative one fails with it, an exact one copies.
   const std::vector<uint8_t> bytes = {1, 2, 3};
   char out[3] = {};
