@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "tools/media_id.h"
 #include "tools/output_buffer.h"
 #include "tools/public_key_list.h"
 #include "tools/reader_walk.h"
