@@ -1,29 +1,12 @@
-// The soft key's small text pieces: hex, numbers, fields, and the key.conf codec.
+// The soft key's key.conf codec; its command-line texts are read by the kqsim integration tests.
 
 #include <gtest/gtest.h>
 
 #include "common/key_state.h"
-#include "common/text_fields.h"
 #include "support/exact_buffer.h"
 
 namespace kq::sim {
 namespace {
-
-TEST(SimText, HexNumbersAndFields) {
-  const std::vector<uint8_t> bytes{0x00, 0x7F, 0x80, 0xFF};
-  EXPECT_EQ(HexEncode(bytes), "007F80FF");
-  EXPECT_EQ(HexDecode("00 7f:80 ff"), bytes);
-  EXPECT_FALSE(HexDecode("0 0"));
-  EXPECT_FALSE(HexDecode("0g"));
-  EXPECT_EQ(ParseNumber("0x6A82"), 0x6A82u);
-  EXPECT_EQ(ParseNumber(" 4294967295 "), 4294967295u);
-  for (const char* bad : {"4294967296", "0x", "12a", "-1"}) {
-    EXPECT_FALSE(ParseNumber(bad)) << bad;
-  }
-  EXPECT_FALSE(ParseNumber64("99999999999999999999"));
-  EXPECT_EQ(FormatStatus(0xE0106700), "0xE0106700");
-  EXPECT_EQ(SplitFields(" a, b ,,c\n", ",\n"), (std::vector<std::string_view>{"a", "b", "c"}));
-}
 
 KeyState SampleState() {
   KeyState state;
