@@ -14,34 +14,34 @@ int Compare(const std::string& a, const std::string& b) {
                  static_cast<int32_t>(b.size()));
 }
 
-TEST(DnEqual, IgnoresOrderCaseAndBlanksAroundTypesAndValues) {
-  EXPECT_EQ(Compare("CN=a, OU=b", "ou=B,cn=A"), 0);
-  EXPECT_EQ(Compare("  CN = Zhang San ,O=Bank", "o=BANK, cn=zhang san"), 0);
-  EXPECT_EQ(Compare("CN=a, OU=b", "CN=a"), 1);
-  EXPECT_EQ(Compare("CN=a", "CN=a, CN=a"), 1);
-  EXPECT_EQ(Compare("CN=a, CN=b", "CN=a, CN=a"), 1);
-  EXPECT_EQ(Compare("CN=a b", "CN=ab"), 1);
-  EXPECT_EQ(Compare("T=S, C=CN", "C=cn, t=s"), 0);
-}
-
-TEST(DnEqual, RefusesTextsThatDoNotParse) {
-  EXPECT_EQ(Compare("CN=a, L=x", "CN=a, L=x"), -1);
-  EXPECT_EQ(Compare("CN=\"a, b\"", "CN=\"a, b\""), -1);
-  EXPECT_EQ(Compare("CN=a,", "CN=a"), -1);
-  EXPECT_EQ(Compare("CN=", "CN=a"), -1);
-  EXPECT_EQ(Compare("=a", "CN=a"), -1);
-  EXPECT_EQ(Compare("", "CN=a"), -1);
-  EXPECT_EQ(Compare(std::string(3, '\0'), "CN=a"), -1);
+TEST(DnEqual, IgnoresOrderCaseBlanksAndTrailingNulsAndRefusesTextsThatDoNotParse) {
+  const struct {
+    std::string a, b;
+    int result;
+  } cases[] = {
+      {"CN=a, OU=b", "ou=B,cn=A", 0},
+      {"  CN = Zhang San ,O=Bank", "o=BANK, cn=zhang san", 0},
+      {"T=S, C=CN", "C=cn, t=s", 0},
+      {std::string("CN=a, OU=b\0\0", 12), "OU=b,CN=a", 0},
+      {"CN=a, OU=b", "CN=a", 1},
+      {"CN=a", "CN=a, CN=a", 1},
+      {"CN=a, CN=b", "CN=a, CN=a", 1},
+      {"CN=a b", "CN=ab", 1},
+      {"CN=a, L=x", "CN=a, L=x", -1},
+      {"CN=\"a, b\"", "CN=\"a, b\"", -1},
+      {"CN=a,", "CN=a", -1},
+      {"CN=", "CN=a", -1},
+      {"=a", "CN=a", -1},
+      {"", "CN=a", -1},
+      {std::string(3, '\0'), "CN=a", -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Compare(c.a, c.b), c.result) << c.a << " / " << c.b;
+  }
   EXPECT_EQ(DnEqual(nullptr, 4, "CN=a", 4), -1);
   EXPECT_EQ(DnEqual("CN=a", -1, "CN=a", 4), -1);
-}
-
-TEST(DnEqual, TrailingNulsDoNotCount) {
-  const std::string withNuls("CN=a, OU=b\0\0", 12);
-  EXPECT_EQ(Compare(withNuls, "OU=b,CN=a"), 0);
   // The given length bounds the text: a shorter length sees only its prefix.
-  const char* text = "CN=a, OU=b";
-  EXPECT_EQ(DnEqual(text, 4, "CN=a", 4), 0);
+  EXPECT_EQ(DnEqual("CN=a, OU=b", 4, "CN=a", 4), 0);
 }
 
 TEST(ParseDnText, KeepsOrderAndTrimsBlanks) {

@@ -65,18 +65,6 @@ TEST(KeyImport, AcceptedBlobsGiveTheirKeyObjects) {
   EXPECT_EQ(key->publicKey->exponent, (std::array<uint8_t, 4>{0, 0, 0, 3}));
   EXPECT_EQ(key->publicKey->modulus[0], 128);  // most significant byte: the blob's last
   EXPECT_EQ(key->publicKey->modulus[127], 1);
-
-  const auto rc2 = Blob({8, 2, 0, 0, 0x02, 0x66, 0, 0}, 16, 0, 0, 0);
-  std::vector<uint8_t> rc2Blob(rc2.begin(), rc2.begin() + 12);
-  rc2Blob.resize(12 + 16, 0x33);
-  ASSERT_EQ(Import(context, rc2Blob, rc2Blob.size(), 0x1, &handle), 0u);
-  key = context.FindKey(handle);
-  ASSERT_NE(key, nullptr);
-  EXPECT_EQ(key->kind, kKeyKindSymmetric);
-  EXPECT_EQ(key->permissions, 31u);
-  EXPECT_EQ(key->blockBits, 64u);
-  EXPECT_EQ(key->material->saltLength, 11u);
-  EXPECT_EQ(key->material->effectiveKeyBits, 40u);
 }
 
 TEST(KeyImport, RefusedBlobsReportTheirReasons) {

@@ -115,14 +115,5 @@ TEST(ContainerRecord, ReadsNameAndReferencesOrSaysWhatIsWrong) {
   EXPECT_TRUE(std::equal(encoded.begin(), encoded.end(), std::begin(refs)));
 }
 
-TEST(ContainerRecord, SignatureKeysAreChosenByAlgorithmOrKeySpec) {
-  EXPECT_TRUE(IsSignatureKey(kCalgRsaSign, 0));
-  EXPECT_TRUE(IsSignatureKey(0, kAtSignature));
-  EXPECT_FALSE(IsSignatureKey(0xA400, kAtKeyExchange));
-  EXPECT_EQ(PairOfKeySpec(kAtSignature).certificate, kSignatureCertificate);
-  EXPECT_EQ(PairOfKeySpec(7).publicKey, kExchangePublicKey);
-  EXPECT_EQ(RefMask(kExchangePrivateKey), 32u);
-}
-
 }  // namespace
 }  // namespace kq::store

@@ -1,30 +1,13 @@
-// The public table layout and the per-export code tables that kqtool prints.
+// The per-export code tables that kqtool prints.
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstring>
 #include <set>
 
 #include "common/codes.h"
 #include "common/codes_tools.h"
-#include "kqcsp.h"
 
 namespace {
-
-// The bank's tools index the table by byte offset, as laid out for 64-bit code.
-static_assert(offsetof(KqFunctionList, majorVersion) == 0);
-static_assert(offsetof(KqFunctionList, minorVersion) == 1);
-static_assert(offsetof(KqFunctionList, EnumDevices) == 8);
-static_assert(offsetof(KqFunctionList, GetDeviceIdentity) == 16);
-static_assert(offsetof(KqFunctionList, ReadUserData) == 24);
-static_assert(offsetof(KqFunctionList, WriteUserData) == 32);
-static_assert(offsetof(KqFunctionList, GetContainerNames) == 40);
-static_assert(offsetof(KqFunctionList, GetContainerCertificates) == 48);
-static_assert(offsetof(KqFunctionList, GetPinInfo) == 56);
-static_assert(offsetof(KqFunctionList, GetDeviceInfo) == 64);
-static_assert(offsetof(KqFunctionList, CleanPinStatus) == 72);
-static_assert(offsetof(KqFunctionList, SetDeviceLanguage) == 80);
-static_assert(sizeof(KqFunctionList) == 88);
 
 constexpr const char* kExports[] = {
     "KQ_CheckDevice",  "KQ_CheckWorkStatus",    "KQ_CheckDriver",

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "tools/media_id.h"
 #include "tools/output_buffer.h"
@@ -13,42 +15,26 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(ReaderIndex, FollowsThePrefixWithoutRegardToCase) {
-  EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID 0"), 0u);
-  EXPECT_EQ(kq::tools::ReaderIndex("orv zantuldccid 12x"), 12u);
-  EXPECT_EQ(kq::tools::ReaderIndex("X ORV ZANTULDCCID 7"), 7u);
-  EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID "), 0u);
-  EXPECT_FALSE(kq::tools::ReaderIndex("ORV ZANTULDCCID"));
-  EXPECT_FALSE(kq::tools::ReaderIndex("Other Reader 0"));
-  EXPECT_EQ(kq::tools::ReaderIndex("ORV ZANTULDCCID 99999999999999"), 999999999u);
-}
-
-TEST(MediaId, ExactlyTwelveCharactersMatchTheSerialsFirstTwelveBytes) {
-  EXPECT_TRUE(kq::tools::IsMediaId("730000000001"));
-  EXPECT_FALSE(kq::tools::IsMediaId("73000000001"));
-  EXPECT_FALSE(kq::tools::IsMediaId("7300000000011"));
-  EXPECT_FALSE(kq::tools::IsMediaId(nullptr));
-  const kq::tools::DeviceSerial serial{'7', '3', '0', '0', '0', '0', '0', '0',
-                                       '0', '0', '0', '1', 'X', 'Y', 0,   0};
-  EXPECT_TRUE(kq::tools::SerialMatches(serial, "730000000001"));
-  EXPECT_TRUE(kq::tools::SerialMatches(serial, "730000000001XYZ"));
-  EXPECT_FALSE(kq::tools::SerialMatches(serial, "73000000000"));
-  EXPECT_FALSE(kq::tools::SerialMatches(serial, "730000000002"));
-}
-
-TEST(OutputBuffer, NullAsksShortFailsExactCopies) {
+TEST(WalkPieces, ReaderIndexAndTheSizeQueryRule) {
+  const std::pair<const char*, std::optional<uint32_t>> indexes[] = {
+      {"orv zantuldccid 12x", 12u},      {"X ORV ZANTULDCCID 7", 7u},
+      {"ORV ZANTULDCCID ", 0u},          {"ORV ZANTULDCCID 99999999999999", 999999999u},
+      {"ORV ZANTULDCCID", std::nullopt}, {"Other Reader 0", std::nullopt}};
+  for (const auto& [name, index] : indexes) {
+    EXPECT_EQ(kq::tools::ReaderIndex(name), index) << name;
+  }
+  // A null buffer asks the length, a short or negative one fails with it, an exact one copies.
   const std::vector<uint8_t> bytes = {1, 2, 3};
-  int32_t length = 0;
-  EXPECT_EQ(kq::tools::DeliverBytes(bytes, static_cast<char*>(nullptr), &length, 1101u), 0u);
-  EXPECT_EQ(length, 3);
   char out[3] = {};
-  length = 2;
-  EXPECT_EQ(kq::tools::DeliverBytes(bytes, out, &length, 1101u), 1101u);
-  EXPECT_EQ(length, 3);
-  length = -5;
-  EXPECT_EQ(kq::tools::DeliverBytes(bytes, out, &length, 1101u), 1101u);
-  length = 3;
-  EXPECT_EQ(kq::tools::DeliverBytes(bytes, out, &length, 1101u), 0u);
+  for (const auto& [buffer, given, result] :
+       {std::tuple{static_cast<char*>(nullptr), 0, 0u}, std::tuple{out, 2, 1101u},
+        std::tuple{out, -5, 1101u}, std::tuple{out, 3, 0u}}) {
+    int32_t length = given;
+    EXPECT_EQ(kq::tools::DeliverBytes(bytes, buffer, &length, 1101u), result) << given;
+    if (given >= 0) {
+      EXPECT_EQ(length, 3);
+    }
+  }
   EXPECT_EQ(out[2], 3);
 }
 

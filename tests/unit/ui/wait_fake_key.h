@@ -29,16 +29,13 @@ class FakeKey {
 
   ZANT_HANDLE handle() { return this; }
   static const ui::KeyStateOps& Ops() {
-    static const ui::KeyStateOps ops{GetDevState, GetData};
+    static const ui::KeyStateOps ops{GetDevState, nullptr};
     return ops;
   }
 
   std::atomic<int> polls{0};
-  std::atomic<int> dataCalls{0};
   uint32_t lastRequest = 0;
   uint32_t lastLengthIn = 0;
-  uint32_t dataStatus = 0;
-  uint32_t lastDataKind = 0;
 
  private:
   static uint32_t GetDevState(ZANT_HANDLE handle, uint8_t* buffer, uint32_t* length,
@@ -55,16 +52,6 @@ class FakeKey {
     buffer[1] = static_cast<uint8_t>(reading.tenthsLeft >> 8);
     buffer[2] = static_cast<uint8_t>(reading.tenthsLeft & 0xFF);
     return 0;
-  }
-
-  static uint32_t GetData(ZANT_HANDLE handle, uint8_t* buffer, uint32_t* length, uint32_t kind) {
-    auto& key = *static_cast<FakeKey*>(handle);
-    ++key.dataCalls;
-    key.lastDataKind = kind;
-    if (*length > 0) {
-      buffer[0] = 0x5A;
-    }
-    return key.dataStatus;
   }
 
   std::vector<FakeReading> script_;

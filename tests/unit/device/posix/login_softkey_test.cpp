@@ -45,32 +45,25 @@ TEST_F(SoftKeyLogin, WrongPinThenRightPin) {
   EXPECT_EQ(watch_.scene.State(key_).triesLeft, 6u);
 }
 
-TEST_F(SoftKeyLogin, LastTryLocksTheKey) {
+TEST_F(SoftKeyLogin, CancelledUnavailableAndLockedLoginsCloseTheSession) {
+  watch_.scene.SetPinAnswers("cancel,unavailable");
+  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kCancelledByUser);
+  EXPECT_FALSE(session_.isOpen());
+  ASSERT_EQ(session_.Open(reader_), 0u);
+  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kLoginFailed);
+  EXPECT_FALSE(session_.isOpen());
+  EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
   watch_.scene.SetPinState(key_, 1, false);
   watch_.scene.SetPinAnswers(kWrongPin);
+  ASSERT_EQ(session_.Open(reader_), 0u);
   EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kPinLocked);
   EXPECT_FALSE(session_.isOpen());
-  EXPECT_EQ(watch_.MessageBoxes(), Boxes{test::kLockedBox});
+  EXPECT_EQ(watch_.MessageBoxes(), (Boxes{test::kFailedBox, test::kLockedBox}));
   EXPECT_EQ(watch_.scene.State(key_).triesLeft, 0u);
-
   ASSERT_EQ(session_.Open(reader_), 0u);
   ProviderLoginRequest request{reader_};
   EXPECT_FALSE(LoginForProvider(request, session_, LoginMode::kAlways));
   EXPECT_EQ(request.error, win::kScardChvBlocked);
-}
-
-TEST_F(SoftKeyLogin, CancelledOrUnavailablePinEntry) {
-  watch_.scene.SetPinAnswers("cancel");
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kCancelledByUser);
-  EXPECT_FALSE(session_.isOpen());
-  EXPECT_TRUE(watch_.MessageBoxes().empty());
-
-  watch_.scene.SetPinAnswers("unavailable");
-  ASSERT_EQ(session_.Open(reader_), 0u);
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kLoginFailed);
-  EXPECT_FALSE(session_.isOpen());
-  EXPECT_EQ(watch_.MessageBoxes(), Boxes{test::kFailedBox});
-  EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
 }
 
 TEST_F(SoftKeyLogin, ModeOneKeepsAVerifiedKeyOpenWithoutAsking) {
@@ -79,31 +72,24 @@ TEST_F(SoftKeyLogin, ModeOneKeepsAVerifiedKeyOpenWithoutAsking) {
   const ZANT_HANDLE before = session_.handle();
   EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kIfNotLoggedIn), tool::kOk);
   EXPECT_EQ(session_.handle(), before);
-  ProviderLoginRequest request{reader_};
-  EXPECT_TRUE(LoginForProvider(request, session_, LoginMode::kIfNotLoggedIn));
-  EXPECT_EQ(session_.handle(), before);
-  EXPECT_TRUE(watch_.MessageBoxes().empty());
   EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
 
   // Mode 4 asks even so.
   EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kCancelledByUser);
 }
 
-TEST_F(SoftKeyLogin, ProviderLoginSetsLoggedIn) {
+TEST_F(SoftKeyLogin, ProviderLoginSetsLoggedInAndASixteenCharacterReaderNameFails) {
   watch_.scene.SetPinAnswers(kPin);
+  EXPECT_EQ(LoginForTool(session_, "ORV ZANTULDCCID ", LoginMode::kAlways), tool::kLoginFailed);
+  EXPECT_FALSE(session_.isOpen());
+  EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
+  ASSERT_EQ(session_.Open(reader_), 0u);
   ProviderLoginRequest request{reader_};
   EXPECT_TRUE(LoginForProvider(request, session_, LoginMode::kAlways));
   EXPECT_TRUE(request.loggedIn);
   EXPECT_EQ(request.error, 0u);
   EXPECT_TRUE(session_.isOpen());
   EXPECT_EQ(watch_.RefreshPinBroadcasts(), Broadcasts{0x06});
-}
-
-TEST_F(SoftKeyLogin, SixteenCharacterReaderNameFails) {
-  watch_.scene.SetPinAnswers(kPin);
-  EXPECT_EQ(LoginForTool(session_, "ORV ZANTULDCCID ", LoginMode::kAlways), tool::kLoginFailed);
-  EXPECT_FALSE(session_.isOpen());
-  EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
 }
 
 }  // namespace

@@ -51,18 +51,11 @@ class CertificateReader : public ::testing::Test {
   static inline EVP_PKEY* ca_ = nullptr;
 };
 
-TEST_F(CertificateReader, RsaCertificatesYieldTheirModulusWithoutTheSignByte) {
-  for (EVP_PKEY* key : {rsa1024_, rsa2048_}) {
-    const ByteVector modulus = test::RsaModulus(key);
-    EXPECT_EQ(KeyBytes(Issued(key)), modulus);
-    EXPECT_TRUE(modulus.size() == 128 || modulus.size() == 256);
-  }
-}
-
-TEST_F(CertificateReader, Sm2CertificatesYieldTheUncompressedPoint) {
-  const ByteVector point = test::Sm2Point(sm2_);
-  ASSERT_EQ(point.size(), 65u);
-  EXPECT_EQ(KeyBytes(Issued(sm2_)), point);
+TEST_F(CertificateReader, CertificatesYieldTheModulusWithoutSignByteOrTheUncompressedPoint) {
+  EXPECT_EQ(KeyBytes(Issued(rsa1024_)), test::RsaModulus(rsa1024_));
+  EXPECT_EQ(KeyBytes(Issued(rsa2048_)).size(), 256u);
+  EXPECT_EQ(KeyBytes(Issued(sm2_)), test::Sm2Point(sm2_));
+  EXPECT_EQ(KeyBytes(Issued(sm2_)).size(), 65u);
 }
 
 TEST_F(CertificateReader, HandCraftedKeyBits) {
@@ -111,30 +104,12 @@ TEST_F(CertificateReader, DecodeBase64CertificateResults) {
   const std::string notACertificate = "TWFu";
   EXPECT_EQ(DecodeBase64Certificate(notACertificate.data(), notACertificate.size(), record), 1);
   EXPECT_TRUE(record.der.empty());
-  const std::string withTrailingByte = Base64Of([&] {
-    ByteVector extended = der;
-    extended.push_back(0);
-    return extended;
-  }());
-  EXPECT_EQ(DecodeBase64Certificate(withTrailingByte.data(), withTrailingByte.size(), record), 1);
 
   ByteVector compressed = test::Sm2Point(sm2_);
   compressed.resize(33);
   const std::string unmatched = Base64Of(WithKeyBits(kEcOid, compressed));
   EXPECT_EQ(DecodeBase64Certificate(unmatched.data(), unmatched.size(), record), 3);
   EXPECT_TRUE(record.der.empty() && record.publicKey.empty());
-}
-
-TEST_F(CertificateReader, SelfSignedCertificatesAreRecognised) {
-  for (EVP_PKEY* key : {rsa1024_, sm2_}) {
-    const ByteVector self = test::MakeCertificate({{{"CN", "self"}}, key, nullptr, {}, {}});
-    const auto selfCert = platform::Certificate::Decode(self);
-    ASSERT_TRUE(selfCert.loaded());
-    EXPECT_TRUE(selfCert.IsSignedByOwnKey());
-    const auto issued = platform::Certificate::Decode(Issued(key));
-    ASSERT_TRUE(issued.loaded());
-    EXPECT_FALSE(issued.IsSignedByOwnKey());
-  }
 }
 
 TEST_F(CertificateReader, EveryTruncatedCertificateIsRefusedWithoutOverreading) {
