@@ -1,0 +1,285 @@
+// The provider's dialogs as a user meets them under Windows, each brought up through advapi32 on
+// a thread of its own and read and driven with window messages while the soft key's buttons are
+// pressed: the countdown of a confirmation wait, the PIN-tries warning, and the token and key
+// choosers. The texts are the catalogue's in the language the machine's setting names.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialog_scene.h"
+#include "platform/win32/dialog_resources.h"
+#include "support/run_command.h"
+// windows.h names FormatMessageW so; the catalogue's own is meant here.
+#undef FormatMessage
+#include "ui/catalogue.h"
+
+namespace kq::wintest {
+namespace {
+
+constexpr int kList = KQ_IDC_CHOOSER_LIST;
+constexpr int kSeconds = KQ_IDC_WAIT_SECONDS;
+constexpr auto kFailed = static_cast<DWORD>(NTE_FAIL);
+
+struct Language {
+  DWORD id;
+  const wchar_t* generateKeyTitle;  // one text per language not taken from the catalogue
+};
+const Language kLanguages[] = {
+    {2052, L"产生交易密钥"}, {1028, L"産生交易密鑰"}, {1033, L"Generate transaction key"}};
+
+std::wstring Text(uint32_t id, int64_t value = 0) {
+  const std::u16string text = ui::FormatMessage(id, value);
+  return {text.begin(), text.end()};
+}
+
+void ExpectCancelled(const BackgroundCall& call, HWND dialog, DWORD error = kCancelledByUser) {
+  ASSERT_TRUE(call.Finish());
+  EXPECT_FALSE(call.result());
+  EXPECT_EQ(call.error(), error);
+  EXPECT_TRUE(WaitUntilGone(dialog));
+}
+
+void ExpectDone(const BackgroundCall& call, HWND dialog) {
+  ASSERT_TRUE(call.Finish(std::chrono::seconds(60)));
+  EXPECT_TRUE(call.result()) << std::hex << call.error();
+  EXPECT_TRUE(WaitUntilGone(dialog));
+}
+
+bool Topmost(HWND dialog) {
+  return (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+void PostExitRequest() {
+  const test::CommandResult posted =
+      test::RunCommand({KQ_TEST_BIN_DIR "/post_exit_request" KQ_TEST_PROGRAM_SUFFIX});
+  EXPECT_EQ(posted.exitCode, 0) << posted.out;
+}
+
+// Enter, Escape, a close and another program's exit request, which a dialog that waits for the
+// key ignores: the call goes on and the dialog stays.
+void IgnoredByTheDialog(HWND dialog, const BackgroundCall& call) {
+  PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  if (GetDlgItem(dialog, KQ_IDC_WARNING_TEXT) != nullptr) {
+    PostExitRequest();  // the exit request is the countdown's only
+  }
+  EXPECT_FALSE(call.Finish(std::chrono::milliseconds(400)));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+// The texts a dialog shows, by control (0: the caption) and catalogue id.
+void ExpectTexts(HWND dialog, std::initializer_list<std::pair<int, uint32_t>> texts) {
+  for (const auto& [control, id] : texts) {
+    EXPECT_EQ(control == 0 ? WindowText(dialog) : ControlText(dialog, control), Text(id)) << id;
+  }
+}
+
+// A chooser's headings; an OK with no row selected answers with a message box and leaves the
+// chooser open.
+void ExpectChooser(HWND dialog, std::initializer_list<uint32_t> headings, uint32_t noSelection) {
+  int column = 0;
+  for (const uint32_t id : headings) {
+    EXPECT_EQ(ListHeading(GetDlgItem(dialog, kList), column++), Text(id));
+  }
+  SelectListRow(GetDlgItem(dialog, kList), std::nullopt);
+  ClickButton(dialog, IDOK);
+  HWND box = WaitForDialog(kMessageBoxText);
+  ASSERT_NE(box, nullptr);
+  ExpectTexts(box, {{0, ui::msg::kTipCaption}, {kMessageBoxText, noSelection}});
+  ClickButton(box, IDOK);
+  EXPECT_TRUE(WaitUntilGone(box));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+// Each scene in each language, its texts read from the catalogue.
+class InEachLanguage : public ::testing::TestWithParam<Dialog> {};
+
+TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
+  DialogScene scene(GetParam());
+  for (const Language& language : kLanguages) {
+    SCOPED_TRACE(language.id);
+    const LanguageSetting setting(language.id);
+    ui::SetCatalogueLanguage(language.id);
+    if (GetParam() == Dialog::kPinWarning) {
+      // The countdown, which also refreshes the language the warning shows.
+      BackgroundCall call = scene.GenerateKey(1024);
+      HWND dialog = WaitForDialog(kSeconds);
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(WindowText(dialog), language.generateKeyTitle);
+      ExpectTexts(dialog, {{0, ui::msg::kGenerateKeyTitle},
+                           {KQ_IDC_WAIT_PROMPT, ui::msg::kGenerateKeyPrompt},
+                           {KQ_IDC_WAIT_SECONDS_LABEL, ui::msg::kTimeLeftLabel}});
+      EXPECT_NE(GetDlgItem(dialog, KQ_IDC_WAIT_PICTURE), nullptr);
+      EXPECT_EQ(GetParent(dialog), nullptr);
+      EXPECT_TRUE(Topmost(dialog));
+      EXPECT_EQ(StaticTextColour(dialog, kSeconds), RGB(255, 0, 0));
+      EXPECT_EQ(StaticTextColour(dialog, KQ_IDC_WAIT_PROMPT), RGB(0, 0, 0));
+      // 10.5 and 12 points: 14 and 16 pixels high at 96 pixels per inch.
+      EXPECT_EQ(ControlFont(dialog, KQ_IDC_WAIT_PROMPT).lfHeight, -14);
+      EXPECT_EQ(ControlFont(dialog, kSeconds).lfHeight, -16);
+      EXPECT_STREQ(ControlFont(dialog, kSeconds).lfFaceName, L"宋体");
+      scene.keys().Press(scene.key(), false);
+      ExpectCancelled(call, dialog);
+    }
+    BackgroundCall call = scene.Start();
+    HWND dialog = scene.Wait();
+    ASSERT_NE(dialog, nullptr);
+    HWND list = GetDlgItem(dialog, kList);
+    if (GetParam() == Dialog::kPinWarning) {
+      // It ignores Enter, Escape, a close and the exit request, and ends with the key's OK.
+      EXPECT_EQ(ControlText(dialog, KQ_IDC_WARNING_TEXT), Text(ui::msg::kPinRetryWarning, 5));
+      ExpectTexts(dialog, {{0, ui::msg::kPinRetryWarningCaption}});
+      EXPECT_NE(GetDlgItem(dialog, KQ_IDC_WARNING_PICTURE), nullptr);
+      EXPECT_EQ(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_SYSMENU, 0);
+      IgnoredByTheDialog(dialog, call);
+      scene.Dismiss(dialog);
+      ExpectDone(call, dialog);
+      continue;
+    }
+    if (GetParam() == Dialog::kTokenChooser) {
+      ExpectTexts(dialog, {{0, ui::msg::kSelectTokenTitle},
+                           {KQ_IDC_CHOOSER_PROMPT, ui::msg::kSelectTokenPrompt},
+                           {IDOK, ui::msg::kOkButton},
+                           {IDCANCEL, ui::msg::kCancelButton}});
+      EXPECT_TRUE(Topmost(dialog));
+      ASSERT_EQ(ListRowCount(list), 2);
+      EXPECT_EQ(ListCell(list, 1, 0), L"2");
+      EXPECT_EQ(ListCell(list, 1, 1), L"Bob");
+      EXPECT_EQ(ListCell(list, 1, 2).substr(0, 12), L"731000000002");
+      EXPECT_NE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT, 0);
+      ExpectChooser(dialog,
+                    {ui::msg::kIndexColumn, ui::msg::kTokenNameColumn, ui::msg::kTokenSerialColumn},
+                    ui::msg::kNoTokenSelected);
+    } else {
+      // No key pair has a container, so each is listed as an exchange key.
+      ExpectTexts(dialog, {{0, ui::msg::kSelectKeyToOverwrite}});
+      ASSERT_EQ(ListRowCount(list), 5);
+      EXPECT_EQ(ListCell(list, 2, 3), Text(ui::msg::kRsaExchangeLabel));
+      EXPECT_EQ(ListCell(list, 2, 4), L"1024");
+      ExpectChooser(dialog,
+                    {ui::msg::kIndexColumn, ui::msg::kSubjectColumn, ui::msg::kContainerNameColumn,
+                     ui::msg::kKeyTypeColumn, ui::msg::kKeyLengthColumn},
+                    ui::msg::kSelectKeyToOverwrite);
+    }
+    EXPECT_FALSE(call.Finish(std::chrono::milliseconds(100)));
+    scene.Dismiss(dialog);
+    ExpectCancelled(call, dialog);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, InEachLanguage,
+                         ::testing::Values(Dialog::kPinWarning, Dialog::kTokenChooser,
+                                           Dialog::kKeyChooser),
+                         [](const auto& param) {
+                           return std::string(info.param == Dialog::kPinWarning ? "Countdown"
+                                              : param.param == Dialog::kTokenChooser
+                                                  ? "TokenChooser"
+                                                  : "KeyChooser");
+                         });
+
+TEST(TokenChooser, TheContainerGoesOnTheKeyOfTheRowSelected) {
+  DialogScene tokens(Dialog::kTokenChooser);
+  {
+    BackgroundCall call = tokens.Start();
+    HWND dialog = tokens.Wait();
+    ASSERT_NE(dialog, nullptr);
+    SelectListRow(GetDlgItem(dialog, kList), 1);
+    ClickButton(dialog, IDOK);
+    ExpectDone(call, dialog);
+  }
+  char reader[260] = {};
+  DWORD length = sizeof reader;
+  ASSERT_TRUE(CryptGetProvParam(tokens.provider(), PP_SMARTCARD_READER,
+                                reinterpret_cast<BYTE*>(reader), &length, 0));
+  EXPECT_EQ(reader, tokens.keys().ReaderName(tokens.key()));
+}
+
+TEST(Countdown, ATransactionCountsDownIgnoresEnterEscapeAndCloseAndIsSignedOnTheKeysOk) {
+  DialogScene scene(Dialog::kCountdown);
+  scene.keys().SetButton(scene.key(), "ok:1");
+  CryptKey generated;
+  ASSERT_TRUE(CryptGenKey(scene.provider(), AT_SIGNATURE, 1024u << 16, generated.out()))
+      << std::hex << GetLastError();
+  scene.keys().SetButton(scene.key(), "manual");
+
+  const LanguageSetting language(2052);
+  ui::SetCatalogueLanguage(2052);
+  Bytes signature;
+  BackgroundCall call([&] {
+    CryptHash hash;
+    // The bank's transaction message: "02", "01" and "00" fields, each with its 16-digit length.
+    const std::string message =
+        "020000000000000004"
+        "0001"
+        "010000000000000032"
+        "Pay 100.00 CNY to 6222 0000 1234"
+        "000000000000000012"
+        "reference 42";
+    if (CryptCreateHash(scene.provider(), CALG_SHA1, 0, 0, hash.out()) &&
+        CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(message.data()),
+                      static_cast<DWORD>(message.size()), 0)) {
+      signature = SignHash(hash.get(), AT_SIGNATURE);
+    }
+    return signature.empty() ? FALSE : TRUE;
+  });
+  HWND dialog = scene.Wait();
+  ASSERT_NE(dialog, nullptr);
+  ExpectTexts(dialog,
+              {{0, ui::msg::kTransactionTitle}, {KQ_IDC_WAIT_PROMPT, ui::msg::kTransactionPrompt}});
+  Sleep(300);
+  const int first = std::stoi(ControlText(dialog, kSeconds));
+  EXPECT_GT(first, 20);
+  Sleep(1300);
+  EXPECT_LT(std::stoi(ControlText(dialog, kSeconds)), first);
+  PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  IgnoredByTheDialog(dialog, call);
+  scene.keys().Press(scene.key(), true);
+  ExpectDone(call, dialog);
+  EXPECT_EQ(signature.size(), 128u);
+}
+
+// The ways a wait ends without the key's button: the countdown's is cancelled by another
+// program's exit request and session events (an unlock does not concern it); the warning's ends
+// in failure with a session lock or unlock.
+TEST(Dialogs, ExitRequestsAndSessionEventsEndTheWaits) {
+  struct Case {
+    const char* name;
+    Dialog dialog;
+    void (*act)(HWND dialog);
+    DWORD error;
+  };
+  const Case cases[] = {
+      {"exit request", Dialog::kCountdown, [](HWND) { PostExitRequest(); }, kCancelledByUser},
+      {"session lock", Dialog::kCountdown,
+       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 7, 1); }, kCancelledByUser},
+      {"console disconnect", Dialog::kCountdown,
+       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 2, 1); }, kCancelledByUser},
+      {"session end", Dialog::kCountdown,
+       [](HWND dialog) { PostMessageW(dialog, WM_QUERYENDSESSION, 0, 0); }, kCancelledByUser},
+      {"warning, session lock", Dialog::kPinWarning,
+       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 7, 1); }, kFailed},
+      {"warning, session unlock", Dialog::kPinWarning,
+       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 8, 1); }, kFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogScene scene(c.dialog);  // one scene at a time: each sets the soft keys' root
+    BackgroundCall call = scene.Start();
+    HWND dialog = scene.Wait();
+    ASSERT_NE(dialog, nullptr);
+    if (c.dialog == Dialog::kCountdown) {
+      PostMessageW(dialog, WM_WTSSESSION_CHANGE, 8, 1);
+      EXPECT_FALSE(call.Finish(std::chrono::milliseconds(300)));
+    }
+    c.act(dialog);
+    ExpectCancelled(call, dialog, c.error);
+  }
+}
+
+}  // namespace
+}  // namespace kq::wintest

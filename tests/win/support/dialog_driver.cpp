@@ -1,0 +1,137 @@
+#include "win/support/dialog_driver.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace kq::wintest {
+
+namespace {
+
+constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\KQVN\\Orvenia";
+
+}  // namespace
+
+BackgroundCall::BackgroundCall(std::function<BOOL()> call)
+    : done_(std::async(std::launch::async,
+                       [call = std::move(call), desktop = GetThreadDesktop(GetCurrentThreadId())] {
+                         SetThreadDesktop(desktop);
+                         const BOOL result = call();
+                         return std::pair<BOOL, DWORD>(result, GetLastError());
+                       })) {}
+
+HWND WaitForDialog(int controlId, std::chrono::milliseconds within) {
+  return PollFor(within, [controlId] {
+    struct Search {
+      int controlId;
+      HWND found = nullptr;
+    } search{controlId};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(context);
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          wchar_t className[16] = {};
+          GetClassNameW(window, className, 16);
+          if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+              lstrcmpW(className, L"#32770") == 0 && GetDlgItem(window, s->controlId) != nullptr) {
+            s->found = window;
+          }
+          return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  });
+}
+
+bool WaitUntilGone(HWND window, std::chrono::milliseconds within) {
+  return PollFor(within, [window] { return IsWindow(window) == FALSE; });
+}
+
+std::wstring WindowText(HWND window) {
+  std::vector<wchar_t> buffer(static_cast<size_t>(GetWindowTextLengthW(window)) + 1);
+  const int n = GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
+  return {buffer.data(), static_cast<size_t>(n)};
+}
+
+std::wstring ControlText(HWND dialog, int controlId) {
+  return WindowText(GetDlgItem(dialog, controlId));
+}
+
+COLORREF StaticTextColour(HWND dialog, int controlId) {
+  HDC memory = CreateCompatibleDC(nullptr);
+  SetTextColor(memory, RGB(0, 0, 0));
+  SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, controlId)));
+  const COLORREF colour = GetTextColor(memory);
+  DeleteDC(memory);
+  return colour;
+}
+
+LOGFONTW ControlFont(HWND dialog, int controlId) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, controlId, WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  return font;
+}
+
+std::wstring ListHeading(HWND list, int column) {
+  wchar_t buffer[256] = {};
+  LVCOLUMNW query{};
+  query.mask = LVCF_TEXT;
+  query.pszText = buffer;
+  query.cchTextMax = 256;
+  SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&query));
+  return buffer;
+}
+
+std::wstring ListCell(HWND list, int row, int column) {
+  wchar_t buffer[256] = {};
+  LVITEMW query{};
+  query.iSubItem = column;
+  query.pszText = buffer;
+  query.cchTextMax = 256;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&query));
+  return buffer;
+}
+
+int ListRowCount(HWND list) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+void SelectListRow(HWND list, std::optional<int> row) {
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (row) {
+    state.state = state.stateMask;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(*row),
+                 reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void ClickButton(HWND dialog, int buttonId) {
+  PostMessageW(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0);
+}
+
+LanguageSetting::LanguageSetting(DWORD languageId) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", RRF_RT_REG_DWORD, nullptr,
+                   &value, &size) == ERROR_SUCCESS) {
+    earlier_ = value;
+  }
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &languageId,
+                  sizeof languageId);
+}
+
+LanguageSetting::~LanguageSetting() {
+  if (earlier_) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &*earlier_,
+                    sizeof *earlier_);
+  } else {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID");
+  }
+}
+
+}  // namespace kq::wintest
