@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "dialog_scene.h"
@@ -175,11 +176,8 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
 INSTANTIATE_TEST_SUITE_P(Dialogs, InEachLanguage,
                          ::testing::Values(Dialog::kPinWarning, Dialog::kTokenChooser,
                                            Dialog::kKeyChooser),
-                         [](const auto& param) {
-                           return std::string(info.param == Dialog::kPinWarning ? "Countdown"
-                                              : param.param == Dialog::kTokenChooser
-                                                  ? "TokenChooser"
-                                                  : "KeyChooser");
+                         [](const auto& test) {
+                           return std::array{"Countdown", "TokenChooser", "KeyChooser"}[test.index];
                          });
 
 TEST(TokenChooser, TheContainerGoesOnTheKeyOfTheRowSelected) {
