@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 
 #include "dialog_scene.h"
@@ -173,12 +172,11 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
   }
 }
 
+constexpr const char* kSceneNames[] = {"Countdown", "TokenChooser", "KeyChooser"};
 INSTANTIATE_TEST_SUITE_P(Dialogs, InEachLanguage,
                          ::testing::Values(Dialog::kPinWarning, Dialog::kTokenChooser,
                                            Dialog::kKeyChooser),
-                         [](const auto& test) {
-                           return std::array{"Countdown", "TokenChooser", "KeyChooser"}[test.index];
-                         });
+                         [](const auto& p) { return std::string(kSceneNames[p.index]); });
 
 TEST(TokenChooser, TheContainerGoesOnTheKeyOfTheRowSelected) {
   DialogScene tokens(Dialog::kTokenChooser);
