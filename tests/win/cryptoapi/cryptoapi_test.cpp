@@ -1,7 +1,7 @@
 // The provider as Windows programs reach it: by its registered name through advapi32, loaded with
 // the device library from the system directory by a program that has neither beside it. Every
-// refused call gives the exact last error of the Linux build, and signatures of every hash are
-// checked by Wine's own Microsoft provider.
+// refused call gives the exact last error of the Linux build, and the digests and signatures of
+// every hash are checked by Wine's own Microsoft provider.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -144,6 +144,8 @@ TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
       const std::string text = "document " + std::to_string(algorithm);
       ASSERT_TRUE(CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(text.data()),
                                 static_cast<DWORD>(text.size()), 0));
+      EXPECT_EQ(HashValue(hash.get()),
+                MicrosoftProviderDigest(algorithm, {text.begin(), text.end()}));
     }
     const Bytes digest = HashValue(hash.get());
     EXPECT_EQ(digest.size(), size);

@@ -167,6 +167,18 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
                     ui::msg::kSelectKeyToOverwrite);
     }
     EXPECT_FALSE(call.Finish(std::chrono::milliseconds(100)));
+    if (GetParam() == Dialog::kTokenChooser && language.id == kLanguages[2].id) {
+      // The container goes on the key of the row the user selects.
+      SelectListRow(list, 1);
+      ClickButton(dialog, IDOK);
+      ExpectDone(call, dialog);
+      char reader[260] = {};
+      DWORD length = sizeof reader;
+      ASSERT_TRUE(CryptGetProvParam(scene.provider(), PP_SMARTCARD_READER,
+                                    reinterpret_cast<BYTE*>(reader), &length, 0));
+      EXPECT_EQ(reader, scene.keys().ReaderName(scene.key()));
+      continue;
+    }
     scene.Dismiss(dialog);
     ExpectCancelled(call, dialog);
   }
@@ -177,23 +189,6 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, InEachLanguage,
                          ::testing::Values(Dialog::kPinWarning, Dialog::kTokenChooser,
                                            Dialog::kKeyChooser),
                          [](const auto& p) { return std::string(kSceneNames[p.index]); });
-
-TEST(TokenChooser, TheContainerGoesOnTheKeyOfTheRowSelected) {
-  DialogScene tokens(Dialog::kTokenChooser);
-  {
-    BackgroundCall call = tokens.Start();
-    HWND dialog = tokens.Wait();
-    ASSERT_NE(dialog, nullptr);
-    SelectListRow(GetDlgItem(dialog, kList), 1);
-    ClickButton(dialog, IDOK);
-    ExpectDone(call, dialog);
-  }
-  char reader[260] = {};
-  DWORD length = sizeof reader;
-  ASSERT_TRUE(CryptGetProvParam(tokens.provider(), PP_SMARTCARD_READER,
-                                reinterpret_cast<BYTE*>(reader), &length, 0));
-  EXPECT_EQ(reader, tokens.keys().ReaderName(tokens.key()));
-}
 
 TEST(Countdown, ATransactionCountsDownIgnoresEnterEscapeAndCloseAndIsSignedOnTheKeysOk) {
   DialogScene scene(Dialog::kCountdown);
@@ -244,35 +239,34 @@ TEST(Countdown, ATransactionCountsDownIgnoresEnterEscapeAndCloseAndIsSignedOnThe
 // in failure with a session lock or unlock.
 TEST(Dialogs, ExitRequestsAndSessionEventsEndTheWaits) {
   struct Case {
-    const char* name;
     Dialog dialog;
-    void (*act)(HWND dialog);
+    UINT message;  // 0: another program's exit request
+    WPARAM wParam;
     DWORD error;
   };
   const Case cases[] = {
-      {"exit request", Dialog::kCountdown, [](HWND) { PostExitRequest(); }, kCancelledByUser},
-      {"session lock", Dialog::kCountdown,
-       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 7, 1); }, kCancelledByUser},
-      {"console disconnect", Dialog::kCountdown,
-       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 2, 1); }, kCancelledByUser},
-      {"session end", Dialog::kCountdown,
-       [](HWND dialog) { PostMessageW(dialog, WM_QUERYENDSESSION, 0, 0); }, kCancelledByUser},
-      {"warning, session lock", Dialog::kPinWarning,
-       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 7, 1); }, kFailed},
-      {"warning, session unlock", Dialog::kPinWarning,
-       [](HWND dialog) { PostMessageW(dialog, WM_WTSSESSION_CHANGE, 8, 1); }, kFailed},
+      {Dialog::kCountdown, 0, 0, kCancelledByUser},
+      {Dialog::kCountdown, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, kCancelledByUser},
+      {Dialog::kCountdown, WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, kCancelledByUser},
+      {Dialog::kCountdown, WM_QUERYENDSESSION, 0, kCancelledByUser},
+      {Dialog::kPinWarning, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, kFailed},
+      {Dialog::kPinWarning, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, kFailed},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(testing::Message() << c.message << " " << c.wParam);
     DialogScene scene(c.dialog);  // one scene at a time: each sets the soft keys' root
     BackgroundCall call = scene.Start();
     HWND dialog = scene.Wait();
     ASSERT_NE(dialog, nullptr);
     if (c.dialog == Dialog::kCountdown) {
-      PostMessageW(dialog, WM_WTSSESSION_CHANGE, 8, 1);
+      PostMessageW(dialog, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
       EXPECT_FALSE(call.Finish(std::chrono::milliseconds(300)));
     }
-    c.act(dialog);
+    if (c.message == 0) {
+      PostExitRequest();
+    } else {
+      PostMessageW(dialog, c.message, c.wParam, c.message == WM_WTSSESSION_CHANGE ? 1 : 0);
+    }
     ExpectCancelled(call, dialog, c.error);
   }
 }

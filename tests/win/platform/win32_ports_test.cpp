@@ -83,21 +83,18 @@ TEST(CertificatePort, AChineseSubjectInCodePage936AndTheSignatureChecks) {
   // The CA's own key, so that the certificate is signed by the key it carries. 李四, 营业部 (a
   // name, the business department): Wine quotes a value whose UTF-16 bytes include a blank (张 is
   // U+5F20), which Windows does not; these characters have none.
-  const Bytes blob = ca.PublicKeyBlob();
-  Bytes der = ca.IssueForBlob(L"CN=\u674E\u56DB, OU=\u8425\u4E1A\u90E8, C=CN", blob);
+  const Bytes publicKey = PublicKeyInfo(ca.provider());
+  Bytes der = ca.Issue(EncodeName(L"CN=\u674E\u56DB, OU=\u8425\u4E1A\u90E8, C=CN"), publicKey);
   ASSERT_FALSE(der.empty());
   const platform::Certificate certificate = platform::Certificate::Decode(der);
   ASSERT_TRUE(certificate.loaded());
   EXPECT_EQ(SubjectText(certificate), "CN=\xC0\xEE\xCB\xC4, OU=\xD3\xAA\xD2\xB5\xB2\xBF, C=CN");
   EXPECT_TRUE(certificate.IsSignedByOwnKey());
-  // The public key bits are the RSA key the certificate was issued for. (The algorithm in the
-  // blob's header is crypt32's choice; the key follows it.)
-  const std::span<const uint8_t> bits = certificate.PublicKeyBits();
-  CERT_PUBLIC_KEY_INFO info{};
-  info.PublicKey = {static_cast<DWORD>(bits.size()), const_cast<BYTE*>(bits.data()), 0};
-  const Bytes decoded = PublicKeyBlobOf(info);
-  ASSERT_EQ(decoded.size(), blob.size());
-  EXPECT_TRUE(std::equal(decoded.begin() + 8, decoded.end(), blob.begin() + 8));
+  // The public key bits are the RSA key the certificate was issued for.
+  const CRYPT_BIT_BLOB& bits =
+      reinterpret_cast<const CERT_PUBLIC_KEY_INFO*>(publicKey.data())->PublicKey;
+  EXPECT_TRUE(std::ranges::equal(certificate.PublicKeyBits(),
+                                 std::span<const BYTE>(bits.pbData, bits.cbData)));
 
   EXPECT_FALSE(platform::Certificate::Decode({der.begin(), der.end() - 1}).loaded());
   EXPECT_FALSE(platform::Certificate::Decode({}).loaded());

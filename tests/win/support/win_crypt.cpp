@@ -55,10 +55,6 @@ Bytes MicrosoftProviderDigest(ALG_ID hashAlgorithm, const Bytes& data) {
   return HashValue(hash.get());
 }
 
-Bytes PublicKeyBlobOf(const CERT_PUBLIC_KEY_INFO& publicKey) {
-  return Decode(RSA_CSP_PUBLICKEYBLOB, publicKey.PublicKey.pbData, publicKey.PublicKey.cbData);
-}
-
 Bytes EncodeName(std::wstring_view x500) {
   const std::wstring text(x500);
   return Fetch([&](BYTE* out, DWORD* n) {
@@ -67,11 +63,18 @@ Bytes EncodeName(std::wstring_view x500) {
   });
 }
 
-std::wstring NameText(const CERT_NAME_BLOB& name) {
+std::wstring NameText(const Bytes& name) {
+  CERT_NAME_BLOB blob{static_cast<DWORD>(name.size()), const_cast<BYTE*>(name.data())};
   wchar_t text[512] = {};
-  CertNameToStrW(X509_ASN_ENCODING, const_cast<CERT_NAME_BLOB*>(&name), CERT_X500_NAME_STR, text,
-                 512);
+  CertNameToStrW(X509_ASN_ENCODING, &blob, CERT_X500_NAME_STR, text, 512);
   return text;
+}
+
+Bytes PublicKeyInfo(HCRYPTPROV prov) {
+  return Fetch([&](BYTE* out, DWORD* n) {
+    return CryptExportPublicKeyInfo(prov, AT_SIGNATURE, X509_ASN_ENCODING,
+                                    reinterpret_cast<CERT_PUBLIC_KEY_INFO*>(out), n);
+  });
 }
 
 std::string ToBase64(const Bytes& bytes) {
@@ -140,7 +143,10 @@ Crypt32Ca::~Crypt32Ca() {
                        CRYPT_DELETEKEYSET);
 }
 
-Bytes Crypt32Ca::Issue(const CERT_NAME_BLOB& subject, const CERT_PUBLIC_KEY_INFO& publicKey) {
+Bytes Crypt32Ca::Issue(const Bytes& subjectName, const Bytes& publicKeyInfo) {
+  if (!ready() || subjectName.empty() || publicKeyInfo.empty()) {
+    return {};
+  }
   BYTE serial[4] = {serial_++, 0x11, 0x22, 0x33};  // little-endian, positive
   char signatureOid[] = szOID_RSA_SHA256RSA;
   CERT_INFO info{};
@@ -155,35 +161,13 @@ Bytes Crypt32Ca::Issue(const CERT_NAME_BLOB& subject, const CERT_PUBLIC_KEY_INFO
   SystemTimeToFileTime(&now, &info.NotBefore);
   now.wYear = static_cast<WORD>(now.wYear + 2);
   SystemTimeToFileTime(&now, &info.NotAfter);
-  info.Subject = subject;
-  info.SubjectPublicKeyInfo = publicKey;
+  info.Subject = {static_cast<DWORD>(subjectName.size()), const_cast<BYTE*>(subjectName.data())};
+  info.SubjectPublicKeyInfo = *reinterpret_cast<const CERT_PUBLIC_KEY_INFO*>(publicKeyInfo.data());
   return Fetch([&](BYTE* out, DWORD* n) {
-    return ready() && CryptSignAndEncodeCertificate(prov_.get(), AT_SIGNATURE, X509_ASN_ENCODING,
-                                                    X509_CERT_TO_BE_SIGNED, &info,
-                                                    &info.SignatureAlgorithm, nullptr, out, n);
+    return CryptSignAndEncodeCertificate(prov_.get(), AT_SIGNATURE, X509_ASN_ENCODING,
+                                         X509_CERT_TO_BE_SIGNED, &info, &info.SignatureAlgorithm,
+                                         nullptr, out, n);
   });
-}
-
-Bytes Crypt32Ca::IssueForBlob(std::wstring_view subject, const Bytes& publicKeyBlob) {
-  Bytes name = EncodeName(subject);
-  Bytes rsaPublicKey = Fetch([&](BYTE* out, DWORD* n) {
-    return CryptEncodeObjectEx(X509_ASN_ENCODING, RSA_CSP_PUBLICKEYBLOB, publicKeyBlob.data(), 0,
-                               nullptr, out, n);
-  });
-  char rsaOid[] = szOID_RSA_RSA;
-  BYTE nullParameters[] = {0x05, 0x00};
-  CERT_PUBLIC_KEY_INFO info{};
-  info.Algorithm = {rsaOid, {sizeof nullParameters, nullParameters}};
-  info.PublicKey = {static_cast<DWORD>(rsaPublicKey.size()), rsaPublicKey.data(), 0};
-  return name.empty() || rsaPublicKey.empty()
-             ? Bytes{}
-             : Issue({static_cast<DWORD>(name.size()), name.data()}, info);
-}
-
-Bytes Crypt32Ca::PublicKeyBlob() const {
-  CryptKey key;
-  return CryptGetUserKey(prov_.get(), AT_SIGNATURE, key.out()) ? ExportPublicKeyBlob(key.get())
-                                                               : Bytes{};
 }
 
 Bytes SignMessage(PCCERT_CONTEXT signer, const std::string& text) {

@@ -77,10 +77,10 @@ bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm,
                                const Bytes& hashValue, const Bytes& signature);
 Bytes MicrosoftProviderDigest(ALG_ID hashAlgorithm, const Bytes& data);
 
-// The PUBLICKEYBLOB of an RSA subject public key, decoded by crypt32.
-Bytes PublicKeyBlobOf(const CERT_PUBLIC_KEY_INFO& publicKey);
+// The signature key's public key of a context as crypt32 exports it (a CERT_PUBLIC_KEY_INFO).
+Bytes PublicKeyInfo(HCRYPTPROV prov);
 Bytes EncodeName(std::wstring_view x500);  // "CN=Holder, O=Bank"
-std::wstring NameText(const CERT_NAME_BLOB& name);
+std::wstring NameText(const Bytes& name);
 std::string ToBase64(const Bytes& bytes);  // without line breaks
 Bytes FromBase64(std::string_view text);
 
@@ -97,9 +97,6 @@ struct CertificateRequest {
   explicit CertificateRequest(Bytes encoded);
   [[nodiscard]] const CERT_PUBLIC_KEY_INFO& publicKey() const {
     return *reinterpret_cast<const CERT_PUBLIC_KEY_INFO*>(publicKeyInfo.data());
-  }
-  [[nodiscard]] CERT_NAME_BLOB subject() const {
-    return {static_cast<DWORD>(subjectName.size()), const_cast<BYTE*>(subjectName.data())};
   }
   // crypt32 checks the self-signature with the public key the request carries.
   [[nodiscard]] bool SignatureVerifies() const;
@@ -121,10 +118,10 @@ class Crypt32Ca {
   ~Crypt32Ca();
 
   [[nodiscard]] bool ready() const { return !name_.empty(); }
-  // A certificate (DER) for the public key; empty on failure.
-  Bytes Issue(const CERT_NAME_BLOB& subject, const CERT_PUBLIC_KEY_INFO& publicKey);
-  Bytes IssueForBlob(std::wstring_view subject, const Bytes& publicKeyBlob);
-  [[nodiscard]] Bytes PublicKeyBlob() const;
+  [[nodiscard]] HCRYPTPROV provider() const { return prov_.get(); }
+  // A certificate (DER) for a subject (an encoded name) and a public key (a decoded
+  // CERT_PUBLIC_KEY_INFO); empty on failure.
+  Bytes Issue(const Bytes& subjectName, const Bytes& publicKeyInfo);
 
  private:
   std::wstring container_;

@@ -1,11 +1,10 @@
 // The tool exports as the bank's tools reach them on a deployed machine, beside the tool's
 // windows: kqcsp.dll loaded by name (the system directory's copy: nothing is beside the program);
-// an enrolment's RSA request is decoded and verified by crypt32, certified by a crypt32 CA, and its
-// signature verified by Wine's Microsoft provider. (The installer's test checks KQ_CheckDriver and
-// KQ_CheckCSP.) The provider sends its registered messages to the first top-level window that
-// carries the tool-window marker with value 1 (before and after key generation and certificate
-// installation), and broadcasts the PIN state to every window. A key certified through CryptoAPI's
-// KP_CERTIFICATE signs a message through crypt32.
+// an enrolment's RSA request is decoded and verified by crypt32 and certified by a crypt32 CA. (The
+// installer's test checks KQ_CheckDriver and KQ_CheckCSP.) The provider sends its registered
+// messages to the first top-level window that carries the tool-window marker with value 1 (before
+// and after key generation and certificate installation), and broadcasts the PIN state to every
+// window. A key certified through CryptoAPI's KP_CERTIFICATE signs a message through crypt32.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,7 +47,6 @@ struct ToolLibrary {
   decltype(&KQ_CreatePKCS10) CreatePKCS10 = Resolve<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10");
   decltype(&KQ_WritePKCS7) WritePKCS7 = Resolve<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7");
   decltype(&KQ_GetAllCertDN) GetAllCertDN = Resolve<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN");
-  decltype(&KQ_GetSignature) GetSignature = Resolve<decltype(KQ_GetSignature)>("KQ_GetSignature");
 };
 
 class ToolExports : public ::testing::Test {
@@ -60,7 +58,7 @@ class ToolExports : public ::testing::Test {
 
 TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
   static const ToolLibrary lib;
-  ASSERT_NE(lib.GetSignature, nullptr) << "LoadLibraryW(kqcsp.dll): " << GetLastError();
+  ASSERT_NE(lib.GetAllCertDN, nullptr) << "LoadLibraryW(kqcsp.dll): " << GetLastError();
 
   scene_.AddKey();
   const std::string mediaId = scene_.MediaId(scene_.AddKey());  // reader 1
@@ -88,17 +86,17 @@ TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
   ASSERT_TRUE(rsa.read);
   EXPECT_EQ(rsa.version, 1);
   EXPECT_TRUE(rsa.SignatureVerifies()) << std::hex << GetLastError();
-  EXPECT_EQ(NameText(rsa.subject()), L"CN=Tool Signer, O=DemoBank");
+  EXPECT_EQ(NameText(rsa.subjectName), L"CN=Tool Signer, O=DemoBank");
   EXPECT_STREQ(rsa.publicKey().Algorithm.pszObjId, szOID_RSA_RSA);
   // crypt32 cannot verify SM2; it must still read the request.
   const CertificateRequest sm2(FromBase64(output.substr(split + 2)));
   ASSERT_TRUE(sm2.read);
-  EXPECT_EQ(NameText(sm2.subject()), L"CN=SM2 Holder, T=Ex");
+  EXPECT_EQ(NameText(sm2.subjectName), L"CN=SM2 Holder, T=Ex");
   EXPECT_STREQ(sm2.publicKey().Algorithm.pszObjId, szOID_ECC_PUBLIC_KEY);
 
   Crypt32Ca ca;
   ASSERT_TRUE(ca.ready());
-  const Bytes certificate = ca.Issue(rsa.subject(), rsa.publicKey());
+  const Bytes certificate = ca.Issue(rsa.subjectName, rsa.publicKeyInfo);
   const std::string list = ToBase64(certificate);
   ASSERT_EQ(lib.WritePKCS7(mediaId.c_str(), list.c_str(), static_cast<int32_t>(list.size())), 0u);
 
@@ -117,26 +115,7 @@ TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
   char subjects[200] = {};
   length = sizeof subjects;
   ASSERT_EQ(lib.GetAllCertDN(mediaId.c_str(), subjects, &length), 0u);
-  const std::string subject(subjects, static_cast<size_t>(length));
-  EXPECT_EQ(subject, "CN=Tool Signer, O=DemoBank");
-  const Bytes data = {'p', 'a', 'y', ' ', '1', '0', '0', '.', '0', '0'};
-  Bytes signature(512);
-  Bytes signer(4096);
-  int32_t signatureLength = static_cast<int32_t>(signature.size());
-  auto signerLength = static_cast<uint32_t>(signer.size());
-  ASSERT_EQ(lib.GetSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-                             static_cast<uint32_t>(subject.size()), "SHA256", 6, signature.data(),
-                             &signatureLength, signer.data(), &signerLength),
-            0u);
-  signature.resize(static_cast<size_t>(signatureLength));
-  signer.resize(signerLength);
-  EXPECT_EQ(signer, certificate);
-  ASSERT_EQ(signature.size(), 256u);
-  // The export gives the signature most significant byte first; CryptoAPI reads it reversed.
-  std::reverse(signature.begin(), signature.end());
-  EXPECT_TRUE(MicrosoftProviderVerifies(PublicKeyBlobOf(rsa.publicKey()), CALG_SHA_256,
-                                        MicrosoftProviderDigest(CALG_SHA_256, data), signature))
-      << std::hex << GetLastError();
+  EXPECT_EQ(std::string(subjects, static_cast<size_t>(length)), "CN=Tool Signer, O=DemoBank");
 }
 
 TEST_F(ToolExports, CryptoApiEventsPinBroadcastsAndAMessageSignedWithTheCertifiedKey) {
@@ -163,7 +142,7 @@ TEST_F(ToolExports, CryptoApiEventsPinBroadcastsAndAMessageSignedWithTheCertifie
       << std::hex << GetLastError();
   Crypt32Ca ca;
   ASSERT_TRUE(ca.ready());
-  const Bytes certificate = ca.IssueForBlob(L"CN=Notified Signer", ExportPublicKeyBlob(key.get()));
+  const Bytes certificate = ca.Issue(EncodeName(L"CN=Notified Signer"), PublicKeyInfo(prov.get()));
   ASSERT_TRUE(CryptSetKeyParam(key.get(), KP_CERTIFICATE, certificate.data(), 0))
       << std::hex << GetLastError();
 
