@@ -4,21 +4,6 @@
 
 namespace kq::wintest {
 
-namespace {
-
-test::SceneKey KeyOf(Dialog dialog) {
-  if (dialog == Dialog::kKeyChooser) {
-    return {.keyPairs = {{1, 1, "sm2-a"},
-                         {2, 0, "sm2-b"},
-                         {3, 1, "rsa1024-a"},
-                         {4, 1, "sm2-a"},
-                         {5, 0, "sm2-b"}}};
-  }
-  return {.button = "manual"};
-}
-
-}  // namespace
-
 DialogScene::DialogScene(Dialog dialog) : dialog_(dialog) {
   keys_.SetPinAnswers("12345678");
   if (dialog == Dialog::kTokenChooser) {
@@ -26,25 +11,24 @@ DialogScene::DialogScene(Dialog dialog) : dialog_(dialog) {
     key_ = keys_.AddKey({.serial = "731000000002", .label = "Bob"});
     return;
   }
-  key_ = keys_.AddKey(KeyOf(dialog));
+  const std::vector<test::SceneKeyPair> full = {
+      {1, 1, "sm2-a"}, {2, 0, "sm2-b"}, {3, 1, "rsa1024-a"}, {4, 1, "sm2-a"}, {5, 0, "sm2-b"}};
+  key_ = keys_.AddKey(dialog == Dialog::kKeyChooser ? test::SceneKey{.keyPairs = full}
+                                                    : test::SceneKey{.button = "manual"});
   CryptAcquireContextW(provider_.out(), L"dialogs", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET);
 }
 
 BackgroundCall DialogScene::Start() {
-  switch (dialog_) {
-    case Dialog::kCountdown:
-      return GenerateKey(1024);
-    case Dialog::kPinWarning:
-      return VerifyPin();
-    case Dialog::kTokenChooser:
-      return BackgroundCall([this] {
-        return CryptAcquireContextW(provider_.out(), L"chosen", kProviderName, PROV_RSA_FULL,
-                                    CRYPT_NEWKEYSET);
-      });
-    case Dialog::kKeyChooser:
-      break;
+  if (dialog_ == Dialog::kPinWarning) {
+    return VerifyPin();
   }
-  return GenerateKey(2048);
+  if (dialog_ != Dialog::kTokenChooser) {
+    return GenerateKey(dialog_ == Dialog::kKeyChooser ? 2048 : 1024);
+  }
+  return BackgroundCall([this] {
+    return CryptAcquireContextW(provider_.out(), L"chosen", kProviderName, PROV_RSA_FULL,
+                                CRYPT_NEWKEYSET);
+  });
 }
 
 BackgroundCall DialogScene::GenerateKey(DWORD bits) {

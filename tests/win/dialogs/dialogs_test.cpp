@@ -36,16 +36,11 @@ std::wstring Text(uint32_t id, int64_t value = 0) {
   return {text.begin(), text.end()};
 }
 
-void ExpectCancelled(const BackgroundCall& call, HWND dialog, DWORD error = kCancelledByUser) {
-  ASSERT_TRUE(call.Finish());
-  EXPECT_FALSE(call.result());
-  EXPECT_EQ(call.error(), error);
-  EXPECT_TRUE(WaitUntilGone(dialog));
-}
-
-void ExpectDone(const BackgroundCall& call, HWND dialog) {
+// The end of the call: success (error 0) or failure with the error, and the dialog gone.
+void ExpectEnd(const BackgroundCall& call, HWND dialog, DWORD error = kCancelledByUser) {
   ASSERT_TRUE(call.Finish(std::chrono::seconds(60)));
-  EXPECT_TRUE(call.result()) << std::hex << call.error();
+  EXPECT_EQ(call.result() != FALSE, error == 0) << std::hex << call.error();
+  EXPECT_TRUE(error == 0 || call.error() == error) << std::hex << call.error();
   EXPECT_TRUE(WaitUntilGone(dialog));
 }
 
@@ -124,7 +119,7 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
       EXPECT_EQ(ControlFont(dialog, kSeconds).lfHeight, -16);
       EXPECT_STREQ(ControlFont(dialog, kSeconds).lfFaceName, L"宋体");
       scene.keys().Press(scene.key(), false);
-      ExpectCancelled(call, dialog);
+      ExpectEnd(call, dialog);
     }
     BackgroundCall call = scene.Start();
     HWND dialog = scene.Wait();
@@ -138,7 +133,7 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
       EXPECT_EQ(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_SYSMENU, 0);
       IgnoredByTheDialog(dialog, call);
       scene.Dismiss(dialog);
-      ExpectDone(call, dialog);
+      ExpectEnd(call, dialog, 0);
       continue;
     }
     if (GetParam() == Dialog::kTokenChooser) {
@@ -171,7 +166,7 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
       // The container goes on the key of the row the user selects.
       SelectListRow(list, 1);
       ClickButton(dialog, IDOK);
-      ExpectDone(call, dialog);
+      ExpectEnd(call, dialog, 0);
       char reader[260] = {};
       DWORD length = sizeof reader;
       ASSERT_TRUE(CryptGetProvParam(scene.provider(), PP_SMARTCARD_READER,
@@ -180,7 +175,7 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
       continue;
     }
     scene.Dismiss(dialog);
-    ExpectCancelled(call, dialog);
+    ExpectEnd(call, dialog);
   }
 }
 
@@ -230,7 +225,7 @@ TEST(Countdown, ATransactionCountsDownIgnoresEnterEscapeAndCloseAndIsSignedOnThe
   PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   IgnoredByTheDialog(dialog, call);
   scene.keys().Press(scene.key(), true);
-  ExpectDone(call, dialog);
+  ExpectEnd(call, dialog, 0);
   EXPECT_EQ(signature.size(), 128u);
 }
 
@@ -267,7 +262,7 @@ TEST(Dialogs, ExitRequestsAndSessionEventsEndTheWaits) {
     } else {
       PostMessageW(dialog, c.message, c.wParam, c.message == WM_WTSSESSION_CHANGE ? 1 : 0);
     }
-    ExpectCancelled(call, dialog, c.error);
+    ExpectEnd(call, dialog, c.error);
   }
 }
 

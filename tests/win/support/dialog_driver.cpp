@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 namespace kq::wintest {
 
 namespace {
@@ -22,25 +20,16 @@ BackgroundCall::BackgroundCall(std::function<BOOL()> call)
 
 HWND WaitForDialog(int controlId, std::chrono::milliseconds within) {
   return PollFor(within, [controlId] {
-    struct Search {
-      int controlId;
-      HWND found = nullptr;
-    } search{controlId};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(context);
-          DWORD process = 0;
-          GetWindowThreadProcessId(window, &process);
-          wchar_t className[16] = {};
-          GetClassNameW(window, className, 16);
-          if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-              lstrcmpW(className, L"#32770") == 0 && GetDlgItem(window, s->controlId) != nullptr) {
-            s->found = window;
-          }
-          return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+          GetDlgItem(window, controlId) != nullptr) {
+        break;
+      }
+    }
+    return window;
   });
 }
 
@@ -49,9 +38,9 @@ bool WaitUntilGone(HWND window, std::chrono::milliseconds within) {
 }
 
 std::wstring WindowText(HWND window) {
-  std::vector<wchar_t> buffer(static_cast<size_t>(GetWindowTextLengthW(window)) + 1);
-  const int n = GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
-  return {buffer.data(), static_cast<size_t>(n)};
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
 }
 
 std::wstring ControlText(HWND dialog, int controlId) {

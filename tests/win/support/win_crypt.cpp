@@ -186,14 +186,14 @@ Bytes SignMessage(PCCERT_CONTEXT signer, const std::string& text) {
   });
 }
 
-std::optional<std::string> VerifiedContent(const Bytes& message, PCCERT_CONTEXT* signer) {
+std::optional<std::string> VerifiedContent(const Bytes& message) {
   CRYPT_VERIFY_MESSAGE_PARA verify{};
   verify.cbSize = sizeof verify;
   verify.dwMsgAndCertEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
   std::string content(message.size(), '\0');
   auto size = static_cast<DWORD>(content.size());
   if (!CryptVerifyMessageSignature(&verify, 0, message.data(), static_cast<DWORD>(message.size()),
-                                   reinterpret_cast<BYTE*>(content.data()), &size, signer)) {
+                                   reinterpret_cast<BYTE*>(content.data()), &size, nullptr)) {
     return std::nullopt;
   }
   content.resize(size);

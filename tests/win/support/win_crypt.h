@@ -87,9 +87,8 @@ Bytes FromBase64(std::string_view text);
 // A message of crypt32 (PKCS #7, SHA-256, the certificate included) signed with the certificate's
 // private key, which crypt32 finds through CERT_KEY_PROV_INFO_PROP_ID; empty on failure.
 Bytes SignMessage(PCCERT_CONTEXT signer, const std::string& text);
-// The content of a message whose signature crypt32 verifies, and the signer's certificate, to be
-// freed, when `signer` is given; nullopt when it does not verify.
-std::optional<std::string> VerifiedContent(const Bytes& message, PCCERT_CONTEXT* signer = nullptr);
+// The content of a message whose signature crypt32 verifies; nullopt when it does not verify.
+std::optional<std::string> VerifiedContent(const Bytes& message);
 
 // A PKCS #10 request taken apart by crypt32's generic decoders: its X509_CERT_REQUEST_TO_BE_SIGNED
 // decoder refuses the requests, which carry version 1 and no attributes element.
