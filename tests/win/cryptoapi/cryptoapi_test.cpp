@@ -137,27 +137,21 @@ TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
     SCOPED_TRACE(algorithm);
     CryptHash hash;
     ASSERT_TRUE(CryptCreateHash(prov_.get(), algorithm, 0, 0, hash.out()));
-    if (algorithm == CALG_SSL3_SHAMD5) {  // it has no data of its own: the caller sets its value
-      const Bytes value(36, 0x5A);
-      ASSERT_TRUE(CryptSetHashParam(hash.get(), HP_HASHVAL, value.data(), 0));
-    } else {
-      const std::string text = "document " + std::to_string(algorithm);
-      ASSERT_TRUE(CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(text.data()),
-                                static_cast<DWORD>(text.size()), 0));
-      EXPECT_EQ(HashValue(hash.get()),
-                MicrosoftProviderDigest(algorithm, {text.begin(), text.end()}));
-    }
-    const Bytes digest = HashValue(hash.get());
-    EXPECT_EQ(digest.size(), size);
+    // The SSL3 pair has no data of its own: the caller sets its value.
+    const Bytes data = algorithm == CALG_SSL3_SHAMD5 ? Bytes(36, 0x5A) : Bytes{'d', 'o', 'c'};
+    ASSERT_TRUE(algorithm == CALG_SSL3_SHAMD5
+                    ? CryptSetHashParam(hash.get(), HP_HASHVAL, data.data(), 0)
+                    : CryptHashData(hash.get(), data.data(), static_cast<DWORD>(data.size()), 0));
+    EXPECT_EQ(HashValue(hash.get()).size(), size);
     Bytes signature = SignHash(hash.get(), AT_SIGNATURE);
     ASSERT_EQ(signature.size(), 256u) << std::hex << GetLastError();
     EXPECT_TRUE(
         CryptVerifySignatureW(hash.get(), signature.data(), 256, imported.get(), nullptr, 0))
         << std::hex << GetLastError();
-    EXPECT_TRUE(MicrosoftProviderVerifies(blob_, algorithm, digest, signature))
+    EXPECT_TRUE(MicrosoftProviderVerifies(blob_, algorithm, data, signature))
         << std::hex << GetLastError();
     signature[100] ^= 0x01;
-    EXPECT_FALSE(MicrosoftProviderVerifies(blob_, algorithm, digest, signature));
+    EXPECT_FALSE(MicrosoftProviderVerifies(blob_, algorithm, data, signature));
   }
 
   // The provider and the device library came from the system directory.

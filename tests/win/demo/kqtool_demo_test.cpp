@@ -18,19 +18,13 @@ const std::string kRoots[] = {
     "HKLM\\SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\KQCSP For ORV v2.0",
     "HKLM\\SOFTWARE\\KQVN"};
 
-int Reg(const std::vector<std::string>& arguments) {
-  std::vector<std::string> command = {"reg"};
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  return test::RunCommand(command).exitCode;
-}
-
 // Both roots with every key and value below them, as `reg export` writes them into the folder.
 std::string Snapshot(const test::TempDirectory& folder) {
   std::string text;
   for (size_t i = 0; i < std::size(kRoots); ++i) {
     const std::string file = folder.File("root" + std::to_string(i) + ".reg");
     std::filesystem::remove(file);
-    Reg({"export", kRoots[i], file, "/y"});
+    test::RunCommand({"reg", "export", kRoots[i], file, "/y"});
     text += test::ReadText(file) + "\n";
   }
   return text;
@@ -38,7 +32,7 @@ std::string Snapshot(const test::TempDirectory& folder) {
 
 void Clear() {
   for (const std::string& root : kRoots) {
-    Reg({"delete", root, "/f"});
+    test::RunCommand({"reg", "delete", root, "/f"});
   }
 }
 
@@ -67,10 +61,11 @@ TEST(KqtoolDemo, EveryStepPassesAndTheRegistryIsAsItWas) {
       {"another registration",
        [] {
          Clear();
-         Reg({"add", kRoots[0], "/v", "Image Path", "/t", "REG_EXPAND_SZ", "/d",
-              "%SystemRoot%\\other.dll", "/f"});
-         Reg({"add", kRoots[0], "/v", "Owner", "/d", "someone else", "/f"});
-         Reg({"add", kRoots[1], "/v", "Kept", "/t", "REG_DWORD", "/d", "7", "/f"});
+         test::RunCommand({"reg", "add", kRoots[0], "/v", "Image Path", "/t", "REG_EXPAND_SZ", "/d",
+                           "%SystemRoot%\\other.dll", "/f"});
+         test::RunCommand({"reg", "add", kRoots[0], "/v", "Owner", "/d", "someone else", "/f"});
+         test::RunCommand(
+             {"reg", "add", kRoots[1], "/v", "Kept", "/t", "REG_DWORD", "/d", "7", "/f"});
        }},
   };
   for (const auto& [what, arrange] : settings) {
@@ -88,7 +83,10 @@ TEST(KqtoolDemo, EveryStepPassesAndTheRegistryIsAsItWas) {
   // The deployment's registration back for whatever runs next.
   Clear();
   for (size_t i = 0; i < std::size(kRoots); ++i) {
-    EXPECT_EQ(Reg({"import", deployed.File("root" + std::to_string(i) + ".reg")}), 0);
+    EXPECT_EQ(
+        test::RunCommand({"reg", "import", deployed.File("root" + std::to_string(i) + ".reg")})
+            .exitCode,
+        0);
   }
   EXPECT_EQ(Snapshot(deployed), installation);
 }

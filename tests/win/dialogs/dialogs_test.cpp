@@ -12,7 +12,6 @@
 
 #include "dialog_scene.h"
 #include "platform/win32/dialog_resources.h"
-#include "support/run_command.h"
 // windows.h names FormatMessageW so; the catalogue's own is meant here.
 #undef FormatMessage
 #include "ui/catalogue.h"
@@ -44,14 +43,9 @@ void ExpectEnd(const BackgroundCall& call, HWND dialog, DWORD error = kCancelled
   EXPECT_TRUE(WaitUntilGone(dialog));
 }
 
-bool Topmost(HWND dialog) {
-  return (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
+// Another program's request that every open confirmation wait end, as it broadcasts it.
 void PostExitRequest() {
-  const test::CommandResult posted =
-      test::RunCommand({KQ_TEST_BIN_DIR "/post_exit_request" KQ_TEST_PROGRAM_SUFFIX});
-  EXPECT_EQ(posted.exitCode, 0) << posted.out;
+  EXPECT_TRUE(PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"KQ_ORV_EXITALLUKEYDC"), 0, 0));
 }
 
 // Enter, Escape, a close and another program's exit request, which a dialog that waits for the
@@ -111,7 +105,7 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
                            {KQ_IDC_WAIT_SECONDS_LABEL, ui::msg::kTimeLeftLabel}});
       EXPECT_NE(GetDlgItem(dialog, KQ_IDC_WAIT_PICTURE), nullptr);
       EXPECT_EQ(GetParent(dialog), nullptr);
-      EXPECT_TRUE(Topmost(dialog));
+      EXPECT_NE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
       EXPECT_EQ(StaticTextColour(dialog, kSeconds), RGB(255, 0, 0));
       EXPECT_EQ(StaticTextColour(dialog, KQ_IDC_WAIT_PROMPT), RGB(0, 0, 0));
       // 10.5 and 12 points: 14 and 16 pixels high at 96 pixels per inch.
@@ -141,8 +135,8 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
                            {KQ_IDC_CHOOSER_PROMPT, ui::msg::kSelectTokenPrompt},
                            {IDOK, ui::msg::kOkButton},
                            {IDCANCEL, ui::msg::kCancelButton}});
-      EXPECT_TRUE(Topmost(dialog));
-      ASSERT_EQ(ListRowCount(list), 2);
+      EXPECT_NE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+      ASSERT_EQ(ListView_GetItemCount(list), 2);
       EXPECT_EQ(ListCell(list, 1, 0), L"2");
       EXPECT_EQ(ListCell(list, 1, 1), L"Bob");
       EXPECT_EQ(ListCell(list, 1, 2).substr(0, 12), L"731000000002");
@@ -153,7 +147,7 @@ TEST_P(InEachLanguage, TheDialogShowsItsTexts) {
     } else {
       // No key pair has a container, so each is listed as an exchange key.
       ExpectTexts(dialog, {{0, ui::msg::kSelectKeyToOverwrite}});
-      ASSERT_EQ(ListRowCount(list), 5);
+      ASSERT_EQ(ListView_GetItemCount(list), 5);
       EXPECT_EQ(ListCell(list, 2, 3), Text(ui::msg::kRsaExchangeLabel));
       EXPECT_EQ(ListCell(list, 2, 4), L"1024");
       ExpectChooser(dialog,
@@ -198,14 +192,10 @@ TEST(Countdown, ATransactionCountsDownIgnoresEnterEscapeAndCloseAndIsSignedOnThe
   Bytes signature;
   BackgroundCall call([&] {
     CryptHash hash;
-    // The bank's transaction message: "02", "01" and "00" fields, each with its 16-digit length.
+    // The bank's transaction message: fields "02", "01" and "00", each with its 16-digit length.
     const std::string message =
-        "020000000000000004"
-        "0001"
-        "010000000000000032"
-        "Pay 100.00 CNY to 6222 0000 1234"
-        "000000000000000012"
-        "reference 42";
+        "0200000000000000040001010000000000000032Pay 100.00 CNY to 6222 0000 1234"
+        "000000000000000012reference 42";
     if (CryptCreateHash(scene.provider(), CALG_SHA1, 0, 0, hash.out()) &&
         CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(message.data()),
                       static_cast<DWORD>(message.size()), 0)) {

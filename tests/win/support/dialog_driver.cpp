@@ -84,10 +84,6 @@ std::wstring ListCell(HWND list, int row, int column) {
   return buffer;
 }
 
-int ListRowCount(HWND list) {
-  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
 void SelectListRow(HWND list, std::optional<int> row) {
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

@@ -60,7 +60,6 @@ LOGFONTW ControlFont(HWND dialog, int controlId);
 // A chooser's list view: headings, cells and selection.
 std::wstring ListHeading(HWND list, int column);
 std::wstring ListCell(HWND list, int row, int column);
-int ListRowCount(HWND list);
 void SelectListRow(HWND list, std::optional<int> row);  // nullopt: nothing selected
 
 // A click on a dialog's button, posted so that the test never waits inside the dialog's thread.

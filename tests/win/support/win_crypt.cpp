@@ -28,8 +28,8 @@ Bytes SignHash(HCRYPTHASH hash, DWORD keySpec) {
       [&](BYTE* out, DWORD* n) { return CryptSignHashW(hash, keySpec, nullptr, 0, out, n); });
 }
 
-bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm,
-                               const Bytes& hashValue, const Bytes& signature) {
+bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm, const Bytes& data,
+                               const Bytes& signature) {
   CryptContext microsoft;
   CryptKey key;
   CryptHash hash;
@@ -38,21 +38,11 @@ bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm,
          CryptImportKey(microsoft.get(), publicKeyBlob.data(),
                         static_cast<DWORD>(publicKeyBlob.size()), 0, 0, key.out()) &&
          CryptCreateHash(microsoft.get(), hashAlgorithm, 0, 0, hash.out()) &&
-         CryptSetHashParam(hash.get(), HP_HASHVAL, hashValue.data(), 0) &&
+         (hashAlgorithm == CALG_SSL3_SHAMD5
+              ? CryptSetHashParam(hash.get(), HP_HASHVAL, data.data(), 0)
+              : CryptHashData(hash.get(), data.data(), static_cast<DWORD>(data.size()), 0)) &&
          CryptVerifySignatureW(hash.get(), signature.data(), static_cast<DWORD>(signature.size()),
                                key.get(), nullptr, 0);
-}
-
-Bytes MicrosoftProviderDigest(ALG_ID hashAlgorithm, const Bytes& data) {
-  CryptContext microsoft;
-  CryptHash hash;
-  if (!CryptAcquireContextW(microsoft.out(), nullptr, MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES,
-                            CRYPT_VERIFYCONTEXT) ||
-      !CryptCreateHash(microsoft.get(), hashAlgorithm, 0, 0, hash.out()) ||
-      !CryptHashData(hash.get(), data.data(), static_cast<DWORD>(data.size()), 0)) {
-    return {};
-  }
-  return HashValue(hash.get());
 }
 
 Bytes EncodeName(std::wstring_view x500) {
@@ -109,10 +99,6 @@ CertificateRequest::CertificateRequest(Bytes encoded) : der(std::move(encoded)) 
   const auto* items = reinterpret_cast<const CRYPT_SEQUENCE_OF_ANY*>(sequence.data());
   if (items->cValue != 3) {  // version, subject and public key: no attributes element
     return;
-  }
-  const Bytes number = Decode(X509_INTEGER, items->rgValue[0].pbData, items->rgValue[0].cbData);
-  if (number.size() >= sizeof(int)) {
-    version = *reinterpret_cast<const int*>(number.data());
   }
   subjectName.assign(items->rgValue[1].pbData, items->rgValue[1].pbData + items->rgValue[1].cbData);
   publicKeyInfo = Decode(X509_PUBLIC_KEY_INFO, items->rgValue[2].pbData, items->rgValue[2].cbData);

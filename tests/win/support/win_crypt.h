@@ -72,10 +72,10 @@ Bytes ExportPublicKeyBlob(HCRYPTKEY key);
 Bytes SignHash(HCRYPTHASH hash, DWORD keySpec);  // GetLastError tells why when empty
 
 // Wine's Microsoft software provider imports the PUBLICKEYBLOB and checks an RSA signature in
-// CryptoAPI's byte order over the hash value; GetLastError tells why when it does not.
-bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm,
-                               const Bytes& hashValue, const Bytes& signature);
-Bytes MicrosoftProviderDigest(ALG_ID hashAlgorithm, const Bytes& data);
+// CryptoAPI's byte order over its own digest of the data (the data is the hash value for
+// CALG_SSL3_SHAMD5, which has no data of its own); GetLastError tells why when it does not.
+bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm, const Bytes& data,
+                               const Bytes& signature);
 
 // The signature key's public key of a context as crypt32 exports it (a CERT_PUBLIC_KEY_INFO).
 Bytes PublicKeyInfo(HCRYPTPROV prov);
@@ -91,7 +91,7 @@ Bytes SignMessage(PCCERT_CONTEXT signer, const std::string& text);
 std::optional<std::string> VerifiedContent(const Bytes& message);
 
 // A PKCS #10 request taken apart by crypt32's generic decoders: its X509_CERT_REQUEST_TO_BE_SIGNED
-// decoder refuses the requests, which carry version 1 and no attributes element.
+// decoder refuses the requests, which carry no attributes element.
 struct CertificateRequest {
   explicit CertificateRequest(Bytes encoded);
   [[nodiscard]] const CERT_PUBLIC_KEY_INFO& publicKey() const {
@@ -102,7 +102,6 @@ struct CertificateRequest {
 
   Bytes der;
   bool read = false;  // every part below was decoded
-  int version = -1;
   Bytes subjectName;
   Bytes publicKeyInfo;  // a decoded CERT_PUBLIC_KEY_INFO
 };

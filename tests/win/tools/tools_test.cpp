@@ -37,17 +37,13 @@ Events PinBroadcasts(const ToolWindow& tool, size_t count) {
   return Only(tool.Logged(), true);
 }
 
-// The provider loaded by name alone, as the bank's tools load it, which finds the system's copy.
-struct ToolLibrary {
-  template <typename Fn>
-  Fn* Resolve(const char* name) const {
-    return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  }
-  HMODULE module = LoadLibraryW(L"kqcsp.dll");
-  decltype(&KQ_CreatePKCS10) CreatePKCS10 = Resolve<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10");
-  decltype(&KQ_WritePKCS7) WritePKCS7 = Resolve<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7");
-  decltype(&KQ_GetAllCertDN) GetAllCertDN = Resolve<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN");
-};
+// An export of the provider loaded by name alone, as the bank's tools load it, which finds the
+// system's copy.
+template <typename Fn>
+Fn* ToolExport(const char* name) {
+  static const HMODULE module = LoadLibraryW(L"kqcsp.dll");
+  return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 class ToolExports : public ::testing::Test {
  protected:
@@ -57,8 +53,10 @@ class ToolExports : public ::testing::Test {
 };
 
 TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
-  static const ToolLibrary lib;
-  ASSERT_NE(lib.GetAllCertDN, nullptr) << "LoadLibraryW(kqcsp.dll): " << GetLastError();
+  const auto createPkcs10 = ToolExport<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10");
+  const auto writePkcs7 = ToolExport<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7");
+  const auto getAllCertDn = ToolExport<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN");
+  ASSERT_TRUE(createPkcs10 && writePkcs7 && getAllCertDn) << GetLastError();
 
   scene_.AddKey();
   const std::string mediaId = scene_.MediaId(scene_.AddKey());  // reader 1
@@ -71,20 +69,19 @@ TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
   // The window with the wrong value comes first, so a marker test that ignored it would choose it.
   EXPECT_TRUE(unmarked.Precedes(first) && unmarked.Precedes(second));
 
-  // Version 1 and no attributes element, as the bank's tools receive them. (Wine quotes some
+  // No attributes element, as the bank's tools receive them. (Wine quotes some
   // values with a blank in them, so the organisation has none.)
   const std::string text =
       "CN=Tool Signer,O=DemoBank|RSA2048|SHA256|1||CN=SM2 Holder,T=Ex|SM2|SM3|3";
   int32_t length = 6000;
   std::string output(static_cast<size_t>(length), '\0');
-  ASSERT_EQ(lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
-                             output.data(), &length),
+  ASSERT_EQ(createPkcs10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
+                         output.data(), &length),
             0u);
   output.resize(static_cast<size_t>(length));
   const size_t split = output.find("||");
   const CertificateRequest rsa(FromBase64(output.substr(0, split)));
   ASSERT_TRUE(rsa.read);
-  EXPECT_EQ(rsa.version, 1);
   EXPECT_TRUE(rsa.SignatureVerifies()) << std::hex << GetLastError();
   EXPECT_EQ(NameText(rsa.subjectName), L"CN=Tool Signer, O=DemoBank");
   EXPECT_STREQ(rsa.publicKey().Algorithm.pszObjId, szOID_RSA_RSA);
@@ -98,7 +95,7 @@ TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
   ASSERT_TRUE(ca.ready());
   const Bytes certificate = ca.Issue(rsa.subjectName, rsa.publicKeyInfo);
   const std::string list = ToBase64(certificate);
-  ASSERT_EQ(lib.WritePKCS7(mediaId.c_str(), list.c_str(), static_cast<int32_t>(list.size())), 0u);
+  ASSERT_EQ(writePkcs7(mediaId.c_str(), list.c_str(), static_cast<int32_t>(list.size())), 0u);
 
   // Certificate installation names the reader in lParam.
   const Events generated = {kKeyPair + " 0 0", kKeyPair + " 1 0"};
@@ -114,7 +111,7 @@ TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
 
   char subjects[200] = {};
   length = sizeof subjects;
-  ASSERT_EQ(lib.GetAllCertDN(mediaId.c_str(), subjects, &length), 0u);
+  ASSERT_EQ(getAllCertDn(mediaId.c_str(), subjects, &length), 0u);
   EXPECT_EQ(std::string(subjects, static_cast<size_t>(length)), "CN=Tool Signer, O=DemoBank");
 }
 
