@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-
 bool Step(const char* what, BOOL ok) {
   std::printf("%s: %s (0x%08lX)\n", what, ok ? "ok" : "FAILED", ok ? 0UL : GetLastError());
   return ok != FALSE;
@@ -28,26 +26,24 @@ bool LinkedToUs(PCCERT_CONTEXT certificate) {
                      L"KQCSP For ORV v2.0") == 0;
 }
 
-bool Sign(PCCERT_CONTEXT certificate) {
-  const std::string text = "a payment order signed from the user's store";
-  const kq::wintest::Bytes message = kq::wintest::SignMessage(certificate, text);
-  return Step("linked to the provider", LinkedToUs(certificate)) &&
-         Step("CryptSignMessage", !message.empty()) &&
-         Step("CryptVerifyMessageSignature", kq::wintest::VerifiedContent(message) == text);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  using namespace kq::wintest;
   const HCERTSTORE store =
       CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                     CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_READONLY_FLAG, L"MY");
   bool ok = Step("CertOpenStore MY", store != nullptr);
   if (ok && argc == 3 && std::wcscmp(argv[1], L"sign") == 0) {
-    PCCERT_CONTEXT certificate =
-        CertFindCertificateInStore(store, kEncoding, 0, CERT_FIND_SUBJECT_STR_W, argv[2], nullptr);
-    ok = Step("CertFindCertificateInStore", certificate != nullptr) && Sign(certificate);
-    CertFreeCertificateContext(certificate);
+    const CertificateContext certificate(CertFindCertificateInStore(
+        store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_STR_W, argv[2], nullptr));
+    const std::string text = "a payment order signed from the user's store";
+    const Bytes message =
+        certificate.get() == nullptr ? Bytes{} : SignMessage(certificate.get(), text);
+    ok = Step("CertFindCertificateInStore", certificate.get() != nullptr) &&
+         Step("linked to the provider", LinkedToUs(certificate.get())) &&
+         Step("CryptSignMessage", !message.empty()) &&
+         Step("CryptVerifyMessageSignature", VerifiedContent(message) == text);
   } else if (ok && argc == 2 && std::wcscmp(argv[1], L"absent") == 0) {
     int linked = 0;
     for (PCCERT_CONTEXT c = nullptr; (c = CertEnumCertificatesInStore(store, c)) != nullptr;) {

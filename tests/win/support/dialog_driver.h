@@ -66,16 +66,13 @@ void SelectListRow(HWND list, std::optional<int> row);  // nullopt: nothing sele
 void ClickButton(HWND dialog, int buttonId);
 
 // The machine-wide UI language (LanguageID of HKLM\SOFTWARE\KQVN\Orvenia) for the life of the
-// object; the earlier value is put back afterwards.
+// object; the deployment's 2052 afterwards.
 class LanguageSetting {
  public:
   explicit LanguageSetting(DWORD languageId);
   LanguageSetting(const LanguageSetting&) = delete;
   LanguageSetting& operator=(const LanguageSetting&) = delete;
   ~LanguageSetting();
-
- private:
-  std::optional<DWORD> earlier_;
 };
 
 }  // namespace kq::wintest

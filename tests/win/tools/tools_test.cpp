@@ -23,11 +23,9 @@ const std::string kKeyPair = "KQ_ORV_GENKEYPAIRMSGID";
 const std::string kImport = "KQ_ORV_IMPORTCERTMSGID";
 const std::string kRefreshPin = "KQ_ORV_TOOL_REFRESHPIN";
 
-Events Only(const Events& events, bool pinBroadcasts) {
-  Events kept;
-  std::copy_if(events.begin(), events.end(), std::back_inserter(kept),
-               [&](const std::string& e) { return e.starts_with(kRefreshPin) == pinBroadcasts; });
-  return kept;
+Events Only(Events events, bool pinBroadcasts) {
+  std::erase_if(events, [&](const auto& e) { return e.starts_with(kRefreshPin) != pinBroadcasts; });
+  return events;
 }
 
 // The PIN broadcasts, posted, once `count` have arrived. (The key and certificate events are

@@ -25,15 +25,15 @@ int main(int argc, char** argv) {
   DialogScene scene(kinds.at(argv[1]));
   BackgroundCall call = scene.Start();
   const HWND dialog = scene.Wait();
-  if (dialog == nullptr) {
-    std::fprintf(stderr, "show_dialog: no dialog\n");
-    return 1;
-  }
   HWND shown = dialog;
-  if (std::string(argv[1]) == "message") {  // OK without a row: the chooser's message box
+  if (dialog != nullptr && std::string(argv[1]) == "message") {  // OK without a row: its box
     SelectListRow(GetDlgItem(dialog, 1001), std::nullopt);
     ClickButton(dialog, IDOK);
     shown = WaitForDialog(kMessageBoxText);
+  }
+  if (shown == nullptr) {
+    std::fprintf(stderr, "show_dialog: no dialog\n");
+    return 1;
   }
   Sleep(300);
   RECT area{};
