@@ -70,28 +70,20 @@ std::wstring ListHeading(HWND list, int column) {
   query.mask = LVCF_TEXT;
   query.pszText = buffer;
   query.cchTextMax = 256;
-  SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&query));
+  ListView_GetColumn(list, column, &query);
   return buffer;
 }
 
 std::wstring ListCell(HWND list, int row, int column) {
   wchar_t buffer[256] = {};
-  LVITEMW query{};
-  query.iSubItem = column;
-  query.pszText = buffer;
-  query.cchTextMax = 256;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&query));
+  ListView_GetItemText(list, row, column, buffer, 256);
   return buffer;
 }
 
 void SelectListRow(HWND list, std::optional<int> row) {
-  LVITEMW state{};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   if (row) {
-    state.state = state.stateMask;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(*row),
-                 reinterpret_cast<LPARAM>(&state));
+    ListView_SetItemState(list, *row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
 }
 
