@@ -2,11 +2,11 @@
 # The installer as a bank deploys it, under Wine's msiexec, in a prefix of its own:
 #   1. a default install leaves a maker's device library of our name alone, and its uninstall
 #      removes every file and value of ours while a value placed beside ours stays;
-#   2. with the soft key (ADDLOCAL=ALL), a program in another folder signs through the provider
-#      by its name and the Microsoft provider verifies it; KQ_CheckDriver and KQ_CheckCSP say 1;
-#      a certificate that an openssl CA issued for the key, copied into the user's "MY" store by
-#      kqtool, signs a message through the provider as mail clients do, and kqtool takes it out
-#      again once its key is gone;
+#   2. with the soft key (ADDLOCAL=ALL), KQ_CheckDriver and KQ_CheckCSP say 1; a certificate that
+#      an openssl CA issued for the key, copied into the user's "MY" store by kqtool, signs a
+#      message through the installed provider, reached by its name from a program in another
+#      folder as mail clients do, and crypt32 verifies it; kqtool takes the certificate out again
+#      once its key is gone;
 #   3. version N+1 over version N leaves one registered product, with N+1's file.
 #   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR
 set -euo pipefail
@@ -66,8 +66,6 @@ checks=$(wine "C:\\Program Files\\KQCSP\\kqtool.exe" check 2>&1 || true)
 echo "$checks"
 grep -q "KQ_CheckDriver ok: 1" <<<"$checks" || fail "KQ_CheckDriver"
 grep -q "KQ_CheckCSP ok: 1" <<<"$checks" || fail "KQ_CheckCSP"
-cp "$bin_dir/win_signing_probe.exe" "$work/elsewhere/"
-(cd "$work/elsewhere" && wine win_signing_probe.exe) || fail "signing through the installed provider"
 
 kqtool="C:\\Program Files\\KQCSP\\kqtool.exe"
 wine "$kqtool" request --media-id 730000000001 --out-dir "$(win_path "$work")" \

@@ -1,0 +1,105 @@
+#pragma once
+// The bank tool's windows, each on a thread of its own, that may carry the tool-window marker
+// property and log every notification they receive.
+#include <windows.h>
+
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kq::wintest {
+
+using Events = std::vector<std::string>;  // "<name> <wParam> <lParam>"
+
+// Moves the calling thread to a desktop of the program's own, made on first use: EnumWindows and
+// HWND_BROADCAST reach only the windows of the thread's desktop, so no other program's windows
+// or events take part. False when it could not.
+inline bool EnterPrivateDesktop() {
+  static const HDESK desktop =
+      CreateDesktopW((L"kqtest-" + std::to_wstring(GetCurrentProcessId())).c_str(), nullptr,
+                     nullptr, 0, GENERIC_ALL, nullptr);
+  return desktop != nullptr && SetThreadDesktop(desktop);
+}
+
+class ToolWindow {
+ public:
+  // A window on the calling thread's desktop with the marker value (0: none).
+  explicit ToolWindow(uintptr_t marker) {
+    std::promise<HWND> created;
+    thread_ = std::thread([&, desktop = GetThreadDesktop(GetCurrentThreadId())] {
+      SetThreadDesktop(desktop);
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = Procedure;
+      windowClass.lpszClassName = L"KqToolWindow";
+      RegisterClassW(&windowClass);  // fails harmlessly when an earlier window registered it
+      const HWND window =
+          CreateWindowExW(0, windowClass.lpszClassName, L"tool", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                          100, nullptr, nullptr, nullptr, this);
+      if (window != nullptr && marker != 0) {
+        SetPropW(window, kMarker, reinterpret_cast<HANDLE>(marker));
+      }
+      ShowWindow(window, SW_SHOWNOACTIVATE);
+      created.set_value(window);
+      MSG message;
+      while (window != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+      }
+    });
+    window_ = created.get_future().get();
+  }
+  ToolWindow(const ToolWindow&) = delete;
+  ToolWindow& operator=(const ToolWindow&) = delete;
+  ~ToolWindow() {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+
+  [[nodiscard]] HWND window() const { return window_; }
+  // True when this window comes before the other in EnumWindows order.
+  [[nodiscard]] bool Precedes(const ToolWindow& other) const {
+    HWND next = window_;
+    while (next != nullptr && next != other.window_) {
+      next = GetWindow(next, GW_HWNDNEXT);
+    }
+    return next != nullptr;
+  }
+  [[nodiscard]] Events Logged() const {
+    const std::lock_guard lock(mutex_);
+    return events_;
+  }
+
+ private:
+  static constexpr wchar_t kMarker[] = L"{9989C252-62B0-0ORV-975A-C275013499656}";
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      SetWindowLongPtrW(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(
+                            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+    }
+    auto* tool = reinterpret_cast<ToolWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    for (const char* name : {"KQ_ORV_GENKEYPAIRMSGID", "KQ_ORV_IMPORTCERTMSGID",
+                             "KQ_ORV_INITUSBKEYMSGID", "KQ_ORV_TOOL_REFRESHPIN"}) {
+      if (tool != nullptr && message == RegisterWindowMessageA(name)) {
+        const std::lock_guard lock(tool->mutex_);
+        tool->events_.push_back(std::string(name) + " " + std::to_string(wParam) + " " +
+                                std::to_string(lParam));
+        return 0;
+      }
+    }
+    if (message == WM_DESTROY) {
+      RemovePropW(window, kMarker);
+      PostQuitMessage(0);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  HWND window_ = nullptr;
+  mutable std::mutex mutex_;
+  Events events_;
+  std::thread thread_;
+};
+
+}  // namespace kq::wintest
