@@ -55,7 +55,7 @@ bool ReplaceFileDurably(const std::filesystem::path& path, std::span<const uint8
 
 bool RemoveFileDurably(const std::filesystem::path& path) {
   if (unlink(path.c_str()) != 0) {
-    return errno == ENOENT;
+    return errno == ENOENT || errno == ENOTDIR;
   }
   return SyncFolderOf(path);
 }

@@ -34,7 +34,12 @@ bool ReplaceFileDurably(const std::filesystem::path& path, std::span<const uint8
 }
 
 bool RemoveFileDurably(const std::filesystem::path& path) {
-  return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (DeleteFileW(path.c_str())) {
+    return true;
+  }
+  // A missing folder on the way is a missing file too.
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace kq::platform
