@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one preset (default, asan, tsan, fuzz or mingw).
+# Configures and builds one preset (default, asan, tsan, fuzz, coverage or mingw).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
