@@ -45,8 +45,8 @@ uint32_t SignTransaction(ProviderContext& context, DeviceSession& session, uint8
     return ProviderLastError();
   }
   context.loggedIn = false;
-  const uint32_t status = session.device().RSAPrivateSignEx(
-      session.handle(), keyNumber, static_cast<uint32_t>(hash.hashAlg), message.data(),
+  const uint32_t status = session.RSAPrivateSignEx(
+      keyNumber, static_cast<uint32_t>(hash.hashAlg), message.data(),
       static_cast<uint32_t>(message.size()), signature, signatureLength, 0);
   if (status == 0) {
     return 0;
@@ -77,9 +77,9 @@ uint32_t SignDigest(ProviderContext& context, DeviceSession& session, uint8_t ke
   if (!LoginForContext(context, session, mode)) {
     return ProviderLastError();
   }
-  const uint32_t status = session.device().RSAPrivateSign(
-      session.handle(), keyNumber, static_cast<uint32_t>(hash.hashAlg), digest.data(),
-      static_cast<uint32_t>(digest.size()), signature, signatureLength, 0);
+  const uint32_t status =
+      session.RSAPrivateSign(keyNumber, static_cast<uint32_t>(hash.hashAlg), digest.data(),
+                             static_cast<uint32_t>(digest.size()), signature, signatureLength, 0);
   return status == 0 ? 0 : win::kNteFail;
 }
 
