@@ -17,7 +17,6 @@ namespace kq::provider {
 
 namespace {
 
-constexpr uint32_t kSecIllegalMessage = 0x80090326;
 constexpr uint32_t kGetDataSignature = 5;
 
 // The key refused the transaction message: its reason is in the low byte of 0x6Bxx.
@@ -26,7 +25,7 @@ uint32_t TransactionRefusal(uint32_t status) {
     case 2:
       return win::kScardInvalidParameter;
     case 3:
-      return kSecIllegalMessage;
+      return win::kSecIllegalMessage;
     case 4:
       return win::kNteBadData;
     case 5:
