@@ -32,6 +32,7 @@ constexpr CodeInfo kCryptoApi[] = {
     {win::kNteFail, "NTE_FAIL", "the operation failed"},
     {win::kNteSilentContext, "NTE_SILENT_CONTEXT", "the context is silent and would need a window"},
     {win::kNteInvalidParameter, "NTE_INVALID_PARAMETER", "a parameter is not valid"},
+    {win::kSecIllegalMessage, "SEC_E_ILLEGAL_MESSAGE", "the key refused the message to sign"},
     {win::kScardInvalidParameter, "SCARD_E_INVALID_PARAMETER", "a parameter is not valid"},
     {win::kScardTimeout, "SCARD_E_TIMEOUT", "the key's button was not pressed in time"},
     {win::kScardInvalidChv, "SCARD_E_INVALID_CHV", "the PIN is not valid"},

@@ -32,6 +32,7 @@ inline constexpr uint32_t kNteBadKeysetParam = 0x8009001F;
 inline constexpr uint32_t kNteFail = 0x80090020;
 inline constexpr uint32_t kNteSilentContext = 0x80090022;
 inline constexpr uint32_t kNteInvalidParameter = 0x80090027;
+inline constexpr uint32_t kSecIllegalMessage = 0x80090326;
 
 inline constexpr uint32_t kScardInvalidParameter = 0x80100004;
 inline constexpr uint32_t kScardTimeout = 0x8010000A;

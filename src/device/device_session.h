@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "device/device_library.h"
 #include "device/handle_memory.h"
 #include "device/key_lock.h"
+#include "device/zant.h"
 
 namespace kq {
 
@@ -37,12 +37,47 @@ class DeviceSession {
   void Close();
 
   [[nodiscard]] bool isOpen() const { return handle_ != nullptr; }
+  // The open handle, for the waits that poll the key on their own.
   [[nodiscard]] ZANT_HANDLE handle() const { return handle_; }
   [[nodiscard]] const std::string& readerName() const { return readerName_; }
-  [[nodiscard]] const DeviceLibrary& device() const { return DeviceLibrary::Instance(); }
   // What this handle read and wrote; empty while no handle is open. The store and the login
   // keep it up to date through a const session, as the handle itself is unchanged.
   [[nodiscard]] HandleMemory& memory() const { return memory_; }
+
+  // The device library's operations on this session's handle, named as the library names them;
+  // each returns the library's status unchanged.
+  uint32_t VerifyPIN(const char* pin, uint32_t pinLength) const;
+  uint32_t ChangePIN(const char* oldPin, uint32_t oldLength, const char* newPin, uint32_t newLength,
+                     uint32_t reserved) const;
+  uint32_t InitDev(const uint8_t* identity, uintptr_t argument) const;
+  uint32_t GenerateRSAKey(uint32_t keyNumber, const char* tag, uint32_t bits,
+                          uint32_t option) const;
+  uint32_t DeleteRSAKey(uint32_t keyNumber, uint32_t reserved) const;
+  uint32_t GetKeyInfo(uint32_t keyNumber, uint32_t* keyBits, uint32_t* flags) const;
+  uint32_t ReadRSAPub(uint32_t keyNumber, uint32_t* bits, uint8_t* first, uint32_t* firstLength,
+                      uint8_t* second, uint32_t* secondLength, uint32_t reserved) const;
+  uint32_t RSAPrivateSign(uint32_t keyNumber, uint32_t hashAlg, const uint8_t* data,
+                          uint32_t dataLength, uint8_t* signature, uint32_t* signatureLength,
+                          uint32_t reserved) const;
+  uint32_t RSAPrivateSignEx(uint32_t keyNumber, uint32_t hashAlg, const uint8_t* data,
+                            uint32_t dataLength, uint8_t* signature, uint32_t* signatureLength,
+                            uint32_t reserved) const;
+  uint32_t CreateFile(uint32_t* fileId, uint32_t size, uint32_t flag) const;
+  uint32_t GetFileLen(uint32_t fileId, uint32_t* length) const;
+  uint32_t ReadFile(uint32_t fileId, uint32_t offset, uint32_t length, uint8_t* buffer,
+                    uint32_t* count, uint32_t reserved) const;
+  uint32_t WriteFile(uint32_t fileId, uint32_t offset, const uint8_t* data, uint32_t length,
+                     uint32_t* count, uint32_t reserved) const;
+  uint32_t DeleteFile(uint32_t fileId) const;
+  uint32_t GetDevInfo(uint8_t* buffer, uint32_t* length, uint32_t kind) const;
+  uint32_t GetPINInfo(uint8_t* buffer, uint32_t* length, uint32_t kind) const;
+  uint32_t GetDevSer(uint8_t* buffer, uint32_t* length, uint32_t kind) const;
+  uint32_t GetData(uint8_t* buffer, uint32_t* length, uint32_t kind) const;
+  uint32_t GetPubSigVal(uint32_t keyNumber, const void* callerData, uint8_t* value,
+                        uint32_t* valueLength) const;
+  uint32_t ReadBirCert(uint8_t* buffer, uint32_t* length) const;
+  uint32_t CleanPinStatus() const;
+  uint32_t SetLanguage(uint32_t language) const;
 
  private:
   ZANT_HANDLE handle_ = nullptr;

@@ -40,8 +40,7 @@ struct LoginResult {
 bool PinAlreadyVerified(const DeviceSession& session) {
   std::array<uint8_t, 32> info{};
   uint32_t length = static_cast<uint32_t>(info.size());
-  return session.device().GetPINInfo(session.handle(), info.data(), &length, 1) == dev::kOk &&
-         length >= 3 && info[1] == 1;
+  return session.GetPINInfo(info.data(), &length, 1) == dev::kOk && length >= 3 && info[1] == 1;
 }
 
 void ShowPinMessage(const std::u16string& text) {

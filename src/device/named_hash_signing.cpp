@@ -38,8 +38,8 @@ uint32_t HostDigest(const DeviceSession& session, const NamedHashSignature& requ
   uint32_t xLength = static_cast<uint32_t>(x.size());
   uint32_t yLength = static_cast<uint32_t>(y.size());
   uint32_t bits = 0;
-  if (session.device().ReadRSAPub(session.handle(), request.keyNumber, &bits, x.data(), &xLength,
-                                  y.data(), &yLength, 0) != 0) {
+  if (session.ReadRSAPub(request.keyNumber, &bits, x.data(), &xLength, y.data(), &yLength, 0) !=
+      0) {
     return code::kDeviceFailed;
   }
   if (bits != kSm2KeyBits) {
@@ -64,17 +64,17 @@ uint32_t SignOnHost(const DeviceSession& session, const NamedHashSignature& requ
     return status;
   }
   // A key that asks for its button here fails: this path never waits.
-  const uint32_t status = session.device().RSAPrivateSign(
-      session.handle(), request.keyNumber, static_cast<uint32_t>(alg), digest.data(), digestLength,
-      signature, signatureLength, 0);
+  const uint32_t status =
+      session.RSAPrivateSign(request.keyNumber, static_cast<uint32_t>(alg), digest.data(),
+                             digestLength, signature, signatureLength, 0);
   return status == 0 ? 0 : code::kDeviceFailed;
 }
 
 uint32_t SignOnDevice(const DeviceSession& session, const NamedHashSignature& request, HashAlg alg,
                       uint8_t* signature, uint32_t* signatureLength) {
-  const uint32_t status = session.device().RSAPrivateSignEx(
-      session.handle(), request.keyNumber, static_cast<uint32_t>(alg), request.message,
-      request.messageLength, signature, signatureLength, 0);
+  const uint32_t status =
+      session.RSAPrivateSignEx(request.keyNumber, static_cast<uint32_t>(alg), request.message,
+                               request.messageLength, signature, signatureLength, 0);
   if (status == 0) {
     return 0;
   }
@@ -84,8 +84,7 @@ uint32_t SignOnDevice(const DeviceSession& session, const NamedHashSignature& re
         ui::WaitResult::kConfirmed) {
       return tool::kCancelledByUser;
     }
-    return session.device().GetData(session.handle(), signature, signatureLength,
-                                    kSignedTransactionKind) == 0
+    return session.GetData(signature, signatureLength, kSignedTransactionKind) == 0
                ? 0
                : code::kDeviceFailed;
   }

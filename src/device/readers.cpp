@@ -62,8 +62,7 @@ bool ReaderHasSerial(const std::string& readerName, std::string_view serial,
   }
   std::array<uint8_t, 16> reported{};
   uint32_t length = static_cast<uint32_t>(reported.size());
-  if (session.device().GetDevSer(session.handle(), reported.data(), &length, 0) != dev::kOk ||
-      length < kSerialCompareLength) {
+  if (session.GetDevSer(reported.data(), &length, 0) != dev::kOk || length < kSerialCompareLength) {
     return false;  // a key that does not tell its whole serial is not the one asked for
   }
   return serial.size() >= kSerialCompareLength &&

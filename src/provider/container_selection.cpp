@@ -40,8 +40,7 @@ bool DescribeDevice(const std::string& readerName, std::string_view filter, Devi
   }
   std::array<uint8_t, kLabelLength> label{};
   uint32_t count = 0;
-  if (session.device().ReadFile(session.handle(), kLabelFile, 0, kLabelLength, label.data(), &count,
-                                0) != 0) {
+  if (session.ReadFile(kLabelFile, 0, kLabelLength, label.data(), &count, 0) != 0) {
     return false;
   }
   std::string_view labelBytes(reinterpret_cast<const char*>(label.data()),
@@ -51,8 +50,7 @@ bool DescribeDevice(const std::string& readerName, std::string_view filter, Devi
   ui::WideToCp936(Utf8ToUtf16(labelBytes), entry.shown.label);
   std::array<uint8_t, 64> serial{};
   uint32_t serialLength = static_cast<uint32_t>(serial.size());
-  if (session.device().GetDevSer(session.handle(), serial.data(), &serialLength, kSerialKind) !=
-      0) {
+  if (session.GetDevSer(serial.data(), &serialLength, kSerialKind) != 0) {
     return false;
   }
   entry.shown.serial.assign(reinterpret_cast<const char*>(serial.data()),

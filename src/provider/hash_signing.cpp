@@ -17,7 +17,6 @@ namespace kq::provider {
 
 namespace {
 
-constexpr uint32_t kSecIllegalMessage = 0x80090326;
 constexpr uint32_t kGetDataSignature = 5;
 
 // The key refused the transaction message: its reason is in the low byte of 0x6Bxx.
@@ -26,7 +25,7 @@ uint32_t TransactionRefusal(uint32_t status) {
     case 2:
       return win::kScardInvalidParameter;
     case 3:
-      return kSecIllegalMessage;
+      return win::kSecIllegalMessage;
     case 4:
       return win::kNteBadData;
     case 5:
@@ -45,8 +44,8 @@ uint32_t SignTransaction(ProviderContext& context, DeviceSession& session, uint8
     return ProviderLastError();
   }
   context.loggedIn = false;
-  const uint32_t status = session.device().RSAPrivateSignEx(
-      session.handle(), keyNumber, static_cast<uint32_t>(hash.hashAlg), message.data(),
+  const uint32_t status = session.RSAPrivateSignEx(
+      keyNumber, static_cast<uint32_t>(hash.hashAlg), message.data(),
       static_cast<uint32_t>(message.size()), signature, signatureLength, 0);
   if (status == 0) {
     return 0;
@@ -77,9 +76,9 @@ uint32_t SignDigest(ProviderContext& context, DeviceSession& session, uint8_t ke
   if (!LoginForContext(context, session, mode)) {
     return ProviderLastError();
   }
-  const uint32_t status = session.device().RSAPrivateSign(
-      session.handle(), keyNumber, static_cast<uint32_t>(hash.hashAlg), digest.data(),
-      static_cast<uint32_t>(digest.size()), signature, signatureLength, 0);
+  const uint32_t status =
+      session.RSAPrivateSign(keyNumber, static_cast<uint32_t>(hash.hashAlg), digest.data(),
+                             static_cast<uint32_t>(digest.size()), signature, signatureLength, 0);
   return status == 0 ? 0 : win::kNteFail;
 }
 

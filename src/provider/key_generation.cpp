@@ -136,9 +136,8 @@ std::optional<PublicKeyRecord> ReadNewPublicKey(const DeviceSession& session, ui
   PublicKeyRecord record;
   auto modulusLength = static_cast<uint32_t>(record.modulus.size());
   auto exponentLength = static_cast<uint32_t>(record.exponent.size());
-  if (session.device().ReadRSAPub(session.handle(), keyNumber, &record.bits, record.modulus.data(),
-                                  &modulusLength, record.exponent.data(), &exponentLength,
-                                  0) != 0) {
+  if (session.ReadRSAPub(keyNumber, &record.bits, record.modulus.data(), &modulusLength,
+                         record.exponent.data(), &exponentLength, 0) != 0) {
     return std::nullopt;
   }
   return record;
@@ -175,9 +174,7 @@ uint32_t GeneratePair(ProviderContext& context, uint32_t keySpec, uint32_t bits,
 
   ui::NotifyKeyPairGeneration(ui::StepPhase::kBefore);
   const uint32_t generated = WithButton(
-      session,
-      session.device().GenerateRSAKey(session.handle(), keyNumber, kGenerationTag, bits, 0),
-      ui::kWaitKeyGeneration);
+      session, session.GenerateRSAKey(keyNumber, kGenerationTag, bits, 0), ui::kWaitKeyGeneration);
   ui::NotifyKeyPairGeneration(generated == 0 ? ui::StepPhase::kSucceeded : ui::StepPhase::kFailed);
   if (generated != 0) {
     return generated;

@@ -149,22 +149,21 @@ uint32_t VerifyPin(const ProviderContext& context, const uint8_t* pin) {
   }
   std::array<uint8_t, 32> info{};
   uint32_t length = 3;
-  if (session.device().GetPINInfo(session.handle(), info.data(), &length, 0) != 0 || length < 3) {
+  if (session.GetPINInfo(info.data(), &length, 0) != 0 || length < 3) {
     return win::kNteFail;
   }
   const uint8_t triesLeft = info[2];
   if (triesLeft == 0) {
     return win::kScardChvBlocked;
   }
-  uint32_t status =
-      session.device().VerifyPIN(session.handle(), reinterpret_cast<const char*>(pin), kPinLength);
+  uint32_t status = session.VerifyPIN(reinterpret_cast<const char*>(pin), kPinLength);
   if ((status & 0xFFFF) == dev::kSwWaitButton) {
     // Earlier wrong PINs: the key wants its button pressed before it verifies this one.
     if (ui::RunPinTriesWarning(session.handle(), triesLeft) != ui::WaitResult::kConfirmed) {
       return win::kNteFail;
     }
     length = 3;
-    status = session.device().GetData(session.handle(), info.data(), &length, 0);
+    status = session.GetData(info.data(), &length, 0);
   }
   if (((status & 0xFFFF) & 0xFFF0) == 0x6300) {
     return win::kScardWrongChv;

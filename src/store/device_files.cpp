@@ -21,7 +21,7 @@ uint32_t FileLength(const DeviceSession& session, uint32_t fileId, uint32_t& len
     length = *known;
     return kOk;
   }
-  const uint32_t status = session.device().GetFileLen(session.handle(), fileId, &length);
+  const uint32_t status = session.GetFileLen(fileId, &length);
   if (status == 0) {
     session.memory().RememberLength(fileId, length);
   }
@@ -50,8 +50,7 @@ uint32_t ReadFilePrefix(const DeviceSession& session, uint32_t fileId, uint32_t 
   }
   out.resize(length);
   uint32_t count = 0;
-  const uint32_t status =
-      session.device().ReadFile(session.handle(), fileId, 0, length, out.data(), &count, 0);
+  const uint32_t status = session.ReadFile(fileId, 0, length, out.data(), &count, 0);
   if (status != 0) {
     out.clear();
     return status;
@@ -78,9 +77,8 @@ uint32_t ReadWholeFile(const DeviceSession& session, uint32_t fileId, std::vecto
 uint32_t WriteFileAt(const DeviceSession& session, uint32_t fileId, uint32_t offset,
                      std::span<const uint8_t> data, uint32_t& written) {
   written = 0;
-  const uint32_t status =
-      session.device().WriteFile(session.handle(), fileId, offset, data.data(),
-                                 static_cast<uint32_t>(data.size()), &written, 0);
+  const uint32_t status = session.WriteFile(fileId, offset, data.data(),
+                                            static_cast<uint32_t>(data.size()), &written, 0);
   if (status == 0 && written == data.size()) {
     session.memory().RememberWrite(fileId, offset, data);
   } else {
@@ -92,7 +90,7 @@ uint32_t WriteFileAt(const DeviceSession& session, uint32_t fileId, uint32_t off
 uint32_t CreateDeviceFile(const DeviceSession& session, uint32_t& fileId, uint32_t size,
                           uint32_t accessFlag) {
   session.memory().Forget(fileId);
-  const uint32_t status = session.device().CreateFile(session.handle(), &fileId, size, accessFlag);
+  const uint32_t status = session.CreateFile(&fileId, size, accessFlag);
   if (status == 0) {
     session.memory().RememberCreated(fileId, size);
   }
@@ -101,7 +99,7 @@ uint32_t CreateDeviceFile(const DeviceSession& session, uint32_t& fileId, uint32
 
 uint32_t DeleteDeviceFile(const DeviceSession& session, uint32_t fileId) {
   session.memory().Forget(fileId);
-  return session.device().DeleteFile(session.handle(), fileId);
+  return session.DeleteFile(fileId);
 }
 
 uint32_t LargestFileSize(const DeviceSession& session, uint32_t& size) {
@@ -112,7 +110,7 @@ uint32_t LargestFileSize(const DeviceSession& session, uint32_t& size) {
   }
   uint8_t info[20] = {};
   uint32_t length = sizeof info;
-  const uint32_t status = session.device().GetDevInfo(session.handle(), info, &length, 0);
+  const uint32_t status = session.GetDevInfo(info, &length, 0);
   if (status != 0) {
     return status;
   }

@@ -12,7 +12,7 @@ uint32_t ListDeviceKeys(const DeviceSession& session, std::vector<KeyListEntry>&
   for (uint8_t keyNumber = kFirstKeyNumber; keyNumber <= kLastKeyNumber; ++keyNumber) {
     uint32_t bits = 0;
     uint32_t flags = 0;
-    const uint32_t status = session.device().GetKeyInfo(session.handle(), keyNumber, &bits, &flags);
+    const uint32_t status = session.GetKeyInfo(keyNumber, &bits, &flags);
     if (dev::StatusWord(status) == dev::kSwKeyNotFound) {
       continue;
     }
@@ -31,7 +31,7 @@ uint32_t ListDeviceKeys(const DeviceSession& session, std::vector<KeyListEntry>&
 }
 
 uint32_t DeleteDeviceKeyPair(const DeviceSession& session, uint32_t keyNumber) {
-  const uint32_t status = session.device().DeleteRSAKey(session.handle(), keyNumber, 0);
+  const uint32_t status = session.DeleteRSAKey(keyNumber, 0);
   if (status == 0 || dev::StatusWord(status) == dev::kSwKeyNotFound) {
     return kOk;
   }

@@ -51,15 +51,15 @@ uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber,
   key = DevicePublicKey{};
   uint32_t bits = 0;
   uint32_t flags = 0;
-  if (session.device().GetKeyInfo(session.handle(), keyNumber, &bits, &flags) != 0) {
+  if (session.GetKeyInfo(keyNumber, &bits, &flags) != 0) {
     return kDeviceFailed;
   }
   std::vector<uint8_t> first(kPublicKeyRoom);
   std::vector<uint8_t> second(kPublicKeyRoom);
   uint32_t firstLength = kPublicKeyRoom;
   uint32_t secondLength = kPublicKeyRoom;
-  if (session.device().ReadRSAPub(session.handle(), keyNumber, &bits, first.data(), &firstLength,
-                                  second.data(), &secondLength, 0) != 0 ||
+  if (session.ReadRSAPub(keyNumber, &bits, first.data(), &firstLength, second.data(), &secondLength,
+                         0) != 0 ||
       firstLength > kPublicKeyRoom || secondLength > kPublicKeyRoom) {
     return kDeviceFailed;
   }
@@ -97,14 +97,14 @@ uint32_t ReadPublicKeyRecord(const DeviceSession& session, uint32_t fileId, uint
   }
   uint32_t bits = 0;
   uint32_t flags = 0;
-  if (session.device().GetKeyInfo(session.handle(), number, &bits, &flags) != 0) {
+  if (session.GetKeyInfo(number, &bits, &flags) != 0) {
     return kDeviceFailed;
   }
   PublicKeyRecord read;
   auto modulusLength = static_cast<uint32_t>(read.modulus.size());
   auto exponentLength = static_cast<uint32_t>(read.exponent.size());
-  if (session.device().ReadRSAPub(session.handle(), number, &read.bits, read.modulus.data(),
-                                  &modulusLength, read.exponent.data(), &exponentLength, 0) != 0) {
+  if (session.ReadRSAPub(number, &read.bits, read.modulus.data(), &modulusLength,
+                         read.exponent.data(), &exponentLength, 0) != 0) {
     return kDeviceFailed;
   }
   record = read;

@@ -81,9 +81,8 @@ uint32_t GetDeviceSn(const char* subjectDn, char* buffer, uint32_t* length) {
     *length = kMediaIdLength;
     return tool::kBufferTooSmall;
   }
-  const uint32_t status =
-      session.device().GetDevSer(session.handle(), reinterpret_cast<uint8_t*>(buffer), length,
-                                 static_cast<uint32_t>(SerialKind::kIdentity));
+  const uint32_t status = session.GetDevSer(reinterpret_cast<uint8_t*>(buffer), length,
+                                            static_cast<uint32_t>(SerialKind::kIdentity));
   return status == 0 ? tool::kOk : tool::kSerialReadFailed;
 }
 

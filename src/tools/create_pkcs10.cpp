@@ -68,8 +68,7 @@ uint32_t KeyBitsOf(RequestKeyType type) {
 // Generates the key pair, waiting for the button when the key asks; 0 or a CryptoAPI-style code.
 uint32_t GenerateKeyPair(const DeviceSession& session, uint8_t keyNumber, uint32_t bits,
                          uint32_t option) {
-  const uint32_t status =
-      session.device().GenerateRSAKey(session.handle(), keyNumber, kGenerationTag, bits, option);
+  const uint32_t status = session.GenerateRSAKey(keyNumber, kGenerationTag, bits, option);
   if (status == 0) {
     return 0;
   }
@@ -155,8 +154,8 @@ uint32_t EnrolOne(DeviceSession& session, const CertificateRequestRecord& record
 
   ReadPublicKey key;
   uint32_t keyBits = 0;
-  if (session.device().ReadRSAPub(session.handle(), keyNumber, &keyBits, key.first.data(),
-                                  &key.firstLength, key.second.data(), &key.secondLength, 0) != 0) {
+  if (session.ReadRSAPub(keyNumber, &keyBits, key.first.data(), &key.firstLength, key.second.data(),
+                         &key.secondLength, 0) != 0) {
     return code::kReadPublicKeyFailed;
   }
   std::string request;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/codes_tools.h"
+#include "device/device_library.h"
 #include "tools/container_table.h"
 #include "tools/export_guard.h"
 #include "tools/media_id.h"
@@ -32,8 +33,8 @@ uint32_t OpenCheckedDevice(const char* readerName, const char* mediaId, DeviceSe
   }
   DeviceSerial identity{};
   uint32_t length = static_cast<uint32_t>(identity.size());
-  if (session.device().GetDevSer(session.handle(), identity.data(), &length,
-                                 static_cast<uint32_t>(SerialKind::kIdentity)) != 0) {
+  if (session.GetDevSer(identity.data(), &length, static_cast<uint32_t>(SerialKind::kIdentity)) !=
+      0) {
     return code::kDeviceFailed;
   }
   return SerialMatches(identity, mediaId) ? code::kOk : code::kWrongMediaId;
@@ -62,8 +63,8 @@ uint32_t GetDeviceIdentityImpl(const char* readerName, uint8_t* buffer, uint32_t
     *length = kMediaIdLength;
     return code::kBufferTooSmall;
   }
-  const uint32_t status = session.device().GetDevSer(session.handle(), buffer, length,
-                                                     static_cast<uint32_t>(SerialKind::kIdentity));
+  const uint32_t status =
+      session.GetDevSer(buffer, length, static_cast<uint32_t>(SerialKind::kIdentity));
   return status == 0 ? code::kOk : code::kDeviceFailed;
 }
 
@@ -84,8 +85,7 @@ uint32_t ReadUserDataImpl(const char* readerName, const char* mediaId, uint8_t* 
     *length = kUserDataSize;
     return code::kBufferTooSmall;
   }
-  const uint32_t status = session.device().ReadFile(session.handle(), kUserDataFile, 0,
-                                                    kUserDataSize, buffer, length, 0);
+  const uint32_t status = session.ReadFile(kUserDataFile, 0, kUserDataSize, buffer, length, 0);
   return status == 0 ? code::kOk : code::kDeviceFailed;
 }
 
@@ -104,8 +104,7 @@ uint32_t WriteUserDataImpl(const char* readerName, const char* mediaId, const ui
   std::array<uint8_t, kUserDataSize> block{};
   std::copy_n(data, dataLength, block.begin());
   uint32_t written = 0;
-  if (session.device().WriteFile(session.handle(), kUserDataFile, 0, block.data(), kUserDataSize,
-                                 &written, 0) != 0) {
+  if (session.WriteFile(kUserDataFile, 0, block.data(), kUserDataSize, &written, 0) != 0) {
     return code::kDeviceFailed;
   }
   return written == kUserDataSize ? code::kOk : code::kShortWrite;
@@ -182,7 +181,7 @@ uint32_t GetPinInfoImpl(const char* readerName, const char* mediaId, uint8_t* by
   }
   std::array<uint8_t, 32> info{};
   uint32_t length = static_cast<uint32_t>(info.size());
-  if (session.device().GetPINInfo(session.handle(), info.data(), &length, 1) != 0) {
+  if (session.GetPINInfo(info.data(), &length, 1) != 0) {
     return code::kDeviceFailed;
   }
   *byteB = info[0];
@@ -201,7 +200,7 @@ uint32_t GetDeviceInfoImpl(const char* readerName, const char* mediaId, uint32_t
   }
   std::array<uint8_t, 20> info{};
   uint32_t length = static_cast<uint32_t>(info.size());
-  if (session.device().GetDevInfo(session.handle(), info.data(), &length, 2) != 0) {
+  if (session.GetDevInfo(info.data(), &length, 2) != 0) {
     return code::kDeviceFailed;
   }
   // The device library's 16-bit values, in the machine's own byte order.
@@ -219,7 +218,7 @@ uint32_t CleanPinStatusImpl(const char* readerName, const char* mediaId) {
   if (const uint32_t status = OpenCheckedDevice(readerName, mediaId, session); status != 0) {
     return status;
   }
-  return session.device().CleanPinStatus(session.handle()) == 0 ? code::kOk : code::kDeviceFailed;
+  return session.CleanPinStatus() == 0 ? code::kOk : code::kDeviceFailed;
 }
 
 uint32_t SetDeviceLanguageImpl(const char* readerName, const char* mediaId, int32_t languageId) {
@@ -244,8 +243,7 @@ uint32_t SetDeviceLanguageImpl(const char* readerName, const char* mediaId, int3
     default:
       return code::kOk;  // the key keeps its language
   }
-  return session.device().SetLanguage(session.handle(), language) == 0 ? code::kOk
-                                                                       : code::kDeviceFailed;
+  return session.SetLanguage(language) == 0 ? code::kOk : code::kDeviceFailed;
 }
 
 // Table entries are called from outside: no exception may leave them.

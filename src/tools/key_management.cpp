@@ -59,8 +59,7 @@ uint32_t InitCard(const char* mediaId, uintptr_t argument) {
   if (!SelectKeyToInitialise(readers, CallerText(mediaId), key)) {
     return tool::kMediaIdNotFound;
   }
-  const uint32_t status =
-      key.session.device().InitDev(key.session.handle(), key.identity.data(), argument);
+  const uint32_t status = key.session.InitDev(key.identity.data(), argument);
   if (dev::IsButtonWait(status)) {
     const uint32_t outcome = AwaitButton(key.session, ui::kWaitInitialisation, kResultOfOperation,
                                          {tool::kDeviceOperationFailed, tool::kCancelledByUser,
@@ -98,8 +97,7 @@ uint32_t ChangePin(const char* mediaId, const char* oldPin, const char* newPin) 
   } else if (session.Open(readers.names.front()) != 0) {
     return tool::kOpenFirstFailed;
   }
-  const uint32_t status =
-      session.device().ChangePIN(session.handle(), oldPin, kPinLength, newPin, kPinLength, 0);
+  const uint32_t status = session.ChangePIN(oldPin, kPinLength, newPin, kPinLength, 0);
   if (dev::IsButtonWait(status)) {
     return AwaitButton(session, ui::kWaitPinChange, kResultOfOperation,
                        {tool::kDeviceOperationFailed, tool::kCancelledByUser, tool::kTimeout,

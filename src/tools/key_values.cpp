@@ -36,8 +36,8 @@ struct DevicePublicKey {
 bool ReadDevicePublicKey(const DeviceSession& session, uint32_t keyNumber, DevicePublicKey& key) {
   uint32_t bits = 0;
   const uint32_t status =
-      session.device().ReadRSAPub(session.handle(), keyNumber, &bits, key.modulus.data(),
-                                  &key.modulusLength, key.exponent.data(), &key.exponentLength, 0);
+      session.ReadRSAPub(keyNumber, &bits, key.modulus.data(), &key.modulusLength,
+                         key.exponent.data(), &key.exponentLength, 0);
   key.modulusLength = std::min(key.modulusLength, static_cast<uint32_t>(key.modulus.size()));
   key.exponentLength = std::min(key.exponentLength, static_cast<uint32_t>(key.exponent.size()));
   return status == 0;
@@ -60,8 +60,7 @@ uint32_t ReadValue(const DeviceSession& session, uint32_t keyNumber, const void*
                    const DevicePublicKey& key, std::vector<uint8_t>& value) {
   std::array<uint8_t, 1024> buffer{};
   uint32_t length = static_cast<uint32_t>(buffer.size());
-  const uint32_t status = session.device().GetPubSigVal(session.handle(), keyNumber, callerData,
-                                                        buffer.data(), &length);
+  const uint32_t status = session.GetPubSigVal(keyNumber, callerData, buffer.data(), &length);
   if (dev::StatusWord(status) == 0x6A81) {
     return tool::kNotSupported;
   }
@@ -161,7 +160,7 @@ uint32_t GetIdValue(const char* mediaId, uint8_t* buffer, uint32_t* length) {
   if (!OpenReaderWithMediaId(readers, mediaId, SerialKind::kSerial, session)) {
     return tool::kMediaIdNotFound;
   }
-  const uint32_t status = session.device().ReadBirCert(session.handle(), buffer, length);
+  const uint32_t status = session.ReadBirCert(buffer, length);
   if (status == 0) {
     return tool::kOk;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/codes_tools.h"
+#include "device/device_library.h"
 #include "device/readers.h"
 #include "tools/media_id.h"
 
@@ -63,8 +64,7 @@ uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceS
     return status;
   }
   uint32_t length = static_cast<uint32_t>(serial.size());
-  const uint32_t status = session.device().GetDevSer(session.handle(), serial.data(), &length,
-                                                     static_cast<uint32_t>(kind));
+  const uint32_t status = session.GetDevSer(serial.data(), &length, static_cast<uint32_t>(kind));
   if (status != 0) {
     session.Close();
   }

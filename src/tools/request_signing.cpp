@@ -123,9 +123,8 @@ uint32_t BuildSignedRequest(const DeviceSession& session, uint32_t keyNumber,
   }
   std::array<uint8_t, 512> signature{};
   uint32_t signatureLength = static_cast<uint32_t>(signature.size());
-  if (session.device().RSAPrivateSign(session.handle(), keyNumber, static_cast<uint32_t>(*alg),
-                                      digest.data(), digestLength, signature.data(),
-                                      &signatureLength, 0) != 0) {
+  if (session.RSAPrivateSign(keyNumber, static_cast<uint32_t>(*alg), digest.data(), digestLength,
+                             signature.data(), &signatureLength, 0) != 0) {
     return code::kSignFailed;
   }
   signatureLength = std::min(signatureLength, static_cast<uint32_t>(signature.size()));

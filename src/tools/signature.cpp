@@ -58,7 +58,7 @@ bool FindOnKey(const DeviceSession& session, const SignatureRequest& request, Si
       uint32_t flags = 0;
       if (store::ReadKeyNumberOfObject(session, container->refs[pair.publicKey], false,
                                        key.keyNumber) != 0 ||
-          session.device().GetKeyInfo(session.handle(), key.keyNumber, &bits, &flags) != 0) {
+          session.GetKeyInfo(key.keyNumber, &bits, &flags) != 0) {
         continue;
       }
       key.certificate = std::move(certificate->der);

@@ -8,9 +8,7 @@ void StoreTest::SetUp() {
   key_ = scene_.AddKey(KeySpec());
   ASSERT_EQ(session_.Open(scene_.ReaderName(key_)), 0u);
   const std::string pin = KeySpec().pin;
-  ASSERT_EQ(session_.device().VerifyPIN(session_.handle(), pin.c_str(),
-                                        static_cast<uint32_t>(pin.size())),
-            0u);
+  ASSERT_EQ(session_.VerifyPIN(pin.c_str(), static_cast<uint32_t>(pin.size())), 0u);
 }
 
 void StoreTest::TearDown() {
