@@ -51,7 +51,8 @@ TEST_F(SubjectText, MultiValuedRdnsAreJoinedWithPlus) {
 
 TEST_F(SubjectText, ValuesWithSpecialCharactersOrOuterBlanksAreQuoted) {
   EXPECT_EQ(Render({{"CN", "say \"hi\""}}), "CN=\"say \"\"hi\"\"\"");
-  for (const char* special : {"a,b", "a+b", "a=b", "a<b", "a>b", "a#b", "a;b", "a\nb", " lead", "trail "}) {
+  for (const char* special :
+       {"a,b", "a+b", "a=b", "a<b", "a>b", "a#b", "a;b", "a\nb", " lead", "trail "}) {
     EXPECT_EQ(Render({{"CN", special}}), std::string("CN=\"") + special + "\"") << special;
   }
   EXPECT_EQ(Render({{"CN", "in side:/\\"}}), "CN=in side:/\\");
