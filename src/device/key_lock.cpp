@@ -24,10 +24,11 @@ struct Holders {
   std::map<std::string, Holder> byReader;
 };
 
-// Never destroyed: a thread may still release a key while the process unloads us.
+// One table for the library's life: it goes when the library is unloaded, so nothing of it is
+// left behind in a process that loads and unloads the provider.
 Holders& AllHolders() {
-  static auto* holders = new Holders;
-  return *holders;
+  static Holders holders;
+  return holders;
 }
 
 char UpperAscii(char c) {
