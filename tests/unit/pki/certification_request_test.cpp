@@ -1,5 +1,6 @@
-// The pieces of PKCS #10 requests byte for byte; whole requests made by the enrolment export are
-// checked by the openssl command in the tools' integration tests.
+// The pieces of PKCS #10 requests where DER's sign bytes and blanks decide; whole requests made by
+// the enrolment export are read and verified by the openssl command in the tools' integration
+// tests.
 #include "pki/certification_request.h"
 
 #include <gtest/gtest.h>
@@ -7,61 +8,37 @@
 namespace kq {
 namespace {
 
-ByteVector Prefix(const ByteVector& bytes, size_t n) {
-  return ByteVector(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+ByteVector Slice(const ByteVector& bytes, size_t from, size_t to) {
+  return ByteVector(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
-// One golden encoding per piece; whole requests are checked by openssl below.
-TEST(CertificationRequest, PiecesEncodeExactly) {
+TEST(CertificationRequest, SignBytesWhereTheTopBitIsSet) {
   ByteVector out;
-  ASSERT_EQ(EncodeSubjectName(std::vector<DnComponent>{{"CN", "a"}, {"OU", "b"}}, out), 0);
-  EXPECT_EQ(out, (ByteVector{0x30, 0x18, 0x31, 0x0A, 0x30, 0x08, 0x06, 0x03, 0x55,
-                             0x04, 0x03, 0x0C, 0x01, 0x61, 0x31, 0x0A, 0x30, 0x08,
-                             0x06, 0x03, 0x55, 0x04, 0x0B, 0x0C, 0x01, 0x62}));
   // A value whose first byte is 0x80 or more (any Chinese text) is never given a sign byte.
   ASSERT_EQ(EncodeSubjectName(std::vector<DnComponent>{{"CN", "\xD5\xC5"}}, out), 0);
   EXPECT_EQ(out, (ByteVector{0x30, 0x0D, 0x31, 0x0B, 0x30, 0x09, 0x06, 0x03, 0x55, 0x04, 0x03, 0x0C,
                              0x02, 0xD5, 0xC5}));
-
+  // The modulus INTEGER is one byte longer than the modulus: 02 81 81 00 C3 ...
   ByteVector modulus(128, 0x11);
   modulus[0] = 0xC3;
   const ByteVector exponent{0x00, 0x01, 0x00, 0x01};
   ASSERT_EQ(EncodeRsaPublicKeyInfo(modulus.data(), 128, exponent.data(), 4, out), 0);
-  // The modulus INTEGER is one byte longer than the modulus: 02 81 81 00 C3 ...
-  EXPECT_EQ(Prefix(out, 30),
-            (ByteVector{0x30, 0x81, 0xA0, 0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48,
-                        0x86, 0xF7, 0x0D, 0x01, 0x01, 0x01, 0x05, 0x00, 0x03, 0x81,
-                        0x8E, 0x00, 0x30, 0x81, 0x8A, 0x02, 0x81, 0x81, 0x00, 0xC3}));
-  EXPECT_EQ(ByteVector(out.end() - 6, out.end()), (ByteVector{0x02, 0x04, 0x00, 0x01, 0x00, 0x01}));
-
-  const ByteVector point(64, 0x5A);
-  ASSERT_EQ(EncodeSm2PublicKeyInfo(point.data(), point.size(), out), 0);
-  EXPECT_EQ(out.size(), 0x5Bu);
-  EXPECT_EQ(Prefix(out, 28), (ByteVector{0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48, 0xCE,
-                                         0x3D, 0x02, 0x01, 0x06, 0x08, 0x2A, 0x81, 0x1C, 0xCF, 0x55,
-                                         0x01, 0x82, 0x2D, 0x03, 0x42, 0x00, 0x04, 0x5A}));
-
+  EXPECT_EQ(Slice(out, 0, 3), (ByteVector{0x30, 0x81, 0xA0}));
+  EXPECT_EQ(Slice(out, 25, 30), (ByteVector{0x02, 0x81, 0x81, 0x00, 0xC3}));
+  EXPECT_EQ(Slice(out, out.size() - 6, out.size()),
+            (ByteVector{0x02, 0x04, 0x00, 0x01, 0x00, 0x01}));
   // r with its top bit set gains a sign byte; s loses its leading zero; zero keeps one byte.
   ByteVector r(32, 0x01);
   ByteVector s(32, 0x02);
   r[0] = 0x9F;
   s[0] = 0x00;
   ASSERT_EQ(EncodeSm2Signature(r.data(), s.data(), out), 0);
-  EXPECT_EQ(out.size(), 73u);
-  EXPECT_EQ(Prefix(out, 9), (ByteVector{0x03, 0x47, 0x00, 0x30, 0x44, 0x02, 0x21, 0x00, 0x9F}));
-  EXPECT_EQ(ByteVector(out.begin() + 40, out.begin() + 43), (ByteVector{0x02, 0x1F, 0x02}));
+  EXPECT_EQ(Slice(out, 0, 9), (ByteVector{0x03, 0x47, 0x00, 0x30, 0x44, 0x02, 0x21, 0x00, 0x9F}));
+  EXPECT_EQ(Slice(out, 40, 43), (ByteVector{0x02, 0x1F, 0x02}));
   const ByteVector zero(32, 0x00);
   ASSERT_EQ(EncodeSm2Signature(zero.data(), zero.data(), out), 0);
   EXPECT_EQ(out, (ByteVector{0x03, 0x09, 0x00, 0x30, 0x06, 0x02, 0x01, 0x00, 0x02, 0x01, 0x00}));
-
-  ASSERT_EQ(EncodeRequestInfo(ByteVector{0x30, 0x00}, ByteVector{0x30, 0x01, 0x00}, out), 0);
-  EXPECT_EQ(out, (ByteVector{0x30, 0x08, 0x02, 0x01, 0x01, 0x30, 0x00, 0x30, 0x01, 0x00}));
-  ASSERT_EQ(EncodeSignatureAlgorithm(5, out), 0);
-  EXPECT_EQ(out, (ByteVector{0x30, 0x0C, 0x06, 0x08, 0x2A, 0x81, 0x1C, 0xCF, 0x55, 0x01, 0x83, 0x75,
-                             0x05, 0x00}));
-  const ByteVector rsaSignature{0x80, 0x01};
-  ASSERT_EQ(EncodeRsaSignature(rsaSignature.data(), rsaSignature.size(), out), 0);
-  EXPECT_EQ(out, (ByteVector{0x03, 0x03, 0x00, 0x80, 0x01}));
 }
 
 TEST(CertificationRequest, SubjectTypesBlanksAndRefusals) {
@@ -85,16 +62,18 @@ TEST(CertificationRequest, SubjectTypesBlanksAndRefusals) {
   ASSERT_EQ(EncodeRdn("c", 1, &value, 1, rdns), 0);  // appended to what is there
   EXPECT_EQ(rdns, (ByteVector{0xAA, 0x31, 0x0A, 0x30, 0x08, 0x06, 0x03, 0x55, 0x04, 0x06, 0x0C,
                               0x01, 'x'}));
-
   const uint8_t byte = 1;
-  EXPECT_EQ(EncodeRsaPublicKeyInfo(&byte, 0, &byte, 1, out), -1);
-  EXPECT_EQ(EncodeRsaPublicKeyInfo(&byte, 1, nullptr, 1, out), -1);
+  const int refused[] = {EncodeRsaPublicKeyInfo(&byte, 0, &byte, 1, out),
+                         EncodeRsaPublicKeyInfo(&byte, 1, nullptr, 1, out),
+                         EncodeSm2PublicKeyInfo(&byte, 0, out),
+                         EncodeSm2Signature(&byte, nullptr, out),
+                         EncodeSignatureAlgorithm(6, out),
+                         EncodeSignatureAlgorithm(-1, out),
+                         EncodeRsaSignature(&byte, 0, out)};
+  for (const int result : refused) {
+    EXPECT_EQ(result, -1);
+  }
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(EncodeSm2PublicKeyInfo(&byte, 0, out), -1);
-  EXPECT_EQ(EncodeSm2Signature(&byte, nullptr, out), -1);
-  EXPECT_EQ(EncodeSignatureAlgorithm(6, out), -1);
-  EXPECT_EQ(EncodeSignatureAlgorithm(-1, out), -1);
-  EXPECT_EQ(EncodeRsaSignature(&byte, 0, out), -1);
 }
 
 }  // namespace

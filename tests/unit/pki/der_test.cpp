@@ -27,6 +27,8 @@ TEST(DerEncode, LengthsInShortAndLongFormAndMissingContent) {
   EXPECT_EQ(EncodeDerElement(kDerSequence, nullptr, 3, out), -1);
   EXPECT_TRUE(out.empty());
   const uint8_t byte = 1;
+  // Content that, with a sign byte, would not fit the largest length is refused before it is read.
+  EXPECT_EQ(EncodeDerElement(kDerSequence, &byte, kDerMaxContentLength, out), -1);
   out = {1};
   EXPECT_EQ(EncodeDerBitString(&byte, 0, out), -1);
   EXPECT_TRUE(out.empty());

@@ -7,8 +7,9 @@
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <vector>
+
+#include "support/exact_buffer.h"
 
 namespace kq::platform {
 namespace {
@@ -49,11 +50,9 @@ TEST(GifFrames, RefusesOtherFilesAndEveryCutShortCopy) {
   const std::vector<uint8_t> file = ConfirmationPicture();
   ASSERT_GT(file.size(), 100u);
   EXPECT_FALSE(IsGif(std::vector<uint8_t>{0x89, 'P', 'N', 'G', 0x0D, 0x0A}));
-  for (size_t length = 0; length < file.size(); ++length) {
-    auto copy = std::make_unique<uint8_t[]>(length);
-    std::copy(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length), copy.get());
-    EXPECT_FALSE(CutGifFrames({copy.get(), length})) << length;
-  }
+  test::ForEachTruncatedPrefix(file, [](std::span<const uint8_t> prefix, size_t length) {
+    EXPECT_FALSE(CutGifFrames(prefix)) << length;
+  });
   // A delay below 5 hundredths is shown for 100 ms.
   GifFrame quick;
   quick.delayCs = 4;

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
+#include <vector>
+
+#include "support/exact_buffer.h"
+#include "tools/text_fields.h"
 
 namespace kq::tools {
 namespace {
@@ -49,11 +52,27 @@ TEST(RequestText, AnEmptyRecordEndsTheListAndPrefixesStayInTheirBuffer) {
     EXPECT_EQ(records->size(), count) << text;
   }
   const std::string text = "CN=a,OU=b,T=S|RSA2048|SHA256|2||CN=c,T=Ex|SM2|SM3|3";
-  for (size_t n = 0; n <= text.size(); ++n) {
-    auto exact = std::make_unique<char[]>(n == 0 ? 1 : n);
-    std::copy_n(text.data(), n, exact.get());
-    (void)ParseRequestText({exact.get(), n});
-  }
+  test::ForEachTruncatedPrefix(
+      {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
+      [](std::span<const uint8_t> prefix, size_t) {
+        (void)ParseRequestText({reinterpret_cast<const char*>(prefix.data()), prefix.size()});
+      });
+}
+
+// In code page 936 the trail byte of a double-byte character may be 0x7C, the '|' that separates
+// fields and records: such a character stays whole, in request texts and in subject lists alike.
+// U+5F20 U+6650, the second 0x95 0x7C in code page 936.
+TEST(RequestText, ASeparatorByteInsideACodePage936CharacterKeepsItWhole) {
+  const std::string name = "CN=\xd5\xc5\x95\x7c";
+  const auto records = ParseRequestText(name + "|RSA1024|SHA1|1||" + name + ",T=S|SM2|SM3|2");
+  ASSERT_TRUE(records);
+  ASSERT_EQ(records->size(), 2u);
+  EXPECT_EQ((*records)[0].dnText, name);
+  EXPECT_EQ((*records)[0].components.at(0).value, "\xe5\xbc\xa0\xe6\x99\x90");  // UTF-8
+  EXPECT_EQ((*records)[1].usage, 2u);
+  const std::string list = name + "||" + name + "|";
+  EXPECT_EQ(SplitAt(list, "||"), (std::vector<std::string_view>{name, list.substr(9)}));
+  EXPECT_EQ(SplitAt("a||b|||c", "||").size(), 3u);  // UTF-8 text splits at every separator
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // The pure pieces of the device walk and the size-query rule.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
 
+#include "support/exact_buffer.h"
 #include "tools/media_id.h"
 #include "tools/output_buffer.h"
 #include "tools/public_key_list.h"
@@ -75,13 +75,11 @@ TEST(PublicKeyList, ItemsSeparatedByBarsEndingPlainOrWithTwoBlanks) {
 
 TEST(PublicKeyList, EveryTruncatedPrefixParsesWithinItsBuffer) {
   const auto list = Join({Item(128, 3), kBars, Item(256, 4), kTwoBlanks});
-  for (size_t n = 0; n <= list.size(); ++n) {
-    auto exact = std::make_unique<uint8_t[]>(n == 0 ? 1 : n);
-    std::copy_n(list.data(), n, exact.get());
-    const auto keys = kq::tools::ParsePublicKeyList({exact.get(), n});
-    const bool complete = n == list.size() || n == list.size() - 2 || n == 2 + 128 + 2 + 3;
-    EXPECT_EQ(keys.has_value(), complete) << n;
-  }
+  EXPECT_TRUE(kq::tools::ParsePublicKeyList(list));
+  kq::test::ForEachTruncatedPrefix(list, [&](std::span<const uint8_t> prefix, size_t n) {
+    const bool complete = n == list.size() - 2 || n == 2 + 128 + 2 + 3;
+    EXPECT_EQ(kq::tools::ParsePublicKeyList(prefix).has_value(), complete) << n;
+  });
 }
 
 }  // namespace

@@ -254,15 +254,18 @@ TEST_F(KeysAndSignatures, CertificatesFromATestCaAreStoredAndReadBack) {
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }
 
+// Slot 1 holds the pair of a container, the others pairs of none.
 TEST_F(KeysAndSignatures, AFullKeyAsksWhichPairToOverwrite) {
   SceneKey full;
-  for (uint32_t slot = 1; slot <= 5; ++slot) {
+  for (uint32_t slot = 2; slot <= 5; ++slot) {
     full.keyPairs.push_back({slot, 0, slot % 2 == 0 ? "rsa1024-a" : "rsa2048-a"});
   }
   const std::string key = AddKey(full);
-  const KqHandle prov = Acquire("newcomer", kNewKeyset);
-  Choose("cancel,3");
+  const KqHandle owner = Acquire("owner", kNewKeyset);
   KqHandle pairKey = 0;
+  ASSERT_TRUE(P().CPGenKey(owner, kAtSignature, 1024u << 16, &pairKey)) << std::hex << Error();
+  const KqHandle prov = Acquire("newcomer", kNewKeyset);
+  Choose("cancel,3,1");
   EXPECT_FALSE(P().CPGenKey(prov, kAtSignature, 0, &pairKey));
   EXPECT_EQ(Error(), 0x8010006Eu);
   ExpectAllClosed("a cancelled overwrite");
@@ -271,9 +274,15 @@ TEST_F(KeysAndSignatures, AFullKeyAsksWhichPairToOverwrite) {
 
   ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pairKey)) << std::hex << Error();
   ExpectAllClosed("an overwrite");
-  const Bytes blob = ExportPublicKey(prov, pairKey);
-  EXPECT_EQ(blob.size(), 148u);
-  EXPECT_TRUE(P().CPReleaseContext(prov, 0));
+  EXPECT_EQ(ExportPublicKey(prov, pairKey).size(), 148u);
+  // Overwriting the owner's pair takes it out of the owner's container.
+  ASSERT_TRUE(P().CPGenKey(prov, kAtKeyExchange, 1024u << 16, &pairKey)) << std::hex << Error();
+  const KqHandle reopened = Acquire("owner", 0);
+  EXPECT_FALSE(P().CPGetUserKey(reopened, kAtSignature, &pairKey));
+  EXPECT_EQ(Error(), 0x8009000Du);
+  for (const KqHandle context : {owner, reopened, prov}) {
+    EXPECT_TRUE(P().CPReleaseContext(context, 0));
+  }
 }
 
 }  // namespace

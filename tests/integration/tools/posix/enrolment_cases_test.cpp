@@ -24,6 +24,8 @@ TEST_F(EnrolmentCases, RequestsRefusedByTheKeysUsages) {
   EXPECT_FALSE(scene.KeySlot(key, 1));
   ASSERT_EQ(CreateRequests("CN=a|RSA1024|SHA1|1").size(), 1u);
   EXPECT_EQ(RequestStatus("CN=c|RSA2048|SHA1|1"), 6u);
+  scene.ImportKeyPair(key, {2, 0, "rsa1024-b"});  // a second key of usage 1: the key is refused
+  EXPECT_EQ(RequestStatus("CN=d,T=Ex|RSA1024|SHA1|3"), 6u);
   ExpectAllClosed("the refused requests");
 }
 

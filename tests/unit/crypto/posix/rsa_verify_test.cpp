@@ -1,6 +1,6 @@
-// RSA verification against keys and signatures made by the openssl command: valid signatures pass
-// for every hash, and the whole PKCS #1 v1.5 block is checked, so forgeries that match only the
-// trailing digest bytes fail.
+// RSA verification against keys and signatures made by OpenSSL: the whole PKCS #1 v1.5 block is
+// checked, so forgeries that match only the trailing digest bytes fail. Signatures with each
+// hash's DigestInfo are verified through the exports against the openssl command's.
 #include "crypto/rsa_verify.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <openssl/rsa.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,14 +19,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct TestKey {
-  test::EvpKey pem;  // the private key
-  PublicKeyRecord record;
-};
-
-Bytes Reversed(Bytes bytes) {
-  std::reverse(bytes.begin(), bytes.end());
-  return bytes;
+Bytes Joined(Bytes head, const Bytes& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
 }
 
 Bytes Digest(const EVP_MD* md, const std::string& text) {
@@ -38,145 +32,110 @@ Bytes Digest(const EVP_MD* md, const std::string& text) {
   return out;
 }
 
-class RsaVerify : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    for (size_t i = 0; i < 2; ++i) {
-      keys_[i].pem = test::MakeRsaKey(i == 0 ? 1024 : 2048);
-      const Bytes modulus = test::RsaModulus(keys_[i].pem.get());
-      keys_[i].record.bits = static_cast<uint32_t>(modulus.size() * 8);
-      std::copy(modulus.begin(), modulus.end(), keys_[i].record.modulus.begin());
-      keys_[i].record.exponent = {0, 1, 0, 1};
-    }
-  }
-  static void TearDownTestSuite() {
-    for (TestKey& key : keys_) {
-      key.pem.reset();
-    }
+struct TestKey {
+  explicit TestKey(int bits) : pem(test::MakeRsaKey(bits)) {
+    const Bytes modulus = test::RsaModulus(pem.get());
+    record.bits = static_cast<uint32_t>(modulus.size() * 8);
+    std::copy(modulus.begin(), modulus.end(), record.modulus.begin());
+    record.exponent = {0, 1, 0, 1};
   }
 
-  // PKCS #1 v1.5 over the input, with the DigestInfo of md in front when md is given, or the raw
-  // private-key operation on a whole block; the result in CryptoAPI order (least significant
-  // byte first).
-  static Bytes Sign(const TestKey& key, const Bytes& input, const EVP_MD* md,
-                    int padding = RSA_PKCS1_PADDING) {
-    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new(key.pem.get(), nullptr);
+  // PKCS #1 v1.5 padding around the input, or the raw operation on a whole block (block given);
+  // the result in CryptoAPI order (least significant byte first).
+  [[nodiscard]] Bytes Sign(const Bytes& input, bool block = false) const {
+    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new(pem.get(), nullptr);
     EXPECT_EQ(EVP_PKEY_sign_init(ctx), 1);
-    EXPECT_EQ(EVP_PKEY_CTX_set_rsa_padding(ctx, padding), 1);
-    if (md != nullptr) {
-      EXPECT_EQ(EVP_PKEY_CTX_set_signature_md(ctx, md), 1);
-    }
-    size_t size = key.record.bits / 8;
+    EXPECT_EQ(EVP_PKEY_CTX_set_rsa_padding(ctx, block ? RSA_NO_PADDING : RSA_PKCS1_PADDING), 1);
+    size_t size = record.bits / 8;
     Bytes signature(size);
     EXPECT_EQ(EVP_PKEY_sign(ctx, signature.data(), &size, input.data(), input.size()), 1);
     EVP_PKEY_CTX_free(ctx);
-    return Reversed(signature);
+    std::reverse(signature.begin(), signature.end());
+    return signature;
   }
-  static Bytes SignBlock(const TestKey& key, const Bytes& block) {
-    return Sign(key, block, nullptr, RSA_NO_PADDING);
-  }
-
-  static Bytes Block(size_t length, const Bytes& payload) {
-    Bytes block(length, 0xFF);
+  // 00 01 FF.. 00 payload, signed raw.
+  [[nodiscard]] Bytes SignBlock(const Bytes& payload, size_t at = 0, uint8_t byte = 0) const {
+    Bytes block(record.bits / 8, 0xFF);
     block[0] = 0x00;
     block[1] = 0x01;
-    block[length - payload.size() - 1] = 0x00;
+    block[block.size() - payload.size() - 1] = 0x00;
     std::copy(payload.begin(), payload.end(), block.end() - static_cast<long>(payload.size()));
-    return block;
+    if (at != 0) {
+      block[at] = byte;
+    }
+    return Sign(block, true);
   }
 
-  static inline TestKey keys_[2];  // RSA 1024 and RSA 2048
+  test::EvpKey pem;
+  PublicKeyRecord record;
 };
 
-const Bytes kSha256DigestInfo = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
-                                 0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
-// openssl does not pair SM3 with RSA: SM3's DigestInfo (OID 1.2.156.10197.1.401) is put in here.
-const Bytes kSm3DigestInfo = {0x30, 0x30, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x81, 0x1c,
-                              0xcf, 0x55, 0x01, 0x83, 0x11, 0x05, 0x00, 0x04, 0x20};
+const Bytes kSha256Info = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                           0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
+// OpenSSL does not pair SM3 with RSA: SM3's DigestInfo (OID 1.2.156.10197.1.401) is put in here.
+const Bytes kSm3Info = {0x30, 0x30, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x81, 0x1c,
+                        0xcf, 0x55, 0x01, 0x83, 0x11, 0x05, 0x00, 0x04, 0x20};
 
-Bytes Joined(Bytes head, const Bytes& tail) {
-  head.insert(head.end(), tail.begin(), tail.end());
-  return head;
-}
-
-// Signatures with the hash's DigestInfo, and bare ones (CryptSignHash with CRYPT_NOHASHOID) that
-// verify for every hash; a changed digest fails both.
-TEST_F(RsaVerify, SignaturesVerifyForEveryHashWithOrWithoutDigestInfo) {
-  const std::pair<uint32_t, const EVP_MD*> cases[] = {{1, EVP_sha1()},   {2, EVP_sha256()},
-                                                      {3, EVP_sha384()}, {4, EVP_sha512()},
-                                                      {5, EVP_md5()},    {6, EVP_sm3()}};
-  for (const TestKey& key : {std::cref(keys_[0]), std::cref(keys_[1])}) {
-    const std::string size = std::to_string(key.record.bits);
-    for (const auto& [hashAlg, md] : cases) {
-      const Bytes digest = Digest(md, "message " + size + std::to_string(hashAlg));
-      Bytes other = digest;
-      other.back() ^= 1;
-      const Bytes withInfo =
-          hashAlg != 6 ? Sign(key, digest, md)
-                       : SignBlock(key, Block(key.record.bits / 8, Joined(kSm3DigestInfo, digest)));
-      for (const Bytes& signature : {withInfo, Sign(key, digest, nullptr)}) {
-        EXPECT_EQ(RsaVerifyDigest(key.record, hashAlg, signature, digest), 0u)
-            << size << " hash " << hashAlg;
-        EXPECT_EQ(RsaVerifyDigest(key.record, hashAlg, signature, other), win::kNteBadSignature)
-            << size << " hash " << hashAlg;
-      }
-    }
-  }
-}
-
-TEST_F(RsaVerify, BlocksThatAreNotExactlyTheHashsBlockFail) {
-  const TestKey& key = keys_[1];
+TEST(RsaVerify, OnlyTheExactBlockOfTheHashVerifies) {
+  const TestKey small(1024);
+  const TestKey large(2048);
   const Bytes digest = Digest(EVP_sha256(), "padding");
-  const Bytes good = Block(256, Joined(kSha256DigestInfo, digest));
-  EXPECT_EQ(RsaVerifyDigest(key.record, 2, SignBlock(key, good), digest), 0u);
-  // The DigestInfo of another hash with a digest of the same length, in both directions.
-  EXPECT_EQ(RsaVerifyDigest(key.record, 6, SignBlock(key, good), digest), win::kNteBadSignature);
-  const Bytes sm3Block = Block(256, Joined(kSm3DigestInfo, digest));
-  EXPECT_EQ(RsaVerifyDigest(key.record, 2, SignBlock(key, sm3Block), digest),
-            win::kNteBadSignature);
-
-  Bytes tampered = good;
-  tampered[20] = 0xFE;  // one padding byte
-  Bytes blockType2 = good;
-  blockType2[1] = 0x02;
-  Bytes junkBeforeDigestInfo = good;
-  junkBeforeDigestInfo[100] = 0x00;  // ends the padding early: junk in front of the DigestInfo
-  const Bytes partDigestInfo =
-      Block(256, Joined(Bytes(kSha256DigestInfo.begin() + 2, kSha256DigestInfo.end()), digest));
-  for (const Bytes& block : {tampered, blockType2, junkBeforeDigestInfo, partDigestInfo}) {
-    EXPECT_EQ(RsaVerifyDigest(key.record, 2, SignBlock(key, block), digest), win::kNteBadSignature);
-  }
-
-  // The SSL3 pair (MD5 then SHA-1) is signed bare; that block is no SHA-1 signature of its tail.
   const Bytes sha1 = Digest(EVP_sha1(), "ssl3");
-  const Bytes pair = Joined(Digest(EVP_md5(), "ssl3"), sha1);
-  const Bytes signature = Sign(keys_[0], pair, nullptr);
-  EXPECT_EQ(RsaVerifyDigest(keys_[0].record, 0, signature, pair), 0u);
-  EXPECT_EQ(RsaVerifyDigest(keys_[0].record, 1, signature, sha1), win::kNteBadSignature);
-}
-
-TEST_F(RsaVerify, WrongLengthsBadKeysAndUnknownHashes) {
-  const TestKey& key = keys_[0];
-  const Bytes digest = Digest(EVP_sha1(), "length");
-  const Bytes signature = Sign(key, digest, EVP_sha1());
-  const Bytes longer = Joined(signature, {0});  // a zero most significant byte
-  const Bytes shorter(signature.begin(), signature.end() - 1);
-  for (const Bytes& wrong : {longer, shorter, Bytes{}}) {
-    EXPECT_EQ(RsaVerifyDigest(key.record, 1, wrong, digest), win::kNteBadSignature);
-  }
-  EXPECT_EQ(RsaVerifyDigest(keys_[1].record, 1, signature, digest), win::kNteBadSignature);
-
-  std::vector<PublicKeyRecord> badKeys(4, key.record);
+  const Bytes ssl3 = Joined(Digest(EVP_md5(), "ssl3"), sha1);  // MD5 then SHA-1, signed bare
+  const Bytes good = large.SignBlock(Joined(kSha256Info, digest));
+  std::vector<PublicKeyRecord> badKeys(4, small.record);
   badKeys[0].bits = 0;
   badKeys[1].exponent = {0, 0, 0, 0};
   badKeys[2].modulus[127] &= 0xFE;  // even
   badKeys[3].bits = 4096;
-  for (const PublicKeyRecord& bad : badKeys) {
-    EXPECT_EQ(RsaVerifyDigest(bad, 1, signature, digest), win::kNteBadKey);
+  struct Case {
+    const char* what;
+    const PublicKeyRecord& key;
+    uint32_t hashAlg;
+    Bytes signature;
+    Bytes digest;
+    uint32_t result;
+  };
+  const Case cases[] = {
+      {"DigestInfo of SHA-256", large.record, 2, good, digest, 0},
+      {"DigestInfo of SM3", large.record, 6, large.SignBlock(Joined(kSm3Info, digest)), digest, 0},
+      {"SHA-256 block as SM3", large.record, 6, good, digest, win::kNteBadSignature},
+      {"SM3 block as SHA-256", large.record, 2, large.SignBlock(Joined(kSm3Info, digest)), digest,
+       win::kNteBadSignature},
+      {"another digest", large.record, 2, good, sha1, win::kNteBadSignature},
+      {"a padding byte", large.record, 2, large.SignBlock(Joined(kSha256Info, digest), 20, 0xFE),
+       digest, win::kNteBadSignature},
+      {"block type 2", large.record, 2, large.SignBlock(Joined(kSha256Info, digest), 1, 2), digest,
+       win::kNteBadSignature},
+      {"junk before the DigestInfo", large.record, 2,
+       large.SignBlock(Joined(kSha256Info, digest), 100, 0), digest, win::kNteBadSignature},
+      {"part of the DigestInfo", large.record, 2,
+       large.SignBlock(Joined(Bytes(kSha256Info.begin() + 2, kSha256Info.end()), digest)), digest,
+       win::kNteBadSignature},
+      {"the SSL3 pair", small.record, 0, small.Sign(ssl3), ssl3, 0},
+      {"the SSL3 pair as SHA-1", small.record, 1, small.Sign(ssl3), sha1, win::kNteBadSignature},
+      {"another key", large.record, 1, small.Sign(sha1), sha1, win::kNteBadSignature},
+      {"a byte too many", small.record, 1, Joined(small.Sign(sha1), {0}), sha1,
+       win::kNteBadSignature},
+      {"a byte too few", small.record, 1, Bytes(127, 1), sha1, win::kNteBadSignature},
+      {"no signature", small.record, 1, {}, sha1, win::kNteBadSignature},
+      {"not below the modulus", small.record, 1, Bytes(128, 0xFF), sha1, win::kNteBadKey},
+      {"an unknown hash", small.record, 7, small.Sign(sha1), sha1, win::kNteBadAlgId},
+      {"no bits", badKeys[0], 1, small.Sign(sha1), sha1, win::kNteBadKey},
+      {"a zero exponent", badKeys[1], 1, small.Sign(sha1), sha1, win::kNteBadKey},
+      {"an even modulus", badKeys[2], 1, small.Sign(sha1), sha1, win::kNteBadKey},
+      {"4096 bits", badKeys[3], 1, small.Sign(sha1), sha1, win::kNteBadKey},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RsaVerifyDigest(c.key, c.hashAlg, c.signature, c.digest), c.result) << c.what;
   }
-  // A signature that is not below the modulus cannot be put through the operation.
-  EXPECT_EQ(RsaVerifyDigest(key.record, 1, Bytes(128, 0xFF), digest), win::kNteBadKey);
-  EXPECT_EQ(RsaVerifyDigest(key.record, 7, signature, digest), win::kNteBadAlgId);
+  // A bare signature (CryptSignHash with CRYPT_NOHASHOID) verifies for every hash.
+  const EVP_MD* mds[] = {EVP_sha1(),   EVP_sha256(), EVP_sha384(),
+                         EVP_sha512(), EVP_md5(),    EVP_sm3()};
+  for (uint32_t hashAlg = 1; hashAlg <= 6; ++hashAlg) {
+    const Bytes bare = Digest(mds[hashAlg - 1], "bare");
+    EXPECT_EQ(RsaVerifyDigest(large.record, hashAlg, large.Sign(bare), bare), 0u) << hashAlg;
+  }
 }
 
 }  // namespace

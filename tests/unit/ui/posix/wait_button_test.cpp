@@ -12,7 +12,6 @@
 #include "support/ui_log_capture.h"
 #include "ui/catalogue.h"
 #include "ui/confirmation_wait.h"
-#include "ui/dialog_texts.h"
 #include "ui/pin_tries_warning.h"
 #include "wait_fake_key.h"
 
@@ -44,19 +43,6 @@ TEST(KeyState, StatesMapToResultsAndTheStateIsReadWithRequestFour) {
   EXPECT_FALSE(ReadKeyState(KeyStateOps{nullptr, nullptr}, key.handle()));
 }
 
-TEST(ButtonWait, KindsChooseTheirTextsAndView) {
-  // Kinds 1, 4 and 5 show their captions in the language test below; others share kind 0's.
-  EXPECT_EQ(ButtonWaitTexts(77).prompt, ButtonWaitTexts(0).prompt);
-  EXPECT_EQ(ButtonWaitTexts(2).caption, msg::kGenerateKeyTitle);
-  EXPECT_EQ(ButtonWaitTexts(3).prompt, msg::kInitDevicePrompt);
-  const platform::WaitView view = ButtonWaitView(kWaitKeyDeletion);
-  EXPECT_EQ(view.logKind, "4");
-  EXPECT_EQ(view.timerPeriodMs, 100U);
-  EXPECT_EQ(view.caption, GetMessage(28));
-  EXPECT_EQ(view.message, GetMessage(29));
-  EXPECT_EQ(view.countdownLabel, GetMessage(11));
-}
-
 TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
   struct Case {
     test::FakeReading last;
@@ -86,6 +72,7 @@ TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
 }
 
 TEST(ButtonWait, SessionRulesAndExitRequest) {
+  EXPECT_EQ(ButtonWaitView(kWaitKeyDeletion).timerPeriodMs, 100U);
   FakeKey key({Waiting(300)});
   ButtonWaitLogic logic(FakeKey::Ops(), key.handle());
   EXPECT_EQ(logic.OnTimer().secondsShown, 30);
