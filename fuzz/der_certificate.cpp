@@ -8,9 +8,11 @@
 #include "pki/der_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  kq::ByteReader reader({data, size});
-  std::span<const uint8_t> content;
-  if (kq::SkipDerSequenceHeader(reader)) {
+  kq::ByteReader outer({data, size});
+  std::span<const uint8_t> sequence;
+  if (kq::ReadDerSequence(outer, sequence)) {
+    kq::ByteReader reader(sequence);
+    std::span<const uint8_t> content;
     while (kq::ReadDerInteger(reader, content)) {
     }
   }

@@ -131,23 +131,16 @@ class StoreCheck {
 }  // namespace
 
 int CheckCommand(const CommandContext& context) {
-  if (context.arguments.size() != 1) {
-    return Usage("check KEY");
-  }
-  const std::optional<std::filesystem::path> directory = NamedKey(context, context.arguments[0]);
-  if (!directory) {
-    return 1;
-  }
-  const SoftKey key(*directory);
-  const platform::FileLock lock = key.Lock();
-  StoreCheck check(key);
-  check.Run();
-  if (check.problems() != 0) {
-    std::printf("%zu problems\n", check.problems());
-    return 1;
-  }
-  std::printf("consistent\n");
-  return 0;
+  return InspectNamedKey(context, "check KEY", [](const SoftKey& key) {
+    StoreCheck check(key);
+    check.Run();
+    if (check.problems() != 0) {
+      std::printf("%zu problems\n", check.problems());
+      return 1;
+    }
+    std::printf("consistent\n");
+    return 0;
+  });
 }
 
 }  // namespace kq::sim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/soft_key.h"
 #include "common/soft_key_root.h"
 
 namespace kq::sim {
@@ -71,6 +72,20 @@ std::optional<std::filesystem::path> NamedKey(const CommandContext& context,
                  context.root.string().c_str());
   }
   return key;
+}
+
+int InspectNamedKey(const CommandContext& context, const std::string& usage,
+                    const std::function<int(const SoftKey&)>& inspect) {
+  if (context.arguments.size() != 1) {
+    return Usage(usage);
+  }
+  const std::optional<std::filesystem::path> directory = NamedKey(context, context.arguments[0]);
+  if (!directory) {
+    return 1;
+  }
+  const SoftKey key(*directory);
+  const platform::FileLock lock = key.Lock();
+  return inspect(key);
 }
 
 int Fail(const std::string& message) {

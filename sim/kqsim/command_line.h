@@ -3,6 +3,7 @@
 // the positional arguments left over, and the key a command names.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,14 @@ struct CommandContext {
 // error and gives nothing when no such key is attached.
 std::optional<std::filesystem::path> NamedKey(const CommandContext& context,
                                               const std::string& name);
+
+class SoftKey;
+
+// The opening of the commands that take one KEY argument and read the key: runs `inspect` on the
+// named key while holding its lock. 2 with `usage` unless there is exactly one argument, 1 when
+// no such key is attached, else what `inspect` returns.
+int InspectNamedKey(const CommandContext& context, const std::string& usage,
+                    const std::function<int(const SoftKey&)>& inspect);
 
 int Fail(const std::string& message);   // prints "kqsim: message", returns 1
 int Usage(const std::string& message);  // prints the message and the usage, returns 2

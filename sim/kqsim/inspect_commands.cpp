@@ -56,41 +56,15 @@ void PrintCounters(const Counters& counters) {
   }
 }
 
-}  // namespace
-
-int ListCommand(const CommandContext& context) {
-  if (!context.arguments.empty()) {
-    return Usage("list takes no arguments");
-  }
-  const std::vector<std::filesystem::path> keys = ListKeyDirectories(context.root);
-  for (size_t i = 0; i < keys.size(); ++i) {
-    const SoftKey key(keys[i]);
-    const platform::FileLock lock = key.Lock();
-    const std::optional<KeyState> state = key.LoadState();
-    std::printf("%zu\t%s\t%s\t%s\t%s\n", i, ReaderName(i).c_str(), key.name().c_str(),
-                state ? Readable(state->serial).c_str() : "(unreadable)",
-                Readable(LabelOf(key)).c_str());
-  }
-  return 0;
-}
-
-int ShowCommand(const CommandContext& context) {
-  if (context.arguments.size() != 1) {
-    return Usage("show KEY");
-  }
-  const std::optional<std::filesystem::path> directory = NamedKey(context, context.arguments[0]);
-  if (!directory) {
-    return 1;
-  }
-  const SoftKey key(*directory);
-  const platform::FileLock lock = key.Lock();
+// Everything kqsim knows of one key: its state, slots, files and call counters.
+int ShowKey(const SoftKey& key) {
   const std::optional<KeyState> state = key.LoadState();
   if (!state) {
-    return Fail("cannot read " + (*directory / "key.conf").string());
+    return Fail("cannot read " + (key.directory() / "key.conf").string());
   }
   const KeyState& s = *state;
   std::printf("key         %s\n", key.name().c_str());
-  std::printf("directory   %s\n", directory->string().c_str());
+  std::printf("directory   %s\n", key.directory().string().c_str());
   std::printf("serial      %s\n", Readable(s.serial).c_str());
   std::printf("identity    %s\n", Readable(s.identity).c_str());
   std::printf("label       %s\n", Readable(LabelOf(key)).c_str());
@@ -118,25 +92,40 @@ int ShowCommand(const CommandContext& context) {
   for (const KeyFileInfo& file : key.ListFiles()) {
     std::printf("file %04X   %u bytes, flag %u\n", file.id, file.size, file.flag);
   }
-  PrintCounters(ReadCounters(*directory));
+  PrintCounters(ReadCounters(key.directory()));
   return 0;
 }
 
-int FilesCommand(const CommandContext& context) {
-  if (context.arguments.size() != 1) {
-    return Usage("files KEY");
+}  // namespace
+
+int ListCommand(const CommandContext& context) {
+  if (!context.arguments.empty()) {
+    return Usage("list takes no arguments");
   }
-  const std::optional<std::filesystem::path> directory = NamedKey(context, context.arguments[0]);
-  if (!directory) {
-    return 1;
-  }
-  const SoftKey key(*directory);
-  const platform::FileLock lock = key.Lock();
-  for (const KeyFileInfo& file : key.ListFiles()) {
-    std::printf("file %04X (%u bytes, flag %u)\n", file.id, file.size, file.flag);
-    PrintHexDump(key.ReadFile(file.id).value_or(std::vector<uint8_t>{}));
+  const std::vector<std::filesystem::path> keys = ListKeyDirectories(context.root);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const SoftKey key(keys[i]);
+    const platform::FileLock lock = key.Lock();
+    const std::optional<KeyState> state = key.LoadState();
+    std::printf("%zu\t%s\t%s\t%s\t%s\n", i, ReaderName(i).c_str(), key.name().c_str(),
+                state ? Readable(state->serial).c_str() : "(unreadable)",
+                Readable(LabelOf(key)).c_str());
   }
   return 0;
+}
+
+int ShowCommand(const CommandContext& context) {
+  return InspectNamedKey(context, "show KEY", ShowKey);
+}
+
+int FilesCommand(const CommandContext& context) {
+  return InspectNamedKey(context, "files KEY", [](const SoftKey& key) {
+    for (const KeyFileInfo& file : key.ListFiles()) {
+      std::printf("file %04X (%u bytes, flag %u)\n", file.id, file.size, file.flag);
+      PrintHexDump(key.ReadFile(file.id).value_or(std::vector<uint8_t>{}));
+    }
+    return 0;
+  });
 }
 
 int ReadCommand(const CommandContext& context) {

@@ -111,18 +111,11 @@ void ShowIndex(const SoftKey& key, uint32_t indexFile, const char* title) {
 }  // namespace
 
 int StoreCommand(const CommandContext& context) {
-  if (context.arguments.size() != 1) {
-    return Usage("store KEY");
-  }
-  const std::optional<std::filesystem::path> directory = NamedKey(context, context.arguments[0]);
-  if (!directory) {
-    return 1;
-  }
-  const SoftKey key(*directory);
-  const platform::FileLock lock = key.Lock();
-  ShowIndex(key, kObjectIndexFile, "object index");
-  ShowIndex(key, kPrivateIndexFile, "private object index");
-  return 0;
+  return InspectNamedKey(context, "store KEY", [](const SoftKey& key) {
+    ShowIndex(key, kObjectIndexFile, "object index");
+    ShowIndex(key, kPrivateIndexFile, "private object index");
+    return 0;
+  });
 }
 
 }  // namespace kq::sim

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace kq {
@@ -38,6 +39,16 @@ class ByteReader {
       return false;
     }
     out = static_cast<uint16_t>((bytes_[pos_] << 8) | bytes_[pos_ + 1]);
+    pos_ += 2;
+    return true;
+  }
+
+  // A 16-bit number in the machine's own byte order, as the device library states sizes.
+  [[nodiscard]] bool ne16(uint16_t& out) {
+    if (remaining() < 2) {
+      return false;
+    }
+    std::memcpy(&out, bytes_.data() + pos_, sizeof out);
     pos_ += 2;
     return true;
   }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/code_tables.h"
+#include "common/codes_store.h"
 
 namespace kq::detail {
 
@@ -169,10 +170,14 @@ constexpr CodeInfo kCreatePkcs10[] = {
     {p10::kFindContainerFailed, "P10_FIND_CONTAINER_FAILED", "the new container was not found"},
     {p10::kSetContainerRefsFailed, "P10_SET_CONTAINER_REFS_FAILED",
      "the container's key references were not written"},
-    {0xF00F0005, "STORE_OBJECT_TOO_LARGE", "a key object is larger than the key accepts"},
-    {0xF00F001B, "STORE_BAD_MODULUS_LENGTH", "the new RSA modulus is not 128 or 256 bytes"},
-    {0xF00F001C, "STORE_TEMPLATE_LOAD_FAILED", "the key object defaults could not be loaded"},
-    {0xF00F001D, "STORE_TEMPLATE_SET_FAILED", "a key object attribute could not be set"},
+    {store::kObjectTooLarge, "STORE_OBJECT_TOO_LARGE",
+     "a key object is larger than the key accepts"},
+    {store::kSizeMismatch, "STORE_BAD_MODULUS_LENGTH",
+     "the new RSA modulus is not 128 or 256 bytes"},
+    {store::kTemplateDefaultsFailed, "STORE_TEMPLATE_LOAD_FAILED",
+     "the key object defaults could not be loaded"},
+    {store::kTemplateSetFailed, "STORE_TEMPLATE_SET_FAILED",
+     "a key object attribute could not be set"},
     {p10::kBadArgument, "P10_BAD_ARGUMENT", "a null pointer or a length below 1"},
 };
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "common/codes_cryptoapi.h"
+
 namespace kq::tool {
 
 // Shared by the KQ_ exports.
@@ -24,9 +26,9 @@ inline constexpr uint32_t kDeviceOperationFailed = 4004;
 inline constexpr uint32_t kWaitDeviceError = 4005;  // the button wait ended with a key error
 inline constexpr uint32_t kOpenFirstFailed = 4006;  // KQ_ChangePIN: the first key did not open
 inline constexpr uint32_t kNotSupported = 4007;     // the key answered 0x6A81
-inline constexpr uint32_t kCancelledByUser = 0x8010006E;  // SCARD_W_CANCELLED_BY_USER
-inline constexpr uint32_t kTimeout = 0x8010000A;          // SCARD_E_TIMEOUT
-inline constexpr uint32_t kNteFail = 0x80090020;          // NTE_FAIL: a key operation failed
+inline constexpr uint32_t kCancelledByUser = win::kScardCancelledByUser;
+inline constexpr uint32_t kTimeout = win::kScardTimeout;
+inline constexpr uint32_t kNteFail = win::kNteFail;  // a key operation failed
 
 // Results of the PIN login for the tool exports, passed through by KQ_GetSignature.
 inline constexpr uint32_t kLoginFailed = 3001;

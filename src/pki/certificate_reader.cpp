@@ -12,9 +12,14 @@ constexpr size_t kUncompressedPointSize = 65;
 // RSAPublicKey: the modulus is the first INTEGER of the SEQUENCE; one leading 0x00 sign byte
 // is dropped.
 bool RsaModulus(std::span<const uint8_t> key, ByteVector& out) {
-  ByteReader reader(key);
+  ByteReader outer(key);
+  std::span<const uint8_t> sequence;
   std::span<const uint8_t> modulus;
-  if (!SkipDerSequenceHeader(reader) || !ReadDerInteger(reader, modulus)) {
+  if (!ReadDerSequence(outer, sequence)) {
+    return false;
+  }
+  ByteReader reader(sequence);
+  if (!ReadDerInteger(reader, modulus)) {
     return false;
   }
   if (!modulus.empty() && modulus[0] == 0x00) {

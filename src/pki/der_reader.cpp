@@ -28,15 +28,6 @@ bool PlaceUnsigned(std::span<const uint8_t> content, std::span<uint8_t> out) {
 
 }  // namespace
 
-bool SkipDerSequenceHeader(ByteReader& reader) {
-  uint8_t tag = 0;
-  uint8_t lengthByte = 0;
-  if (!reader.u8(tag) || !reader.u8(lengthByte)) {
-    return false;
-  }
-  return lengthByte <= 0x80 || reader.skip(lengthByte & 0x7Fu);
-}
-
 size_t DerSequenceLengthFromHeader(const uint8_t* der) {
   if (der == nullptr || der[0] != kDerSequence) {
     return 0;
@@ -94,12 +85,16 @@ bool ReadDerInteger(ByteReader& reader, std::span<const uint8_t>& content) {
   return ReadDerElement(reader, kDerInteger, content);
 }
 
+bool ReadDerSequence(ByteReader& reader, std::span<const uint8_t>& content) {
+  return ReadDerElement(reader, kDerSequence, content);
+}
+
 bool ReadDerSm2Signature(std::span<const uint8_t> der, std::array<uint8_t, 64>& rs) {
   ByteReader outer(der);
   std::span<const uint8_t> sequence;
   std::span<const uint8_t> r;
   std::span<const uint8_t> s;
-  if (!ReadDerElement(outer, kDerSequence, sequence) || !outer.empty()) {
+  if (!ReadDerSequence(outer, sequence) || !outer.empty()) {
     return false;
   }
   ByteReader reader(sequence);

@@ -12,10 +12,6 @@
 
 namespace kq {
 
-// Steps over a SEQUENCE header without reading its length: the tag, the length byte and, for
-// a length byte above 0x80, its n = byte & 0x7F length bytes. False when they are not there.
-bool SkipDerSequenceHeader(ByteReader& reader);
-
 // The whole length (header included) of a SEQUENCE whose caller gives no length, as CryptoAPI
 // callers pass a certificate: read from its header alone (tag 0x30, then a short length or a long
 // one of one to four bytes), reading no byte past what that header announces. 0 when the header
@@ -31,6 +27,9 @@ bool ReadDerElement(ByteReader& reader, uint8_t tag, std::span<const uint8_t>& c
 
 // Reads an INTEGER (tag 0x02) and its content, as ReadDerElement.
 bool ReadDerInteger(ByteReader& reader, std::span<const uint8_t>& content);
+
+// Reads a SEQUENCE (tag 0x30) and its content, as ReadDerElement.
+bool ReadDerSequence(ByteReader& reader, std::span<const uint8_t>& content);
 
 // An SM2 signature as certificates and requests carry it, SEQUENCE { INTEGER r, INTEGER s },
 // into r || s, each right-aligned in 32 bytes. False when the input is not exactly that

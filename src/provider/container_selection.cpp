@@ -11,6 +11,7 @@
 #include "device/device_session.h"
 #include "device/readers.h"
 #include "store/containers.h"
+#include "store/label_file.h"
 #include "ui/codepage936.h"
 #include "ui/token_chooser.h"
 
@@ -18,8 +19,6 @@ namespace kq::provider {
 
 namespace {
 
-constexpr uint32_t kLabelFile = 0xD003;
-constexpr uint32_t kLabelLength = 32;
 constexpr uint32_t kSerialKind = 6;
 
 struct DeviceEntry {
@@ -38,16 +37,12 @@ bool DescribeDevice(const std::string& readerName, std::string_view filter, Devi
   if (!filter.empty() && store::FindContainer(session, filter, container) != 0) {
     return false;
   }
-  std::array<uint8_t, kLabelLength> label{};
-  uint32_t count = 0;
-  if (session.ReadFile(kLabelFile, 0, kLabelLength, label.data(), &count, 0) != 0) {
+  std::string label;
+  if (store::ReadKeyLabel(session, label) != 0) {
     return false;
   }
-  std::string_view labelBytes(reinterpret_cast<const char*>(label.data()),
-                              std::min<uint32_t>(count, kLabelLength));
-  labelBytes = labelBytes.substr(0, labelBytes.find('\0'));
   // The label is UTF-8 on the key; the chooser shows code page 936 (an empty label stays empty).
-  ui::WideToCp936(Utf8ToUtf16(labelBytes), entry.shown.label);
+  ui::WideToCp936(Utf8ToUtf16(label), entry.shown.label);
   std::array<uint8_t, 64> serial{};
   uint32_t serialLength = static_cast<uint32_t>(serial.size());
   if (session.GetDevSer(serial.data(), &serialLength, kSerialKind) != 0) {

@@ -2,13 +2,16 @@
 // reader, the containers on the key, and the user PIN.
 #include "provider/provider_parameters.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string_view>
 
 #include "common/codes_cryptoapi.h"
 #include "common/codes_device.h"
+#include "device/info_answers.h"
 #include "provider/algorithm_tables.h"
 #include "provider/pin_state.h"
 #include "provider/provider_last_error.h"
@@ -149,10 +152,15 @@ uint32_t VerifyPin(const ProviderContext& context, const uint8_t* pin) {
   }
   std::array<uint8_t, 32> info{};
   uint32_t length = 3;
-  if (session.GetPINInfo(info.data(), &length, 0) != 0 || length < 3) {
+  if (session.GetPINInfo(info.data(), &length, 0) != 0) {
     return win::kNteFail;
   }
-  const uint8_t triesLeft = info[2];
+  const std::optional<PinInfo> pinInfo =
+      DecodePinInfo(std::span(info).first(std::min<size_t>(length, info.size())));
+  if (!pinInfo) {
+    return win::kNteFail;
+  }
+  const uint8_t triesLeft = pinInfo->triesLeft;
   if (triesLeft == 0) {
     return win::kScardChvBlocked;
   }

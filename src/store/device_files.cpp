@@ -1,9 +1,10 @@
 #include "store/device_files.h"
 
-#include <cstring>
+#include <array>
 #include <optional>
 
 #include "common/codes_store.h"
+#include "device/info_answers.h"
 
 namespace kq::store {
 
@@ -108,15 +109,14 @@ uint32_t LargestFileSize(const DeviceSession& session, uint32_t& size) {
     size = *known;
     return kOk;
   }
-  uint8_t info[20] = {};
-  uint32_t length = sizeof info;
-  const uint32_t status = session.GetDevInfo(info, &length, 0);
+  std::array<uint8_t, kDevInfoSize> info{};
+  uint32_t length = kDevInfoSize;
+  const uint32_t status = session.GetDevInfo(info.data(), &length, kDevInfoStorage);
   if (status != 0) {
     return status;
   }
-  uint16_t largest = 0;
-  std::memcpy(&largest, info + 2, sizeof largest);
-  size = largest;
+  // The buffer is ours and zeroed: it is read whatever length the key reports.
+  size = DecodeLargestFileSize(info).value_or(0);
   session.memory().RememberLargestFileSize(size);
   return kOk;
 }

@@ -2,12 +2,13 @@
 // name and media id, opens it itself and closes it before returning.
 #include "tools/function_table.h"
 
-#include <algorithm>
 #include <array>
-#include <cstring>
+#include <span>
 
 #include "common/codes_tools.h"
 #include "device/device_library.h"
+#include "device/info_answers.h"
+#include "store/label_file.h"
 #include "tools/container_table.h"
 #include "tools/export_guard.h"
 #include "tools/media_id.h"
@@ -20,8 +21,8 @@ namespace {
 
 namespace code = tool::table;
 
-constexpr uint32_t kUserDataFile = 0xD003;
-constexpr uint32_t kUserDataSize = 32;
+// The bank's tools keep their user data in the key's label file.
+constexpr uint32_t kUserDataSize = store::kLabelFileSize;
 
 // Opens the named reader and checks that its identity begins with the media id.
 uint32_t OpenCheckedDevice(const char* readerName, const char* mediaId, DeviceSession& session) {
@@ -85,7 +86,8 @@ uint32_t ReadUserDataImpl(const char* readerName, const char* mediaId, uint8_t* 
     *length = kUserDataSize;
     return code::kBufferTooSmall;
   }
-  const uint32_t status = session.ReadFile(kUserDataFile, 0, kUserDataSize, buffer, length, 0);
+  const uint32_t status = store::ReadLabelFile(
+      session, std::span<uint8_t, kUserDataSize>(buffer, kUserDataSize), *length);
   return status == 0 ? code::kOk : code::kDeviceFailed;
 }
 
@@ -101,10 +103,8 @@ uint32_t WriteUserDataImpl(const char* readerName, const char* mediaId, const ui
   if (const uint32_t status = OpenCheckedDevice(readerName, mediaId, session); status != 0) {
     return status;
   }
-  std::array<uint8_t, kUserDataSize> block{};
-  std::copy_n(data, dataLength, block.begin());
   uint32_t written = 0;
-  if (session.WriteFile(kUserDataFile, 0, block.data(), kUserDataSize, &written, 0) != 0) {
+  if (store::WriteLabelFile(session, {data, dataLength}, written) != 0) {
     return code::kDeviceFailed;
   }
   return written == kUserDataSize ? code::kOk : code::kShortWrite;
@@ -184,8 +184,10 @@ uint32_t GetPinInfoImpl(const char* readerName, const char* mediaId, uint8_t* by
   if (session.GetPINInfo(info.data(), &length, 1) != 0) {
     return code::kDeviceFailed;
   }
-  *byteB = info[0];
-  *byteA = info[2];
+  // The buffer is ours and zeroed: it is read whatever length the key reports.
+  const PinInfo pin = DecodePinInfo(info).value_or(PinInfo{});
+  *byteB = pin.triesAllowed;
+  *byteA = pin.triesLeft;
   return code::kOk;
 }
 
@@ -198,18 +200,15 @@ uint32_t GetDeviceInfoImpl(const char* readerName, const char* mediaId, uint32_t
   if (const uint32_t status = OpenCheckedDevice(readerName, mediaId, session); status != 0) {
     return status;
   }
-  std::array<uint8_t, 20> info{};
-  uint32_t length = static_cast<uint32_t>(info.size());
-  if (session.GetDevInfo(info.data(), &length, 2) != 0) {
+  std::array<uint8_t, kDevInfoSize> info{};
+  uint32_t length = kDevInfoSize;
+  if (session.GetDevInfo(info.data(), &length, kDevInfoSpace) != 0) {
     return code::kDeviceFailed;
   }
-  // The device library's 16-bit values, in the machine's own byte order.
-  uint16_t a = 0;
-  uint16_t b = 0;
-  std::memcpy(&a, info.data() + 10, sizeof a);
-  std::memcpy(&b, info.data() + 2, sizeof b);
-  *valueA = a;
-  *valueB = b;
+  // The buffer is ours and zeroed: it is read whatever length the key reports.
+  const SpaceInfo space = DecodeSpaceInfo(info).value_or(SpaceInfo{});
+  *valueA = space.freeBytes;
+  *valueB = space.capacity;
   return code::kOk;
 }
 

@@ -1,5 +1,5 @@
-// DER lengths, and the reading of SM2 signatures. INTEGER headers of certificate keys are read
-// through the certificate reader's tests.
+// DER lengths, the length of a certificate from its header, and the reading of SM2 signatures.
+// INTEGER headers of certificate keys are read through the certificate reader's tests.
 #include <gtest/gtest.h>
 
 #include "pki/der_encode.h"
@@ -83,6 +83,20 @@ TEST(DerReader, Sm2SignaturesComeOutAsTwoRightAlignedNumbers) {
   test::ForEachTruncatedPrefix(whole, [&](std::span<const uint8_t> prefix, size_t size) {
     EXPECT_FALSE(ReadDerSm2Signature(prefix, rs)) << size;
   });
+}
+
+TEST(DerReader, CertificateLengthComesFromItsHeaderAlone) {
+  const std::pair<ByteVector, size_t> headers[] = {
+      {{0x30, 0x05}, 7},
+      {{0x30, 0x82, 0x01, 0x2C}, 304},
+      {{0x30, 0x84, 0x00, 0x01, 0x00, 0x00}, 65542},
+      {{0x31, 0x05}, 0},                                // another tag
+      {{0x30, 0x80}, 0},                                // a long form without length bytes
+      {{0x30, 0x85, 0x00, 0x00, 0x00, 0x00, 0x01}, 0},  // a length too long to hold
+  };
+  for (const auto& [header, length] : headers) {
+    EXPECT_EQ(DerSequenceLengthFromHeader(header.data()), length) << header.size();
+  }
 }
 
 }  // namespace
