@@ -16,7 +16,11 @@ constexpr uint32_t kLabelFile = 0xD003;
 
 uint32_t ReadLabelFile(const DeviceSession& session, std::span<uint8_t, kLabelFileSize> out,
                        uint32_t& count) {
-  return session.ReadFile(kLabelFile, 0, kLabelFileSize, out.data(), &count, 0);
+  count = 0;
+  const uint32_t status = session.ReadFile(kLabelFile, 0, kLabelFileSize, out.data(), &count, 0);
+  // A faulty key may report more than it was asked for; callers size their copies by the count.
+  count = std::min(count, kLabelFileSize);
+  return status;
 }
 
 uint32_t WriteLabelFile(const DeviceSession& session, std::span<const uint8_t> data,

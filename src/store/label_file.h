@@ -12,8 +12,8 @@ namespace kq::store {
 
 inline constexpr uint32_t kLabelFileSize = 32;
 
-// Reads the whole file into `out`; `count` receives the count the key reports. The device
-// library's status.
+// Reads the whole file into `out`; `count` receives the count the key reports, never more than
+// the file's size. The device library's status.
 uint32_t ReadLabelFile(const DeviceSession& session, std::span<uint8_t, kLabelFileSize> out,
                        uint32_t& count);
 
