@@ -36,9 +36,6 @@ class NotifyListener {
   // Every datagram already queued, parsed; lines that do not parse are kept with an empty name.
   std::vector<Notification> Drain();
 
-  // Parses "<name> <wParam> <lParam>\n"; nullopt when the line is not of that form.
-  static std::optional<Notification> Parse(const std::string& line);
-
  private:
   std::string directory_;
   std::string path_;

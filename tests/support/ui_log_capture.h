@@ -26,9 +26,6 @@ class UiLogCapture {
   [[nodiscard]] std::vector<std::string> Lines() const;
   // The wait sockets now in the wait directory (file names).
   [[nodiscard]] std::vector<std::string> WaitSockets() const;
-  // Waits until a line beginning with `prefix` is logged; the line, or nullopt after `limit`.
-  std::optional<std::string> AwaitLine(
-      const std::string& prefix, std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
   // Waits until the wait directory holds `count` sockets; false after `limit`.
   bool AwaitWaitSockets(size_t count,
                         std::chrono::milliseconds limit = std::chrono::seconds(10)) const;

@@ -66,25 +66,15 @@ std::optional<std::string> NotifyListener::NextLine(std::chrono::milliseconds wa
 std::vector<Notification> NotifyListener::Drain() {
   std::vector<Notification> all;
   while (std::optional<std::string> line = NextLine(std::chrono::milliseconds(0))) {
-    all.push_back(Parse(*line).value_or(Notification{}));
+    // "<name> <wParam> <lParam>\n"; a line of another form is kept with an empty name.
+    std::istringstream in(*line);
+    Notification n;
+    std::string extra;
+    const bool parsed =
+        line->ends_with('\n') && (in >> n.name >> n.wParam >> n.lParam) && !(in >> extra);
+    all.push_back(parsed ? n : Notification{});
   }
   return all;
-}
-
-std::optional<Notification> NotifyListener::Parse(const std::string& line) {
-  if (line.empty() || line.back() != '\n') {
-    return std::nullopt;
-  }
-  std::istringstream in(line);
-  Notification n;
-  if (!(in >> n.name >> n.wParam >> n.lParam)) {
-    return std::nullopt;
-  }
-  std::string extra;
-  if (in >> extra) {
-    return std::nullopt;
-  }
-  return n;
 }
 
 }  // namespace kq::test

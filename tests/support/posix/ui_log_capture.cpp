@@ -89,21 +89,6 @@ std::vector<std::string> UiLogCapture::WaitSockets() const {
   return sockets;
 }
 
-std::optional<std::string> UiLogCapture::AwaitLine(const std::string& prefix,
-                                                   std::chrono::milliseconds limit) const {
-  std::optional<std::string> found;
-  Poll(limit, [&] {
-    for (const std::string& line : Lines()) {
-      if (line.rfind(prefix, 0) == 0) {
-        found = line;
-        return true;
-      }
-    }
-    return false;
-  });
-  return found;
-}
-
 bool UiLogCapture::AwaitWaitSockets(size_t count, std::chrono::milliseconds limit) const {
   return Poll(limit, [&] { return WaitSockets().size() == count; });
 }

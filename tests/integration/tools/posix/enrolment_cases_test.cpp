@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -212,10 +210,7 @@ TEST_F(EnrolmentCases, RequestsAreCopiedToDriveD) {
   std::filesystem::current_path(before);
   ASSERT_EQ(status, 0u);
   out.resize(static_cast<size_t>(length));
-  std::ifstream copy(work.path() / "D:" / "req.pem", std::ios::binary);
-  std::stringstream content;
-  content << copy.rdbuf();
-  EXPECT_EQ(content.str(), out);
+  EXPECT_EQ(kq::test::ReadText((work.path() / "D:" / "req.pem").string()), out);
 }
 
 TEST_F(EnrolmentCases, PublicKeySignatureValues) {
