@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/scoped_env.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
@@ -37,8 +38,8 @@ class NotifyListener {
   std::vector<Notification> Drain();
 
  private:
-  std::string directory_;
-  std::string path_;
+  TempDirectory directory_;  // removed last, with the socket
+  std::string path_ = directory_.File("tools.sock");
   int fd_ = -1;
   std::optional<ScopedEnv> env_;
 };

@@ -5,45 +5,32 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
 namespace kq::test {
 
 NotifyListener::NotifyListener() {
-  std::string pattern = "/tmp/kqnotify-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    return;
-  }
-  directory_ = pattern;
-  path_ = directory_ + "/tools.sock";
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path_.size() >= sizeof(address.sun_path)) {
     return;
   }
   std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
-  const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return;
+  fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd_ >= 0 && bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    close(fd_);
+    fd_ = -1;
   }
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    close(fd);
-    return;
+  if (fd_ >= 0) {
+    env_.emplace("KQCSP_NOTIFY_SOCKET", path_);
   }
-  fd_ = fd;
-  env_.emplace("KQCSP_NOTIFY_SOCKET", path_);
 }
 
 NotifyListener::~NotifyListener() {
   env_.reset();
   if (fd_ >= 0) {
     close(fd_);
-    unlink(path_.c_str());
-  }
-  if (!directory_.empty()) {
-    rmdir(directory_.c_str());
   }
 }
 
