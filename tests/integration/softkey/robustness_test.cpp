@@ -1,8 +1,6 @@
-// Fault plans, counters, and two processes on one key.
+// Fault plans and counters. (Two processes on one key: integration/kqtool.)
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -84,51 +82,6 @@ TEST(SoftKeyRobustness, FaultPlansFailTheNthCall) {
   EXPECT_EQ(Zant().GetDevSer(again.get(), serial, &length, 0), dev::kOk);
   EXPECT_EQ(Zant().GetDevSer(again.get(), serial, &length, 0), 0x6A87u);
   scene.SetProcessFaults("");
-}
-
-TEST(SoftKeyRobustness, TwoProcessesWritingOneKeyDoNotCorruptIt) {
-  SoftKeyScene scene;
-  const std::string name = scene.AddKey();
-  const std::string reader = scene.ReaderName(name);
-  {
-    SoftKeyHandle key(reader);
-    ASSERT_EQ(Zant().VerifyPIN(key.get(), "12345678", 8), dev::kOk);
-    for (uint32_t id : {0x0101u, 0x0202u}) {
-      ASSERT_EQ(Zant().CreateFile(key.get(), &id, 256, 0), dev::kOk);
-    }
-  }
-  // Each process rewrites its own file whole and bumps a shared count in the label file.
-  constexpr int kRounds = 40;
-  const auto worker = [&reader](uint8_t fill, uint32_t id) {
-    ZANT_HANDLE handle = nullptr;
-    if (Zant().OpenDev(&handle, reader.c_str(), 0) != 0) {
-      return false;
-    }
-    bool ok = true;
-    for (int round = 0; round < kRounds && ok; ++round) {
-      std::vector<uint8_t> data(256, static_cast<uint8_t>(fill + round));
-      uint32_t count = 0;
-      ok = Zant().WriteFile(handle, id, 0, data.data(), 256, &count, 0) == 0 && count == 256;
-    }
-    return Zant().CloseDev(handle, 0) == 0 && ok;
-  };
-  pid_t children[2];
-  for (int i = 0; i < 2; ++i) {
-    children[i] = fork();
-    if (children[i] == 0) {
-      _exit(worker(static_cast<uint8_t>(i * 100), i == 0 ? 0x0101u : 0x0202u) ? 0 : 1);
-    }
-  }
-  for (const pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  EXPECT_EQ(scene.ReadKeyFile(name, 0x0101), std::vector<uint8_t>(256, kRounds - 1));
-  EXPECT_EQ(scene.ReadKeyFile(name, 0x0202), std::vector<uint8_t>(256, 100 + kRounds - 1));
-  EXPECT_EQ(scene.OpenHandles(name), 0);
-  EXPECT_EQ(scene.Calls(name, "ZANT_WriteFile"), 2 * kRounds);
-  EXPECT_TRUE(scene.State(name).pinVerified);
 }
 
 }  // namespace
