@@ -8,7 +8,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
-  libbenchmark-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
+  libbenchmark-dev nlohmann-json3-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
   clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools gcovr)
 

@@ -10,6 +10,7 @@
 #include "platform/dynamic_library.h"
 #include "support/provider_library.h"
 #include "support/scoped_env.h"
+#include "support/transaction_message.h"
 
 namespace kq::test {
 
@@ -201,16 +202,6 @@ std::string Enrol(const std::string& mediaId, const std::string& text,
   return "";
 }
 
-std::vector<uint8_t> TransactionMessage() {
-  const auto field = [](const char* tag, const std::string& value) {
-    std::string length = std::to_string(value.size());
-    return tag + std::string(16 - length.size(), '0') + length + value;
-  };
-  const std::string text = field("02", "0001") + field("01", "Pay 100.00 CNY to 6222 0000") +
-                           field("00", "reference 42");
-  return {text.begin(), text.end()};
-}
-
 // KQ_GetSignature with the size query first when `sizeQuery`.
 std::string SignWithSubject(const std::string& subject, const std::vector<uint8_t>& data,
                             bool sizeQuery) {
@@ -299,8 +290,10 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
     case BudgetedOperation::kSignTransaction:
       return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
               [subjects] {
-                return SignWithSubject(SubjectWith(*subjects, "Budget Signer"),
-                                       TransactionMessage(), true);
+                return SignWithSubject(
+                    SubjectWith(*subjects, "Budget Signer"),
+                    TransactionMessage("0001", "Pay 100.00 CNY to 6222 0000", "reference 42"),
+                    true);
               }};
     case BudgetedOperation::kSignSm2Plain:
       return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },

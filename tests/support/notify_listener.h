@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/scoped_env.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
@@ -36,12 +37,9 @@ class NotifyListener {
   // Every datagram already queued, parsed; lines that do not parse are kept with an empty name.
   std::vector<Notification> Drain();
 
-  // Parses "<name> <wParam> <lParam>\n"; nullopt when the line is not of that form.
-  static std::optional<Notification> Parse(const std::string& line);
-
  private:
-  std::string directory_;
-  std::string path_;
+  TempDirectory directory_;  // removed last, with the socket
+  std::string path_ = directory_.File("tools.sock");
   int fd_ = -1;
   std::optional<ScopedEnv> env_;
 };

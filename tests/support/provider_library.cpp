@@ -27,31 +27,9 @@ ProviderLibrary Load() {
     return p;
   }
   p.complete = true;
-  Resolve(library, "CPAcquireContext", p.CPAcquireContext, p);
-  Resolve(library, "CPReleaseContext", p.CPReleaseContext, p);
-  Resolve(library, "CPGenKey", p.CPGenKey, p);
-  Resolve(library, "CPDeriveKey", p.CPDeriveKey, p);
-  Resolve(library, "CPDestroyKey", p.CPDestroyKey, p);
-  Resolve(library, "CPSetKeyParam", p.CPSetKeyParam, p);
-  Resolve(library, "CPGetKeyParam", p.CPGetKeyParam, p);
-  Resolve(library, "CPExportKey", p.CPExportKey, p);
-  Resolve(library, "CPImportKey", p.CPImportKey, p);
-  Resolve(library, "CPEncrypt", p.CPEncrypt, p);
-  Resolve(library, "CPDecrypt", p.CPDecrypt, p);
-  Resolve(library, "CPCreateHash", p.CPCreateHash, p);
-  Resolve(library, "CPHashData", p.CPHashData, p);
-  Resolve(library, "CPHashSessionKey", p.CPHashSessionKey, p);
-  Resolve(library, "CPDestroyHash", p.CPDestroyHash, p);
-  Resolve(library, "CPSignHash", p.CPSignHash, p);
-  Resolve(library, "CPVerifySignature", p.CPVerifySignature, p);
-  Resolve(library, "CPGenRandom", p.CPGenRandom, p);
-  Resolve(library, "CPGetUserKey", p.CPGetUserKey, p);
-  Resolve(library, "CPSetProvParam", p.CPSetProvParam, p);
-  Resolve(library, "CPGetProvParam", p.CPGetProvParam, p);
-  Resolve(library, "CPSetHashParam", p.CPSetHashParam, p);
-  Resolve(library, "CPGetHashParam", p.CPGetHashParam, p);
-  Resolve(library, "CPDuplicateKey", p.CPDuplicateKey, p);
-  Resolve(library, "CPDuplicateHash", p.CPDuplicateHash, p);
+#define KQ_TEST_CP_RESOLVE(name) Resolve(library, #name, p.name, p);
+  KQ_TEST_CP_EXPORTS(KQ_TEST_CP_RESOLVE)
+#undef KQ_TEST_CP_RESOLVE
   p.GetLastError = reinterpret_cast<uint32_t (*)()>(LastErrorFunction(library));
   p.SetLastError = reinterpret_cast<void (*)(uint32_t)>(LastErrorFunction(library, "SetLastError"));
   if (p.GetLastError == nullptr || p.SetLastError == nullptr) {

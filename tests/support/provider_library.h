@@ -12,32 +12,20 @@ class DynamicLibrary;
 
 namespace kq::test {
 
+// The 25 CryptoAPI entry points.
+// clang-format off
+#define KQ_TEST_CP_EXPORTS(X) \
+  X(CPAcquireContext) X(CPReleaseContext) X(CPGenKey) X(CPDeriveKey) X(CPDestroyKey) \
+  X(CPSetKeyParam) X(CPGetKeyParam) X(CPExportKey) X(CPImportKey) X(CPEncrypt) X(CPDecrypt) \
+  X(CPCreateHash) X(CPHashData) X(CPHashSessionKey) X(CPDestroyHash) X(CPSignHash) \
+  X(CPVerifySignature) X(CPGenRandom) X(CPGetUserKey) X(CPSetProvParam) X(CPGetProvParam) \
+  X(CPSetHashParam) X(CPGetHashParam) X(CPDuplicateKey) X(CPDuplicateHash)
+// clang-format on
+
 struct ProviderLibrary {
-  decltype(&::CPAcquireContext) CPAcquireContext = nullptr;
-  decltype(&::CPReleaseContext) CPReleaseContext = nullptr;
-  decltype(&::CPGenKey) CPGenKey = nullptr;
-  decltype(&::CPDeriveKey) CPDeriveKey = nullptr;
-  decltype(&::CPDestroyKey) CPDestroyKey = nullptr;
-  decltype(&::CPSetKeyParam) CPSetKeyParam = nullptr;
-  decltype(&::CPGetKeyParam) CPGetKeyParam = nullptr;
-  decltype(&::CPExportKey) CPExportKey = nullptr;
-  decltype(&::CPImportKey) CPImportKey = nullptr;
-  decltype(&::CPEncrypt) CPEncrypt = nullptr;
-  decltype(&::CPDecrypt) CPDecrypt = nullptr;
-  decltype(&::CPCreateHash) CPCreateHash = nullptr;
-  decltype(&::CPHashData) CPHashData = nullptr;
-  decltype(&::CPHashSessionKey) CPHashSessionKey = nullptr;
-  decltype(&::CPDestroyHash) CPDestroyHash = nullptr;
-  decltype(&::CPSignHash) CPSignHash = nullptr;
-  decltype(&::CPVerifySignature) CPVerifySignature = nullptr;
-  decltype(&::CPGenRandom) CPGenRandom = nullptr;
-  decltype(&::CPGetUserKey) CPGetUserKey = nullptr;
-  decltype(&::CPSetProvParam) CPSetProvParam = nullptr;
-  decltype(&::CPGetProvParam) CPGetProvParam = nullptr;
-  decltype(&::CPSetHashParam) CPSetHashParam = nullptr;
-  decltype(&::CPGetHashParam) CPGetHashParam = nullptr;
-  decltype(&::CPDuplicateKey) CPDuplicateKey = nullptr;
-  decltype(&::CPDuplicateHash) CPDuplicateHash = nullptr;
+#define KQ_TEST_CP_MEMBER(name) decltype(&::name) name = nullptr;
+  KQ_TEST_CP_EXPORTS(KQ_TEST_CP_MEMBER)
+#undef KQ_TEST_CP_MEMBER
   uint32_t (*GetLastError)() = nullptr;
   void (*SetLastError)(uint32_t) = nullptr;
 

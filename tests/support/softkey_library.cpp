@@ -36,35 +36,9 @@ const SoftKeyLibrary& SoftKeyLibrary::Instance() {
   static const SoftKeyLibrary instance = [] {
     SoftKeyLibrary l;
     l.library = OpenBuilt("KQORV_Zantu");
-    Resolve(l.library, "ZANT_EnumDev", l.EnumDev);
-    Resolve(l.library, "ZANT_OpenDev", l.OpenDev);
-    Resolve(l.library, "ZANT_CloseDev", l.CloseDev);
-    Resolve(l.library, "ZANT_GetRandom", l.GetRandom);
-    Resolve(l.library, "ZANT_VerifyPIN", l.VerifyPIN);
-    Resolve(l.library, "ZANT_ChangePIN", l.ChangePIN);
-    Resolve(l.library, "ZANT_InitDev", l.InitDev);
-    Resolve(l.library, "ZANT_GenerateRSAKey", l.GenerateRSAKey);
-    Resolve(l.library, "ZANT_DeleteRSAKey", l.DeleteRSAKey);
-    Resolve(l.library, "ZANT_GetKeyInfo", l.GetKeyInfo);
-    Resolve(l.library, "ZANT_ReadRSAPub", l.ReadRSAPub);
-    Resolve(l.library, "ZANT_RSAPublicDec", l.RSAPublicDec);
-    Resolve(l.library, "ZANT_RSAPrivateSign", l.RSAPrivateSign);
-    Resolve(l.library, "ZANT_RSAPrivateSignEx", l.RSAPrivateSignEx);
-    Resolve(l.library, "ZANT_CreateFile", l.CreateFile);
-    Resolve(l.library, "ZANT_GetFileLen", l.GetFileLen);
-    Resolve(l.library, "ZANT_ReadFile", l.ReadFile);
-    Resolve(l.library, "ZANT_WriteFile", l.WriteFile);
-    Resolve(l.library, "ZANT_DeleteFile", l.DeleteFile);
-    Resolve(l.library, "ZANT_GetDevInfo", l.GetDevInfo);
-    Resolve(l.library, "ZANT_GetPINInfo", l.GetPINInfo);
-    Resolve(l.library, "ZANT_GetDevNum", l.GetDevNum);
-    Resolve(l.library, "ZANT_GetDevSer", l.GetDevSer);
-    Resolve(l.library, "ZANT_GetDevState", l.GetDevState);
-    Resolve(l.library, "ZANT_GetData", l.GetData);
-    Resolve(l.library, "ZANT_GetPubSigVal", l.GetPubSigVal);
-    Resolve(l.library, "ZANT_ReadBirCert", l.ReadBirCert);
-    Resolve(l.library, "ZANT_CleanPinStatus", l.CleanPinStatus);
-    Resolve(l.library, "ZANT_SetLanguage", l.SetLanguage);
+#define KQ_TEST_ZANT_RESOLVE(name) Resolve(l.library, "ZANT_" #name, l.name);
+    KQ_TEST_ZANT_OPERATIONS(KQ_TEST_ZANT_RESOLVE)
+#undef KQ_TEST_ZANT_RESOLVE
     return l;
   }();
   return instance;

@@ -14,40 +14,24 @@ class DynamicLibrary;
 
 namespace kq::test {
 
+// The 29 operations, in the order of the device interface.
+// clang-format off
+#define KQ_TEST_ZANT_OPERATIONS(X) \
+  X(EnumDev) X(OpenDev) X(CloseDev) X(GetRandom) X(VerifyPIN) X(ChangePIN) X(InitDev) \
+  X(GenerateRSAKey) X(DeleteRSAKey) X(GetKeyInfo) X(ReadRSAPub) X(RSAPublicDec) \
+  X(RSAPrivateSign) X(RSAPrivateSignEx) X(CreateFile) X(GetFileLen) X(ReadFile) X(WriteFile) \
+  X(DeleteFile) X(GetDevInfo) X(GetPINInfo) X(GetDevNum) X(GetDevSer) X(GetDevState) X(GetData) \
+  X(GetPubSigVal) X(ReadBirCert) X(CleanPinStatus) X(SetLanguage)
+// clang-format on
+
 struct SoftKeyLibrary {
   // build/lib/libKQORV_Zantu.so; a failed load or resolution fails the current test.
   static const SoftKeyLibrary& Instance();
 
   const platform::DynamicLibrary* library = nullptr;
-  decltype(&ZANT_EnumDev) EnumDev = nullptr;
-  decltype(&ZANT_OpenDev) OpenDev = nullptr;
-  decltype(&ZANT_CloseDev) CloseDev = nullptr;
-  decltype(&ZANT_GetRandom) GetRandom = nullptr;
-  decltype(&ZANT_VerifyPIN) VerifyPIN = nullptr;
-  decltype(&ZANT_ChangePIN) ChangePIN = nullptr;
-  decltype(&ZANT_InitDev) InitDev = nullptr;
-  decltype(&ZANT_GenerateRSAKey) GenerateRSAKey = nullptr;
-  decltype(&ZANT_DeleteRSAKey) DeleteRSAKey = nullptr;
-  decltype(&ZANT_GetKeyInfo) GetKeyInfo = nullptr;
-  decltype(&ZANT_ReadRSAPub) ReadRSAPub = nullptr;
-  decltype(&ZANT_RSAPublicDec) RSAPublicDec = nullptr;
-  decltype(&ZANT_RSAPrivateSign) RSAPrivateSign = nullptr;
-  decltype(&ZANT_RSAPrivateSignEx) RSAPrivateSignEx = nullptr;
-  decltype(&ZANT_CreateFile) CreateFile = nullptr;
-  decltype(&ZANT_GetFileLen) GetFileLen = nullptr;
-  decltype(&ZANT_ReadFile) ReadFile = nullptr;
-  decltype(&ZANT_WriteFile) WriteFile = nullptr;
-  decltype(&ZANT_DeleteFile) DeleteFile = nullptr;
-  decltype(&ZANT_GetDevInfo) GetDevInfo = nullptr;
-  decltype(&ZANT_GetPINInfo) GetPINInfo = nullptr;
-  decltype(&ZANT_GetDevNum) GetDevNum = nullptr;
-  decltype(&ZANT_GetDevSer) GetDevSer = nullptr;
-  decltype(&ZANT_GetDevState) GetDevState = nullptr;
-  decltype(&ZANT_GetData) GetData = nullptr;
-  decltype(&ZANT_GetPubSigVal) GetPubSigVal = nullptr;
-  decltype(&ZANT_ReadBirCert) ReadBirCert = nullptr;
-  decltype(&ZANT_CleanPinStatus) CleanPinStatus = nullptr;
-  decltype(&ZANT_SetLanguage) SetLanguage = nullptr;
+#define KQ_TEST_ZANT_MEMBER(name) decltype(&ZANT_##name) name = nullptr;
+  KQ_TEST_ZANT_OPERATIONS(KQ_TEST_ZANT_MEMBER)
+#undef KQ_TEST_ZANT_MEMBER
 };
 
 // build/lib/libKQORVUI.so.

@@ -55,10 +55,6 @@ std::string SoftKeyScene::AddKey(const SceneKey& spec) {
   return directory ? directory->filename().string() : "";
 }
 
-void SoftKeyScene::RemoveKey(const std::string& key) {
-  EXPECT_TRUE(sim::RemoveKey(Key(key)));
-}
-
 std::filesystem::path SoftKeyScene::Directory(const std::string& key) const {
   return root() / key;
 }
@@ -175,18 +171,6 @@ int64_t SoftKeyScene::Calls(const std::string& key, std::string_view operation) 
 void SoftKeyScene::ClearCounters(const std::string& key) {
   const platform::FileLock lock = sim::LockKey(Directory(key));
   EXPECT_TRUE(sim::ClearCounters(Directory(key)));
-}
-
-void SoftKeyScene::SetFaults(std::string_view plan) {
-  const std::optional<std::vector<sim::FaultEntry>> entries = sim::ParseFaultPlan(plan);
-  ASSERT_TRUE(entries.has_value()) << "bad fault plan " << plan;
-  const platform::FileLock lock = sim::LockRoot(root());
-  EXPECT_TRUE(sim::WriteRootFaultPlan(root(), *entries));
-}
-
-void SoftKeyScene::ClearFaults() {
-  const platform::FileLock lock = sim::LockRoot(root());
-  EXPECT_TRUE(sim::WriteRootFaultPlan(root(), {}));
 }
 
 void SoftKeyScene::SetProcessFaults(const std::string& plan) {

@@ -62,7 +62,6 @@ class SoftKeyScene {
 
   // Makes a key and returns its name; keys are readers in the order of their names.
   std::string AddKey(const SceneKey& spec = {});
-  void RemoveKey(const std::string& key);
 
   [[nodiscard]] std::string ReaderName(const std::string& key) const;
   [[nodiscard]] std::string MediaId(const std::string& key) const;  // the serial's first 12
@@ -95,9 +94,7 @@ class SoftKeyScene {
   [[nodiscard]] int64_t Calls(const std::string& key, std::string_view operation) const;
   void ClearCounters(const std::string& key);
 
-  // Fault plans: the root's file (counted across processes) and KQSIM_FAULTS (this process).
-  void SetFaults(std::string_view plan);
-  void ClearFaults();
+  // The fault plan of this process (KQSIM_FAULTS); kqsim's `fault` sets the root's.
   void SetProcessFaults(const std::string& plan);
 
   // Runs build/bin/kqsim with this scene's root.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/scoped_env.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
@@ -14,7 +15,6 @@ class TempRegistry {
   explicit TempRegistry(const std::string& content = "");
   TempRegistry(const TempRegistry&) = delete;
   TempRegistry& operator=(const TempRegistry&) = delete;
-  ~TempRegistry();
 
   void Write(const std::string& content);
   [[nodiscard]] const std::string& path() const { return path_; }
@@ -23,7 +23,7 @@ class TempRegistry {
   static std::string SettingsKey(const std::string& valueLines);
 
  private:
-  std::string directory_;
+  TempDirectory directory_;  // removed last, after the variable is restored
   std::string path_;
   ScopedEnv env_;
 };

@@ -20,9 +20,8 @@ using EvpKey = std::unique_ptr<EVP_PKEY, EvpKeyFree>;
 EvpKey MakeRsaKey(int bits);
 EvpKey MakeSm2Key();
 
-// The public key as the device hands it out: RSA modulus and exponent, or SM2 X and Y.
+// The public key as the device hands it out: the RSA modulus, or the SM2 point.
 std::vector<uint8_t> RsaModulus(EVP_PKEY* key);
-std::vector<uint8_t> RsaExponent(EVP_PKEY* key);
 std::vector<uint8_t> Sm2Point(EVP_PKEY* key);  // 04 || X || Y
 
 // One attribute of a subject: an OID ("2.5.4.3") or short name ("CN"), the ASN.1 string type

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "support/scoped_env.h"
+#include "support/temp_directory.h"
 
 namespace kq::test {
 
 class UiLogCapture {
  public:
-  UiLogCapture();
+  UiLogCapture() = default;
   UiLogCapture(const UiLogCapture&) = delete;
   UiLogCapture& operator=(const UiLogCapture&) = delete;
-  ~UiLogCapture();
 
   [[nodiscard]] const std::string& logPath() const { return logPath_; }
   [[nodiscard]] const std::string& waitDirectory() const { return waitDirectory_; }
@@ -26,19 +26,16 @@ class UiLogCapture {
   [[nodiscard]] std::vector<std::string> Lines() const;
   // The wait sockets now in the wait directory (file names).
   [[nodiscard]] std::vector<std::string> WaitSockets() const;
-  // Waits until a line beginning with `prefix` is logged; the line, or nullopt after `limit`.
-  std::optional<std::string> AwaitLine(
-      const std::string& prefix, std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
   // Waits until the wait directory holds `count` sockets; false after `limit`.
   bool AwaitWaitSockets(size_t count,
                         std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
 
  private:
-  std::string directory_;
-  std::string logPath_;
-  std::string waitDirectory_;
-  std::optional<ScopedEnv> logEnv_;
-  std::optional<ScopedEnv> runDirEnv_;
+  TempDirectory directory_;  // removed last, after the variables are restored
+  std::string logPath_ = directory_.File("ui.log");
+  std::string waitDirectory_ = directory_.File("run");
+  ScopedEnv logEnv_{"KQCSP_UI_LOG", logPath_};
+  ScopedEnv runDirEnv_{"KQCSP_RUN_DIR", waitDirectory_};
 };
 
 }  // namespace kq::test

@@ -1,37 +1,40 @@
 #pragma once
-// A small JSON reader for checking kqtool's --json output: it accepts exactly the JSON grammar
-// (objects, arrays, strings with escapes, numbers, true, false, null) and refuses anything else,
-// so a test fails on output that another JSON reader would refuse.
+// kqtool's --json output read with nlohmann's parser, which refuses anything that is not exactly
+// one JSON value; objects keep their keys in the order kqtool printed them.
 
-#include <cstdint>
-#include <map>
-#include <memory>
-#include <optional>
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "kqtool_process.h"
 
 namespace kq::test {
 
-struct Json {
-  enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
-  Kind kind = Kind::kNull;
-  bool boolean = false;
-  double number = 0;
-  std::string text;
-  std::vector<Json> items;
-  std::vector<std::pair<std::string, Json>> members;  // in order
+using Json = nlohmann::ordered_json;
 
-  // The member of an object, or a null value.
-  [[nodiscard]] const Json& operator[](std::string_view key) const;
-  [[nodiscard]] std::vector<std::string> Keys() const;
-};
+// The one JSON value of `text`; a discarded value, and a failed test, when it is anything else.
+inline Json ParseJson(const std::string& text) {
+  Json json = Json::parse(text, nullptr, false);
+  EXPECT_FALSE(json.is_discarded()) << text;
+  return json;
+}
 
-// The whole text must be one JSON value (blanks around it allowed).
-std::optional<Json> ParseJson(std::string_view text);
+inline std::vector<std::string> Keys(const Json& object) {
+  std::vector<std::string> keys;
+  for (const auto& member : object.items()) {
+    keys.push_back(member.key());
+  }
+  return keys;
+}
 
-// Runs `kqtool --json <arguments>`, checks its exit status and that it printed one JSON value,
-// and returns that value (null when it did not).
-Json RunKqtoolJson(const std::vector<std::string>& arguments, int expectedExit);
+// Runs `kqtool --json <arguments>`, checks its exit status and returns what it printed.
+inline Json RunKqtoolJson(std::vector<std::string> arguments, int expectedExit) {
+  arguments.insert(arguments.begin(), "--json");
+  const ProgramRun run = RunKqtool(arguments);
+  EXPECT_EQ(run.exitCode, expectedExit) << run.out << run.err;
+  return ParseJson(run.out);
+}
 
 }  // namespace kq::test

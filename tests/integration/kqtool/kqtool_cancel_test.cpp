@@ -31,13 +31,12 @@ class KqtoolWaitingKey : public KqtoolWithKey {
   }
 
   void ExpectCancelledAndClosed(const ProgramRun& run, const std::string& waitDirectory) {
-    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
-    const std::optional<Json> json = ParseJson(run.out);
-    ASSERT_TRUE(json) << run.out;
-    const Json& call = (*json)["calls"].items.at(0);
-    EXPECT_EQ(call["function"].text, "KQ_InitCard");
-    EXPECT_EQ(call["status"]["hex"].text, "0x8010006E");
-    EXPECT_EQ(call["status"]["name"].text, "SCARD_W_CANCELLED_BY_USER");
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    const Json json = ParseJson(run.out);
+    const Json& call = json["calls"].at(0);
+    EXPECT_EQ(call["function"].get<std::string>(), "KQ_InitCard");
+    EXPECT_EQ(call["status"]["hex"].get<std::string>(), "0x8010006E");
+    EXPECT_EQ(call["status"]["name"].get<std::string>(), "SCARD_W_CANCELLED_BY_USER");
     EXPECT_NE(UiLog().find("WAITEND 3 2"), std::string::npos) << UiLog();
     EXPECT_EQ(OpenHandles(), 0);
     // The wait's socket went with the wait.
@@ -65,10 +64,9 @@ TEST_F(KqtoolWaitingKey, CancelWaitsFromAnotherProcessEndsTheWait) {
   RunningProgram kqtool({KqtoolPath(), "--json", "init", "--media-id", mediaId_});
   ASSERT_TRUE(WaitForWait()) << UiLog();
   const ProgramRun cancel = RunKqtool({"--json", "cancel-waits"});
-  EXPECT_EQ(cancel.exitStatus, 0);
-  const std::optional<Json> json = ParseJson(cancel.out);
-  ASSERT_TRUE(json) << cancel.out;
-  EXPECT_GE((*json)["outputs"]["waits_reached"].number, 1);
+  EXPECT_EQ(cancel.exitCode, 0);
+  const Json json = ParseJson(cancel.out);
+  EXPECT_GE(json["outputs"]["waits_reached"].get<double>(), 1);
   ExpectCancelledAndClosed(kqtool.Wait(), dir_.File("runtime") + "/kqcsp");
   EXPECT_TRUE(std::filesystem::is_directory(dir_.File("runtime") + "/kqcsp"));
 }

@@ -27,15 +27,15 @@ TEST_F(KqtoolWithKey, KilledWhileEnrollingLeavesASoundKey) {
   };
   for (int round = 0; round < 25; ++round) {
     const std::string tag = std::to_string(round);
-    ASSERT_EQ(RunProgramToEnd({KqsimPath(), "reset", keyName_}).exitStatus, 0);
+    ASSERT_EQ(RunCommand({KqsimPath(), "reset", keyName_}).exitCode, 0);
     {
       RunningProgram writer(request(tag));
       std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
       writer.Signal(SIGKILL);
       writer.Wait();
     }
-    EXPECT_EQ(RunProgramToEnd({KqsimPath(), "show", keyName_}).exitStatus, 0) << "round " << tag;
-    const ProgramRun check = RunProgramToEnd({KqsimPath(), "check", keyName_});
+    EXPECT_EQ(RunCommand({KqsimPath(), "show", keyName_}).exitCode, 0) << "round " << tag;
+    const ProgramRun check = RunCommand({KqsimPath(), "check", keyName_});
     std::istringstream problems(check.out);
     for (std::string line; std::getline(problems, line);) {
       EXPECT_TRUE(line == "consistent" || line.ends_with("is named by nothing") ||
@@ -45,9 +45,9 @@ TEST_F(KqtoolWithKey, KilledWhileEnrollingLeavesASoundKey) {
     EXPECT_TRUE(check.err.empty()) << check.err;
   }
   // The key as the last kill left it takes a new key pair of the usage nobody asked for.
-  const ProgramRun last = RunProgramToEnd({KqtoolPath(), "request", "--media-id", mediaId_,
-                                           "--record", "CN=Last,T=Ex|RSA1024|SHA256|3"});
-  EXPECT_EQ(last.exitStatus, 0) << last.out << last.err;
+  const ProgramRun last = RunCommand({KqtoolPath(), "request", "--media-id", mediaId_, "--record",
+                                      "CN=Last,T=Ex|RSA1024|SHA256|3"});
+  EXPECT_EQ(last.exitCode, 0) << last.out << last.err;
 }
 
 }  // namespace

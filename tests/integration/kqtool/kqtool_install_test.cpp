@@ -1,8 +1,6 @@
 // `cmake --install` into a temporary prefix: the provider, the soft key, the programs, the header
 // and a registry file with which the installed provider finds itself registered.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -15,9 +13,9 @@ namespace {
 
 TEST(KqtoolInstall, InstallsEverythingAndRegistersTheProvider) {
   TempDirectory prefix;
-  const ProgramRun install = RunProgramToEnd(
-      {KQ_CMAKE_COMMAND, "--install", KQ_BUILD_DIR, "--prefix", prefix.path().string()});
-  ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
+  const ProgramRun install =
+      RunCommand({KQ_CMAKE_COMMAND, "--install", KQ_BUILD_DIR, "--prefix", prefix.path().string()});
+  ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
 
   const std::filesystem::path root = prefix.path();
   std::vector<std::string> expected = {"bin/kqtool", "include/kqcsp.h", "etc/kqcsp/registry.reg"};
@@ -39,9 +37,7 @@ TEST(KqtoolInstall, InstallsEverythingAndRegistersTheProvider) {
   }
   ASSERT_FALSE(provider.empty());
 
-  std::ifstream file(root / "etc/kqcsp/registry.reg");
-  const std::string registry{std::istreambuf_iterator<char>(file),
-                             std::istreambuf_iterator<char>()};
+  const std::string registry = ReadText((root / "etc/kqcsp/registry.reg").string());
   EXPECT_NE(registry.find("\"Image Path\"=\"" + provider.string() + "\""), std::string::npos)
       << registry;
   EXPECT_NE(registry.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\KQVN\\Orvenia]"), std::string::npos);
@@ -50,14 +46,12 @@ TEST(KqtoolInstall, InstallsEverythingAndRegistersTheProvider) {
   // The installed kqtool loads the installed provider, which finds itself registered.
   ScopedEnv registryFile("KQCSP_REGISTRY", (root / "etc/kqcsp/registry.reg").string());
   const ProgramRun check =
-      RunProgramToEnd({(root / "bin/kqtool").string(), "--json", "check", "driver"});
-  EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
-  const ProgramRun csp =
-      RunProgramToEnd({(root / "bin/kqtool").string(), "--json", "check", "csp"});
-  EXPECT_EQ(csp.exitStatus, 0) << csp.out << csp.err;
-  const std::optional<Json> json = ParseJson(csp.out);
-  ASSERT_TRUE(json);
-  EXPECT_EQ((*json)["calls"].items.at(0)["status"]["name"].text, "KQ_PRESENT");
+      RunCommand({(root / "bin/kqtool").string(), "--json", "check", "driver"});
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+  const ProgramRun csp = RunCommand({(root / "bin/kqtool").string(), "--json", "check", "csp"});
+  EXPECT_EQ(csp.exitCode, 0) << csp.out << csp.err;
+  const Json json = ParseJson(csp.out);
+  EXPECT_EQ(json["calls"].at(0)["status"]["name"].get<std::string>(), "KQ_PRESENT");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "json_reader.h"
@@ -32,19 +31,18 @@ void KqtoolWithKey::MakeKey(const std::string& buttonPolicy) {
     env_.push_back(std::make_unique<ScopedEnv>(name, value));
   }
   const ProgramRun created =
-      RunProgramToEnd({KqsimPath(), "create", "--family", "73", "--button", buttonPolicy});
-  ASSERT_EQ(created.exitStatus, 0) << created.err;
+      RunCommand({KqsimPath(), "create", "--family", "73", "--button", buttonPolicy});
+  ASSERT_EQ(created.exitCode, 0) << created.err;
   keyName_ = created.out.substr(0, created.out.find('\n'));
   const ProgramRun ids = RunKqtool({"--json", "media-ids"});
-  const std::optional<Json> json = ParseJson(ids.out);
-  ASSERT_TRUE(json) << ids.out << ids.err;
-  const Json& list = (*json)["calls"].items.at(0)["outputs"]["media_ids"];
-  ASSERT_EQ(list.items.size(), 1u) << ids.out;
-  mediaId_ = list.items[0].text;
+  const Json json = ParseJson(ids.out);
+  const Json& list = json["calls"].at(0)["outputs"]["media_ids"];
+  ASSERT_EQ(list.size(), 1u) << ids.out;
+  mediaId_ = list[0].get<std::string>();
 }
 
 int KqtoolWithKey::OpenHandles() const {
-  const ProgramRun counters = RunProgramToEnd({KqsimPath(), "counters", keyName_});
+  const ProgramRun counters = RunCommand({KqsimPath(), "counters", keyName_});
   std::istringstream lines(counters.out);
   std::string name;
   long long value = 0;
@@ -57,8 +55,7 @@ int KqtoolWithKey::OpenHandles() const {
 }
 
 std::string KqtoolWithKey::UiLog() const {
-  std::ifstream file(dir_.File("ui.log"));
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  return ReadText(dir_.File("ui.log"));
 }
 
 }  // namespace kq::test

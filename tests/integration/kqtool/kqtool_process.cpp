@@ -56,7 +56,7 @@ ProgramRun RunningProgram::Wait() {
     int status = 0;
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     pid_ = -1;
   }
   run.out = ReadText(files_.File("out"));
@@ -64,15 +64,10 @@ ProgramRun RunningProgram::Wait() {
   return run;
 }
 
-ProgramRun RunProgramToEnd(const std::vector<std::string>& arguments) {
-  RunningProgram program(arguments);
-  return program.Wait();
-}
-
 ProgramRun RunKqtool(const std::vector<std::string>& arguments) {
   std::vector<std::string> all = {KqtoolPath()};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  return RunProgramToEnd(all);
+  return RunCommand(all);
 }
 
 }  // namespace kq::test

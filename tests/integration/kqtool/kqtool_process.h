@@ -8,21 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/temp_directory.h"
 
 namespace kq::test {
 
-struct ProgramRun {
-  int exitStatus = -1;  // -1: did not end by itself
-  std::string out;
-  std::string err;
-};
+using ProgramRun = CommandResult;  // exitCode -1: did not end by itself
 
 std::string KqtoolPath();
 std::string KqsimPath();
 
-// Runs a program to its end.
-ProgramRun RunProgramToEnd(const std::vector<std::string>& arguments);
 ProgramRun RunKqtool(const std::vector<std::string>& arguments);
 
 // A program running beside the test; its output goes to files until it ends.

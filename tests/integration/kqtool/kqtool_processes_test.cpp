@@ -24,9 +24,9 @@ TEST_F(KqtoolWithKey, TwoProcessesEnrollingAtOnceLoseNothing) {
     }
     std::vector<int> statuses;
     for (const auto& program : programs) {
-      statuses.push_back(program->Wait().exitStatus);
+      statuses.push_back(program->Wait().exitCode);
     }
-    const ProgramRun store = RunProgramToEnd({KqsimPath(), "store", keyName_});
+    const ProgramRun store = RunCommand({KqsimPath(), "store", keyName_});
     const auto holds = [&](const std::string& name) {
       return store.out.find("\"CN=" + name + tag) != std::string::npos;
     };
@@ -35,10 +35,10 @@ TEST_F(KqtoolWithKey, TwoProcessesEnrollingAtOnceLoseNothing) {
     EXPECT_EQ(holds("First"), statuses[0] == 0) << store.out;
     EXPECT_EQ(holds("Third"), statuses[2] == 0) << store.out;
     EXPECT_NE(statuses[0] == 0, statuses[2] == 0) << "usage 1 went to both or neither";
-    const ProgramRun check = RunProgramToEnd({KqsimPath(), "check", keyName_});
-    EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+    const ProgramRun check = RunCommand({KqsimPath(), "check", keyName_});
+    EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
     EXPECT_EQ(OpenHandles(), 0);
-    ASSERT_EQ(RunProgramToEnd({KqsimPath(), "reset", keyName_}).exitStatus, 0);
+    ASSERT_EQ(RunCommand({KqsimPath(), "reset", keyName_}).exitCode, 0);
   }
 }
 

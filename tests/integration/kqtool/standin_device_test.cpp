@@ -64,7 +64,7 @@ TEST_F(StandInDevice, KeyGeneratedOnTheStandInSignsForOpenssl) {
                                    "signature", "sign-hash", "--alg", "sha1", "--data", "abc",
                                    "--spec", "signature", "--out-reversed", signature, "verify"},
                                   0);
-  EXPECT_TRUE(json["ok"].boolean);
+  EXPECT_TRUE(json["ok"].get<bool>());
   ExpectUsedAndClosed();
   const std::string data = dir_.File("data");
   std::ofstream(data) << "abc";
@@ -80,7 +80,7 @@ TEST_F(StandInDevice, CertificationRequestCarriesTheStandInsKey) {
       RunKqtoolJson({"request", "--media-id", "7301STANDIN0", "--record",
                      " CN=Contract Test , O=Bank |RSA1024|SHA256|1", "--out-dir", out},
                     0);
-  EXPECT_TRUE(json["ok"].boolean);
+  EXPECT_TRUE(json["ok"].get<bool>());
   ExpectUsedAndClosed();
   const CommandResult checked = RunOpenssl({"req", "-inform", "DER", "-in", out + "/request-1.der",
                                             "-verify", "-noout", "-subject", "-pubkey"});
@@ -99,7 +99,7 @@ TEST_F(StandInDevice, TheDeviceLibraryIsFoundByNameOnly) {
   ScopedEnv path("LD_LIBRARY_PATH", (alone / "nothing").string());
   const Json json = RunKqtoolJson({"--library", (alone / "libkqcsp.so").string(), "media-ids"}, 1);
   // 4002: the device library is missing.
-  EXPECT_EQ(json["calls"].items.at(0)["status"]["code"].number, 4002);
+  EXPECT_EQ(json["calls"].at(0)["status"]["code"].get<double>(), 4002);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("calls.log")));
 }
 

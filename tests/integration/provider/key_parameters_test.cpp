@@ -42,15 +42,19 @@ TEST_F(KeyParameters, SymmetricAlgorithmsGetAnEmptyHandleThatEveryOperationRejec
   EXPECT_EQ(Error(), 0x80090003u);
   EXPECT_FALSE(P().CPDestroyKey(prov_, des));
   EXPECT_EQ(Error(), 0x80090003u);
-  KqHandle other = 0;
-  EXPECT_FALSE(P().CPGenKey(prov_, 0x6601, 64u << 16, &other));
-  EXPECT_EQ(Error(), 0x80090004u);
-  EXPECT_FALSE(P().CPGenKey(prov_, 0x6603, 112u << 16, &other));
-  EXPECT_EQ(Error(), 0x80090004u);
-  EXPECT_FALSE(P().CPGenKey(prov_, 0x6801, 0, &other));
-  EXPECT_EQ(Error(), 0x80090008u);
-  EXPECT_FALSE(P().CPGenKey(prov_, 0x6601, 0x14, &other));
-  EXPECT_EQ(Error(), 0x80090009u);
+  struct Refusal {
+    uint32_t algId;
+    uint32_t flags;
+    uint32_t error;
+  };
+  for (const Refusal& r : {Refusal{0x6601, 64u << 16, 0x80090004},
+                           {0x6603, 112u << 16, 0x80090004},
+                           {0x6801, 0, 0x80090008},
+                           {0x6601, 0x14, 0x80090009}}) {
+    KqHandle other = 0;
+    EXPECT_FALSE(P().CPGenKey(prov_, r.algId, r.flags, &other));
+    EXPECT_EQ(Error(), r.error) << std::hex << r.algId << " " << r.flags;
+  }
   EXPECT_FALSE(P().CPGenKey(prov_, 2, 0, nullptr));
   EXPECT_EQ(Error(), 0x80090027u);
 }

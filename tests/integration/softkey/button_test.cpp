@@ -1,4 +1,5 @@
-// Button waits: each outcome of the key's policy, counted in polls, and presses from kqsim.
+// Button waits: each outcome of the key's policy, counted in polls, presses from kqsim, and the
+// PIN's tries, whose verification waits for the button after a wrong one.
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,12 @@ const SoftKeyLibrary& Zant() {
   return SoftKeyLibrary::Instance();
 }
 
-struct Poll {
-  uint32_t status = 0;
-  uint8_t state = 0;
-  uint16_t tenths = 0;
-};
-
-Poll PollOnce(ZANT_HANDLE handle) {
+// The state byte and the tenths of a second left, from one poll.
+std::pair<uint8_t, uint16_t> PollOnce(ZANT_HANDLE handle) {
   uint8_t buffer[32] = {};
   uint32_t length = sizeof buffer;
-  Poll poll;
-  poll.status = Zant().GetDevState(handle, buffer, &length, 4);
-  poll.state = buffer[0];
-  poll.tenths = static_cast<uint16_t>((buffer[1] << 8) | buffer[2]);
-  return poll;
+  EXPECT_EQ(Zant().GetDevState(handle, buffer, &length, 4), dev::kOk);
+  return {buffer[0], static_cast<uint16_t>((buffer[1] << 8) | buffer[2])};
 }
 
 uint32_t FetchResult(ZANT_HANDLE handle) {
@@ -42,15 +35,19 @@ class WaitingKey : public ::testing::Test {
  protected:
   void Start(const std::string& policy, uint32_t countdown = 300) {
     name_ = scene_.AddKey({.button = policy, .keyPairs = {{1, 0, "rsa1024-a"}}});
-    if (countdown != 300) {
-      const sim::SoftKey key = scene_.Key(name_);
-      sim::KeyState state = scene_.State(name_);
-      state.countdown = countdown;
+    const sim::SoftKey key = scene_.Key(name_);
+    sim::KeyState state = scene_.State(name_);
+    state.countdown = countdown;
+    {
       const platform::FileLock lock = key.Lock();
       ASSERT_TRUE(key.SaveState(state));
     }
     handle_ = std::make_unique<SoftKeyHandle>(scene_.ReaderName(name_));
     ASSERT_EQ(Zant().VerifyPIN(handle(), "12345678", 8), dev::kOk);
+    Delete();
+  }
+  void Delete() {
+    scene_.ImportKeyPair(name_, {1, 0, "rsa1024-a"});
     ASSERT_EQ(Zant().DeleteRSAKey(handle(), 1, 0), dev::kSwWaitButton);
   }
   [[nodiscard]] ZANT_HANDLE handle() const { return handle_->get(); }
@@ -64,15 +61,12 @@ class WaitingKey : public ::testing::Test {
 TEST_F(WaitingKey, OkAfterNPollsCountingDownTenths) {
   Start("ok:3");
   for (uint16_t i = 0; i < 3; ++i) {
-    const Poll poll = PollOnce(handle());
-    ASSERT_EQ(poll.status, dev::kOk);
-    EXPECT_EQ(poll.state, dev::kStateWaiting);
-    EXPECT_EQ(poll.tenths, 300 - i);
+    EXPECT_EQ(PollOnce(handle()), std::make_pair(dev::kStateWaiting, uint16_t(300 - i)));
   }
   EXPECT_EQ(FetchResult(handle()), dev::kSwConditionsNotSatisfied) << "nothing to fetch yet";
   EXPECT_TRUE(SlotPresent());
-  EXPECT_EQ(PollOnce(handle()).state, dev::kStateOk);
-  EXPECT_EQ(PollOnce(handle()).state, dev::kStateOk) << "the final state stays";
+  EXPECT_EQ(PollOnce(handle()).first, dev::kStateOk);
+  EXPECT_EQ(PollOnce(handle()).first, dev::kStateOk) << "the final state stays";
   EXPECT_FALSE(SlotPresent()) << "the operation ran when OK was seen";
   EXPECT_EQ(FetchResult(handle()), dev::kOk);
 }
@@ -103,57 +97,62 @@ TEST_F(WaitingKey, OutcomesOtherThanOkLeaveTheKeyAsItWas) {
   }
 }
 
-TEST_F(WaitingKey, ManualWaitsForAPressFromKqsim) {
-  Start("manual");
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(PollOnce(handle()).state, dev::kStateWaiting);
-  }
+// A manual wait ends on a press from kqsim; a press made before a wait does not count; policy
+// steps are taken one per wait and the last repeats.
+TEST_F(WaitingKey, PressesAndPolicySteps) {
+  Start("manual:3");
+  EXPECT_EQ(PollOnce(handle()).first, dev::kStateWaiting);
   const CommandResult press = scene_.RunKqsim({"press", name_, "ok"});
   ASSERT_EQ(press.exitCode, 0) << press.err;
-  EXPECT_EQ(PollOnce(handle()).state, dev::kStateOk);
-  EXPECT_EQ(FetchResult(handle()), dev::kOk);
+  EXPECT_EQ(PollOnce(handle()).first, dev::kStateOk);
   EXPECT_FALSE(SlotPresent());
-}
-
-TEST_F(WaitingKey, PressMadeBeforeTheWaitDoesNotCount) {
-  Start("manual:3");
-  scene_.Press(name_, false);
-  EXPECT_EQ(PollOnce(handle()).state, dev::kStateCancelled);
-  // A new wait: the stale press from before it is dropped.
-  scene_.ImportKeyPair(name_, {1, 0, "rsa1024-a"});
   scene_.Press(name_, true);
-  ASSERT_EQ(Zant().DeleteRSAKey(handle(), 1, 0), dev::kSwWaitButton);
+  Delete();
   uint32_t polls = 0;
   EXPECT_EQ(PollUntilEnded(handle(), &polls), dev::kStateTimedOut);
   EXPECT_EQ(polls, 4u);
-}
 
-TEST_F(WaitingKey, PolicyStepsAreTakenOnePerWaitAndTheLastRepeats) {
-  Start("cancel:0,ok:0");
-  EXPECT_EQ(PollOnce(handle()).state, dev::kStateCancelled);
-  for (int round = 0; round < 2; ++round) {
-    scene_.ImportKeyPair(name_, {1, 0, "rsa1024-a"});
-    ASSERT_EQ(Zant().DeleteRSAKey(handle(), 1, 0), dev::kSwWaitButton);
-    EXPECT_EQ(PollOnce(handle()).state, dev::kStateOk);
-    EXPECT_EQ(FetchResult(handle()), dev::kOk);
+  scene_.SetButton(name_, "cancel:0,ok:0");
+  for (const uint8_t end : {dev::kStateCancelled, dev::kStateOk, dev::kStateOk}) {
+    Delete();
+    EXPECT_EQ(PollOnce(handle()).first, end);
   }
   EXPECT_EQ(scene_.State(name_).button, "ok:0");
+
+  scene_.SetButton(name_, "none");
+  scene_.ImportKeyPair(name_, {1, 0, "rsa1024-a"});
+  EXPECT_EQ(Zant().DeleteRSAKey(handle(), 1, 0), dev::kOk);
+  EXPECT_FALSE(SlotPresent());
+  uint8_t state[2] = {};
+  uint32_t length = sizeof state;
+  EXPECT_EQ(Zant().GetDevState(handle(), state, &length, 4), dev::kSwWrongLength);
 }
 
-TEST(SoftKeyButtons, PolicyNoneCompletesAtOnce) {
+TEST(SoftKeyPin, WrongPinsCountDownToALockAndTheRightOneRestoresTheTries) {
   SoftKeyScene scene;
-  const std::string name = scene.AddKey({.button = "none", .keyPairs = {{1, 0, "rsa1024-a"}}});
+  const std::string name = scene.AddKey({.tries = 4, .button = "ok:0"});
   SoftKeyHandle key(scene.ReaderName(name));
-  ASSERT_EQ(Zant().VerifyPIN(key.get(), "12345678", 8), dev::kOk);
-  EXPECT_EQ(Zant().DeleteRSAKey(key.get(), 1, 0), dev::kOk);
-  EXPECT_FALSE(scene.KeySlot(name, 1).has_value());
-  uint8_t state[32] = {};
-  uint32_t length = sizeof state;
-  ASSERT_EQ(Zant().GetDevState(key.get(), state, &length, 4), dev::kOk);
-  EXPECT_EQ(state[0], 0) << "no operation waits";
-  EXPECT_EQ(Zant().GetDevState(key.get(), state, &length, 3), dev::kSwIncorrectP1P2);
-  length = 2;
-  EXPECT_EQ(Zant().GetDevState(key.get(), state, &length, 4), dev::kSwWrongLength);
+  const auto triesLeft = [&key] {
+    uint8_t info[3] = {};
+    uint32_t length = 3;
+    EXPECT_EQ(Zant().GetPINInfo(key.get(), info, &length, 0), dev::kOk);
+    return info[2];
+  };
+  // After a wrong try every verification waits for the button, exactly 0x6100.
+  EXPECT_EQ(Zant().VerifyPIN(key.get(), "00000000", 8), 0x6303u);
+  const auto afterButton = [&key](const char* pin) {
+    EXPECT_EQ(Zant().VerifyPIN(key.get(), pin, 8), dev::kSwWaitButton);
+    EXPECT_EQ(PollUntilEnded(key.get()), dev::kStateOk);
+    return FetchResult(key.get());
+  };
+  EXPECT_EQ(afterButton("11111111"), 0x6302u);
+  EXPECT_EQ(afterButton("12345678"), dev::kOk);
+  EXPECT_EQ(triesLeft(), 4);
+  scene.SetPinState(name, 1, false);
+  EXPECT_EQ(afterButton("22222222"), dev::kSwPinLocked);
+  EXPECT_EQ(triesLeft(), 0);
+  EXPECT_EQ(Zant().VerifyPIN(key.get(), "12345678", 8), dev::kSwPinLocked);
+  EXPECT_EQ(Zant().VerifyPIN(key.get(), "1234567", 7), dev::kSwWrongLength);
 }
 
 }  // namespace

@@ -4,9 +4,7 @@
 
 #include <string>
 
-#include "store/attribute_template.h"
-#include "store/attribute_types.h"
-#include "store/index_slot.h"
+#include "support/provider_library.h"
 #include "support/softkey_scene.h"
 
 namespace kq::test {
@@ -77,34 +75,17 @@ TEST(KqsimCommand, ActsOnKeys) {
   EXPECT_EQ(scene.RunKqsim({"list"}).out, "");
 }
 
-}  // namespace
-}  // namespace kq::test
-
-namespace kq::test {
-namespace {
-
+// A container the provider made, as `kqsim store` decodes it.
 TEST(KqsimCommand, DecodesTheProvidersStore) {
   SoftKeyScene scene;
   const std::string key = scene.AddKey();
-  store::AttributeTemplate container;
-  const std::vector<uint8_t> refs(12, 0xFF);
-  const std::string name = "2f1c-container";
-  ASSERT_TRUE(container.SetNumber(store::attr::kClass, store::kClassContainer));
-  ASSERT_TRUE(container.Set(store::attr::kValue, refs));
-  ASSERT_TRUE(container.Set(store::attr::kContainerName,
-                            {reinterpret_cast<const uint8_t*>(name.data()), name.size()}));
-  std::vector<uint8_t> object;
-  ASSERT_TRUE(container.Serialise(object));
-  scene.WriteKeyFile(key, 0x0005, object);
-  std::vector<uint8_t> index(400, 0xFF);
-  const auto slot = store::EncodeIndexSlot(
-      {store::kClassContainer, static_cast<uint32_t>(object.size()), 0x0005});
-  std::copy(slot.begin(), slot.end(), index.begin() + 30);
-  scene.WriteKeyFile(key, 0xD001, index);
-
+  scene.SetPinAnswers("12345678");
+  KqHandle prov = 0;
+  ASSERT_TRUE(Provider().CPAcquireContext(&prov, "2f1c-container", 0x8, nullptr));
+  EXPECT_TRUE(Provider().CPReleaseContext(prov, 0));
   const CommandResult shown = scene.RunKqsim({"store", key});
   ASSERT_EQ(shown.exitCode, 0) << shown.err;
-  EXPECT_NE(shown.out.find("slot  3: class 0x8043544E (container)"), std::string::npos)
+  EXPECT_NE(shown.out.find("slot  0: class 0x8043544E (container)"), std::string::npos)
       << shown.out;
   EXPECT_NE(shown.out.find("KQ_ATTR_CONTAINER    \"2f1c-container\""), std::string::npos);
   EXPECT_NE(shown.out.find("CKA_VALUE            FFFFFFFFFFFFFFFFFFFFFFFF"), std::string::npos);

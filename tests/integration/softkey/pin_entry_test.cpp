@@ -32,18 +32,7 @@ uint8_t Verified(const std::string& reader) {
   return info[1];
 }
 
-TEST(SoftPinEntry, VerifiesOnItsOwnHandleAndKeepsNone) {
-  SoftKeyScene scene;
-  const std::string name = scene.AddKey();
-  scene.SetPinAnswers("12345678");
-  UiLoginRequest request = Request(scene.ReaderName(name));
-  EXPECT_EQ(Ui().LoginA(&request), pinentry::kOk);
-  EXPECT_EQ(Verified(scene.ReaderName(name)), 1);
-  EXPECT_EQ(scene.OpenHandles(name), 0);
-  EXPECT_EQ(scene.Calls(name, "ZANT_VerifyPIN"), 1);
-}
-
-TEST(SoftPinEntry, AnswersAreTakenInOrderAndTheLastRepeats) {
+TEST(SoftPinEntry, AnswersAreTakenInOrderOnItsOwnHandleAndTheLastRepeats) {
   SoftKeyScene scene;
   const std::string name = scene.AddKey({.button = "ok:0"});
   UiLoginRequest request = Request(scene.ReaderName(name));
@@ -54,15 +43,23 @@ TEST(SoftPinEntry, AnswersAreTakenInOrderAndTheLastRepeats) {
   EXPECT_EQ(Ui().LoginA(&request), 0xD0106304u);
   EXPECT_EQ(Ui().LoginA(&request), pinentry::kUnavailable);
   EXPECT_EQ(Ui().LoginA(&request), pinentry::kOk);
+  EXPECT_EQ(Verified(scene.ReaderName(name)), 1);
   EXPECT_EQ(Ui().LoginA(&request), pinentry::kOk) << "the last answer repeats";
   EXPECT_EQ(scene.OpenHandles(name), 0);
+  EXPECT_EQ(scene.Calls(name, "ZANT_VerifyPIN"), 4);
 
-  // A new value of the variable starts a new queue.
-  scene.SetPinAnswers("cancel");
-  EXPECT_EQ(Ui().LoginA(&request), pinentry::kCancelled);
+  // A new value of the variable starts a new queue; change takes the old and the new answer.
+  scene.SetPinAnswers("12345678,87654321");
+  EXPECT_EQ(Ui().ChangePinA(&request), pinentry::kOk);
+  EXPECT_EQ(scene.State(name).pin, "87654321");
+  scene.SetPinAnswers("");
+  if (isatty(0) == 0) {
+    EXPECT_EQ(Ui().LoginA(&request), pinentry::kUnavailable) << "no answer and no terminal";
+  }
+  EXPECT_EQ(scene.OpenHandles(name), 0);
 }
 
-TEST(SoftPinEntry, LockedKeyAndEndsOnTheKey) {
+TEST(SoftPinEntry, LockedKeyWaitsEndedOnTheKeyAndBadReaders) {
   SoftKeyScene scene;
   const std::string name = scene.AddKey({.tries = 2, .button = "cancel:0"});
   UiLoginRequest request = Request(scene.ReaderName(name));
@@ -76,38 +73,12 @@ TEST(SoftPinEntry, LockedKeyAndEndsOnTheKey) {
   scene.SetPinState(name, 0, false);
   EXPECT_EQ(Ui().LoginA(&request), pinentry::kLocked);
   EXPECT_EQ(scene.OpenHandles(name), 0);
-}
 
-TEST(SoftPinEntry, ReaderNameStaysInsideItsField) {
-  SoftKeyScene scene;
-  scene.AddKey();
-  scene.SetPinAnswers("12345678");
-  UiLoginRequest request{};
   std::memset(request.readerName, 'A', sizeof request.readerName);  // no NUL at all
   EXPECT_EQ(Ui().LoginA(&request), 0xD0100000u | dev::kSwNoSuchReader);
   UiLoginRequest other = Request("ORV ZANTULDCCID 7");
   EXPECT_EQ(Ui().LoginA(&other), 0xD0100000u | dev::kSwNoSuchReader);
   EXPECT_EQ(Ui().LoginA(nullptr), 0xD0100000u | dev::kSwWrongData);
-}
-
-TEST(SoftPinEntry, WithoutAnswersOrTerminalEntryIsUnavailable) {
-  SoftKeyScene scene;
-  const std::string name = scene.AddKey();
-  scene.SetPinAnswers("");
-  UiLoginRequest request = Request(scene.ReaderName(name));
-  if (isatty(0) == 0) {
-    EXPECT_EQ(Ui().LoginA(&request), pinentry::kUnavailable);
-  }
-}
-
-TEST(SoftPinEntry, ChangePinTakesTheOldAndTheNewAnswer) {
-  SoftKeyScene scene;
-  const std::string name = scene.AddKey({.button = "ok:0"});
-  scene.SetPinAnswers("12345678,87654321");
-  UiLoginRequest request = Request(scene.ReaderName(name));
-  EXPECT_EQ(Ui().ChangePinA(&request), pinentry::kOk);
-  EXPECT_EQ(scene.State(name).pin, "87654321");
-  EXPECT_EQ(scene.OpenHandles(name), 0);
 }
 
 }  // namespace

@@ -14,6 +14,15 @@
 
 namespace kqtest {
 
+// The 18 tool exports.
+// clang-format off
+#define KQ_TEST_TOOL_EXPORTS(X) \
+  X(CheckDevice) X(CheckWorkStatus) X(CheckDriver) X(CheckCSP) X(GetListNum) X(GetMediaID) \
+  X(GetDeviceSN) X(GetCSPName) X(CSPName) X(InitCard) X(ChangePIN) X(CreatePKCS10) \
+  X(WritePKCS7) X(GetAllCertDN) X(DeleteTempKeyOrCert) X(GetSignature) X(GetPubKeySignValue) \
+  X(GetIDValue)
+// clang-format on
+
 class ToolLibrary {
   // Declared first: the members below resolve through it as they are initialised.
   kq::platform::DynamicLibrary library_ = Open();
@@ -31,27 +40,10 @@ class ToolLibrary {
     return reinterpret_cast<Fn*>(library_.Symbol(name));
   }
 
-  decltype(&KQ_CheckDevice) CheckDevice = Resolve<decltype(KQ_CheckDevice)>("KQ_CheckDevice");
-  decltype(&KQ_CheckWorkStatus) CheckWorkStatus =
-      Resolve<decltype(KQ_CheckWorkStatus)>("KQ_CheckWorkStatus");
-  decltype(&KQ_CheckDriver) CheckDriver = Resolve<decltype(KQ_CheckDriver)>("KQ_CheckDriver");
-  decltype(&KQ_CheckCSP) CheckCSP = Resolve<decltype(KQ_CheckCSP)>("KQ_CheckCSP");
-  decltype(&KQ_GetListNum) GetListNum = Resolve<decltype(KQ_GetListNum)>("KQ_GetListNum");
-  decltype(&KQ_GetMediaID) GetMediaID = Resolve<decltype(KQ_GetMediaID)>("KQ_GetMediaID");
-  decltype(&KQ_GetDeviceSN) GetDeviceSN = Resolve<decltype(KQ_GetDeviceSN)>("KQ_GetDeviceSN");
-  decltype(&KQ_GetCSPName) GetCSPName = Resolve<decltype(KQ_GetCSPName)>("KQ_GetCSPName");
-  decltype(&KQ_CSPName) CSPName = Resolve<decltype(KQ_CSPName)>("KQ_CSPName");
-  decltype(&KQ_InitCard) InitCard = Resolve<decltype(KQ_InitCard)>("KQ_InitCard");
-  decltype(&KQ_ChangePIN) ChangePIN = Resolve<decltype(KQ_ChangePIN)>("KQ_ChangePIN");
-  decltype(&KQ_CreatePKCS10) CreatePKCS10 = Resolve<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10");
-  decltype(&KQ_WritePKCS7) WritePKCS7 = Resolve<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7");
-  decltype(&KQ_GetAllCertDN) GetAllCertDN = Resolve<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN");
-  decltype(&KQ_DeleteTempKeyOrCert) DeleteTempKeyOrCert =
-      Resolve<decltype(KQ_DeleteTempKeyOrCert)>("KQ_DeleteTempKeyOrCert");
-  decltype(&KQ_GetSignature) GetSignature = Resolve<decltype(KQ_GetSignature)>("KQ_GetSignature");
-  decltype(&KQ_GetPubKeySignValue) GetPubKeySignValue =
-      Resolve<decltype(KQ_GetPubKeySignValue)>("KQ_GetPubKeySignValue");
-  decltype(&KQ_GetIDValue) GetIDValue = Resolve<decltype(KQ_GetIDValue)>("KQ_GetIDValue");
+#define KQ_TEST_TOOL_MEMBER(name) \
+  decltype(&KQ_##name) name = Resolve<decltype(KQ_##name)>("KQ_" #name);
+  KQ_TEST_TOOL_EXPORTS(KQ_TEST_TOOL_MEMBER)
+#undef KQ_TEST_TOOL_MEMBER
   decltype(&GetFunctionList) FunctionList = Resolve<decltype(GetFunctionList)>("GetFunctionList");
   uint32_t (*LastError)() = reinterpret_cast<uint32_t (*)()>(kq::test::LastErrorFunction(library_));
 

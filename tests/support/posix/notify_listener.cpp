@@ -5,45 +5,32 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
 namespace kq::test {
 
 NotifyListener::NotifyListener() {
-  std::string pattern = "/tmp/kqnotify-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    return;
-  }
-  directory_ = pattern;
-  path_ = directory_ + "/tools.sock";
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path_.size() >= sizeof(address.sun_path)) {
     return;
   }
   std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
-  const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return;
+  fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd_ >= 0 && bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    close(fd_);
+    fd_ = -1;
   }
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    close(fd);
-    return;
+  if (fd_ >= 0) {
+    env_.emplace("KQCSP_NOTIFY_SOCKET", path_);
   }
-  fd_ = fd;
-  env_.emplace("KQCSP_NOTIFY_SOCKET", path_);
 }
 
 NotifyListener::~NotifyListener() {
   env_.reset();
   if (fd_ >= 0) {
     close(fd_);
-    unlink(path_.c_str());
-  }
-  if (!directory_.empty()) {
-    rmdir(directory_.c_str());
   }
 }
 
@@ -66,25 +53,15 @@ std::optional<std::string> NotifyListener::NextLine(std::chrono::milliseconds wa
 std::vector<Notification> NotifyListener::Drain() {
   std::vector<Notification> all;
   while (std::optional<std::string> line = NextLine(std::chrono::milliseconds(0))) {
-    all.push_back(Parse(*line).value_or(Notification{}));
+    // "<name> <wParam> <lParam>\n"; a line of another form is kept with an empty name.
+    std::istringstream in(*line);
+    Notification n;
+    std::string extra;
+    const bool parsed =
+        line->ends_with('\n') && (in >> n.name >> n.wParam >> n.lParam) && !(in >> extra);
+    all.push_back(parsed ? n : Notification{});
   }
   return all;
-}
-
-std::optional<Notification> NotifyListener::Parse(const std::string& line) {
-  if (line.empty() || line.back() != '\n') {
-    return std::nullopt;
-  }
-  std::istringstream in(line);
-  Notification n;
-  if (!(in >> n.name >> n.wParam >> n.lParam)) {
-    return std::nullopt;
-  }
-  std::string extra;
-  if (in >> extra) {
-    return std::nullopt;
-  }
-  return n;
 }
 
 }  // namespace kq::test

@@ -16,46 +16,31 @@ namespace kq::test {
 
 namespace {
 
-void Append(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
-  out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
-// DER: a tag, a definite length, the content.
+// DER of a short value (under 128 bytes, as a signature's numbers are): tag, length, content.
 std::vector<uint8_t> Der(uint8_t tag, std::span<const uint8_t> content) {
-  std::vector<uint8_t> out{tag};
-  const size_t n = content.size();
-  if (n < 0x80) {
-    out.push_back(static_cast<uint8_t>(n));
-  } else if (n < 0x100) {
-    out.insert(out.end(), {0x81, static_cast<uint8_t>(n)});
-  } else {
-    out.insert(out.end(), {0x82, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
-  }
-  Append(out, content);
+  std::vector<uint8_t> out{tag, static_cast<uint8_t>(content.size())};
+  out.insert(out.end(), content.begin(), content.end());
   return out;
 }
 
 std::vector<uint8_t> DerInteger(std::span<const uint8_t> bigEndian) {
-  size_t skip = 0;
-  while (skip + 1 < bigEndian.size() && bigEndian[skip] == 0) {
-    ++skip;
+  while (bigEndian.size() > 1 && bigEndian[0] == 0) {
+    bigEndian = bigEndian.subspan(1);
   }
   std::vector<uint8_t> content;
-  if (bigEndian.empty() || (bigEndian[skip] & 0x80) != 0) {
+  if (bigEndian.empty() || (bigEndian[0] & 0x80) != 0) {
     content.push_back(0);
   }
-  content.insert(content.end(), bigEndian.begin() + static_cast<std::ptrdiff_t>(skip),
-                 bigEndian.end());
+  content.insert(content.end(), bigEndian.begin(), bigEndian.end());
   return Der(0x02, content);
 }
 
-std::string Pem(const std::string& label, std::span<const uint8_t> der) {
-  const std::string base64 = ToBase64(der);
-  std::string pem = "-----BEGIN " + label + "-----\n";
-  for (size_t i = 0; i < base64.size(); i += 64) {
-    pem += base64.substr(i, 64) + "\n";
-  }
-  return pem + "-----END " + label + "-----\n";
+// An SM2 signature r || s as the DER SEQUENCE of two INTEGERs.
+std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs) {
+  std::vector<uint8_t> numbers = DerInteger(rs.first(rs.size() / 2));
+  const std::vector<uint8_t> s = DerInteger(rs.subspan(rs.size() / 2));
+  numbers.insert(numbers.end(), s.begin(), s.end());
+  return Der(0x30, numbers);
 }
 
 void DrainInto(int fd, std::string& out, bool& open) {
@@ -185,71 +170,14 @@ bool RunOpenssl(const std::string& arguments, std::string* failure) {
   return result.exitCode == 0;
 }
 
-std::string RsaPublicKeyPem(std::span<const uint8_t> modulus, std::span<const uint8_t> exponent) {
-  static constexpr uint8_t kRsaAlgorithm[] = {0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86,
-                                              0xF7, 0x0D, 0x01, 0x01, 0x01, 0x05, 0x00};
-  std::vector<uint8_t> numbers = DerInteger(modulus);
-  Append(numbers, DerInteger(exponent));
-  std::vector<uint8_t> bits{0x00};
-  Append(bits, Der(0x30, numbers));
-  std::vector<uint8_t> info(std::begin(kRsaAlgorithm), std::end(kRsaAlgorithm));
-  Append(info, Der(0x03, bits));
-  return Pem("PUBLIC KEY", Der(0x30, info));
-}
-
-std::string Sm2PublicKeyPem(std::span<const uint8_t> x, std::span<const uint8_t> y) {
-  // id-ecPublicKey with the SM2 curve, then the uncompressed point.
-  static constexpr uint8_t kSm2Algorithm[] = {0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48,
-                                              0xCE, 0x3D, 0x02, 0x01, 0x06, 0x08, 0x2A,
-                                              0x81, 0x1C, 0xCF, 0x55, 0x01, 0x82, 0x2D};
-  std::vector<uint8_t> bits{0x00, 0x04};
-  Append(bits, x);
-  Append(bits, y);
-  std::vector<uint8_t> info(std::begin(kSm2Algorithm), std::end(kSm2Algorithm));
-  Append(info, Der(0x03, bits));
-  return Pem("PUBLIC KEY", Der(0x30, info));
-}
-
-std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs) {
-  const size_t half = rs.size() / 2;
-  std::vector<uint8_t> numbers = DerInteger(rs.first(half));
-  Append(numbers, DerInteger(rs.subspan(half)));
-  return Der(0x30, numbers);
-}
-
-namespace {
-std::string Keep(const TempDirectory& dir, const std::string& name,
-                 std::span<const uint8_t> bytes) {
-  return dir.Write(name, bytes).string();
-}
-std::string Keep(const TempDirectory& dir, const std::string& name, const std::string& text) {
-  return dir.Write(name, std::string_view(text)).string();
-}
-}  // namespace
-
-bool OpensslVerifyRsaDigest(const std::string& publicKeyPem, std::span<const uint8_t> digest,
-                            std::span<const uint8_t> signature, const std::string& digestName) {
-  const TempDirectory dir;
-  std::vector<std::string> argv{"openssl",  "pkeyutl",
-                                "-verify",  "-pubin",
-                                "-inkey",   Keep(dir, "key.pem", publicKeyPem),
-                                "-in",      Keep(dir, "digest.bin", digest),
-                                "-sigfile", Keep(dir, "signature.bin", signature),
-                                "-pkeyopt", "rsa_padding_mode:pkcs1"};
-  if (!digestName.empty()) {
-    argv.insert(argv.end(), {"-pkeyopt", "digest:" + digestName});
-  }
-  return RunCommand(argv).exitCode == 0;
-}
-
 bool OpensslVerifySm2(const std::string& publicKeyPem, std::span<const uint8_t> message,
                       std::span<const uint8_t> rs) {
   const TempDirectory dir;
+  const std::string signature = dir.Write("signature.der", Sm2SignatureDer(rs)).string();
   return RunCommand({"openssl", "pkeyutl", "-verify", "-pubin", "-inkey",
-                     Keep(dir, "key.pem", publicKeyPem), "-rawin", "-in",
-                     Keep(dir, "message.bin", message), "-sigfile",
-                     Keep(dir, "signature.der", Sm2SignatureDer(rs)), "-digest", "sm3", "-pkeyopt",
-                     "distid:1234567812345678"})
+                     dir.Write("key.pem", publicKeyPem).string(), "-rawin", "-in",
+                     dir.Write("message.bin", message).string(), "-sigfile", signature, "-digest",
+                     "sm3", "-pkeyopt", "distid:1234567812345678"})
              .exitCode == 0;
 }
 

@@ -1,32 +1,12 @@
 #include "support/temp_registry.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
 namespace kq::test {
 
-namespace {
-std::string MakeDirectory() {
-  std::string pattern = "/tmp/kqregistry-XXXXXX";
-  return mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
-}
-}  // namespace
-
 TempRegistry::TempRegistry(const std::string& content)
-    : directory_(MakeDirectory()),
-      path_(directory_ + "/registry.reg"),
-      env_("KQCSP_REGISTRY", path_) {
+    : path_(directory_.File("registry.reg")), env_("KQCSP_REGISTRY", path_) {
   Write(content);
-}
-
-TempRegistry::~TempRegistry() {
-  std::remove(path_.c_str());
-  if (directory_ != "/tmp") {
-    rmdir(directory_.c_str());
-  }
 }
 
 void TempRegistry::Write(const std::string& content) {

@@ -71,9 +71,6 @@ EvpKey MakeSm2Key() {
 std::vector<uint8_t> RsaModulus(EVP_PKEY* key) {
   return BigNumberParam(key, OSSL_PKEY_PARAM_RSA_N);
 }
-std::vector<uint8_t> RsaExponent(EVP_PKEY* key) {
-  return BigNumberParam(key, OSSL_PKEY_PARAM_RSA_E);
-}
 
 std::vector<uint8_t> Sm2Point(EVP_PKEY* key) {
   std::vector<uint8_t> point(65);

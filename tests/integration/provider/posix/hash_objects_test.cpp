@@ -164,29 +164,15 @@ class Verification : public HashObjects {
   }
   static void TearDownTestSuite() { dir_.reset(); }
 
-  // PUBLICKEYBLOB of an openssl key: the modulus least significant byte first.
+  // The PUBLICKEYBLOB of an openssl key, as openssl writes it, for the algorithm given.
   static Bytes Blob(int bits, uint32_t algId) {
-    const std::string key = dir_->File("k" + std::to_string(bits) + ".pem");
-    const std::string out = dir_->File("modulus.txt");
-    EXPECT_TRUE(RunOpenssl("rsa -in " + key + " -noout -modulus -out " + out));
-    std::string hex = ReadText(out);
-    hex = hex.substr(hex.find('=') + 1);
-    Bytes modulus;
-    for (size_t i = 0; i + 1 < hex.size() && hex[i] != '\n'; i += 2) {
-      modulus.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    }
-    Bytes blob = {6, 2, 0, 0};
-    auto le32 = [&blob](uint32_t v) {
-      for (int i = 0; i < 4; ++i) {
-        blob.push_back(static_cast<uint8_t>(v >> (8 * i)));
-      }
-    };
-    le32(algId);
-    le32(0x31415352);
-    le32(static_cast<uint32_t>(modulus.size() * 8));
-    le32(65537);
-    blob.insert(blob.end(), modulus.rbegin(), modulus.rend());
-    return blob;
+    const std::string blob = dir_->File("key.blob");
+    EXPECT_TRUE(RunOpenssl("rsa -in " + dir_->File("k" + std::to_string(bits) + ".pem") +
+                           " -pubout -outform MSBLOB -out " + blob));
+    Bytes bytes = ReadBytes(blob);
+    bytes[4] = static_cast<uint8_t>(algId);
+    bytes[5] = static_cast<uint8_t>(algId >> 8);
+    return bytes;
   }
 
   static Bytes OpensslSignature(int bits, const Bytes& digest, const char* name) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "provider_scene.h"
+#include "support/test_ca.h"
+#include "support/transaction_message.h"
 
 namespace kq::test {
 namespace {
@@ -56,15 +58,6 @@ Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedErro
   EXPECT_EQ(Provider().GetLastError(), expectedError);
   signature.resize(ok ? length : 0);
   return signature;
-}
-
-std::string TransactionMessage(const std::string& what) {
-  auto length16 = [](size_t n) {
-    std::string digits = std::to_string(n);
-    return std::string(16 - digits.size(), '0') + digits;
-  };
-  return "02" + length16(4) + "0001" + "01" + length16(what.size()) + what + "00" + length16(2) +
-         "ok";
 }
 
 TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedAndSignForEveryHash) {
@@ -187,7 +180,8 @@ TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
   const std::string pem = BlobToPem(scratch_, ExportPublicKey(prov, pairKey), "bank");
   scene_.SetButton(key, "ok:2,cancel:1,timeout:2");
 
-  const std::string message = TransactionMessage("pay 100.00 to 6222 0000 1111 2222");
+  const Bytes bytes = TransactionMessage("0001", "pay 100.00 to 6222 0000 1111 2222", "ok");
+  const std::string message(bytes.begin(), bytes.end());
   KqHandle hash = HashOf(prov, kCalgSha1, message);
   const Bytes signature = Sign(prov, hash, kAtSignature);
   ExpectAllClosed("a transaction signature");
@@ -220,18 +214,8 @@ TEST_F(KeysAndSignatures, CertificatesFromATestCaAreStoredAndReadBack) {
   ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pairKey)) << std::hex << Error();
   const std::string pem = BlobToPem(scratch_, ExportPublicKey(prov, pairKey), "subject");
 
-  std::string failure;
-  const std::string ca = scratch_.File("ca");
-  ASSERT_TRUE(RunOpenssl("req -x509 -newkey rsa:2048 -nodes -keyout " + ca + ".key -out " + ca +
-                             ".pem -days 2 -subj /CN=Test-CA",
-                         &failure))
-      << failure;
-  const std::string cert = scratch_.File("cert.der");
-  ASSERT_TRUE(RunOpenssl("x509 -new -CA " + ca + ".pem -CAkey " + ca + ".key -force_pubkey " + pem +
-                             " -subj /CN=Holder/O=Bank -days 2 -outform DER -out " + cert,
-                         &failure))
-      << failure;
-  const Bytes der = ReadBytes(cert);
+  TestCa ca;
+  const Bytes der = ca.IssueForKey(pem, "/CN=Holder/O=Bank");
 
   EXPECT_TRUE(P().CPSetKeyParam(prov, pairKey, kKpCertificate, der.data(), 0))
       << std::hex << Error();
@@ -245,8 +229,7 @@ TEST_F(KeysAndSignatures, CertificatesFromATestCaAreStoredAndReadBack) {
   EXPECT_EQ(readBack, der);
 
   // The CA's own, self-signed certificate is refused.
-  ASSERT_TRUE(RunOpenssl("x509 -in " + ca + ".pem -outform DER -out " + ca + ".der", &failure));
-  const Bytes selfSigned = ReadBytes(ca + ".der");
+  const Bytes selfSigned = ca.Certificate();
   EXPECT_FALSE(P().CPSetKeyParam(prov, pairKey, kKpCertificate, selfSigned.data(), 0));
   EXPECT_EQ(Error(), 0x80090020u);
   EXPECT_FALSE(P().CPSetKeyParam(prov, pairKey, kKpCertificate, nullptr, 0));

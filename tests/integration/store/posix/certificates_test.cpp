@@ -14,7 +14,7 @@
 #include "store/object_file.h"
 #include "store/public_key_object.h"
 #include "store_fixture.h"
-#include "test_ca.h"
+#include "support/test_ca.h"
 
 namespace kq::store {
 namespace {
@@ -76,13 +76,18 @@ class CertificateStore : public StoreTest {
     return files;
   }
 
-  TestCa ca_;
+  // A certificate from the test CA for a soft-key fixture's key pair.
+  std::vector<uint8_t> Issue(const std::string& fixture, const std::string& subject) {
+    return ca_.IssueForKey(test::SoftKeyFixturePath(fixture).string(), subject);
+  }
+
+  test::TestCa ca_;
 };
 
 TEST_F(CertificateStore, TheProviderWriterStoresReplacesAndListsAnRsaCertificate) {
   ContainerWithPair("sig", 1, kAtSignature);
   ASSERT_FALSE(scene_.ReadKeyFile(key_, kCertificateDirectoryFile).has_value());
-  const auto first = ca_.Issue("rsa2048-a", "/CN=first user/O=Bank");
+  const auto first = Issue("rsa2048-a", "/CN=first user/O=Bank");
   ASSERT_EQ(WriteCertificate(session_, "sig", kAtSignature, first), kOk);
 
   std::vector<uint8_t> der;
@@ -99,7 +104,7 @@ TEST_F(CertificateStore, TheProviderWriterStoresReplacesAndListsAnRsaCertificate
   EXPECT_EQ(std::vector<uint8_t>(entryFile.begin() + directory[0].subjectLength, entryFile.end()),
             first);
 
-  const auto second = ca_.Issue("rsa2048-a", "/CN=second user/O=Bank");
+  const auto second = Issue("rsa2048-a", "/CN=second user/O=Bank");
   ASSERT_EQ(WriteCertificate(session_, "sig", kAtSignature, second), kOk);
   ASSERT_EQ(ReadContainerCertificate(session_, "sig", kAtSignature, der), kOk);
   EXPECT_EQ(der, second);
@@ -119,15 +124,15 @@ TEST_F(CertificateStore, TheProviderWriterStoresReplacesAndListsAnRsaCertificate
 TEST_F(CertificateStore, TheProviderWriterRefusesForeignAndSelfSignedCertificates) {
   ContainerWithPair("sig", 1, kAtSignature);
   const auto before = Snapshot();
-  EXPECT_EQ(
-      WriteCertificate(session_, "sig", kAtSignature, ca_.SelfSigned("rsa2048-a", "/CN=myself")),
-      kDeviceFailed);
-  EXPECT_EQ(
-      WriteCertificate(session_, "sig", kAtSignature, ca_.Issue("rsa2048-b", "/CN=someone else")),
-      kCertificateKeyMismatch);
-  EXPECT_EQ(WriteCertificate(session_, "sig", kAtSignature, ca_.Issue("rsa1024-a", "/CN=short")),
+  EXPECT_EQ(WriteCertificate(
+                session_, "sig", kAtSignature,
+                ca_.SelfSigned(test::SoftKeyFixturePath("rsa2048-a").string(), "/CN=myself")),
             kDeviceFailed);
-  EXPECT_EQ(WriteCertificate(session_, "sig", kAtKeyExchange, ca_.Issue("rsa2048-a", "/CN=x")),
+  EXPECT_EQ(WriteCertificate(session_, "sig", kAtSignature, Issue("rsa2048-b", "/CN=someone else")),
+            kCertificateKeyMismatch);
+  EXPECT_EQ(WriteCertificate(session_, "sig", kAtSignature, Issue("rsa1024-a", "/CN=short")),
+            kDeviceFailed);
+  EXPECT_EQ(WriteCertificate(session_, "sig", kAtKeyExchange, Issue("rsa2048-a", "/CN=x")),
             kDeviceFailed);  // the container has no exchange pair
   const std::vector<uint8_t> junk = {0x30, 0x03, 0x02, 0x01, 0x00};
   EXPECT_EQ(WriteCertificate(session_, "sig", kAtSignature, junk), kDeviceFailed);
@@ -138,8 +143,8 @@ TEST_F(CertificateStore, TheProviderWriterRefusesForeignAndSelfSignedCertificate
 
 TEST_F(CertificateStore, AnSm2CertificateMatchesItsPoint) {
   ContainerWithPair("sm2", 4, kAtKeyExchange);
-  const auto certificate = ca_.Issue("sm2-a", "/CN=sm2 user/O=Bank");
-  EXPECT_EQ(WriteCertificate(session_, "sm2", kAtKeyExchange, ca_.Issue("sm2-b", "/CN=other")),
+  const auto certificate = Issue("sm2-a", "/CN=sm2 user/O=Bank");
+  EXPECT_EQ(WriteCertificate(session_, "sm2", kAtKeyExchange, Issue("sm2-b", "/CN=other")),
             kCertificateKeyMismatch);
   ASSERT_EQ(WriteCertificate(session_, "sm2", kAtKeyExchange, certificate), kOk);
   std::vector<uint8_t> der;
@@ -152,7 +157,7 @@ TEST_F(CertificateStore, AnSm2CertificateMatchesItsPoint) {
 TEST_F(CertificateStore, TheToolWriterStoresAndTheListingJoinsKeysAndContainers) {
   const uint16_t signing = ContainerWithPair("sig", 1, kAtSignature);
   ContainerWithPair("plain", 2, kAtKeyExchange);
-  const auto certificate = ca_.Issue("rsa2048-a", "/CN=tool user/O=Bank");
+  const auto certificate = Issue("rsa2048-a", "/CN=tool user/O=Bank");
   ASSERT_EQ(StoreCertificate(session_, 1, certificate, "sig", signing, kAtSignature), kOk);
   std::vector<uint8_t> der;
   ASSERT_EQ(ReadContainerCertificate(session_, "sig", kAtSignature, der), kOk);
@@ -187,7 +192,7 @@ TEST_F(CertificateStore, AFullDirectoryStillTakesTheObjectButNoEntry) {
   }
   ChangeKeyFile(kCertificateDirectoryFile, full);
   const size_t files = FileCount();
-  const auto certificate = ca_.Issue("rsa2048-a", "/CN=crowded");
+  const auto certificate = Issue("rsa2048-a", "/CN=crowded");
 
   // The tool writer counts the directory entry in and takes everything back out.
   const std::vector<uint8_t> index = KeyFile(kObjectIndex.fileId);

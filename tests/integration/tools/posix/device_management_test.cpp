@@ -96,7 +96,7 @@ TEST_F(Families, CountedAndListedByTheirFirstTwoCharacters) {
 }
 
 TEST_F(Families, AFamilyWithNoKeyIsLikeNoKey) {
-  scene.RemoveKey(key72);
+  ASSERT_EQ(scene.RunKqsim({"remove", key72}).exitCode, 0);
   int32_t length = 64;
   char buffer[64];
   EXPECT_EQ(lib.GetMediaID(buffer, &length, 0), 101u);
@@ -157,12 +157,11 @@ TEST_F(OneKey, ChangePinWithTheButton) {
   EXPECT_EQ(scene.State(key).pin, "12345678");
   ExpectAllClosed("KQ_ChangePIN");
 
-  scene.SetButton(key, "cancel:1");
-  EXPECT_EQ(lib.ChangePIN(mediaId.c_str(), "12345678", "87654321"), 0x8010006Eu);
-  scene.SetButton(key, "timeout:2");
-  EXPECT_EQ(lib.ChangePIN(mediaId.c_str(), "12345678", "87654321"), 0x8010000Au);
-  scene.SetButton(key, "fail:1");
-  EXPECT_EQ(lib.ChangePIN(mediaId.c_str(), "12345678", "87654321"), 4005u);
+  for (const auto& [policy, code] :
+       {std::pair{"cancel:1", 0x8010006Eu}, {"timeout:2", 0x8010000Au}, {"fail:1", 4005u}}) {
+    scene.SetButton(key, policy);
+    EXPECT_EQ(lib.ChangePIN(mediaId.c_str(), "12345678", "87654321"), code) << policy;
+  }
   EXPECT_EQ(scene.State(key).pin, "12345678");
   ExpectAllClosed("KQ_ChangePIN with the button");
 }
@@ -181,25 +180,20 @@ TEST_F(OneKey, InitialiseWithTheButtonAndTellTheToolWindow) {
   EXPECT_EQ(scene.State(key).initCount, 2u);
   ASSERT_TRUE(listener.NextLine());
 
-  scene.SetButton(key, "cancel:1");
-  EXPECT_EQ(lib.InitCard(mediaId.c_str(), 0), 0x8010006Eu);
-  scene.SetButton(key, "timeout:2");
-  EXPECT_EQ(lib.InitCard(mediaId.c_str(), 0), 0x8010006Eu);
-  scene.SetButton(key, "fail:1");
-  EXPECT_EQ(lib.InitCard(mediaId.c_str(), 0), 4005u);
+  for (const auto& [policy, code] :
+       {std::pair{"cancel:1", 0x8010006Eu}, {"timeout:2", 0x8010006Eu}, {"fail:1", 4005u}}) {
+    scene.SetButton(key, policy);
+    EXPECT_EQ(lib.InitCard(mediaId.c_str(), 0), code) << policy;
+  }
   EXPECT_EQ(scene.State(key).initCount, 2u);
   EXPECT_FALSE(listener.NextLine(std::chrono::milliseconds(100)));  // failures are not told
   ExpectAllClosed("KQ_InitCard");
-}
-
-TEST_F(OneKey, InitialisationNamesTheReaderIndex) {
+  // The event names the reader index of the key initialised.
+  scene.SetButton(key, "ok:1");
   const std::string second = AddKey();
-  kq::test::NotifyListener listener;
   EXPECT_EQ(lib.InitCard(scene.MediaId(second).c_str(), 0), 0u);
-  auto line = listener.NextLine();
-  ASSERT_TRUE(line);
-  EXPECT_EQ(*line, "KQ_ORV_INITUSBKEYMSGID 1 0\n");
-  EXPECT_EQ(scene.State(key).initCount, 0u);
+  EXPECT_EQ(listener.NextLine(), "KQ_ORV_INITUSBKEYMSGID 1 0\n");
+  EXPECT_EQ(scene.State(key).initCount, 2u);
   EXPECT_EQ(scene.State(second).initCount, 1u);
 }
 

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -96,31 +94,26 @@ TEST_F(EnrolmentCases, CertificateOfNoKeyIsLeftOver) {
 
 // Turns the container's signature key into its exchange key, as a provider container holds it.
 void MoveToExchangeKey(kq::test::SoftKeyScene& scene, const std::string& key) {
+  const auto be32 = [](const std::vector<uint8_t>& bytes, size_t at) {
+    return (uint32_t{bytes[at]} << 24) | (uint32_t{bytes[at + 1]} << 16) |
+           (uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+  };
   const auto index = scene.ReadKeyFile(key, 0xD001);
   ASSERT_TRUE(index);
   for (size_t slot = 0; slot + 10 <= index->size(); slot += 10) {
-    const uint32_t objectClass = (uint32_t{(*index)[slot]} << 24) |
-                                 (uint32_t{(*index)[slot + 1]} << 16) |
-                                 (uint32_t{(*index)[slot + 2]} << 8) | (*index)[slot + 3];
-    if (objectClass != 0x8043544E) {
+    if (be32(*index, slot) != 0x8043544E) {
       continue;
     }
     const uint32_t fileId = (uint32_t{(*index)[slot + 8]} << 8) | (*index)[slot + 9];
     auto object = scene.ReadKeyFile(key, fileId);
     ASSERT_TRUE(object);
     // CKA_VALUE (type 0x11, 12 bytes): move references 0..2 to 3..5.
-    for (size_t at = 0; at + 8 <= object->size();) {
-      const uint32_t type = (uint32_t{(*object)[at]} << 24) | (uint32_t{(*object)[at + 1]} << 16) |
-                            (uint32_t{(*object)[at + 2]} << 8) | (*object)[at + 3];
-      const uint32_t length = (uint32_t{(*object)[at + 4]} << 24) |
-                              (uint32_t{(*object)[at + 5]} << 16) |
-                              (uint32_t{(*object)[at + 6]} << 8) | (*object)[at + 7];
-      if (type == 0x11 && length == 12) {
+    for (size_t at = 0; at + 8 <= object->size(); at += 8 + be32(*object, at + 4)) {
+      if (be32(*object, at) == 0x11 && be32(*object, at + 4) == 12) {
         uint8_t* refs = object->data() + at + 8;
         std::copy(refs, refs + 6, refs + 6);
         std::fill(refs, refs + 6, 0xFF);
       }
-      at += 8 + length;
     }
     scene.WriteKeyFile(key, fileId, *object);
     return;
@@ -214,10 +207,7 @@ TEST_F(EnrolmentCases, RequestsAreCopiedToDriveD) {
   std::filesystem::current_path(before);
   ASSERT_EQ(status, 0u);
   out.resize(static_cast<size_t>(length));
-  std::ifstream copy(work.path() / "D:" / "req.pem", std::ios::binary);
-  std::stringstream content;
-  content << copy.rdbuf();
-  EXPECT_EQ(content.str(), out);
+  EXPECT_EQ(kq::test::ReadText((work.path() / "D:" / "req.pem").string()), out);
 }
 
 TEST_F(EnrolmentCases, PublicKeySignatureValues) {

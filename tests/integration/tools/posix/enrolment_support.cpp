@@ -1,7 +1,5 @@
 #include "enrolment_support.h"
 
-#include <cstdio>
-
 namespace kqtest {
 
 using kq::test::CommandResult;
@@ -54,53 +52,6 @@ bool OpensslVerifiesSignature(std::span<const uint8_t> certificateDer,
       RunOpenssl({"dgst", "-" + digestName, "-verify", keyPath.string(), "-signature",
                   signaturePath.string(), dataPath.string()});
   return result.exitCode == 0 && result.out.find("Verified OK") != std::string::npos;
-}
-
-TestCa::TestCa() {
-  const auto key = dir_.path() / "ca.key";
-  const auto certificate = dir_.path() / "ca.pem";
-  RunOpenssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key.string(), "-out",
-              certificate.string(), "-subj", "/CN=Bank Test CA", "-days", "30"});
-}
-
-std::vector<uint8_t> TestCa::Issue(std::span<const uint8_t> requestDer, bool sm2) {
-  const auto request = dir_.Write("request.der", requestDer);
-  const auto out = dir_.path() / "issued.der";
-  std::vector<std::string> args{"x509",        "-req",
-                                "-inform",     "DER",
-                                "-in",         request.string(),
-                                "-CA",         (dir_.path() / "ca.pem").string(),
-                                "-CAkey",      (dir_.path() / "ca.key").string(),
-                                "-set_serial", std::to_string(serial_++),
-                                "-days",       "10",
-                                "-outform",    "DER",
-                                "-out",        out.string()};
-  if (sm2) {
-    args.insert(args.end(), {"-vfyopt", "distid:1234567812345678"});
-  }
-  return RunOpenssl(args).exitCode == 0 ? kq::test::ReadBytes(out.string())
-                                        : std::vector<uint8_t>();
-}
-
-std::vector<uint8_t> TestCa::IssueForFreshKey(const std::string& subject) {
-  const auto key = dir_.path() / "fresh.key";
-  const auto request = dir_.path() / "fresh.der";
-  RunOpenssl({"req", "-new", "-newkey", "rsa:1024", "-nodes", "-keyout", key.string(), "-subj",
-              subject, "-outform", "DER", "-out", request.string()});
-  return Issue(kq::test::ReadBytes(request.string()), false);
-}
-
-std::vector<uint8_t> TransactionMessage(std::string_view first, std::string_view second,
-                                        std::string_view third) {
-  auto digits = [](size_t n) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016zu", n);
-    return std::string(text);
-  };
-  std::string message = "02" + digits(first.size()) + std::string(first) + "01" +
-                        digits(second.size()) + std::string(second) + "00" + digits(third.size()) +
-                        std::string(third);
-  return {message.begin(), message.end()};
 }
 
 }  // namespace kqtest
