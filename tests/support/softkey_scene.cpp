@@ -22,6 +22,7 @@ std::string SoftKeyFixturePem(std::string_view name) {
 
 SoftKeyScene::SoftKeyScene() {
   SetEnvironment("KQSIM_ROOT", root_.path().string());
+  SetEnvironment("TMPDIR", lockFolder_.path().string());
 }
 
 SoftKeyScene::~SoftKeyScene() {

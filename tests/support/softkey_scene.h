@@ -106,6 +106,9 @@ class SoftKeyScene {
   void SetEnvironment(const std::string& name, const std::string& value);
 
   TempDirectory root_;
+  // The scene's own TMPDIR: the key lock's files of a reader name are per folder, so parallel
+  // tests whose soft keys share reader names do not take turns on each other's keys.
+  TempDirectory lockFolder_;
   // Variables this scene set, restored in reverse order when it goes.
   std::vector<std::unique_ptr<ScopedEnv>> environment_;
 };
