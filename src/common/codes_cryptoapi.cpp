@@ -36,6 +36,8 @@ constexpr CodeInfo kCryptoApi[] = {
     {win::kScardInvalidParameter, "SCARD_E_INVALID_PARAMETER", "a parameter is not valid"},
     {win::kScardTimeout, "SCARD_E_TIMEOUT", "the key's button was not pressed in time"},
     {win::kScardInvalidChv, "SCARD_E_INVALID_CHV", "the PIN is not valid"},
+    {win::kScardNoReadersAvailable, "SCARD_E_NO_READERS_AVAILABLE",
+     "no key is attached, or the keys could not be listed"},
     {win::kScardUnknownCard, "SCARD_W_UNKNOWN_CARD",
      "the key could not be reached after the login"},
     {win::kScardWrongChv, "SCARD_W_WRONG_CHV", "the PIN is wrong"},

@@ -7,15 +7,16 @@
 
 #include "common/codes_tools.h"
 #include "crypto/transaction_message.h"
-#include "device/login.h"
-#include "device/named_hash_signing.h"
 #include "pki/dn_text.h"
+#include "platform/last_error.h"
 #include "store/public_key_object.h"
 #include "tools/key_certificates.h"
+#include "tools/named_hash_signing.h"
 #include "tools/output_buffer.h"
 #include "tools/reader_walk.h"
 #include "tools/signature_exports.h"
 #include "tools/signing_path.h"
+#include "tools/tool_login.h"
 
 namespace kq::tools {
 
@@ -94,6 +95,14 @@ uint32_t OpenSigningKey(const SignatureRequest& request, DeviceSession& session,
   return code::kCertificateNotFound;
 }
 
+// A 3001 or 3003 with the reason that tells its two meanings apart in the thread's last error.
+uint32_t Explained(uint32_t status, uint32_t reason) {
+  if (status == code::kEnumerationFailed || status == code::kDeviceFailed) {
+    platform::SetLastErrorCode(reason);
+  }
+  return status;
+}
+
 }  // namespace
 
 uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32_t* signatureLength,
@@ -105,7 +114,7 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
   DeviceSession session;
   SigningKey key;
   if (const uint32_t status = OpenSigningKey(request, session, key); status != 0) {
-    return status;
+    return Explained(status, code::kReasonKeysNotListed);
   }
   const uint32_t reserved = ReservedSignatureSize(key.algorithm);
   if (reserved == 0) {
@@ -136,8 +145,10 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
     return status;
   }
   const LoginMode mode = path.loginMode == 1 ? LoginMode::kIfNotLoggedIn : LoginMode::kAlways;
-  if (const uint32_t status = LoginForTool(session, session.readerName(), mode); status != 0) {
-    return status;
+  uint32_t reason = 0;
+  if (const uint32_t status = LoginForTool(session, session.readerName(), mode, &reason);
+      status != 0) {
+    return Explained(status, reason);
   }
   std::array<uint8_t, kSignatureCapacity> produced{};
   uint32_t producedLength = static_cast<uint32_t>(produced.size());
@@ -146,7 +157,7 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
       request.data,  request.dataLength, path.hashOnDevice};
   if (const uint32_t status = SignWithNamedHash(session, signing, produced.data(), &producedLength);
       status != 0) {
-    return status;
+    return Explained(status, code::kReasonKeyFailed);
   }
   producedLength = std::min(producedLength, static_cast<uint32_t>(produced.size()));
   // Second size check, against the real lengths.
