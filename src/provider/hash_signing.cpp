@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/codes_cryptoapi.h"
+#include "common/codes_device.h"
 #include "crypto/rsa_verify.h"
 #include "device/key_signing.h"
 #include "provider/device_access.h"
@@ -16,12 +17,12 @@ namespace kq::provider {
 
 namespace {
 
-// The key refused the transaction message: its reason is in the low byte of 0x6Bxx.
+// The key refused the transaction message for the reason its status word names.
 constexpr RefusalCode kTransactionRefusals[] = {
-    {0x6B02, win::kScardInvalidParameter},
-    {0x6B03, win::kSecIllegalMessage},
-    {0x6B04, win::kNteBadData},
-    {0x6B05, win::kNteBadLen},
+    {dev::kSwMessageBadParameter, win::kScardInvalidParameter},
+    {dev::kSwMessageIllegal, win::kSecIllegalMessage},
+    {dev::kSwMessageBadData, win::kNteBadData},
+    {dev::kSwMessageBadLength, win::kNteBadLen},
 };
 
 // A transaction ends in a cancel for every end of the button wait but a confirmation; a digest

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "common/codes_device.h"
 #include "common/codes_tools.h"
 #include "crypto/hash_alg.h"
 #include "crypto/hash_classes.h"
@@ -55,7 +56,7 @@ uint32_t HostDigest(const DeviceSession& session, const NamedHashSignature& requ
 }
 
 // Only a key that hashes the message may refuse to.
-constexpr RefusalCode kHashRefusal[] = {{0x6B05, code::kDeviceHashRefused}};
+constexpr RefusalCode kHashRefusal[] = {{dev::kSwMessageBadLength, code::kDeviceHashRefused}};
 constexpr SigningCodes kDeviceHashingCodes{kSignatureWait, kHashRefusal, code::kDeviceFailed};
 constexpr SigningCodes kHostHashingCodes{kSignatureWait, {}, code::kDeviceFailed};
 
