@@ -95,18 +95,10 @@ uint32_t OpenSigningKey(const SignatureRequest& request, DeviceSession& session,
   return code::kCertificateNotFound;
 }
 
-// A 3001 or 3003 with the reason that tells its two meanings apart in the thread's last error.
-uint32_t Explained(uint32_t status, uint32_t reason) {
-  if (status == code::kEnumerationFailed || status == code::kDeviceFailed) {
-    platform::SetLastErrorCode(reason);
-  }
-  return status;
-}
-
-}  // namespace
-
-uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32_t* signatureLength,
-                      uint8_t* certificate, uint32_t* certificateLength) {
+// The export's work; a 3001 or 3003 also sets `reason`, which tells its two meanings apart.
+uint32_t SignBySubject(const SignatureRequest& request, uint8_t* signature,
+                       int32_t* signatureLength, uint8_t* certificate, uint32_t* certificateLength,
+                       uint32_t& reason) {
   if (request.data == nullptr || request.subjectDn == nullptr || signatureLength == nullptr ||
       certificateLength == nullptr) {
     return code::kNullArgument;
@@ -114,7 +106,8 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
   DeviceSession session;
   SigningKey key;
   if (const uint32_t status = OpenSigningKey(request, session, key); status != 0) {
-    return Explained(status, code::kReasonKeysNotListed);
+    reason = code::kReasonKeysNotListed;
+    return status;
   }
   const uint32_t reserved = ReservedSignatureSize(key.algorithm);
   if (reserved == 0) {
@@ -145,10 +138,9 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
     return status;
   }
   const LoginMode mode = path.loginMode == 1 ? LoginMode::kIfNotLoggedIn : LoginMode::kAlways;
-  uint32_t reason = 0;
   if (const uint32_t status = LoginForTool(session, session.readerName(), mode, &reason);
       status != 0) {
-    return Explained(status, reason);
+    return status;
   }
   std::array<uint8_t, kSignatureCapacity> produced{};
   uint32_t producedLength = static_cast<uint32_t>(produced.size());
@@ -157,7 +149,8 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
       request.data,  request.dataLength, path.hashOnDevice};
   if (const uint32_t status = SignWithNamedHash(session, signing, produced.data(), &producedLength);
       status != 0) {
-    return Explained(status, code::kReasonKeyFailed);
+    reason = code::kReasonKeyFailed;
+    return status;
   }
   producedLength = std::min(producedLength, static_cast<uint32_t>(produced.size()));
   // Second size check, against the real lengths.
@@ -171,6 +164,20 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
   std::copy_n(produced.begin(), producedLength, signature);
   std::copy(key.certificate.begin(), key.certificate.end(), certificate);
   return tool::kOk;
+}
+
+}  // namespace
+
+uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32_t* signatureLength,
+                      uint8_t* certificate, uint32_t* certificateLength) {
+  uint32_t reason = 0;
+  const uint32_t status =
+      SignBySubject(request, signature, signatureLength, certificate, certificateLength, reason);
+  // Set once the key is closed, so nothing the closing does can overwrite it.
+  if (status == code::kEnumerationFailed || status == code::kDeviceFailed) {
+    platform::SetLastErrorCode(reason);
+  }
+  return status;
 }
 
 }  // namespace kq::tools
