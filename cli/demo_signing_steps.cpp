@@ -27,6 +27,7 @@ constexpr char kCspData[] = "kqtool demo: a digest signed through CryptoAPI";
 
 struct Signature {
   uint32_t status = 0;
+  uint32_t reason = 0;  // which meaning a status of two meanings has
   std::vector<uint8_t> bytes;
 };
 
@@ -42,6 +43,7 @@ Signature SignWithTool(const DemoState& s, std::string_view data, const std::str
                            static_cast<uint32_t>(subject.size()), hash, hashLength, nullptr,
                            &signatureLength, nullptr, &certificateLength);
   if (result.status != 0) {
+    result.reason = s.tool->LastError();
     return result;
   }
   result.bytes.resize(static_cast<size_t>(std::max(signatureLength, 1)));
@@ -52,6 +54,9 @@ Signature SignWithTool(const DemoState& s, std::string_view data, const std::str
                &signatureLength, certificate.data(), &certificateLength);
   result.bytes.resize(
       std::min(result.bytes.size(), static_cast<size_t>(std::max(signatureLength, 0))));
+  if (result.status != 0) {
+    result.reason = s.tool->LastError();
+  }
   return result;
 }
 
@@ -61,8 +66,8 @@ StepOutcome SignTransaction(DemoState& s) {
   }
   const Signature signature = SignWithTool(s, TransactionText(), s.rsaSubject, "SHA256");
   if (signature.status != 0) {
-    return Failed("KQ_GetSignature " +
-                  StatusLine(DescribeToolStatus("KQ_GetSignature", signature.status)));
+    return Failed("KQ_GetSignature " + StatusLine(DescribeToolStatus(
+                                           "KQ_GetSignature", signature.status, signature.reason)));
   }
   s.rsaSignature = signature.bytes;
   return Passed("KQ_GetSignature: the " + std::to_string(TransactionText().size()) +
@@ -87,8 +92,8 @@ StepOutcome SignPlain(DemoState& s) {
   }
   const Signature signature = SignWithTool(s, kPlainData, s.sm2Subject, nullptr);
   if (signature.status != 0) {
-    return Failed("KQ_GetSignature " +
-                  StatusLine(DescribeToolStatus("KQ_GetSignature", signature.status)));
+    return Failed("KQ_GetSignature " + StatusLine(DescribeToolStatus(
+                                           "KQ_GetSignature", signature.status, signature.reason)));
   }
   s.sm2Signature = signature.bytes;
   return Passed("KQ_GetSignature (SM3 by default): a " + std::to_string(signature.bytes.size()) +

@@ -7,6 +7,16 @@ namespace kq::cli {
 
 namespace {
 
+// A KQ_GetSignature call, with which meaning a status of two meanings has: `reason` is the last
+// error, read right after the call.
+CallRecord& AddSignatureCall(uint32_t status, uint32_t reason, Report& report) {
+  CallRecord& call = report.AddToolCall("KQ_GetSignature", status);
+  if (status != 0) {
+    call.status = DescribeToolStatus("KQ_GetSignature", status, reason);
+  }
+  return call;
+}
+
 void SaveOutput(const Arguments& args, std::string_view option, std::span<const uint8_t> bytes,
                 CallRecord& call, Report& report) {
   if (const std::string* path = args.Value(option)) {
@@ -45,14 +55,16 @@ std::string Sign(Context& context, const Arguments& args, Report& report) {
   uint32_t status = function(data->data(), dataLength, dn.c_str(), dnLength, hashName, hashLength,
                              nullptr, &signatureLength, nullptr, &certificateLength);
   if (status != 0) {
-    report.AddToolCall("KQ_GetSignature", status).outputs.Set("query", "sizes");
+    const uint32_t reason = context.provider->LastError();
+    AddSignatureCall(status, reason, report).outputs.Set("query", "sizes");
     return {};
   }
   std::vector<uint8_t> signature(static_cast<size_t>(signatureLength > 0 ? signatureLength : 1));
   std::vector<uint8_t> certificate(certificateLength > 0 ? certificateLength : 1);
   status = function(data->data(), dataLength, dn.c_str(), dnLength, hashName, hashLength,
                     signature.data(), &signatureLength, certificate.data(), &certificateLength);
-  CallRecord& call = report.AddToolCall("KQ_GetSignature", status);
+  const uint32_t reason = context.provider->LastError();
+  CallRecord& call = AddSignatureCall(status, reason, report);
   call.outputs.Set("data_bytes", data->size()).Set("transaction", args.Has("transaction"));
   if (status != 0) {
     return {};

@@ -39,6 +39,13 @@ StatusText DescribeToolStatus(std::string_view exportName, uint32_t code) {
                                    CodeFamily::kPinEntry, CodeFamily::kDevice});
 }
 
+StatusText DescribeToolStatus(std::string_view exportName, uint32_t code, uint32_t reason) {
+  if (const CodeInfo* info = FindToolCode(exportName, code, reason)) {
+    return FromInfo(*info);
+  }
+  return DescribeToolStatus(exportName, code);
+}
+
 std::string FormatCode(uint32_t code) {
   char text[16];
   if (code >= 0x6000 && code <= 0x6FFF) {  // a device status word

@@ -20,6 +20,9 @@ struct StatusText {
 StatusText DescribeLastError(uint32_t code);
 // The status of a KQ_ export or a function of the table, by the export's name.
 StatusText DescribeToolStatus(std::string_view exportName, uint32_t code);
+// The same, telling apart the meanings of a status that has two by the reason the export left in
+// the last error (KQ_GetSignature's 3001 and 3003).
+StatusText DescribeToolStatus(std::string_view exportName, uint32_t code, uint32_t reason);
 
 // "1103" for small numbers, "0x80090016" for the rest.
 std::string FormatCode(uint32_t code);

@@ -60,4 +60,11 @@ const CodeInfo* FindToolCode(std::string_view exportName, uint32_t code) {
   return FindIn(detail::ToolSharedCodes(), code);
 }
 
+const CodeInfo* FindToolCode(std::string_view exportName, uint32_t code, uint32_t reason) {
+  if (const CodeInfo* told = detail::ToolCodeForReason(exportName, code, reason)) {
+    return told;
+  }
+  return FindToolCode(exportName, code);
+}
+
 }  // namespace kq

@@ -35,4 +35,9 @@ const CodeInfo* FindCode(CodeFamily family, uint32_t code);
 // Looks a tool export's status up: first the export's own codes, then the shared ones.
 const CodeInfo* FindToolCode(std::string_view exportName, uint32_t code);
 
+// The same, for a status that means two things in one export (KQ_GetSignature's 3001 and 3003):
+// the reason the export left in the thread's last error tells which. A status with one meaning
+// is looked up as above.
+const CodeInfo* FindToolCode(std::string_view exportName, uint32_t code, uint32_t reason);
+
 }  // namespace kq

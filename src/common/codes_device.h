@@ -26,6 +26,11 @@ inline constexpr uint32_t kSwNotEnoughMemory = 0x6A84;
 inline constexpr uint32_t kSwIncorrectP1P2 = 0x6A86;
 inline constexpr uint32_t kSwKeyNotFound = 0x6A88;
 inline constexpr uint32_t kSwWrongOffset = 0x6B00;
+// 0x6B01 to 0x6B06: the key refused a transaction message it was to show and hash.
+inline constexpr uint32_t kSwMessageBadParameter = 0x6B02;
+inline constexpr uint32_t kSwMessageIllegal = 0x6B03;
+inline constexpr uint32_t kSwMessageBadData = 0x6B04;
+inline constexpr uint32_t kSwMessageBadLength = 0x6B05;  // the key will not hash it
 inline constexpr uint32_t kSwFileExists = 0x6A89;
 inline constexpr uint32_t kSwInsNotSupported = 0x6D00;
 inline constexpr uint32_t kSwInvalidHandle = 0x6F01;  // soft key: closed or unknown handle

@@ -246,9 +246,24 @@ constexpr CodeInfo kGetSignature[] = {
      "this key signs only transaction messages"},
     {sig::kEnumerationFailed, "SIG_ENUMERATION_OR_LOGIN_FAILED",
      "the keys could not be listed, or the PIN login failed"},
-    {sig::kDeviceFailed, "SIG_DEVICE_FAILED", "the key failed, or the PIN is locked"},
+    {sig::kDeviceFailed, "SIG_DEVICE_OR_PIN_LOCKED", "the key failed, or the PIN is locked"},
     {sig::kBadHash, "SIG_BAD_HASH", "the hash is unknown or does not fit the key"},
     kCancelled,
+};
+
+// KQ_GetSignature's codes of two meanings, each meaning with the reason the export leaves in
+// the thread's last error.
+struct ReasonedCode {
+  uint32_t reason;
+  CodeInfo info;
+};
+constexpr ReasonedCode kGetSignatureReasons[] = {
+    {sig::kReasonKeysNotListed,
+     {sig::kEnumerationFailed, "SIG_ENUMERATION_FAILED", "the keys could not be listed"}},
+    {sig::kReasonLoginFailed,
+     {sig::kEnumerationFailed, "SIG_LOGIN_FAILED", "the PIN login failed"}},
+    {sig::kReasonPinLocked, {sig::kDeviceFailed, "SIG_PIN_LOCKED", "the PIN is locked"}},
+    {sig::kReasonKeyFailed, {sig::kDeviceFailed, "SIG_DEVICE_FAILED", "a key operation failed"}},
 };
 
 constexpr CodeInfo kPubKeySignValue[] = {
@@ -338,6 +353,18 @@ std::span<const CodeInfo> ToolExportCodes(std::string_view exportName) {
     }
   }
   return {};
+}
+
+const CodeInfo* ToolCodeForReason(std::string_view exportName, uint32_t code, uint32_t reason) {
+  if (exportName != "KQ_GetSignature") {
+    return nullptr;
+  }
+  for (const ReasonedCode& entry : kGetSignatureReasons) {
+    if (entry.info.code == code && entry.reason == reason) {
+      return &entry.info;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace kq::detail

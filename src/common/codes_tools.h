@@ -122,9 +122,15 @@ inline constexpr uint32_t kUnsupportedKey = 2001;     // algorithm or device usa
 inline constexpr uint32_t kEmptyReaderName = 2005;
 inline constexpr uint32_t kCertificateNotFound = 2008;
 inline constexpr uint32_t kNotTransactionMessage = 2020;  // usage 2 signs only transactions
-inline constexpr uint32_t kEnumerationFailed = 3001;
-inline constexpr uint32_t kDeviceFailed = 3003;
+inline constexpr uint32_t kEnumerationFailed = 3001;      // also: the PIN login failed
+inline constexpr uint32_t kDeviceFailed = 3003;           // also: the PIN is locked
 inline constexpr uint32_t kBadHash = 3004;
+
+// 3001 and 3003 each mean two things; the export leaves in the thread's last error which one.
+inline constexpr uint32_t kReasonKeysNotListed = win::kScardNoReadersAvailable;
+inline constexpr uint32_t kReasonLoginFailed = win::kScardCardNotAuthenticated;
+inline constexpr uint32_t kReasonPinLocked = win::kScardChvBlocked;
+inline constexpr uint32_t kReasonKeyFailed = win::kNteFail;
 }  // namespace kq::tool::signature
 
 // The ten functions of the function table and GetFunctionList.

@@ -4,9 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "common/codes_cryptoapi.h"
 #include "common/codes_device.h"
-#include "common/codes_tools.h"
 #include "device/ui_library.h"
 #include "platform/message_box.h"
 #include "platform/system_facts.h"
@@ -21,20 +19,6 @@ namespace {
 // Flag bits of the login block: bits 0 and 2 always, bit 1 for the secure desktop.
 constexpr uint32_t kLoginFlagsAlways = 0x1 | 0x4;
 constexpr uint32_t kLoginFlagSecureDesktop = 0x2;
-
-enum class Outcome {
-  kSuccess,
-  kCancelled,
-  kLocked,
-  kFailed,              // any other PIN-entry failure
-  kReaderNameUnusable,  // the broadcast's reader-name check failed
-  kReopenFailed,        // the PIN was verified but the key did not reopen
-};
-
-struct LoginResult {
-  Outcome outcome = Outcome::kFailed;
-  bool pinVerified = false;  // the PIN-entry library verified the PIN (even if a later step failed)
-};
 
 // Mode 1: the key reports its PIN as verified (ZANT_GetPINInfo kind 1, byte 1 equal to 1).
 bool PinAlreadyVerified(const DeviceSession& session) {
@@ -70,13 +54,13 @@ void UpperCaseInPlace(std::string& text) {
   }
 }
 
-// The protocol both logins share. The session is open on entry (the callers check). `readerName`
-// is upper-cased in place before each reader-name check when `upperCase` is set.
+// The protocol on an open session. `readerName` is upper-cased in place before each reader-name
+// check when `upperCase` is set.
 LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upperCase,
                      LoginMode mode) {
   if (mode == LoginMode::kIfNotLoggedIn && PinAlreadyVerified(session)) {
     session.memory().RememberLogin();
-    return {Outcome::kSuccess, false};
+    return {LoginOutcome::kSuccess, false};
   }
   session.Suspend();  // the PIN-entry library uses the key alone
 
@@ -99,7 +83,7 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
   uint32_t status = library.Login(request);
   while (dev::IsWrongPin(status)) {
     if (!announce(static_cast<uint8_t>(status & 0xFF))) {
-      return {Outcome::kReaderNameUnusable, false};
+      return {LoginOutcome::kReaderNameUnusable, false};
     }
     ShowPinMessage(ui::FormatMessage(ui::msg::kWrongPinTriesLeft, status & 0xF));
     status = library.Login(request);
@@ -112,89 +96,39 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
     case pinentry::kEndedOnKey1:
     case pinentry::kEndedOnKey2:
     case pinentry::kEndedOnKey3:
-      return {Outcome::kCancelled, false};
+      return {LoginOutcome::kCancelled, false};
     case pinentry::kLocked:
       ShowPinMessage(ui::GetMessage(ui::msg::kPinLocked));
-      return {Outcome::kLocked, false};
+      return {LoginOutcome::kLocked, false};
     default:
       ShowPinMessage(ui::FormatMessage(ui::msg::kPinEntryFailed, status));
-      return {Outcome::kFailed, false};
+      return {LoginOutcome::kFailed, false};
   }
 
   if (!announce(ui::kLoginSucceededLowByte)) {
-    return {Outcome::kReaderNameUnusable, true};
+    return {LoginOutcome::kReaderNameUnusable, true};
   }
   if (session.Open(readerName) != dev::kOk) {
     session.Close();
-    return {Outcome::kReopenFailed, true};
+    return {LoginOutcome::kReopenFailed, true};
   }
   session.memory().RememberLogin();
-  return {Outcome::kSuccess, true};
+  return {LoginOutcome::kSuccess, true};
 }
 
 }  // namespace
 
-uint32_t LoginForTool(DeviceSession& session, std::string_view readerName, LoginMode mode) {
+LoginResult Login(DeviceSession& session, std::string& readerName, LoginMode mode,
+                  ReaderNameCase nameCase) {
   if (!session.isOpen()) {
-    return tool::kLoginFailed;
+    return {LoginOutcome::kNoSession, false};
   }
-  std::string name(readerName);
-  const Outcome outcome = RunLogin(session, name, false, mode).outcome;
-  if (outcome != Outcome::kSuccess) {
+  const LoginResult result =
+      RunLogin(session, readerName, nameCase == ReaderNameCase::kUpperCase, mode);
+  if (result.outcome != LoginOutcome::kSuccess) {
     session.Close();
   }
-  switch (outcome) {
-    case Outcome::kSuccess:
-      return tool::kOk;
-    case Outcome::kCancelled:
-      return tool::kCancelledByUser;
-    case Outcome::kLocked:
-      return tool::kPinLocked;
-    case Outcome::kFailed:
-    case Outcome::kReaderNameUnusable:
-    case Outcome::kReopenFailed:
-      break;
-  }
-  return tool::kLoginFailed;
-}
-
-bool LoginForProvider(ProviderLoginRequest& request, DeviceSession& session, LoginMode mode) {
-  if (!session.isOpen()) {
-    request.error = win::kNteFail;
-    return false;
-  }
-  if (request.silent) {
-    // No window may be shown, and the PIN-entry library shows one.
-    session.Close();
-    request.error = win::kNteSilentContext;
-    return false;
-  }
-  const LoginResult result = RunLogin(session, request.readerName, true, mode);
-  if (result.outcome != Outcome::kSuccess) {
-    session.Close();
-  }
-  if (result.pinVerified) {
-    request.loggedIn = true;
-  }
-  switch (result.outcome) {
-    case Outcome::kSuccess:
-      request.error = win::kSuccess;
-      return true;
-    case Outcome::kCancelled:
-      request.error = win::kScardCancelledByUser;
-      break;
-    case Outcome::kLocked:
-      request.error = win::kScardChvBlocked;
-      break;
-    case Outcome::kFailed:
-      request.error = win::kScardCardNotAuthenticated;
-      break;
-    case Outcome::kReaderNameUnusable:
-    case Outcome::kReopenFailed:
-      request.error = win::kScardUnknownCard;
-      break;
-  }
-  return false;
+  return result;
 }
 
 }  // namespace kq

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "device/device_session.h"
 
@@ -24,22 +23,27 @@ enum class LoginMode : uint32_t {
   return session.memory().loggedIn();
 }
 
-// Returns tool::kOk, tool::kLoginFailed (3001), tool::kPinLocked (3003) or
-// tool::kCancelledByUser (0x8010006E). `readerName` names the key to reopen.
-uint32_t LoginForTool(DeviceSession& session, std::string_view readerName, LoginMode mode);
-
-// What the provider's login needs of its context, filled in by the provider and read back.
-struct ProviderLoginRequest {
-  std::string readerName;  // in; upper-cased in place when the login checks it
-  bool silent = false;     // the context may show no window: the login fails at once
-  bool loggedIn = false;   // set when the PIN-entry library verified the PIN
-  uint32_t error = 0;      // on failure: the code for the provider's last error
+// How a login ended. Every ending but kSuccess leaves the session closed.
+enum class LoginOutcome {
+  kSuccess,
+  kNoSession,           // the session was not open: nothing was asked
+  kCancelled,           // cancelled in the PIN entry, or ended there by a key button
+  kLocked,              // the PIN is locked
+  kFailed,              // any other PIN-entry failure
+  kReaderNameUnusable,  // the refresh-PIN broadcast found no reader number in the name
+  kReopenFailed,        // the PIN was verified but the key did not reopen
 };
 
-// True on success; false with request.error set to NTE_FAIL (no open session),
-// NTE_SILENT_CONTEXT, SCARD_W_CANCELLED_BY_USER, SCARD_W_CHV_BLOCKED,
-// SCARD_W_CARD_NOT_AUTHENTICATED or SCARD_W_UNKNOWN_CARD (the reader name is unusable or the key
-// does not reopen).
-bool LoginForProvider(ProviderLoginRequest& request, DeviceSession& session, LoginMode mode);
+struct LoginResult {
+  LoginOutcome outcome = LoginOutcome::kFailed;
+  bool pinVerified = false;  // the PIN-entry library verified the PIN (even if a later step failed)
+};
+
+// Whether the login upper-cases the reader name in place before each reader-name check.
+enum class ReaderNameCase { kAsGiven, kUpperCase };
+
+// Logs in on the open session; `readerName` names the key to reopen.
+LoginResult Login(DeviceSession& session, std::string& readerName, LoginMode mode,
+                  ReaderNameCase nameCase);
 
 }  // namespace kq

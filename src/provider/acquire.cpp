@@ -46,8 +46,8 @@ KqBool CreateNew(ProviderContext& context) {
   if (found != store::kContainerNotFound) {
     return Fail(found);
   }
-  if (!LoginForContext(context, session, LoginMode::kAlways)) {
-    return 0;
+  if (const uint32_t code = LoginForContext(context, session, LoginMode::kAlways); code != 0) {
+    return Fail(code);
   }
   // Both indexes must read whole before anything is written: a key whose private index is
   // damaged could never take a key pair. The handle keeps them, so creating reads them no more.
@@ -78,9 +78,10 @@ KqBool DeleteExisting(ProviderContext& context) {
                                         store::kExchangePublicKey, store::kExchangePrivateKey}) {
     holdsKey = holdsKey || container.refs[ref] != store::kNoReference;
   }
-  if (!LoginForContext(context, session,
-                       holdsKey ? LoginMode::kAlways : LoginMode::kIfNotLoggedIn)) {
-    return 0;
+  if (const uint32_t code = LoginForContext(
+          context, session, holdsKey ? LoginMode::kAlways : LoginMode::kIfNotLoggedIn);
+      code != 0) {
+    return Fail(code);
   }
   const uint32_t status = store::DeleteContainer(session, context.containerName);
   if (status == win::kScardCancelledByUser || status == win::kScardTimeout) {

@@ -2,10 +2,28 @@
 
 #include "common/codes_cryptoapi.h"
 #include "common/codes_store.h"
-#include "provider/provider_last_error.h"
 #include "store/containers.h"
 
 namespace kq::provider {
+
+namespace {
+
+struct LoginCode {
+  LoginOutcome outcome;
+  uint32_t error;
+};
+
+constexpr LoginCode kLoginCodes[] = {
+    {LoginOutcome::kSuccess, 0},
+    {LoginOutcome::kNoSession, win::kNteFail},
+    {LoginOutcome::kCancelled, win::kScardCancelledByUser},
+    {LoginOutcome::kLocked, win::kScardChvBlocked},
+    {LoginOutcome::kFailed, win::kScardCardNotAuthenticated},
+    {LoginOutcome::kReaderNameUnusable, win::kScardUnknownCard},
+    {LoginOutcome::kReopenFailed, win::kScardUnknownCard},
+};
+
+}  // namespace
 
 uint32_t OpenContainer(const ProviderContext& context, DeviceSession& session,
                        store::ContainerInfo& container, uint32_t notFound) {
@@ -19,19 +37,21 @@ uint32_t OpenContainer(const ProviderContext& context, DeviceSession& session,
   return status == 0 ? 0 : win::kNteFail;
 }
 
-bool LoginForContext(ProviderContext& context, DeviceSession& session, LoginMode mode) {
-  ProviderLoginRequest request;
-  request.readerName = context.readerName;
-  request.silent = context.silent;
-  const bool ok = LoginForProvider(request, session, mode);
-  context.readerName = request.readerName;
-  if (request.loggedIn) {
+uint32_t LoginForContext(ProviderContext& context, DeviceSession& session, LoginMode mode) {
+  if (context.silent && session.isOpen()) {
+    session.Close();
+    return win::kNteSilentContext;
+  }
+  const LoginResult result = Login(session, context.readerName, mode, ReaderNameCase::kUpperCase);
+  if (result.pinVerified) {
     context.loggedIn = true;
   }
-  if (!ok) {
-    SetProviderLastError(request.error != 0 ? request.error : win::kNteFail);
+  for (const LoginCode& row : kLoginCodes) {
+    if (row.outcome == result.outcome) {
+      return row.error;
+    }
   }
-  return ok;
+  return win::kNteFail;
 }
 
 }  // namespace kq::provider

@@ -16,8 +16,12 @@ namespace kq::provider {
 uint32_t OpenContainer(const ProviderContext& context, DeviceSession& session,
                        store::ContainerInfo& container, uint32_t notFound);
 
-// LoginForProvider for the context: its reader name (upper-cased by the login) and its flags go in
-// and come back. On failure ProviderLastError holds the login's code and the session is closed.
-bool LoginForContext(ProviderContext& context, DeviceSession& session, LoginMode mode);
+// The PIN login for the context, on its reader name (upper-cased in place by the login); a
+// verified PIN sets the context's loggedIn. 0, or the failure's code with the session closed:
+// NTE_FAIL (no open session), NTE_SILENT_CONTEXT (the context may show no window, and the
+// PIN entry shows one), SCARD_W_CANCELLED_BY_USER, SCARD_W_CHV_BLOCKED,
+// SCARD_W_CARD_NOT_AUTHENTICATED or SCARD_W_UNKNOWN_CARD (the reader name is unusable or the key
+// does not reopen).
+uint32_t LoginForContext(ProviderContext& context, DeviceSession& session, LoginMode mode);
 
 }  // namespace kq::provider

@@ -5,64 +5,45 @@
 #include "common/codes_cryptoapi.h"
 #include "common/codes_device.h"
 #include "crypto/rsa_verify.h"
+#include "device/key_signing.h"
 #include "provider/device_access.h"
 #include "provider/hash_operations.h"
 #include "provider/key_algorithms.h"
 #include "provider/pin_state.h"
 #include "provider/provider_last_error.h"
 #include "store/public_key_object.h"
-#include "ui/confirmation_wait.h"
 
 namespace kq::provider {
 
 namespace {
 
-constexpr uint32_t kGetDataSignature = 5;
+// The key refused the transaction message for the reason its status word names.
+constexpr RefusalCode kTransactionRefusals[] = {
+    {dev::kSwMessageBadParameter, win::kScardInvalidParameter},
+    {dev::kSwMessageIllegal, win::kSecIllegalMessage},
+    {dev::kSwMessageBadData, win::kNteBadData},
+    {dev::kSwMessageBadLength, win::kNteBadLen},
+};
 
-// The key refused the transaction message: its reason is in the low byte of 0x6Bxx.
-uint32_t TransactionRefusal(uint32_t status) {
-  switch (status & 0xFF) {
-    case 2:
-      return win::kScardInvalidParameter;
-    case 3:
-      return win::kSecIllegalMessage;
-    case 4:
-      return win::kNteBadData;
-    case 5:
-      return win::kNteBadLen;
-    default:
-      return win::kNteFail;
-  }
-}
+// A transaction ends in a cancel for every end of the button wait but a confirmation; a digest
+// is never confirmed on the key, and every refusal of it is a failure.
+constexpr SigningCodes kTransactionCodes{{win::kNteFail, win::kScardCancelledByUser,
+                                          win::kScardCancelledByUser, win::kScardCancelledByUser},
+                                         kTransactionRefusals,
+                                         win::kNteFail};
+constexpr SigningCodes kDigestCodes{kTransactionCodes.wait, {}, win::kNteFail};
 
 // The key shows the whole message, hashes it itself and signs once the user presses "OK".
 uint32_t SignTransaction(ProviderContext& context, DeviceSession& session, uint8_t keyNumber,
                          const HashObject& hash, std::span<const uint8_t> message,
                          uint8_t* signature, uint32_t* signatureLength) {
   // The PIN is asked for every transaction, and the next plain signature asks again.
-  if (!LoginForContext(context, session, LoginMode::kAlways)) {
-    return ProviderLastError();
+  if (const uint32_t code = LoginForContext(context, session, LoginMode::kAlways); code != 0) {
+    return code;
   }
   context.loggedIn = false;
-  const uint32_t status = session.RSAPrivateSignEx(
-      keyNumber, static_cast<uint32_t>(hash.hashAlg), message.data(),
-      static_cast<uint32_t>(message.size()), signature, signatureLength, 0);
-  if (status == 0) {
-    return 0;
-  }
-  if (dev::IsButtonWait(status)) {
-    const ui::ConfirmedOperation done =
-        ui::ConfirmOnKey(session.handle(), ui::kWaitTransactionSigning, signature, signatureLength,
-                         kGetDataSignature);
-    if (done.wait == ui::WaitResult::kConfirmed) {
-      return done.dataStatus == 0 ? 0 : win::kNteFail;
-    }
-    return win::kScardCancelledByUser;
-  }
-  if ((status & 0xFF00) == 0x6B00) {
-    return TransactionRefusal(status);
-  }
-  return win::kNteFail;
+  return SignOnKey(session, {keyNumber, hash.hashAlg, message, true}, signature, signatureLength)
+      .Code(kTransactionCodes);
 }
 
 uint32_t SignDigest(ProviderContext& context, DeviceSession& session, uint8_t keyNumber,
@@ -73,13 +54,11 @@ uint32_t SignDigest(ProviderContext& context, DeviceSession& session, uint8_t ke
       context.loggedIn) {
     mode = LoginMode::kIfNotLoggedIn;
   }
-  if (!LoginForContext(context, session, mode)) {
-    return ProviderLastError();
+  if (const uint32_t code = LoginForContext(context, session, mode); code != 0) {
+    return code;
   }
-  const uint32_t status =
-      session.RSAPrivateSign(keyNumber, static_cast<uint32_t>(hash.hashAlg), digest.data(),
-                             static_cast<uint32_t>(digest.size()), signature, signatureLength, 0);
-  return status == 0 ? 0 : win::kNteFail;
+  return SignOnKey(session, {keyNumber, hash.hashAlg, digest, false}, signature, signatureLength)
+      .Code(kDigestCodes);
 }
 
 }  // namespace

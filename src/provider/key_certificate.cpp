@@ -78,8 +78,9 @@ uint32_t WriteKeyCertificate(ProviderContext& context, const KeyObject& key,
       store::ReadIndex(session, store::IndexKind::kObjects, index) != 0) {
     return win::kNteFail;
   }
-  if (!LoginForContext(context, session, LoginMode::kIfNotLoggedIn)) {
-    return ProviderLastError();
+  if (const uint32_t code = LoginForContext(context, session, LoginMode::kIfNotLoggedIn);
+      code != 0) {
+    return code;
   }
   ui::NotifyCertificateImport(ui::StepPhase::kBefore, readerNumber);
   const uint32_t status =

@@ -150,8 +150,8 @@ uint32_t GeneratePair(ProviderContext& context, uint32_t keySpec, uint32_t bits,
     return code;
   }
   const LoginMode mode = context.containerCreated ? LoginMode::kIfNotLoggedIn : LoginMode::kAlways;
-  if (!LoginForContext(context, session, mode)) {
-    return mode == LoginMode::kAlways ? win::kScardCardNotAuthenticated : ProviderLastError();
+  if (const uint32_t code = LoginForContext(context, session, mode); code != 0) {
+    return mode == LoginMode::kAlways ? win::kScardCardNotAuthenticated : code;
   }
   const store::KeyPairRefs& pair = store::PairOfKeySpec(keySpec);
   if (store::IsReferenceSet(container.refs[pair.publicKey]) ||
@@ -167,9 +167,11 @@ uint32_t GeneratePair(ProviderContext& context, uint32_t keySpec, uint32_t bits,
   if (store::FindContainer(session, context.containerName, container) != 0) {
     return win::kNteFail;
   }
-  if (!LoggedInOnThisHandle(session) &&
-      !LoginForContext(context, session, LoginMode::kIfNotLoggedIn)) {
-    return ProviderLastError();
+  if (!LoggedInOnThisHandle(session)) {
+    if (const uint32_t code = LoginForContext(context, session, LoginMode::kIfNotLoggedIn);
+        code != 0) {
+      return code;
+    }
   }
 
   ui::NotifyKeyPairGeneration(ui::StepPhase::kBefore);

@@ -5,18 +5,15 @@
 
 namespace kq::store {
 
+namespace {
+
+constexpr ui::WaitCodes kStoreWaitCodes{win::kNteFail, win::kScardCancelledByUser,
+                                        win::kScardTimeout, win::kNteFail};
+
+}  // namespace
+
 uint32_t ConfirmOnKey(const DeviceSession& session, uint32_t kind) {
-  const ui::ConfirmedOperation done = ui::ConfirmOnKey(session.handle(), kind, 0);
-  switch (done.wait) {
-    case ui::WaitResult::kConfirmed:
-      return done.dataStatus == 0 ? 0 : win::kNteFail;
-    case ui::WaitResult::kCancelled:
-      return win::kScardCancelledByUser;
-    case ui::WaitResult::kTimedOut:
-      return win::kScardTimeout;
-    default:
-      return win::kNteFail;
-  }
+  return ui::ConfirmOnKey(session.handle(), kind, 0).Code(kStoreWaitCodes);
 }
 
 }  // namespace kq::store

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "common/codes_tools.h"
-#include "device/login.h"
 #include "store/certificate_directory.h"
 #include "store/container_record.h"
 #include "store/containers.h"
@@ -16,6 +15,7 @@
 #include "tools/media_id.h"
 #include "tools/reader_walk.h"
 #include "tools/text_fields.h"
+#include "tools/tool_login.h"
 #include "ui/notifications.h"
 
 namespace kq::tools {

@@ -5,7 +5,6 @@
 
 #include "common/codes_store.h"
 #include "common/codes_tools.h"
-#include "device/login.h"
 #include "store/attribute_template.h"
 #include "store/attribute_types.h"
 #include "store/certificate_writing.h"
@@ -17,6 +16,7 @@
 #include "tools/certificate_list.h"
 #include "tools/media_id.h"
 #include "tools/reader_walk.h"
+#include "tools/tool_login.h"
 #include "ui/notifications.h"
 
 namespace kq::tools {

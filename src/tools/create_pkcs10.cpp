@@ -8,7 +8,6 @@
 
 #include "common/codes_device.h"
 #include "common/codes_tools.h"
-#include "device/login.h"
 #include "store/container_name.h"
 #include "store/containers.h"
 #include "store/device_keys.h"
@@ -19,6 +18,7 @@
 #include "tools/request_key_objects.h"
 #include "tools/request_signing.h"
 #include "tools/request_text.h"
+#include "tools/tool_login.h"
 #include "ui/confirmation_wait.h"
 #include "ui/notifications.h"
 
@@ -75,8 +75,7 @@ uint32_t GenerateKeyPair(const DeviceSession& session, uint8_t keyNumber, uint32
   if (!dev::IsButtonWait(status)) {
     return tool::kNteFail;
   }
-  return AwaitButton(session, ui::kWaitKeyGeneration, kResultOfGeneration,
-                     {tool::kNteFail, tool::kCancelledByUser, tool::kTimeout, tool::kNteFail});
+  return AwaitButton(session, ui::kWaitKeyGeneration, kResultOfGeneration, kGenerationWait);
 }
 
 struct ReadPublicKey {

@@ -61,9 +61,8 @@ uint32_t InitCard(const char* mediaId, uintptr_t argument) {
   }
   const uint32_t status = key.session.InitDev(key.identity.data(), argument);
   if (dev::IsButtonWait(status)) {
-    const uint32_t outcome = AwaitButton(key.session, ui::kWaitInitialisation, kResultOfOperation,
-                                         {tool::kDeviceOperationFailed, tool::kCancelledByUser,
-                                          tool::kCancelledByUser, tool::kWaitDeviceError});
+    const uint32_t outcome =
+        AwaitButton(key.session, ui::kWaitInitialisation, kResultOfOperation, kInitCardWait);
     if (outcome != 0) {
       return outcome;
     }
@@ -99,9 +98,7 @@ uint32_t ChangePin(const char* mediaId, const char* oldPin, const char* newPin) 
   }
   const uint32_t status = session.ChangePIN(oldPin, kPinLength, newPin, kPinLength, 0);
   if (dev::IsButtonWait(status)) {
-    return AwaitButton(session, ui::kWaitPinChange, kResultOfOperation,
-                       {tool::kDeviceOperationFailed, tool::kCancelledByUser, tool::kTimeout,
-                        tool::kWaitDeviceError});
+    return AwaitButton(session, ui::kWaitPinChange, kResultOfOperation, kChangePinWait);
   }
   return status == 0 ? tool::kOk : tool::kDeviceOperationFailed;
 }

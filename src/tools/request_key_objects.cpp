@@ -5,7 +5,6 @@
 
 #include "common/codes_store.h"
 #include "common/codes_tools.h"
-#include "device/login.h"
 #include "store/attribute_template.h"
 #include "store/attribute_types.h"
 #include "store/container_record.h"
@@ -14,6 +13,7 @@
 #include "store/index_slot.h"
 #include "store/key_objects.h"
 #include "store/object_file.h"
+#include "tools/tool_login.h"
 
 namespace kq::tools {
 

@@ -7,15 +7,16 @@
 
 #include "common/codes_tools.h"
 #include "crypto/transaction_message.h"
-#include "device/login.h"
-#include "device/named_hash_signing.h"
 #include "pki/dn_text.h"
+#include "platform/last_error.h"
 #include "store/public_key_object.h"
 #include "tools/key_certificates.h"
+#include "tools/named_hash_signing.h"
 #include "tools/output_buffer.h"
 #include "tools/reader_walk.h"
 #include "tools/signature_exports.h"
 #include "tools/signing_path.h"
+#include "tools/tool_login.h"
 
 namespace kq::tools {
 
@@ -94,10 +95,10 @@ uint32_t OpenSigningKey(const SignatureRequest& request, DeviceSession& session,
   return code::kCertificateNotFound;
 }
 
-}  // namespace
-
-uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32_t* signatureLength,
-                      uint8_t* certificate, uint32_t* certificateLength) {
+// The export's work; a 3001 or 3003 also sets `reason`, which tells its two meanings apart.
+uint32_t SignBySubject(const SignatureRequest& request, uint8_t* signature,
+                       int32_t* signatureLength, uint8_t* certificate, uint32_t* certificateLength,
+                       uint32_t& reason) {
   if (request.data == nullptr || request.subjectDn == nullptr || signatureLength == nullptr ||
       certificateLength == nullptr) {
     return code::kNullArgument;
@@ -105,6 +106,7 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
   DeviceSession session;
   SigningKey key;
   if (const uint32_t status = OpenSigningKey(request, session, key); status != 0) {
+    reason = code::kReasonKeysNotListed;
     return status;
   }
   const uint32_t reserved = ReservedSignatureSize(key.algorithm);
@@ -136,7 +138,8 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
     return status;
   }
   const LoginMode mode = path.loginMode == 1 ? LoginMode::kIfNotLoggedIn : LoginMode::kAlways;
-  if (const uint32_t status = LoginForTool(session, session.readerName(), mode); status != 0) {
+  if (const uint32_t status = LoginForTool(session, session.readerName(), mode, &reason);
+      status != 0) {
     return status;
   }
   std::array<uint8_t, kSignatureCapacity> produced{};
@@ -146,6 +149,7 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
       request.data,  request.dataLength, path.hashOnDevice};
   if (const uint32_t status = SignWithNamedHash(session, signing, produced.data(), &producedLength);
       status != 0) {
+    reason = code::kReasonKeyFailed;
     return status;
   }
   producedLength = std::min(producedLength, static_cast<uint32_t>(produced.size()));
@@ -160,6 +164,20 @@ uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32
   std::copy_n(produced.begin(), producedLength, signature);
   std::copy(key.certificate.begin(), key.certificate.end(), certificate);
   return tool::kOk;
+}
+
+}  // namespace
+
+uint32_t GetSignature(const SignatureRequest& request, uint8_t* signature, int32_t* signatureLength,
+                      uint8_t* certificate, uint32_t* certificateLength) {
+  uint32_t reason = 0;
+  const uint32_t status =
+      SignBySubject(request, signature, signatureLength, certificate, certificateLength, reason);
+  // Set once the key is closed, so nothing the closing does can overwrite it.
+  if (status == code::kEnumerationFailed || status == code::kDeviceFailed) {
+    platform::SetLastErrorCode(reason);
+  }
+  return status;
 }
 
 }  // namespace kq::tools

@@ -55,6 +55,20 @@ WaitResult RunButtonWait(ZANT_HANDLE device, uint32_t kind, const KeyStateOps& o
   return static_cast<WaitResult>(platform::RunWaitDialog(ButtonWaitView(kind), logic));
 }
 
+uint32_t ConfirmedOperation::Code(const WaitCodes& codes) const {
+  switch (wait) {
+    case WaitResult::kConfirmed:
+      return dataStatus == 0 ? 0 : codes.resultFailed;
+    case WaitResult::kCancelled:
+      return codes.cancelled;
+    case WaitResult::kTimedOut:
+      return codes.timedOut;
+    case WaitResult::kKeyError:
+      break;
+  }
+  return codes.keyFailed;
+}
+
 ConfirmedOperation ConfirmOnKey(ZANT_HANDLE device, uint32_t kind, uint8_t* buffer,
                                 uint32_t* length, uint32_t dataKind, const KeyStateOps& ops) {
   ConfirmedOperation done;

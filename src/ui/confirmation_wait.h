@@ -5,10 +5,8 @@
 // device handle and keeps it open throughout.
 //
 // Typical use, after an operation returned a status with dev::IsButtonWait(status):
-//   const ConfirmedOperation done = ConfirmOnKey(session.handle(), kWaitKeyGeneration, 0);
-//   if (done.Succeeded()) ...            // confirmed and ZANT_GetData returned 0
-//   else if (done.wait == WaitResult::kCancelled) ...  // 0x8010006E
-// or RunButtonWait alone when the result is fetched into the caller's own buffer.
+//   const uint32_t code = ConfirmOnKey(session.handle(), kWaitKeyGeneration, 0).Code(myCodes);
+// where myCodes is the caller's row of codes (WaitCodes); 0 means confirmed and done.
 
 #include <cstdint>
 
@@ -30,11 +28,22 @@ inline constexpr uint32_t kWaitPinChange = 5;
 WaitResult RunButtonWait(ZANT_HANDLE device, uint32_t kind,
                          const KeyStateOps& ops = DeviceLibraryKeyState());
 
+// What a caller reports for each way a confirmed operation can end: one row per caller, since
+// each has its own codes (some count a timeout as a cancel, some tell it apart).
+struct WaitCodes {
+  uint32_t resultFailed;  // confirmed, but ZANT_GetData did not return 0
+  uint32_t cancelled;     // C pressed, or the wait was cancelled
+  uint32_t timedOut;      // the key's countdown ran out
+  uint32_t keyFailed;     // the key failed, or its state could not be read
+};
+
 struct ConfirmedOperation {
   WaitResult wait = WaitResult::kKeyError;
   uint32_t dataStatus = 0;  // the status of ZANT_GetData; only when wait is kConfirmed
 
   [[nodiscard]] bool Succeeded() const { return wait == WaitResult::kConfirmed && dataStatus == 0; }
+  // 0 when the operation succeeded, else the caller's code for how it ended.
+  [[nodiscard]] uint32_t Code(const WaitCodes& codes) const;
 };
 
 // The button wait followed, once confirmed, by ZANT_GetData(device, buffer, length, dataKind).

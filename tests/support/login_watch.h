@@ -1,12 +1,13 @@
 #pragma once
 // What a PIN-login test watches, in one object: soft keys of its own, the UI log (message boxes),
 // the notification socket (refresh-PIN broadcasts), an empty registry (no secure desktop) and the
-// catalogue in English. Header-only: it needs the catalogue, which only programs that link the
-// ui layer have.
+// catalogue in English. Header-only: it needs the catalogue and the provider's login, which only
+// programs that link those layers have.
 
 #include <string>
 #include <vector>
 
+#include "provider/device_access.h"
 #include "support/notify_listener.h"
 #include "support/softkey_scene.h"
 #include "support/temp_registry.h"
@@ -54,6 +55,18 @@ class LoginWatch {
  private:
   uint32_t savedLanguage_ = 0;
   std::vector<uint64_t> refreshPin_;
+};
+
+// The provider's login for a context on a reader name: its code, and the context it leaves.
+struct ProviderLogin {
+  explicit ProviderLogin(std::string readerName, bool silent = false) {
+    context.readerName = std::move(readerName);
+    context.silent = silent;
+  }
+  uint32_t Run(DeviceSession& session, LoginMode mode) {
+    return provider::LoginForContext(context, session, mode);
+  }
+  provider::ProviderContext context{0};
 };
 
 inline constexpr char kWrongPinBox5[] = "Verify PIN\tVerify PIN fail,left 5 times";

@@ -193,6 +193,18 @@ TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
   Sign(prov, hash, kAtSignature, 0x8010006E);  // "C" pressed
   hash = HashOf(prov, kCalgSha1, message);
   Sign(prov, hash, kAtSignature, 0x8010006E);  // timed out
+  // The key's refusals of the message, each with its own code.
+  const std::pair<const char*, uint32_t> refusals[] = {{"0x6B02", 0x80100004},
+                                                       {"0x6B03", 0x80090326},
+                                                       {"0x6B04", 0x80090005},
+                                                       {"0x6B05", 0x80090004},
+                                                       {"0x6B06", 0x80090020}};
+  for (const auto& [status, code] : refusals) {
+    scene_.SetProcessFaults(std::string("RSAPrivateSignEx:1:") + status);
+    hash = HashOf(prov, kCalgSha1, message);
+    Sign(prov, hash, kAtSignature, code);
+  }
+  scene_.SetProcessFaults("");
   ExpectAllClosed("a refused transaction");
 
   // The same bytes under MD5, or one byte longer, are signed as a plain digest.

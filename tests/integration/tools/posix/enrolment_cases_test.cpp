@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "common/codes_cryptoapi.h"
 #include "enrolment_fixture.h"
 #include "support/openssl_command.h"
+#include "support/run_command.h"
 #include "support/softkey_library.h"
 #include "support/temp_directory.h"
 
@@ -275,7 +277,7 @@ TEST_F(EnrolmentCases, PublicKeySignatureValues) {
   ExpectAllClosed("KQ_GetPubKeySignValue");
 }
 
-TEST_F(EnrolmentCases, KeyRefusingToHashOrSign) {
+TEST_F(EnrolmentCases, KeyRefusingToHashOrSignAndLockedPin) {
   const auto requests = CreateRequests("CN=teller,T=S|RSA2048|SHA256|2");
   ASSERT_EQ(Install(JoinCertificates(Issue(requests, {false}))), 0u);
   const auto message = kqtest::TransactionMessage("PAY4", "x", "y");
@@ -286,6 +288,21 @@ TEST_F(EnrolmentCases, KeyRefusingToHashOrSign) {
   scene.SetProcessFaults("GetData:1:0x6F00");
   EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3003u);
   scene.SetProcessFaults("");
+  // 3001 and 3003 each mean two things: the last error tells which, and kqtool prints it.
+  EXPECT_EQ(lib.LastError(), kq::win::kNteFail);
+  scene.SetPinAnswers("unavailable");
+  EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3001u);
+  EXPECT_EQ(lib.LastError(), kq::win::kScardCardNotAuthenticated);
+  scene.SetPinAnswers("12345678");
+  scene.SetPinState(key, 0, false);
+  EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3003u);
+  EXPECT_EQ(lib.LastError(), kq::win::kScardChvBlocked);
+  const kq::test::CommandResult kqtool =
+      kq::test::RunCommand({KQ_TEST_BIN_DIR "/kqtool", "sign", "--subject", "CN=teller, T=S",
+                            "--transaction", "PAY4|x|y"});
+  EXPECT_NE(kqtool.out.find("FAILED: 3003 SIG_PIN_LOCKED: the PIN is locked"), std::string::npos)
+      << kqtool.out << kqtool.err;
+  scene.SetPinState(key, 6, false);
   // A signature buffer big enough for the reserved size but not for what the key returns is
   // told apart only after signing; one too small for the reserved size spares the user the key.
   std::vector<uint8_t> signature(255);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/codes_cryptoapi.h"
-#include "common/codes_tools.h"
 #include "device/login.h"
 #include "support/login_watch.h"
 
@@ -29,6 +27,10 @@ class SoftKeyLogin : public ::testing::Test {
     EXPECT_EQ(watch_.scene.OpenHandles(key_), 0);
   }
 
+  LoginOutcome LogIn(std::string readerName, LoginMode mode) {
+    return Login(session_, readerName, mode, ReaderNameCase::kAsGiven).outcome;
+  }
+
   test::LoginWatch watch_;
   std::string key_;
   std::string reader_;
@@ -37,7 +39,7 @@ class SoftKeyLogin : public ::testing::Test {
 
 TEST_F(SoftKeyLogin, WrongPinThenRightPin) {
   watch_.scene.SetPinAnswers(std::string(kWrongPin) + "," + kPin);
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kOk);
+  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kSuccess);
   EXPECT_TRUE(session_.isOpen());
   EXPECT_EQ(watch_.MessageBoxes(), Boxes{test::kWrongPinBox5});
   EXPECT_EQ(watch_.RefreshPinBroadcasts(), (Broadcasts{0x05, 0x06}));
@@ -47,47 +49,43 @@ TEST_F(SoftKeyLogin, WrongPinThenRightPin) {
 
 TEST_F(SoftKeyLogin, CancelledUnavailableAndLockedLoginsCloseTheSession) {
   watch_.scene.SetPinAnswers("cancel,unavailable");
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kCancelledByUser);
+  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kCancelled);
   EXPECT_FALSE(session_.isOpen());
   ASSERT_EQ(session_.Open(reader_), 0u);
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kLoginFailed);
+  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kFailed);
   EXPECT_FALSE(session_.isOpen());
   EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
   watch_.scene.SetPinState(key_, 1, false);
   watch_.scene.SetPinAnswers(kWrongPin);
   ASSERT_EQ(session_.Open(reader_), 0u);
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kPinLocked);
+  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kLocked);
   EXPECT_FALSE(session_.isOpen());
   EXPECT_EQ(watch_.MessageBoxes(), (Boxes{test::kFailedBox, test::kLockedBox}));
   EXPECT_EQ(watch_.scene.State(key_).triesLeft, 0u);
-  ASSERT_EQ(session_.Open(reader_), 0u);
-  ProviderLoginRequest request{reader_};
-  EXPECT_FALSE(LoginForProvider(request, session_, LoginMode::kAlways));
-  EXPECT_EQ(request.error, win::kScardChvBlocked);
 }
 
 TEST_F(SoftKeyLogin, ModeOneKeepsAVerifiedKeyOpenWithoutAsking) {
   watch_.scene.SetPinState(key_, std::nullopt, true);
   watch_.scene.SetPinAnswers("cancel");  // would end the login if it were asked
   const ZANT_HANDLE before = session_.handle();
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kIfNotLoggedIn), tool::kOk);
+  EXPECT_EQ(LogIn(reader_, LoginMode::kIfNotLoggedIn), LoginOutcome::kSuccess);
   EXPECT_EQ(session_.handle(), before);
   EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
 
   // Mode 4 asks even so.
-  EXPECT_EQ(LoginForTool(session_, reader_, LoginMode::kAlways), tool::kCancelledByUser);
+  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kCancelled);
 }
 
-TEST_F(SoftKeyLogin, ProviderLoginSetsLoggedInAndASixteenCharacterReaderNameFails) {
+TEST_F(SoftKeyLogin, VerifiedPinIsReportedAndASixteenCharacterReaderNameFails) {
   watch_.scene.SetPinAnswers(kPin);
-  EXPECT_EQ(LoginForTool(session_, "ORV ZANTULDCCID ", LoginMode::kAlways), tool::kLoginFailed);
+  EXPECT_EQ(LogIn("ORV ZANTULDCCID ", LoginMode::kAlways), LoginOutcome::kFailed);
   EXPECT_FALSE(session_.isOpen());
   EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
   ASSERT_EQ(session_.Open(reader_), 0u);
-  ProviderLoginRequest request{reader_};
-  EXPECT_TRUE(LoginForProvider(request, session_, LoginMode::kAlways));
-  EXPECT_TRUE(request.loggedIn);
-  EXPECT_EQ(request.error, 0u);
+  std::string name = reader_;
+  const LoginResult result = Login(session_, name, LoginMode::kAlways, ReaderNameCase::kUpperCase);
+  EXPECT_EQ(result.outcome, LoginOutcome::kSuccess);
+  EXPECT_TRUE(result.pinVerified);
   EXPECT_TRUE(session_.isOpen());
   EXPECT_EQ(watch_.RefreshPinBroadcasts(), Broadcasts{0x06});
 }

@@ -1,14 +1,13 @@
 #pragma once
 // Digest-and-sign by hash name for the signature export. The data is hashed on the host (the key
 // then signs the digest; SM3 with the SM2 pre-processing over the key's own public point) or on
-// the key, which may show the transaction and wait for its OK button while the confirmation wait
-// runs on the caller's thread.
+// the key, which may show the transaction and wait for its OK button (SignOnKey).
 
 #include <cstdint>
 
 #include "device/device_session.h"
 
-namespace kq {
+namespace kq::tools {
 
 struct NamedHashSignature {
   uint32_t keyNumber = 0;
@@ -27,4 +26,4 @@ struct NamedHashSignature {
 uint32_t SignWithNamedHash(const DeviceSession& session, const NamedHashSignature& request,
                            uint8_t* signature, uint32_t* signatureLength);
 
-}  // namespace kq
+}  // namespace kq::tools

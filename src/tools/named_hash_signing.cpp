@@ -1,4 +1,4 @@
-#include "device/named_hash_signing.h"
+#include "tools/named_hash_signing.h"
 
 #include <array>
 
@@ -7,16 +7,16 @@
 #include "crypto/hash_alg.h"
 #include "crypto/hash_classes.h"
 #include "crypto/sm2_prepare.h"
-#include "ui/confirmation_wait.h"
+#include "device/key_signing.h"
+#include "tools/button_wait.h"
 
-namespace kq {
+namespace kq::tools {
 
 namespace {
 
 namespace code = tool::signature;
 
 constexpr uint32_t kSm2KeyBits = 256;
-constexpr uint32_t kSignedTransactionKind = 5;  // ZANT_GetData kind that returns the signature
 
 // The digest of the message for the key's signing operation; 0, 3003 or 3004.
 uint32_t HostDigest(const DeviceSession& session, const NamedHashSignature& request, HashAlg alg,
@@ -55,44 +55,10 @@ uint32_t HostDigest(const DeviceSession& session, const NamedHashSignature& requ
   return 0;
 }
 
-uint32_t SignOnHost(const DeviceSession& session, const NamedHashSignature& request, HashAlg alg,
-                    uint8_t* signature, uint32_t* signatureLength) {
-  std::array<uint8_t, kMaxHashDigestSize> digest{};
-  uint32_t digestLength = 0;
-  if (const uint32_t status = HostDigest(session, request, alg, digest, digestLength);
-      status != 0) {
-    return status;
-  }
-  // A key that asks for its button here fails: this path never waits.
-  const uint32_t status =
-      session.RSAPrivateSign(request.keyNumber, static_cast<uint32_t>(alg), digest.data(),
-                             digestLength, signature, signatureLength, 0);
-  return status == 0 ? 0 : code::kDeviceFailed;
-}
-
-uint32_t SignOnDevice(const DeviceSession& session, const NamedHashSignature& request, HashAlg alg,
-                      uint8_t* signature, uint32_t* signatureLength) {
-  const uint32_t status =
-      session.RSAPrivateSignEx(request.keyNumber, static_cast<uint32_t>(alg), request.message,
-                               request.messageLength, signature, signatureLength, 0);
-  if (status == 0) {
-    return 0;
-  }
-  const uint32_t word = dev::StatusWord(status);
-  if (dev::IsButtonWait(status)) {
-    if (ui::RunButtonWait(session.handle(), ui::kWaitTransactionSigning) !=
-        ui::WaitResult::kConfirmed) {
-      return tool::kCancelledByUser;
-    }
-    return session.GetData(signature, signatureLength, kSignedTransactionKind) == 0
-               ? 0
-               : code::kDeviceFailed;
-  }
-  if ((word & 0xFF00) == 0x6B00 && (word & 0xFF) == 5) {
-    return code::kDeviceHashRefused;
-  }
-  return code::kDeviceFailed;
-}
+// Only a key that hashes the message may refuse to.
+constexpr RefusalCode kHashRefusal[] = {{dev::kSwMessageBadLength, code::kDeviceHashRefused}};
+constexpr SigningCodes kDeviceHashingCodes{kSignatureWait, kHashRefusal, code::kDeviceFailed};
+constexpr SigningCodes kHostHashingCodes{kSignatureWait, {}, code::kDeviceFailed};
 
 }  // namespace
 
@@ -103,8 +69,20 @@ uint32_t SignWithNamedHash(const DeviceSession& session, const NamedHashSignatur
       !HashAlgFromName(request.hashName, request.hashNameLength, &alg)) {
     return code::kBadHash;
   }
-  return request.hashOnDevice ? SignOnDevice(session, request, alg, signature, signatureLength)
-                              : SignOnHost(session, request, alg, signature, signatureLength);
+  if (request.hashOnDevice) {
+    const std::span<const uint8_t> message(request.message, request.messageLength);
+    return SignOnKey(session, {request.keyNumber, alg, message, true}, signature, signatureLength)
+        .Code(kDeviceHashingCodes);
+  }
+  std::array<uint8_t, kMaxHashDigestSize> digest{};
+  uint32_t digestLength = 0;
+  if (const uint32_t status = HostDigest(session, request, alg, digest, digestLength);
+      status != 0) {
+    return status;
+  }
+  return SignOnKey(session, {request.keyNumber, alg, {digest.data(), digestLength}, false},
+                   signature, signatureLength)
+      .Code(kHostHashingCodes);
 }
 
-}  // namespace kq
+}  // namespace kq::tools
