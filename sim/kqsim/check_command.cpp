@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "common/soft_key.h"
 #include "kqsim/commands.h"
+#include "softkey/soft_key.h"
 #include "store/attribute_template.h"
 #include "store/attribute_types.h"
 #include "store/certificate_directory_entry.h"

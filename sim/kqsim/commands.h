@@ -2,7 +2,7 @@
 // kqsim's commands; each takes its context and returns the exit status (0 done, 1 failed,
 // 2 wrong usage).
 
-#include "kqsim/command_line.h"
+#include "kqsim/kqsim_arguments.h"
 
 namespace kq::sim {
 

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "common/fault_plan.h"
-#include "common/key_maker.h"
-#include "common/root_lock.h"
-#include "common/text_fields.h"
 #include "kqsim/commands.h"
 #include "platform/exit_request.h"
+#include "softkey/fault_plan.h"
+#include "softkey/key_maker.h"
+#include "softkey/root_lock.h"
+#include "softkey/text_values.h"
 
 namespace kq::sim {
 

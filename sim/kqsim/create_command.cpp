@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "common/atomic_file.h"
-#include "common/key_maker.h"
-#include "common/text_fields.h"
 #include "kqsim/commands.h"
+#include "softkey/atomic_file.h"
+#include "softkey/key_maker.h"
+#include "softkey/text_values.h"
 
 namespace kq::sim {
 

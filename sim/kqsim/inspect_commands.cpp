@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "common/call_counters.h"
-#include "common/root_lock.h"
-#include "common/soft_key.h"
-#include "common/soft_key_root.h"
-#include "common/text_fields.h"
 #include "kqsim/commands.h"
+#include "softkey/call_counters.h"
+#include "softkey/root_lock.h"
+#include "softkey/soft_key.h"
+#include "softkey/soft_key_root.h"
+#include "softkey/text_values.h"
 
 namespace kq::sim {
 

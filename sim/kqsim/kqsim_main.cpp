@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/soft_key_root.h"
 #include "kqsim/commands.h"
+#include "softkey/soft_key_root.h"
 
 namespace kq::sim {
 

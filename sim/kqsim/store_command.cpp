@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "common/soft_key.h"
-#include "common/text_fields.h"
 #include "kqsim/commands.h"
+#include "softkey/soft_key.h"
+#include "softkey/text_values.h"
 #include "store/attribute_template.h"
 #include "store/attribute_types.h"
 #include "store/index_slot.h"

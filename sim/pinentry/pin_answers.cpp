@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/text_fields.h"
 #include "platform/secret_prompt.h"
+#include "softkey/text_values.h"
 
 namespace kq::sim {
 

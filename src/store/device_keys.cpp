@@ -3,7 +3,7 @@
 #include "common/codes_cryptoapi.h"
 #include "common/codes_device.h"
 #include "common/codes_store.h"
-#include "store/button_wait.h"
+#include "store/deletion_confirmation.h"
 
 namespace kq::store {
 

@@ -4,10 +4,10 @@
 
 #include "common/codes_device.h"
 #include "common/codes_tools.h"
-#include "tools/button_wait.h"
 #include "tools/device_exports.h"
 #include "tools/media_id.h"
 #include "tools/reader_walk.h"
+#include "tools/tool_button_wait.h"
 #include "ui/confirmation_wait.h"
 #include "ui/notifications.h"
 

@@ -8,7 +8,7 @@
 #include "crypto/hash_classes.h"
 #include "crypto/sm2_prepare.h"
 #include "device/key_signing.h"
-#include "tools/button_wait.h"
+#include "tools/tool_button_wait.h"
 
 namespace kq::tools {
 

@@ -4,10 +4,10 @@
 #include <functional>
 #include <memory>
 
-#include "common/call_counters.h"
-#include "common/call_latency.h"
 #include "kqcsp.h"
 #include "platform/dynamic_library.h"
+#include "softkey/call_counters.h"
+#include "softkey/call_latency.h"
 #include "support/provider_library.h"
 #include "support/scoped_env.h"
 #include "support/transaction_message.h"

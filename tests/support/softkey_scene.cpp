@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "common/atomic_file.h"
-#include "common/fault_plan.h"
-#include "common/key_maker.h"
-#include "common/root_lock.h"
-#include "common/soft_key_root.h"
+#include "softkey/atomic_file.h"
+#include "softkey/fault_plan.h"
+#include "softkey/key_maker.h"
+#include "softkey/root_lock.h"
+#include "softkey/soft_key_root.h"
 
 namespace kq::test {
 

@@ -2,7 +2,7 @@
 // A test's own soft keys: a temporary soft-key root that KQSIM_ROOT points to for the life of the
 // scene (restored and removed afterwards), keys made in it, and the handles a test needs on
 // them: buttons, PIN state, files, counters and fault plans. It works on the key directories
-// directly, with the code kqsim uses (sim/common), so it needs no child process; RunKqsim runs the
+// directly, with the code kqsim uses (sim/softkey), so it needs no child process; RunKqsim runs the
 // built command when a test wants the command itself.
 //
 //   kq::test::SoftKeyScene scene;
@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "common/call_counters.h"
-#include "common/key_state.h"
-#include "common/soft_key.h"
+#include "softkey/call_counters.h"
+#include "softkey/key_conf.h"
+#include "softkey/soft_key.h"
 #include "support/run_command.h"
 #include "support/scoped_env.h"
 #include "support/temp_directory.h"
@@ -45,7 +45,7 @@ struct SceneKey {
   std::string label = "kqsim soft key";
   std::string pin = "12345678";
   uint32_t tries = 6;
-  std::string button = "ok:1";  // the button policy (sim/common/button_policy.h)
+  std::string button = "ok:1";  // the button policy (sim/softkey/button_policy.h)
   uint32_t maxFileSize = 8192;
   uint32_t capacity = 65000;
   std::vector<SceneKeyPair> keyPairs{};

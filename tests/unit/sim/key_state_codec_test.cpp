@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/key_state.h"
+#include "softkey/key_conf.h"
 #include "support/exact_buffer.h"
 
 namespace kq::sim {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/button_policy.h"
-#include "common/fault_plan.h"
+#include "softkey/button_policy.h"
+#include "softkey/fault_plan.h"
 
 namespace kq::sim {
 namespace {

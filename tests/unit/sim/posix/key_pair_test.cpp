@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/sm2_key_file.h"
-#include "common/sm2_key_pair.h"
+#include "softkey/sm2_key_file.h"
+#include "softkey/sm2_key_pair.h"
 #include "support/exact_buffer.h"
 #include "support/openssl_command.h"
 #include "support/softkey_scene.h"
