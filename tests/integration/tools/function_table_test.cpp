@@ -12,6 +12,30 @@ namespace {
 
 using kqtest::ToolTest;
 
+void AppendBe32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    out.push_back(static_cast<uint8_t>(value >> shift));
+  }
+}
+
+void AppendAttribute(std::vector<uint8_t>& out, uint32_t type, const std::vector<uint8_t>& value) {
+  AppendBe32(out, type);
+  AppendBe32(out, static_cast<uint32_t>(value.size()));
+  out.insert(out.end(), value.begin(), value.end());
+}
+
+// A container object as the store writes it, with no key pairs.
+std::vector<uint8_t> ContainerObject(const std::string& name) {
+  std::vector<uint8_t> object;
+  AppendAttribute(object, 0x0, {0x80, 0x43, 0x54, 0x4E});
+  AppendAttribute(object, 0x1, {1});
+  AppendAttribute(object, 0x2, {0});
+  AppendAttribute(object, 0x11, std::vector<uint8_t>(12, 0xFF));
+  AppendAttribute(object, 0x170, {1});
+  AppendAttribute(object, 0x804B5101, std::vector<uint8_t>(name.begin(), name.end()));
+  return object;
+}
+
 class FunctionTable : public ToolTest {
  protected:
   void SetUp() override {
@@ -24,13 +48,22 @@ class FunctionTable : public ToolTest {
 
   // Containers made on the first key through the provider's CRYPT_NEWKEYSET.
   void WriteContainers(const std::vector<std::string>& names) {
-    scene.SetPinAnswers("12345678");
-    const kq::test::ScopedEnv choices("KQCSP_UI_CHOICES", "1,1");
+    std::vector<uint8_t> index(400, 0xFF);
+    uint32_t fileId = 0x3001;
+    size_t slot = 0;
     for (const std::string& name : names) {
-      KqHandle prov = 0;
-      ASSERT_TRUE(kq::test::Provider().CPAcquireContext(&prov, name.c_str(), 0x8, nullptr));
-      EXPECT_TRUE(kq::test::Provider().CPReleaseContext(prov, 0));
+      const std::vector<uint8_t> object = ContainerObject(name);
+      scene.WriteKeyFile(key, fileId, object);
+      std::vector<uint8_t> entry;
+      AppendBe32(entry, 0x8043544E);
+      AppendBe32(entry, static_cast<uint32_t>(object.size()));
+      entry.push_back(static_cast<uint8_t>(fileId >> 8));
+      entry.push_back(static_cast<uint8_t>(fileId));
+      std::copy(entry.begin(), entry.end(), index.begin() + static_cast<ptrdiff_t>(10 * slot));
+      ++slot;
+      ++fileId;
     }
+    scene.WriteKeyFile(key, 0xD001, index);
   }
 
   KqFunctionList table{};
