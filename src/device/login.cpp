@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/codes_device.h"
+#include "device/info_answers.h"
 #include "device/ui_library.h"
 #include "platform/message_box.h"
 #include "platform/system_facts.h"
@@ -24,7 +25,11 @@ constexpr uint32_t kLoginFlagSecureDesktop = 0x2;
 bool PinAlreadyVerified(const DeviceSession& session) {
   std::array<uint8_t, 32> info{};
   uint32_t length = static_cast<uint32_t>(info.size());
-  return session.GetPINInfo(info.data(), &length, 1) == dev::kOk && length >= 3 && info[1] == 1;
+  if (session.GetPINInfo(info.data(), &length, 1) != dev::kOk) {
+    return false;
+  }
+  const auto pin = DecodePinInfo(std::span(info).first(std::min<size_t>(length, info.size())));
+  return pin && pin->verified;
 }
 
 void ShowPinMessage(const std::u16string& text) {
