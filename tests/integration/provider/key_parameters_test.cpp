@@ -40,6 +40,8 @@ TEST_F(KeyParameters, SymmetricAlgorithmsGetAnEmptyHandleThatEveryOperationRejec
   uint8_t value[4] = {};
   EXPECT_FALSE(P().CPGetKeyParam(prov_, des, 7, value, &length, 0));
   EXPECT_EQ(Error(), 0x80090003u);
+  EXPECT_FALSE(P().CPSetKeyParam(prov_, des, 1, value, 0));  // KP_IV
+  EXPECT_EQ(Error(), 0x80090003u);
   EXPECT_FALSE(P().CPDestroyKey(prov_, des));
   EXPECT_EQ(Error(), 0x80090003u);
   struct Refusal {
@@ -86,6 +88,11 @@ TEST_F(KeyParameters, APlainRc2KeyReportsAndTakesItsParameters) {
   const uint32_t badMode = 3;
   EXPECT_FALSE(P().CPSetKeyParam(prov_, key, 4, reinterpret_cast<const uint8_t*>(&badMode), 0));
   EXPECT_EQ(Error(), 87u);
+  for (const uint32_t outOfRange : {39u, 129u}) {  // KP_EFFECTIVE_KEYLEN takes 40 to 128 bits
+    EXPECT_FALSE(
+        P().CPSetKeyParam(prov_, key, 19, reinterpret_cast<const uint8_t*>(&outOfRange), 0));
+    EXPECT_EQ(Error(), 87u) << outOfRange;
+  }
   const uint32_t effective = 128;
   EXPECT_TRUE(P().CPSetKeyParam(prov_, key, 19, reinterpret_cast<const uint8_t*>(&effective), 0));
   uint32_t read = 0;
