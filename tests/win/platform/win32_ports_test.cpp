@@ -1,8 +1,8 @@
 // The Win32 backends of the platform ports that only a Windows system exercises: the registry
-// port against the real HKLM (as the deployment wrote it), the entropy of BCryptGenRandom and the
-// crypt32 certificate port with a Chinese subject. The program runs in a Chinese locale (ANSI code
-// page 936), as the bank's machines do. (The exact last errors of the CryptoAPI suite prove the
-// last-error port.)
+// port against the real HKLM (as the deployment wrote it), the entropy of BCryptGenRandom, the
+// confirmation dialogs' picture and the crypt32 certificate port with a Chinese subject. The
+// program runs in a Chinese locale (ANSI code page 936), as the bank's machines do. (The exact last
+// errors of the CryptoAPI suite prove the last-error port.)
 #include <windows.h>
 
 #include <wincrypt.h>
@@ -16,6 +16,7 @@
 #include "platform/certificate.h"
 #include "platform/entropy.h"
 #include "platform/registry.h"
+#include "platform/win32/animated_picture.h"
 #include "win/support/win_crypt.h"
 
 namespace kq::wintest {
@@ -65,6 +66,35 @@ TEST(EntropyPort, BCryptGenRandomFillsEveryByteAfresh) {
   // Equal halves, or zeros at the end, from a working generator: one chance in 2^256.
   EXPECT_NE(std::memcmp(bytes[0], bytes[1], 32), 0);
   EXPECT_NE(std::memcmp(bytes[1], Bytes(32).data(), 32), 0);
+}
+
+// A picture that fails to decode or draw leaves the confirmation dialogs without it and says
+// nothing, so only its pixels show it works: a one-pixel red GIF, decoded and drawn.
+TEST(AnimatedPicture, DecodesAStillGifAndPaintsItIntoTheControl) {
+  static constexpr uint8_t kRedPixel[] = {
+      'G', 'I', 'F', '8', '9', 'a',  1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0,    0, 0x21, 0xF9, 4,
+      0,   0,   0,   0,   0,   0x2C, 0, 0, 0, 0, 1,    0, 1, 0,    0, 2, 2, 0x44, 1, 0,    0x3B};
+  HWND control = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(control, nullptr);
+  platform::AnimatedPicture picture;
+  ASSERT_TRUE(picture.Attach(control));
+  ASSERT_TRUE(picture.LoadFromMemory(kRedPixel));
+  ASSERT_TRUE(picture.Draw());
+  // The window reaches the screen asynchronously: read it until red, for at most two seconds.
+  COLORREF seen = CLR_INVALID;
+  for (int poll = 0; poll < 100 && seen != RGB(255, 0, 0); ++poll) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+      DispatchMessageW(&message);
+    }
+    HDC screen = GetDC(control);
+    seen = GetPixel(screen, 0, 0);
+    ReleaseDC(control, screen);
+    Sleep(20);
+  }
+  EXPECT_EQ(seen, RGB(255, 0, 0));
+  DestroyWindow(control);
 }
 
 std::string SubjectText(const platform::Certificate& certificate) {
