@@ -52,8 +52,7 @@ TEST_F(KeyObjectStore, DeviceKeysAndTheirObjects) {
   EXPECT_EQ(privateSlots[0].length, KeyFile(privateId).size());
   uint8_t keyNumber = 0;
   ASSERT_EQ(ReadPublicKeyObject(session_, publicId, keyNumber, key), kOk);
-  EXPECT_EQ(keyNumber, 1);
-  EXPECT_EQ(key.bits, 2048u);
+  EXPECT_EQ(std::pair(keyNumber, key.bits), std::pair(uint8_t{1}, 2048u));
 
   // Objects that hold no usable key number.
   const auto withNumber = [](std::vector<uint8_t> number) {

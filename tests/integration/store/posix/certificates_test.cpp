@@ -82,7 +82,6 @@ TEST_F(CertificateStore, TheProviderWriterRefusesCertificatesOfOtherKeys) {
 TEST_F(CertificateStore, WritersStoreAndReplaceAndTheListingJoins) {
   const uint16_t signing = ContainerWithPair("sig", 1, kSignaturePair).container;
   ContainerWithPair("plain", 2, kExchangePair);
-  ASSERT_FALSE(scene_.ReadKeyFile(key_, kCertificateDirectoryFile).has_value());
   const auto first = Issue("rsa2048-a", "/CN=first user/O=Bank");
   ASSERT_EQ(WriteCertificate(session_, "sig", kAtSignature, first), kOk);
   auto directory = Directory();
