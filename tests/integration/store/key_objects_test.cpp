@@ -1,8 +1,12 @@
-// Key objects and device keys on a soft key with preloaded key pairs.
+// Key objects, device keys and the deletion of containers with their key pairs, on a soft key with
+// preloaded key pairs.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "common/codes_store.h"
 #include "store/attribute_types.h"
+#include "store/container_deletion.h"
 #include "store/containers.h"
 #include "store/device_keys.h"
 #include "store/key_objects.h"
@@ -20,41 +24,25 @@ class KeyObjectStore : public StoreTest {
     spec.keyPairs = {{1, 1, "rsa2048-a"}, {3, 2, "rsa1024-a"}, {4, 0, "sm2-a"}};
     return spec;
   }
-
-  // Writes the objects of the device key in `slot` for a container and returns their ids.
-  std::pair<uint16_t, uint16_t> WritePair(const std::string& container, uint8_t slot) {
-    DevicePublicKey key;
-    EXPECT_EQ(ReadDevicePublicKey(session_, slot, key), kOk);
-    uint16_t publicId = 0;
-    uint16_t privateId = 0;
-    EXPECT_EQ(WriteKeyObjects(session_, {container, slot, key.first, key.second, {}}, publicId,
-                              privateId),
-              kOk);
-    return {publicId, privateId};
-  }
 };
 
-TEST_F(KeyObjectStore, ListDeviceKeysReportsTheSlotsInUse) {
+TEST_F(KeyObjectStore, DeviceKeysAndTheirObjects) {
   std::vector<KeyListEntry> keys;
   ASSERT_EQ(ListDeviceKeys(session_, keys), kOk);
-  ASSERT_EQ(keys.size(), 3u);
-  EXPECT_EQ(keys[0].keyNumber, 1);
-  EXPECT_EQ(keys[0].keyBits, 2048u);
-  EXPECT_EQ(keys[0].algorithm, kAlgorithmRsa2048);
-  EXPECT_EQ(keys[0].deviceUsage, 2);
-  EXPECT_EQ(keys[1].keyNumber, 3);
-  EXPECT_EQ(keys[1].algorithm, kAlgorithmRsa1024);
-  EXPECT_EQ(keys[1].deviceUsage, 3);
-  EXPECT_EQ(keys[2].keyNumber, 4);
-  EXPECT_EQ(keys[2].algorithm, kAlgorithmSm2);
-  EXPECT_EQ(keys[2].keyBits, 256u);
-  EXPECT_EQ(keys[2].deviceUsage, 1);
-  CheckOneHandleOpen();
-}
+  std::vector<std::tuple<int, uint32_t, int, int>> listed;
+  for (const KeyListEntry& k : keys) {
+    listed.emplace_back(k.keyNumber, k.keyBits, k.algorithm, k.deviceUsage);
+  }
+  EXPECT_EQ(listed,
+            (std::vector<std::tuple<int, uint32_t, int, int>>{{1, 2048u, kAlgorithmRsa2048, 2},
+                                                              {3, 1024u, kAlgorithmRsa1024, 3},
+                                                              {4, 256u, kAlgorithmSm2, 1}}));
+  DevicePublicKey key;
+  ASSERT_EQ(ReadDevicePublicKey(session_, 4, key), kOk);  // the SM2 point as two coordinates
+  EXPECT_EQ(std::tuple(key.bits, key.first.size(), key.second.size()), std::tuple(256u, 32u, 32u));
+  EXPECT_EQ(ReadDevicePublicKey(session_, 2, key), kDeviceFailed);  // an empty slot
 
-TEST_F(KeyObjectStore, KeyObjectsAreWrittenIndexedAndReadBack) {
-  ASSERT_EQ(CreateContainer(session_, "pair"), kOk);
-  const auto [publicId, privateId] = WritePair("pair", 1);
+  const auto [container, publicId, privateId] = ContainerWithPair("pair", 1, kSignaturePair);
   const auto slots = Slots(IndexKind::kObjects);
   EXPECT_EQ(slots[1].objectClass, kClassPublicKey);
   EXPECT_EQ(slots[1].fileId, publicId);
@@ -62,123 +50,73 @@ TEST_F(KeyObjectStore, KeyObjectsAreWrittenIndexedAndReadBack) {
   EXPECT_EQ(privateSlots[0].objectClass, kClassPrivateKey);
   EXPECT_EQ(privateSlots[0].fileId, privateId);
   EXPECT_EQ(privateSlots[0].length, KeyFile(privateId).size());
-
-  ContainerInfo info;
-  ASSERT_EQ(FindContainer(session_, "pair", info), kOk);
-  ContainerRefs refs{};
-  refs[kSignaturePublicKey] = publicId;
-  refs[kSignaturePrivateKey] = privateId;
-  ASSERT_EQ(SetContainerRefs(session_, info.fileId, refs,
-                             RefMask(kSignaturePublicKey) | RefMask(kSignaturePrivateKey)),
-            kOk);
-
   uint8_t keyNumber = 0;
-  DevicePublicKey key;
   ASSERT_EQ(ReadPublicKeyObject(session_, publicId, keyNumber, key), kOk);
-  EXPECT_EQ(keyNumber, 1);
-  EXPECT_EQ(key.bits, 2048u);
-  EXPECT_EQ(key.first.size(), 256u);
-  AttributeTemplate object;
-  ASSERT_EQ(ReadObject(session_, publicId, slots[1].length, object), kOk);
-  EXPECT_EQ(*object.Bytes(attr::kModulus), key.first);
-  EXPECT_EQ(*object.Bytes(attr::kContainerName), std::vector<uint8_t>({'p', 'a', 'i', 'r'}));
+  EXPECT_EQ(std::pair(keyNumber, key.bits), std::pair(uint8_t{1}, 2048u));
 
-  EXPECT_EQ(ReadPublicKeyObject(session_, privateId, keyNumber, key), kWrongClass);
+  // Objects that hold no usable key number.
+  const auto withNumber = [](std::vector<uint8_t> number) {
+    return ObjectFile(kClassPublicKey, {{attr::kKeyNumber, std::move(number)}});
+  };
+  for (const auto& [bytes, code] : std::vector<std::pair<std::vector<uint8_t>, uint32_t>>{
+           {ObjectFile(kClassPublicKey), kAttributeMissing},
+           {withNumber({}), kWrongAttributeLength},
+           {withNumber({6}), kBadKeyNumber},
+           {KeyFile(privateId), kWrongClass},
+           {{0, 0, 0, 0, 0, 0, 0, 4, 0, 0}, kSerialiseFailed}}) {  // a truncated number
+    ChangeKeyFile(0x0900, bytes);
+    EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0900, false, keyNumber), code);
+  }
   EXPECT_EQ(ReadPublicKeyObject(session_, 0, keyNumber, key), kBadFileId);
   EXPECT_EQ(ReadPublicKeyObject(session_, 0x0999, keyNumber, key), kDeviceFailed);
-  CheckOneHandleOpen();
 }
 
-TEST_F(KeyObjectStore, TheSm2PointIsReadAsTwoCoordinates) {
+// A full private index, or a failing creation of the private object, leaves nothing behind.
+TEST_F(KeyObjectStore, AFailedPrivateObjectLeavesNoOrphanPublicObject) {
   DevicePublicKey key;
-  ASSERT_EQ(ReadDevicePublicKey(session_, 4, key), kOk);
-  EXPECT_EQ(key.bits, 256u);
-  EXPECT_EQ(key.first.size(), 32u);
-  EXPECT_EQ(key.second.size(), 32u);
-  EXPECT_EQ(ReadDevicePublicKey(session_, 2, key), kDeviceFailed);  // an empty slot
-  CheckOneHandleOpen();
-}
+  ASSERT_EQ(ReadDevicePublicKey(session_, 1, key), kOk);
+  uint16_t publicId = 0;
+  uint16_t privateId = 0;
+  const size_t files = FileCount();
+  // The second file creation of the call is the private object's.
+  scene_.SetProcessFaults("ZANT_CreateFile:2:0x6A84");
+  EXPECT_EQ(WriteKeyObjects(session_, {"fail", 1, key.first, key.second, {}}, publicId, privateId),
+            kCreateFailed);
+  scene_.SetProcessFaults("");
+  EXPECT_EQ(FileCount(), files);
+  EXPECT_EQ(Slots(IndexKind::kObjects)[0], kReleasedSlot);
 
-TEST_F(KeyObjectStore, BadKeyNumbersInObjectsAreReported) {
-  AttributeTemplate object;
-  ASSERT_TRUE(object.SetNumber(attr::kClass, kClassPublicKey));
-  std::vector<uint8_t> bytes;
-  for (const auto& [number, expected] :
-       std::vector<std::pair<std::vector<uint8_t>, uint32_t>>{{{}, kWrongAttributeLength},
-                                                              {{1, 2}, kWrongAttributeLength},
-                                                              {{6}, kBadKeyNumber},
-                                                              {{0}, kBadKeyNumber}}) {
-    ASSERT_TRUE(object.Set(attr::kKeyNumber, number));
-    ASSERT_TRUE(object.Serialise(bytes));
-    ChangeKeyFile(0x0900, bytes);
-    uint8_t keyNumber = 0;
-    DevicePublicKey key;
-    EXPECT_EQ(ReadPublicKeyObject(session_, 0x0900, keyNumber, key), expected);
-  }
-  AttributeTemplate noNumber;
-  ASSERT_TRUE(noNumber.SetNumber(attr::kClass, kClassPublicKey));
-  ASSERT_TRUE(noNumber.Serialise(bytes));
-  ChangeKeyFile(0x0901, bytes);
-  uint8_t keyNumber = 0;
-  EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0901, false, keyNumber), kAttributeMissing);
-  EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0901, true, keyNumber), kAttributeMissing);
-  ChangeKeyFile(0x0902, {0, 0, 0, 0, 0, 0, 0, 4, 0, 0});  // truncated number
-  EXPECT_EQ(ReadKeyNumberOfObject(session_, 0x0902, false, keyNumber), kSerialiseFailed);
-  CheckOneHandleOpen();
-}
-
-TEST_F(KeyObjectStore, AFullPrivateIndexLeavesNoOrphanPublicObject) {
   std::vector<uint8_t> full(kPrivateObjectIndex.size());
   for (size_t n = 0; n < kPrivateObjectIndex.slotCount; ++n) {
     const auto slot = EncodeIndexSlot({kClassPrivateKey, 100, static_cast<uint16_t>(0x0A00 + n)});
     std::copy(slot.begin(), slot.end(), full.begin() + static_cast<long>(n * kIndexSlotSize));
   }
   ChangeKeyFile(kPrivateObjectIndex.fileId, full);
-  const std::vector<uint8_t> objectIndex = KeyFile(kObjectIndex.fileId);
-  const size_t files = FileCount();
-
-  DevicePublicKey key;
-  ASSERT_EQ(ReadDevicePublicKey(session_, 1, key), kOk);
-  uint16_t publicId = 0;
-  uint16_t privateId = 0;
+  const std::vector<uint8_t> released = KeyFile(kObjectIndex.fileId);
+  publicId = 0;
   EXPECT_EQ(WriteKeyObjects(session_, {"full", 1, key.first, key.second, {}}, publicId, privateId),
             kNoFreeSlot);
-  EXPECT_EQ(KeyFile(kObjectIndex.fileId), objectIndex);
+  EXPECT_EQ(KeyFile(kObjectIndex.fileId), released);
   EXPECT_EQ(FileCount(), files);
   EXPECT_EQ(publicId, 0);
-  CheckOneHandleOpen();
 }
 
-TEST_F(KeyObjectStore, AFailedPrivateWriteTakesThePublicObjectBackOut) {
-  const std::vector<uint8_t> objectIndex = KeyFile(kObjectIndex.fileId);
+TEST_F(KeyObjectStore, DeletingAContainerTakesEverythingItOwns) {
   const size_t files = FileCount();
-  DevicePublicKey key;
-  ASSERT_EQ(ReadDevicePublicKey(session_, 1, key), kOk);
-  // The second file creation of the call is the private object's.
-  scene_.SetProcessFaults("ZANT_CreateFile:2:0x6A84");
-  uint16_t publicId = 0;
-  uint16_t privateId = 0;
-  EXPECT_EQ(WriteKeyObjects(session_, {"fail", 1, key.first, key.second, {}}, publicId, privateId),
-            kCreateFailed);
-  scene_.SetProcessFaults("");
+  ContainerWithPair("both", 1, kSignaturePair);
+  ContainerWithPair("both", 3, kExchangePair);
+  ASSERT_EQ(DeleteContainer(session_, "both"), kOk);
   EXPECT_EQ(FileCount(), files);
-  const auto slots = Slots(IndexKind::kObjects);
-  EXPECT_EQ(slots[0], kReleasedSlot);
-  EXPECT_EQ(objectIndex.size(), KeyFile(kObjectIndex.fileId).size());
-  CheckOneHandleOpen();
-}
-
-TEST_F(KeyObjectStore, WriteKeyObjectsChecksItsArguments) {
-  const std::vector<uint8_t> modulus(200, 1);
-  const uint8_t exponent[] = {0, 1, 0, 1};
-  uint16_t publicId = 0;
-  uint16_t privateId = 0;
-  EXPECT_EQ(WriteKeyObjects(session_, {"x", 1, modulus, exponent, {}}, publicId, privateId),
-            kSizeMismatch);
-  const std::vector<uint8_t> good(128, 1);
-  EXPECT_EQ(WriteKeyObjects(session_, {"", 1, good, exponent, {}}, publicId, privateId),
-            kBadArgument);
-  CheckOneHandleOpen();
+  for (const IndexKind kind : {IndexKind::kObjects, IndexKind::kPrivateObjects}) {
+    for (const IndexSlot& slot : Slots(kind)) {
+      EXPECT_TRUE(slot.isFree());
+    }
+  }
+  std::vector<KeyListEntry> keys;
+  ASSERT_EQ(ListDeviceKeys(session_, keys), kOk);
+  EXPECT_EQ(keys.size(), 1u);  // the SM2 key no container held
+  EXPECT_EQ(DeleteContainer(session_, "both"), kContainerNotFound);
+  EXPECT_EQ(DeleteContainer(session_, ""), kBadArgument);
 }
 
 }  // namespace

@@ -1,6 +1,13 @@
 #include "store_fixture.h"
 
+#include "common/codes_store.h"
+#include "store/attribute_template.h"
+#include "store/attribute_types.h"
+#include "store/containers.h"
+#include "store/device_keys.h"
+#include "store/key_objects.h"
 #include "store/object_file.h"
+#include "store/public_key_object.h"
 
 namespace kq::store {
 
@@ -12,6 +19,7 @@ void StoreTest::SetUp() {
 }
 
 void StoreTest::TearDown() {
+  EXPECT_EQ(scene_.OpenHandles(key_), 1);
   session_.Close();
   EXPECT_EQ(scene_.OpenHandles(key_), 0);
 }
@@ -46,8 +54,38 @@ void StoreTest::PlantObject(size_t slot, uint32_t objectClass, uint32_t fileId,
   ChangeKeyFile(kObjectIndex.fileId, index);
 }
 
-void StoreTest::CheckOneHandleOpen() const {
-  EXPECT_EQ(scene_.OpenHandles(key_), 1);
+StoreTest::PairIds StoreTest::ContainerWithPair(const std::string& name, uint8_t slot,
+                                                const KeyPairRefs& pair) {
+  ContainerInfo info;
+  if (FindContainer(session_, name, info) != kOk) {
+    EXPECT_EQ(CreateContainer(session_, name), kOk);
+    EXPECT_EQ(FindContainer(session_, name, info), kOk);
+  }
+  PairIds ids{info.fileId};
+  DevicePublicKey key;
+  EXPECT_EQ(ReadDevicePublicKey(session_, slot, key), kOk);
+  EXPECT_EQ(WriteKeyObjects(session_, {name, slot, key.first, key.second, {}}, ids.publicKey,
+                            ids.privateKey),
+            kOk);
+  ContainerRefs refs{};
+  refs[pair.publicKey] = ids.publicKey;
+  refs[pair.privateKey] = ids.privateKey;
+  EXPECT_EQ(SetContainerRefs(session_, info.fileId, refs,
+                             RefMask(pair.publicKey) | RefMask(pair.privateKey)),
+            kOk);
+  return ids;
+}
+
+std::vector<uint8_t> StoreTest::ObjectFile(
+    uint32_t objectClass, const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& more) {
+  AttributeTemplate object;
+  EXPECT_TRUE(object.SetNumber(attr::kClass, objectClass));
+  for (const auto& [type, value] : more) {
+    EXPECT_TRUE(object.Set(type, value));
+  }
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(object.Serialise(bytes));
+  return bytes;
 }
 
 }  // namespace kq::store

@@ -1,7 +1,7 @@
 #pragma once
 // A soft key opened for the store's operations, with the PIN verified so that files may be
-// written. Every test ends by closing the session and checking that the key has no handle left
-// open.
+// written. Every test ends by checking that the session was the only handle open on the key, and
+// that closing it leaves none.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/device_session.h"
+#include "store/container_record.h"
 #include "store/index_slot.h"
 #include "support/softkey_scene.h"
 
@@ -32,8 +33,15 @@ class StoreTest : public ::testing::Test {
   // Writes a raw object file and enters it in a slot of the object index.
   void PlantObject(size_t slot, uint32_t objectClass, uint32_t fileId,
                    const std::vector<uint8_t>& bytes, uint32_t statedLength = 0);
-  // Reopens the session (the PIN stays verified) and checks no handle leaked meanwhile.
-  void CheckOneHandleOpen() const;
+  // The container `name` (made when missing) holding the device key in `slot` as its `pair`.
+  struct PairIds {
+    uint16_t container = 0, publicKey = 0, privateKey = 0;
+  };
+  PairIds ContainerWithPair(const std::string& name, uint8_t slot, const KeyPairRefs& pair);
+  // An object file of the class with these further attributes, as the store encodes it.
+  static std::vector<uint8_t> ObjectFile(
+      uint32_t objectClass,
+      const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& more = {});
 
   test::SoftKeyScene scene_;
   std::string key_;

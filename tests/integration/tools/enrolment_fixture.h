@@ -1,23 +1,72 @@
 #pragma once
 // A key, a PIN for the soft PIN entry, a test CA and a notification listener: the setting in which
-// the bank's enrolment tool runs KQ_CreatePKCS10, KQ_WritePKCS7 and the exports that follow.
+// the bank's enrolment tool runs KQ_CreatePKCS10, KQ_WritePKCS7 and the exports that follow. The
+// bank's side is played by the openssl command: it reads each request and verifies signatures.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "enrolment_support.h"
+#include "device/device_session.h"
+#include "store/containers.h"
 #include "support/notify_listener.h"
-#include "tool_scene.h"
+#include "support/openssl_command.h"
+#include "support/test_ca.h"
+#include "support/transaction_message.h"
+#include "tool_library.h"
 
 namespace kqtest {
 
-struct IssuedRequest {
-  std::vector<uint8_t> request;  // DER
-  std::vector<uint8_t> certificate;
-  bool sm2 = false;
-};
+using Bytes = std::vector<uint8_t>;
+using kq::test::FromBase64;
+using kq::test::TestCa;
+using kq::test::ToBase64;
+using kq::test::TransactionMessage;
+
+inline std::vector<std::string> SplitText(std::string_view text, std::string_view separator) {
+  std::vector<std::string> pieces;
+  for (size_t at = text.find(separator);; at = text.find(separator)) {
+    pieces.emplace_back(text.substr(0, at));
+    if (at == std::string_view::npos) {
+      return pieces;
+    }
+    text.remove_prefix(at + separator.size());
+  }
+}
+
+// What openssl prints of the request's subject, in UTF-8 ("subject=CN=a, title=S").
+inline std::string RequestSubject(std::span<const uint8_t> requestDer) {
+  const kq::test::TempDirectory dir;
+  return kq::test::RunOpenssl({"req", "-inform", "DER", "-in",
+                               dir.Write("request.der", requestDer).string(), "-noout", "-subject",
+                               "-nameopt", "utf8,sep_comma_plus_space"})
+      .out;
+}
+
+// Verifies a raw signature with the certificate's key: RSA PKCS #1 v1.5 over the data hashed with
+// digestName ("sha1", "sha256", ...), or SM2 (r || s) over the data with SM3 and the default
+// identity when digestName is "sm3".
+inline bool OpensslVerifiesSignature(std::span<const uint8_t> certificateDer,
+                                     std::span<const uint8_t> data,
+                                     std::span<const uint8_t> signature,
+                                     const std::string& digestName) {
+  const kq::test::TempDirectory dir;
+  const auto certificate = dir.Write("certificate.der", certificateDer);
+  const std::string key = kq::test::RunOpenssl({"x509", "-inform", "DER", "-in",
+                                                certificate.string(), "-noout", "-pubkey"})
+                              .out;
+  if (digestName == "sm3") {
+    return kq::test::OpensslVerifySm2(key, data, signature);
+  }
+  const auto keyPath = dir.Write("key.pem", key);
+  const auto dataPath = dir.Write("data.bin", data);
+  const auto signaturePath = dir.Write("signature.bin", signature);
+  const kq::test::CommandResult result =
+      kq::test::RunOpenssl({"dgst", "-" + digestName, "-verify", keyPath.string(), "-signature",
+                            signaturePath.string(), dataPath.string()});
+  return result.exitCode == 0 && result.out.find("Verified OK") != std::string::npos;
+}
 
 class EnrolmentTest : public ToolTest {
  protected:
@@ -29,27 +78,21 @@ class EnrolmentTest : public ToolTest {
   }
 
   // KQ_CreatePKCS10 with a buffer of the size it asks for; the requests in order.
-  std::vector<std::vector<uint8_t>> CreateRequests(const std::string& text,
-                                                   const std::string& forMediaId = {}) {
+  std::vector<Bytes> CreateRequests(const std::string& text, const std::string& forMediaId = {}) {
     const std::string& id = forMediaId.empty() ? mediaId : forMediaId;
+    const auto size = static_cast<int32_t>(text.size());
     int32_t length = 0;
-    EXPECT_EQ(lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), id.c_str(), nullptr,
-                               &length),
-              0u);
+    EXPECT_EQ(lib.CreatePKCS10(text.c_str(), size, id.c_str(), nullptr, &length), 0u);
     std::string output(static_cast<size_t>(length), '\0');
-    const uint32_t status = lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()),
-                                             id.c_str(), output.data(), &length);
-    EXPECT_EQ(status, 0u);
-    if (status != 0) {
+    if (lib.CreatePKCS10(text.c_str(), size, id.c_str(), output.data(), &length) != 0) {
+      ADD_FAILURE() << text;
       return {};
     }
-    output.resize(static_cast<size_t>(length));
-    EXPECT_EQ(output.find("||||"), std::string::npos);
-    EXPECT_NE(output.substr(output.size() - 2), "||");
-    std::vector<std::vector<uint8_t>> requests;
-    for (const std::string& piece : SplitText(output, "||")) {
+    std::vector<Bytes> requests;
+    for (const std::string& piece :
+         SplitText(output.substr(0, static_cast<size_t>(length)), "||")) {
       requests.push_back(FromBase64(piece));
-      EXPECT_FALSE(requests.back().empty()) << piece;
+      EXPECT_FALSE(requests.back().empty()) << output;  // no empty piece, none at the end
     }
     return requests;
   }
@@ -67,24 +110,21 @@ class EnrolmentTest : public ToolTest {
     return status;
   }
 
-  // Has the CA issue each request's certificate; openssl checks the request's signature first.
-  std::vector<IssuedRequest> Issue(const std::vector<std::vector<uint8_t>>& requests,
-                                   const std::vector<bool>& sm2) {
-    std::vector<IssuedRequest> issued;
+  // The CA's certificate for each request (SM2 where `sm2` says); openssl checks the request's
+  // signature first.
+  std::vector<Bytes> Issue(const std::vector<Bytes>& requests, const std::vector<bool>& sm2 = {}) {
+    std::vector<Bytes> certificates;
     for (size_t i = 0; i < requests.size(); ++i) {
-      issued.push_back({requests[i], ca.Issue(requests[i], sm2[i]), sm2[i]});
-      EXPECT_FALSE(issued.back().certificate.empty()) << "request " << i;
+      certificates.push_back(ca.Issue(requests[i], i < sm2.size() && sm2[i]));
+      EXPECT_FALSE(certificates.back().empty()) << "request " << i;
     }
-    return issued;
+    return certificates;
   }
 
-  static std::string JoinCertificates(const std::vector<IssuedRequest>& issued) {
+  static std::string JoinCertificates(const std::vector<Bytes>& certificates) {
     std::string list;
-    for (const IssuedRequest& one : issued) {
-      if (!list.empty()) {
-        list += "||";
-      }
-      list += ToBase64(one.certificate);
+    for (const Bytes& one : certificates) {
+      list += (list.empty() ? "" : "||") + ToBase64(one);
     }
     return list;
   }
@@ -106,47 +146,39 @@ class EnrolmentTest : public ToolTest {
     return SplitText(text, "||");
   }
 
-  // The key's container names, through the function table.
+  // The key's container names, as the store reads them.
   std::vector<std::string> ContainerNames() {
-    KqFunctionList table{};
-    EXPECT_EQ(lib.FunctionList(&table), 0u);
-    const std::string reader = scene.ReaderName(key);
-    uint32_t length = 0;
-    EXPECT_EQ(table.GetContainerNames(reader.c_str(), mediaId.c_str(), nullptr, &length), 0u);
-    std::string names(length, '\0');
-    EXPECT_EQ(table.GetContainerNames(reader.c_str(), mediaId.c_str(), names.data(), &length), 0u);
-    std::vector<std::string> out;
-    for (size_t at = 0; at < names.size() && names[at] != '\0'; at += out.back().size() + 1) {
-      out.emplace_back(names.c_str() + at);
-    }
-    return out;
+    kq::DeviceSession session;
+    std::vector<std::string> names;
+    EXPECT_EQ(session.Open(scene.ReaderName(key)), 0u);
+    EXPECT_EQ(kq::store::ListContainerNames(session, names), 0u);
+    return names;
   }
 
   struct Signed {
     uint32_t status = 0;
-    std::vector<uint8_t> signature;
-    std::vector<uint8_t> certificate;
+    Bytes signature;
+    Bytes certificate;
   };
 
-  Signed Sign(const std::vector<uint8_t>& data, const std::string& subject,
-              const char* hashName = nullptr) {
+  // KQ_GetSignature asked for the sizes, then into buffers of those sizes.
+  Signed Sign(const Bytes& data, const std::string& subject, const char* hashName = nullptr) {
     Signed out;
     int32_t signatureLength = 0;
     uint32_t certificateLength = 0;
     const int32_t hashLength = hashName == nullptr ? 0 : static_cast<int32_t>(strlen(hashName));
-    out.status = lib.GetSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-                                  static_cast<uint32_t>(subject.size()), hashName, hashLength,
-                                  nullptr, &signatureLength, nullptr, &certificateLength);
-    if (out.status != 0) {
-      return out;
+    for (bool sized : {false, true}) {
+      out.status =
+          lib.GetSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
+                           static_cast<uint32_t>(subject.size()), hashName, hashLength,
+                           sized ? out.signature.data() : nullptr, &signatureLength,
+                           sized ? out.certificate.data() : nullptr, &certificateLength);
+      if (out.status != 0) {
+        break;
+      }
+      out.signature.resize(static_cast<size_t>(signatureLength));
+      out.certificate.resize(certificateLength);
     }
-    out.signature.resize(static_cast<size_t>(signatureLength));
-    out.certificate.resize(certificateLength);
-    out.status = lib.GetSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-                                  static_cast<uint32_t>(subject.size()), hashName, hashLength,
-                                  out.signature.data(), &signatureLength, out.certificate.data(),
-                                  &certificateLength);
-    out.signature.resize(static_cast<size_t>(signatureLength));
     return out;
   }
 

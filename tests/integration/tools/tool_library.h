@@ -1,16 +1,20 @@
 #pragma once
 // The provider library loaded as the bank's tools load it (by its path in the build), with the tool
-// exports resolved by name. Each test program loads it once.
+// exports resolved by name, and the fixture of soft keys in a scene of their own. Each test program
+// loads the library once.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "kqcsp.h"
 #include "platform/dynamic_library.h"
 #include "support/provider_library.h"
+#include "support/softkey_scene.h"
 
 namespace kqtest {
 
@@ -33,18 +37,13 @@ class ToolLibrary {
     return library;
   }
 
-  const kq::platform::DynamicLibrary& library() const { return library_; }
-
-  template <typename Fn>
-  Fn* Resolve(const char* name) const {
-    return reinterpret_cast<Fn*>(library_.Symbol(name));
-  }
-
-#define KQ_TEST_TOOL_MEMBER(name) \
-  decltype(&KQ_##name) name = Resolve<decltype(KQ_##name)>("KQ_" #name);
+#define KQ_TEST_TOOL_MEMBER(name)                                                         \
+  decltype(&KQ_##name) name = reinterpret_cast<decltype(&KQ_##name)>(library_.Symbol("KQ" \
+                                                                                     "_" #name));
   KQ_TEST_TOOL_EXPORTS(KQ_TEST_TOOL_MEMBER)
 #undef KQ_TEST_TOOL_MEMBER
-  decltype(&GetFunctionList) FunctionList = Resolve<decltype(GetFunctionList)>("GetFunctionList");
+  decltype(&GetFunctionList) FunctionList =
+      reinterpret_cast<decltype(&GetFunctionList)>(library_.Symbol("GetFunctionList"));
   uint32_t (*LastError)() = reinterpret_cast<uint32_t (*)()>(kq::test::LastErrorFunction(library_));
 
  private:
@@ -61,6 +60,42 @@ class ToolLibrary {
     }
     return kq::platform::DynamicLibrary::Load(std::string(KQ_TEST_LIB_DIR) + "/" +
                                               kq::platform::SharedLibraryFileName("kqcsp"));
+  }
+};
+
+// A row of a table of calls: the code the call must answer, and the call's text to name the row.
+struct CodeRow {
+  uint32_t code;
+  const char* call;
+  std::function<uint32_t()> run;
+};
+#define KQ_ROW(code, ...)                                         \
+  kqtest::CodeRow {                                               \
+    code, #__VA_ARGS__, [&]() -> uint32_t { return __VA_ARGS__; } \
+  }
+
+inline void ExpectCodes(std::initializer_list<CodeRow> rows) {
+  for (const CodeRow& row : rows) {
+    EXPECT_EQ(row.run(), row.code) << row.call;
+  }
+}
+
+class ToolTest : public ::testing::Test {
+ protected:
+  ToolLibrary& lib = ToolLibrary::Get();
+  kq::test::SoftKeyScene scene;
+  std::vector<std::string> keys;
+
+  std::string AddKey(const kq::test::SceneKey& spec = {}) {
+    keys.push_back(scene.AddKey(spec));
+    return keys.back();
+  }
+
+  // Every handle opened on every key of the scene is closed.
+  void ExpectAllClosed(const char* after) {
+    for (const std::string& key : keys) {
+      EXPECT_EQ(scene.OpenHandles(key), 0) << "a handle on " << key << " is open after " << after;
+    }
   }
 };
 
