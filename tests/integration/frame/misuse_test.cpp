@@ -154,7 +154,7 @@ TEST_F(Misuse, EveryEntryPointRefusesAnUnregisteredOrReleasedHandle) {
 
 // The calls of a fresh process, each noted as its result, last error and handle: provider handles
 // 1, 2, a failed acquisition's 3 (returned as 0xFFFFFFFF), 4; the key handles of all contexts then
-// count 2, 3, 4, each belonging to its context only. The exit status says whether all held.
+// count 2, 3, 4, each belonging to its context only. The exit status is 0 when all held.
 int NumberHandlesFromTheStart() {
   const ProviderLibrary& p = Provider();
   std::ostringstream trace;
@@ -177,11 +177,9 @@ int NumberHandlesFromTheStart() {
     note(p.CPReleaseContext(h[i], 0), h[i]);
   }
   std::fprintf(stderr, "%s\n", trace.str().c_str());
-  return trace.str() ==
-                 "1 0 1, 1 0 2, 0 80090009 ffffffff, 1 0 4, 0 80090001 0, 1 0 2, 1 0 3, 1 0 4, "
-                 "0 80090003 2, 1 0 1, 1 0 2, 1 0 4, "
-             ? 0
-             : 1;
+  return trace.str() !=
+         "1 0 1, 1 0 2, 0 80090009 ffffffff, 1 0 4, 0 80090001 0, 1 0 2, 1 0 3, "
+         "1 0 4, 0 80090003 2, 1 0 1, 1 0 2, 1 0 4, ";
 }
 
 TEST_F(HandleNumbering, ProviderHandlesCountFromOneAndKeyHandlesShareOneSequenceFromTwo) {
@@ -200,15 +198,10 @@ TEST_F(Misuse, VerifyContextCallsAnswerWithTheirOwnCodes) {
   std::memset(untouched, 0x5A, sizeof untouched);
   KqHandle out = 77;  // unoffered operations leave it
   KqHandle spare = 0, des = 0, rc2 = 0, pub = 0, sha1 = 0, sha256 = 0, ssl3 = 0;
-  std::vector<uint8_t> rc2Blob = {8, 2, 0, 0, 0x02, 0x66, 0, 0, 16, 0, 0, 0};  // then 0x10, 0x11...
-  rc2Blob.resize(28);
-  std::iota(rc2Blob.begin() + 12, rc2Blob.end(), 0x10);
-  const auto rc2Size = static_cast<uint32_t>(rc2Blob.size());
-  const auto pubBlob = PublicKeyBlob(0xA400, 1024);
-  const auto pubSize = static_cast<uint32_t>(pubBlob.size());
-  const auto number = [](const uint32_t& value) {
-    return reinterpret_cast<const uint8_t*>(&value);
-  };
+  uint8_t rc2Blob[28] = {8, 2, 0, 0, 0x02, 0x66, 0, 0, 16, 0, 0, 0};  // then 0x10, 0x11...
+  std::iota(rc2Blob + 12, rc2Blob + 28, 0x10);
+  const auto pubBlob = PublicKeyBlob(0xA400, 1024);  // 148 bytes
+  const auto number = [](const uint32_t& v) { return reinterpret_cast<const uint8_t*>(&v); };
   const uint8_t iv[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   uint8_t pair[36];
   std::memset(pair, 0x36, sizeof pair);
@@ -231,7 +224,7 @@ TEST_F(Misuse, VerifyContextCallsAnswerWithTheirOwnCodes) {
       KQ_CALL(CPGenKey(prov, 0x6603, 112u << 16, &spare), 0x80090004),
       KQ_CALL(CPGenKey(prov, 0x6801, 0, &spare), 0x80090008),
       KQ_CALL(CPGenKey(prov, 0x6601, 0x14, &spare), 0x80090009),
-      KQ_CALL(CPImportKey(prov, rc2Blob.data(), rc2Size, 0, 0, &rc2), 0),
+      KQ_CALL(CPImportKey(prov, rc2Blob, 28, 0, 0, &rc2), 0),
       KQ_CALL(CPGetKeyParam(prov, rc2, 6, buffer, &length, 0), 0, 4, 4, 0x8B),  // KP_PERMISSIONS
       KQ_CALL(CPGetKeyParam(prov, rc2, 7, buffer, &length, 0), 0, 4, 4, 0x6602),
       KQ_CALL(CPGetKeyParam(prov, rc2, 8, buffer, &length, 0), 0, 4, 4, 64),
@@ -277,7 +270,7 @@ TEST_F(Misuse, VerifyContextCallsAnswerWithTheirOwnCodes) {
       KQ_CALL(CPSetHashParam(prov, ssl3, 2, pair, 0), 0),
       KQ_CALL(CPGetHashParam(prov, ssl3, 2, buffer, &length, 0), 0, 64, 36, 0x36363636),
       KQ_CALL(CPSetHashParam(prov, ssl3, 2, pair, 0), 0x8009000C),
-      KQ_CALL(CPImportKey(prov, pubBlob.data(), pubSize, 0, 0, &pub), 0),
+      KQ_CALL(CPImportKey(prov, pubBlob.data(), 148, 0, 0, &pub), 0),
       KQ_CALL(CPExportKey(prov, pub, 0, 6, 0, nullptr, &length), kNteBadKey),
       KQ_CALL(CPCreateHash(prov, 0x8004, 0, 0, &sha1), 0),
       KQ_CALL(CPVerifySignature(prov, sha1, nullptr, 128, pub, nullptr, 0), 87),

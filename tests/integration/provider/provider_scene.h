@@ -35,11 +35,6 @@ class ProviderScene : public ::testing::Test {
   static const ProviderLibrary& P() { return Provider(); }
   static uint32_t Error() { return P().GetLastError(); }
 
-  // Chooser answers for this process, consumed in order.
-  static void Choose(const std::string& answers) {
-    platform::SetEnvironmentValue("KQCSP_UI_CHOICES", answers);
-  }
-
   // Every key of the scene is closed again.
   void ExpectAllClosed(const char* after) {
     for (const std::string& key : keys_) {
