@@ -1,10 +1,10 @@
 #pragma once
 // What the provider's soft-key tests share: the loaded provider, a scene of soft keys made for the
-// test, PIN answers and chooser answers, and checks that every call leaves its key closed.
+// test, PIN answers and chooser answers, checks that every call leaves its key closed, and the
+// calls that hash, sign and export a public key for the openssl command.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,7 +21,6 @@ inline constexpr uint32_t kSilent = 0x40;
 inline constexpr uint32_t kVerifyContext = 0xF0000000;
 inline constexpr uint32_t kAtKeyExchange = 1;
 inline constexpr uint32_t kAtSignature = 2;
-inline constexpr uint32_t kPin = 0x12345678;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -35,11 +34,6 @@ class ProviderScene : public ::testing::Test {
 
   static const ProviderLibrary& P() { return Provider(); }
   static uint32_t Error() { return P().GetLastError(); }
-
-  // Chooser answers for this process, consumed in order.
-  static void Choose(const std::string& answers) {
-    platform::SetEnvironmentValue("KQCSP_UI_CHOICES", answers);
-  }
 
   // Every key of the scene is closed again.
   void ExpectAllClosed(const char* after) {
@@ -62,42 +56,19 @@ class ProviderScene : public ::testing::Test {
     return prov;
   }
 
+  // A text parameter of the context (PP_CONTAINER 6, PP_SMARTCARD_READER 43), "" on failure.
+  static std::string Text(KqHandle prov, uint32_t param) {
+    char text[300] = {};
+    uint32_t length = sizeof text;
+    return P().CPGetProvParam(prov, param, reinterpret_cast<uint8_t*>(text), &length, 0) ? text
+                                                                                         : "";
+  }
+
   std::string UiLog() const { return ReadText(scratch_.File("ui.log")); }
 
   SoftKeyScene scene_;
   TempDirectory scratch_;
   std::vector<std::string> keys_;
 };
-
-// The PUBLICKEYBLOB of a key as a PEM public key, through openssl's MSBLOB reader.
-inline std::string BlobToPem(const TempDirectory& dir, const Bytes& blob, const std::string& name) {
-  const std::string blobFile = dir.File(name + ".blob");
-  const std::string pem = dir.File(name + ".pem");
-  WriteBytes(blobFile, blob);
-  std::string failure;
-  EXPECT_TRUE(
-      RunOpenssl("rsa -pubin -inform MSBLOB -in " + blobFile + " -pubout -out " + pem, &failure))
-      << failure;
-  return pem;
-}
-
-// Verifies a signature in CryptoAPI order with the openssl command.
-inline bool OpensslVerifies(const TempDirectory& dir, const std::string& publicPem,
-                            const Bytes& signatureLe, const Bytes& signedInput,
-                            const std::string& digestName) {
-  Bytes bigEndian(signatureLe.rbegin(), signatureLe.rend());
-  WriteBytes(dir.File("verify.sig"), bigEndian);
-  WriteBytes(dir.File("verify.in"), signedInput);
-  std::string options = digestName.empty() ? "" : " -pkeyopt digest:" + digestName;
-  std::string failure;
-  const bool ok =
-      RunOpenssl("pkeyutl -verify -pubin -inkey " + publicPem + " -in " + dir.File("verify.in") +
-                     " -sigfile " + dir.File("verify.sig") + options,
-                 &failure);
-  if (!ok) {
-    ADD_FAILURE() << failure;
-  }
-  return ok;
-}
 
 }  // namespace kq::test

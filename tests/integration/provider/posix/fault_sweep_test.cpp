@@ -14,25 +14,19 @@ using ProviderFaultSweep = ProviderScene;
 // What the deletion's own order leaves when a call fails half-way (see docs/fuzzing.md): an object
 // file is deleted before its index slot is released, and the key objects go before the container
 // that refers to them (deleting the keyset again removes what is left).
-constexpr AcceptedInconsistency kDeletionLeaves[] = {
-    {"GetFileLen", "which does not exist"},
-    {"ReadFile", "which does not exist"},
-    {"WriteFile", "which does not exist"},
-    {"DeleteFile", "which no index lists"},
-};
+constexpr AcceptedInconsistency kDeletionLeaves[] = {{"GetFileLen", "which does not exist"},
+                                                     {"ReadFile", "which does not exist"},
+                                                     {"WriteFile", "which does not exist"},
+                                                     {"DeleteFile", "which no index lists"}};
 
 TEST_F(ProviderFaultSweep, KeysetCreationAndDeletionSurviveEveryFailingCall) {
   const std::string key = AddKey({.button = "none"});
-  size_t inconsistent = 0;
   const auto judge = [&](const char* flow, std::span<const AcceptedInconsistency> accepted) {
-    return [this, &key, &inconsistent, flow, accepted](const FaultRun& run) {
-      inconsistent += run.consistent ? 0 : 1;
-      EXPECT_EQ(scene_.OpenHandles(key), 0) << flow << " with " << run.plan;
-      EXPECT_NE(FindCode(CodeFamily::kCryptoApi, run.code), nullptr)
-          << flow << " with " << run.plan << " fails with 0x" << std::hex << run.code;
-      EXPECT_TRUE(run.consistent || IsAccepted(accepted, run))
-          << flow << " with " << run.plan << ":\n"
-          << run.problems;
+    return [this, &key, flow, accepted](const FaultRun& run) {
+      const std::string what = std::string(flow) + " with " + run.plan;
+      EXPECT_EQ(scene_.OpenHandles(key), 0) << what;
+      EXPECT_NE(FindCode(CodeFamily::kCryptoApi, run.code), nullptr) << what << ": " << run.code;
+      EXPECT_TRUE(run.consistent || IsAccepted(accepted, run)) << what << ":\n" << run.problems;
     };
   };
   const auto create = [&] {
@@ -45,21 +39,13 @@ TEST_F(ProviderFaultSweep, KeysetCreationAndDeletionSurviveEveryFailingCall) {
     P().CPReleaseContext(prov, 0);
     return code;
   };
-  const size_t creations = SweepFaults(scene_, key, create, judge("a new keyset", {}));
-  EXPECT_GT(creations, 30u);
-
+  EXPECT_GT(SweepFaults(scene_, key, create, judge("a new keyset", {})), 30u);
   ASSERT_EQ(create(), 0u);
-  const size_t deletions = SweepFaults(
-      scene_, key,
-      [&] {
-        KqHandle prov = 0;
-        return P().CPAcquireContext(&prov, "sweep", kDeleteKeyset, nullptr) ? 0 : Error();
-      },
-      judge("the keyset's deletion", kDeletionLeaves));
-  std::printf(
-      "CryptoAPI flows: %zu runs for a new keyset, %zu for its deletion, %zu inconsistent keys "
-      "among the accepted cases\n",
-      creations, deletions, inconsistent);
+  const auto remove = [&] {
+    KqHandle prov = 0;
+    return P().CPAcquireContext(&prov, "sweep", kDeleteKeyset, nullptr) ? 0 : Error();
+  };
+  EXPECT_GT(SweepFaults(scene_, key, remove, judge("the keyset's deletion", kDeletionLeaves)), 0u);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// Key pairs generated on soft keys through the exported entry points, their public keys exported
-// for the openssl command, signatures made by the key for every hash and checked by openssl,
-// transaction messages signed behind the key's button, certificates from an openssl test CA,
-// and the full key whose pair the user chooses to overwrite.
-#include <openssl/evp.h>
-
+// Key pairs generated on soft keys through the exported entry points: their public keys, hashes
+// and signatures checked by the openssl command for every hash, transaction messages signed behind
+// the key's button, certificates from an openssl test CA, cancelled PIN prompts, and the choosers
+// (which key takes a new container, which pair a full key gives up).
 #include <string>
 
 #include "provider_scene.h"
@@ -17,10 +15,7 @@ using KeysAndSignatures = ProviderScene;
 
 constexpr uint32_t kCalgMd5 = 0x8003;
 constexpr uint32_t kCalgSha1 = 0x8004;
-constexpr uint32_t kCalgSsl3ShaMd5 = 0x8008;
 constexpr uint32_t kCalgSha256 = 0x800C;
-constexpr uint32_t kCalgSha384 = 0x800D;
-constexpr uint32_t kCalgSha512 = 0x800E;
 constexpr uint32_t kKpCertificate = 26;
 
 Bytes ExportPublicKey(KqHandle prov, KqHandle key) {
@@ -40,14 +35,7 @@ KqHandle HashOf(KqHandle prov, uint32_t algId, const std::string& text) {
   return hash;
 }
 
-Bytes Digest(KqHandle prov, KqHandle hash) {
-  uint32_t length = 64;
-  Bytes value(length);
-  EXPECT_TRUE(Provider().CPGetHashParam(prov, hash, 2, value.data(), &length, 0));
-  value.resize(length);
-  return value;
-}
-
+// The signature with its size query; empty when refused, as expected, with expectedError.
 Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedError = 0) {
   uint32_t length = 0;
   EXPECT_TRUE(Provider().CPSignHash(prov, hash, keySpec, nullptr, 0, nullptr, &length));
@@ -60,192 +48,208 @@ Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedErro
   return signature;
 }
 
-TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedAndSignForEveryHash) {
+// The PUBLICKEYBLOB of a key as a PEM public key, through openssl's MSBLOB reader.
+std::string BlobToPem(const TempDirectory& dir, const Bytes& blob) {
+  const std::string pem = dir.File("key.pem");
+  WriteBytes(dir.File("key.blob"), blob);
+  EXPECT_TRUE(
+      RunOpenssl("rsa -pubin -inform MSBLOB -in " + dir.File("key.blob") + " -pubout -out " + pem));
+  return pem;
+}
+
+// openssl's verdict on a signature in CryptoAPI byte order over the text, which openssl hashes
+// itself with the digest named (so the provider's hash is checked too), or signed bare without one.
+bool OpensslVerifies(const TempDirectory& dir, const Bytes& blob, const Bytes& signatureLe,
+                     const std::string& text, const std::string& digest) {
+  WriteBytes(dir.File("verify.sig"), Bytes(signatureLe.rbegin(), signatureLe.rend()));
+  WriteBytes(dir.File("verify.in"), Bytes(text.begin(), text.end()));
+  std::string failure;
+  const bool ok = RunOpenssl("pkeyutl -verify -pubin -inkey " + BlobToPem(dir, blob) + " -in " +
+                                 dir.File("verify.in") + " -sigfile " + dir.File("verify.sig") +
+                                 (digest.empty() ? "" : " -rawin -digest " + digest),
+                             &failure);
+  EXPECT_TRUE(ok) << failure;
+  return ok;
+}
+
+// One container's life: both pairs generated (the signature pair by its algorithm id), exported,
+// signing with every hash checked by openssl and by the provider, a certificate from a test CA
+// stored and read back, and the pairs opened again as user keys.
+TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryHash) {
   const std::string key = AddKey();
-  const KqHandle prov = Acquire("signer", kNewKeyset);
-  KqHandle signature = 0;
-  KqHandle exchange = 0;
-  ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 2048u << 16, &signature)) << std::hex << Error();
+  KqHandle prov = Acquire("signer", kNewKeyset);
+  KqHandle keys[2] = {};  // the exchange pair, then the signature pair
+  ASSERT_TRUE(P().CPGenKey(prov, 0x2400, 2048u << 16, &keys[1])) << std::hex << Error();
   ExpectAllClosed("CPGenKey");
-  ASSERT_TRUE(P().CPGenKey(prov, kAtKeyExchange, 0, &exchange)) << std::hex << Error();
-  KqHandle again = 0;
-  EXPECT_FALSE(P().CPGenKey(prov, kAtSignature, 0, &again));
-  EXPECT_EQ(Error(), 0x80090020u);
-  EXPECT_FALSE(P().CPGenKey(prov, kAtSignature, 4096u << 16, &again));
-  EXPECT_EQ(Error(), 0x80090020u);
+  ASSERT_TRUE(P().CPGenKey(prov, kAtKeyExchange, 0, &keys[0])) << std::hex << Error();
+  for (const uint32_t flags : {0u, 4096u << 16}) {
+    KqHandle again = 0;
+    EXPECT_FALSE(P().CPGenKey(prov, kAtSignature, flags, &again));
+    EXPECT_EQ(Error(), 0x80090020u);
+  }
+  const Bytes blobs[] = {ExportPublicKey(prov, keys[0]), ExportPublicKey(prov, keys[1])};
+  EXPECT_EQ(blobs[0].size(), 148u);
+  EXPECT_EQ(blobs[1].size(), 276u);
+  EXPECT_EQ(blobs[1][5], 0xA4);  // CALG_RSA_KEYX for every key
 
-  const Bytes signatureBlob = ExportPublicKey(prov, signature);
-  EXPECT_EQ(signatureBlob.size(), 276u);
-  EXPECT_EQ(signatureBlob[5], 0xA4);  // CALG_RSA_KEYX for every key
-  EXPECT_EQ(ExportPublicKey(prov, exchange).size(), 148u);
-  const std::string signaturePem = BlobToPem(scratch_, signatureBlob, "signature");
-  const std::string exchangePem = BlobToPem(scratch_, ExportPublicKey(prov, exchange), "exchange");
-
-  struct Case {
-    uint32_t algId;
-    const char* name;
-  };
-  for (const Case& c :
-       {Case{kCalgSha1, "sha1"}, Case{kCalgSha256, "sha256"}, Case{kCalgSha384, "sha384"},
-        Case{kCalgSha512, "sha512"}, Case{kCalgMd5, "md5"}}) {
-    const KqHandle hash = HashOf(prov, c.algId, std::string("document for ") + c.name);
-    const Bytes signed2048 = Sign(prov, hash, kAtSignature);
-    ExpectAllClosed("CPSignHash");
-    EXPECT_EQ(signed2048.size(), 256u);
-    EXPECT_TRUE(OpensslVerifies(scratch_, signaturePem, signed2048, Digest(prov, hash), c.name))
-        << c.name;
-    EXPECT_TRUE(P().CPVerifySignature(prov, hash, signed2048.data(), 256, signature, nullptr, 0));
-    EXPECT_EQ(Error(), 0u);
-    const Bytes signed1024 = Sign(prov, hash, kAtKeyExchange);
-    EXPECT_EQ(signed1024.size(), 128u);
-    EXPECT_TRUE(OpensslVerifies(scratch_, exchangePem, signed1024, Digest(prov, hash), c.name));
+  for (const auto& [algId, name] : {std::pair{kCalgSha1, "sha1"},
+                                    {kCalgSha256, "sha256"},
+                                    {0x800Du, "sha384"},
+                                    {0x800Eu, "sha512"},
+                                    {kCalgMd5, "md5"}}) {
+    const std::string text = std::string("document for ") + name;
+    const KqHandle hash = HashOf(prov, algId, text);
+    for (const uint32_t spec : {kAtKeyExchange, kAtSignature}) {
+      Bytes signature = Sign(prov, hash, spec);
+      ExpectAllClosed("CPSignHash");
+      EXPECT_EQ(signature.size(), spec == kAtSignature ? 256u : 128u);
+      EXPECT_TRUE(OpensslVerifies(scratch_, blobs[spec - 1], signature, text, name)) << name;
+      const auto size = static_cast<uint32_t>(signature.size());
+      EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), size, keys[spec - 1], 0, 0));
+      EXPECT_EQ(Error(), 0u);
+      signature[size / 2] ^= 0x40;
+      EXPECT_FALSE(P().CPVerifySignature(prov, hash, signature.data(), size, keys[spec - 1], 0, 0));
+      EXPECT_EQ(Error(), 0x80090006u);
+    }
     EXPECT_TRUE(P().CPDestroyHash(prov, hash));
   }
 
   // The SSL3 pair is signed bare over the 36 bytes the caller sets.
   KqHandle pair = 0;
-  ASSERT_TRUE(P().CPCreateHash(prov, kCalgSsl3ShaMd5, 0, 0, &pair));
-  Bytes value(36);
-  for (size_t i = 0; i < value.size(); ++i) {
-    value[i] = static_cast<uint8_t>(3 * i + 1);
-  }
-  ASSERT_TRUE(P().CPSetHashParam(prov, pair, 2, value.data(), 0));
-  EXPECT_TRUE(OpensslVerifies(scratch_, signaturePem, Sign(prov, pair, kAtSignature), value, ""));
+  ASSERT_TRUE(P().CPCreateHash(prov, 0x8008, 0, 0, &pair));
+  const std::string value = "0123456789abcdefghijklmnopqrstuvwxyz";
+  ASSERT_TRUE(P().CPSetHashParam(prov, pair, 2, reinterpret_cast<const uint8_t*>(value.data()), 0));
+  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], Sign(prov, pair, kAtSignature), value, ""));
 
   // Misuse of signing.
-  const KqHandle hash = HashOf(prov, kCalgSha1, "misuse");
+  KqHandle hash = HashOf(prov, kCalgSha1, "misuse");
   uint32_t length = 10;
-  Bytes small(10);
-  EXPECT_FALSE(P().CPSignHash(prov, hash, kAtSignature, nullptr, 0, small.data(), &length));
+  uint8_t small[10];
+  EXPECT_FALSE(P().CPSignHash(prov, hash, kAtSignature, nullptr, 0, small, &length));
   EXPECT_EQ(Error(), 234u);
   EXPECT_EQ(length, 256u);
-  EXPECT_FALSE(P().CPSignHash(prov, hash, 3, nullptr, 0, nullptr, &length));
-  EXPECT_EQ(Error(), 0x80090008u);
-  EXPECT_FALSE(P().CPSignHash(prov, 0, kAtSignature, nullptr, 0, nullptr, &length));
-  EXPECT_EQ(Error(), 6u);
-  EXPECT_FALSE(P().CPSignHash(prov, hash, kAtSignature, nullptr, 0, nullptr, nullptr));
-  EXPECT_EQ(Error(), 87u);
+  for (const auto& [h, spec, lengthOut, error] : {std::tuple{hash, 3u, &length, 0x80090008u},
+                                                  {KqHandle{0}, kAtSignature, &length, 6u},
+                                                  {hash, kAtSignature, nullptr, 87u}}) {
+    EXPECT_FALSE(P().CPSignHash(prov, h, spec, nullptr, 0, nullptr, lengthOut));
+    EXPECT_EQ(Error(), error);
+  }
+
+  // A certificate from a test CA is stored and read back; the CA's own, self-signed one is
+  // refused, and so is none.
+  TestCa ca;
+  const Bytes der = ca.IssueForKey(BlobToPem(scratch_, blobs[1]), "/CN=Holder/O=Bank");
+  EXPECT_TRUE(P().CPSetKeyParam(prov, keys[1], kKpCertificate, der.data(), 0));
+  EXPECT_EQ(Error(), 0u);
+  ExpectAllClosed("KP_CERTIFICATE");
+  length = 0;
+  ASSERT_TRUE(P().CPGetKeyParam(prov, keys[1], kKpCertificate, nullptr, &length, 0));
+  Bytes readBack(length);
+  ASSERT_TRUE(P().CPGetKeyParam(prov, keys[1], kKpCertificate, readBack.data(), &length, 0));
+  EXPECT_EQ(readBack, der);
+  const Bytes selfSigned = ca.Certificate();
+  EXPECT_FALSE(P().CPSetKeyParam(prov, keys[1], kKpCertificate, selfSigned.data(), 0));
+  EXPECT_EQ(Error(), 0x80090020u);
+  EXPECT_FALSE(P().CPSetKeyParam(prov, keys[1], kKpCertificate, nullptr, 0));
+  EXPECT_EQ(Error(), 0x80090005u);
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
   ExpectAllClosed("CPReleaseContext");
-}
 
-TEST_F(KeysAndSignatures, UserKeysOpenTheContainersPairsAgain) {
-  const std::string key = AddKey();
-  KqHandle prov = Acquire("reopen", kNewKeyset);
-  KqHandle generated = 0;
-  ASSERT_TRUE(P().CPGenKey(prov, 0x2400, 0, &generated)) << std::hex << Error();
-  const Bytes blob = ExportPublicKey(prov, generated);
-  EXPECT_TRUE(P().CPReleaseContext(prov, 0));
-
-  prov = Acquire("reopen", 0);
+  // Opened again, the user keys are the pairs on the key; the first signature after a replug asks
+  // for the PIN, and an imported copy of the public key verifies it.
+  prov = Acquire("signer", 0);
   KqHandle user = 0;
   ASSERT_TRUE(P().CPGetUserKey(prov, kAtSignature, &user));
   ExpectAllClosed("CPGetUserKey");
-  EXPECT_EQ(ExportPublicKey(prov, user), blob);
+  EXPECT_EQ(ExportPublicKey(prov, user), blobs[1]);
   EXPECT_TRUE(P().CPDestroyKey(prov, user));  // a pair on the key stays usable
-  EXPECT_EQ(ExportPublicKey(prov, user), blob);
-  KqHandle none = 0;
-  EXPECT_FALSE(P().CPGetUserKey(prov, kAtKeyExchange, &none));
-  EXPECT_EQ(Error(), 0x8009000Du);
-  EXPECT_FALSE(P().CPGetUserKey(prov, 3, &none));
+  EXPECT_EQ(ExportPublicKey(prov, user), blobs[1]);
+  EXPECT_FALSE(P().CPGetUserKey(prov, 3, &user));
   EXPECT_EQ(Error(), 0x8009000Au);
-
-  // The first plain signature of a context opened without CRYPT_NEWKEYSET asks for the PIN.
   scene_.Replug(key);
-  const KqHandle hash = HashOf(prov, kCalgSha256, "after replug");
+  hash = HashOf(prov, kCalgSha256, "after replug");
   const Bytes signature = Sign(prov, hash, kAtSignature);
-  EXPECT_TRUE(OpensslVerifies(scratch_, BlobToPem(scratch_, blob, "k"), signature,
-                              Digest(prov, hash), "sha256"));
-
-  // An imported copy of the public key verifies, and cannot be exported again.
+  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], signature, "after replug", "sha256"));
   KqHandle imported = 0;
-  ASSERT_TRUE(
-      P().CPImportKey(prov, blob.data(), static_cast<uint32_t>(blob.size()), 0, 0, &imported));
-  EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), 128, imported, nullptr, 0));
-  uint32_t length = 0;
-  EXPECT_FALSE(P().CPExportKey(prov, imported, 0, 6, 0, nullptr, &length));
-  EXPECT_EQ(Error(), 0x80090003u);
+  ASSERT_TRUE(P().CPImportKey(prov, blobs[1].data(), 276, 0, 0, &imported));
+  EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), 256, imported, nullptr, 0));
   EXPECT_TRUE(P().CPDestroyKey(prov, imported));
   EXPECT_FALSE(P().CPDestroyKey(prov, imported));
   EXPECT_EQ(Error(), 0x80090003u);
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }
 
+// A PIN prompt cancelled during CPGenKey: on a keyset only opened, the generation reports the
+// login as not authenticated; on one this context created, the login's own cancellation.
+TEST_F(KeysAndSignatures, ACancelledPinPromptFailsTheGenerationByHowTheKeysetWasAcquired) {
+  const std::string key = AddKey();
+  EXPECT_TRUE(P().CPReleaseContext(Acquire("opened", kNewKeyset), 0));
+  const std::pair<uint32_t, uint32_t> rows[] = {{0, 0x8010006F}, {kNewKeyset, 0x8010006E}};
+  for (const auto& [flags, error] : rows) {
+    scene_.SetPinAnswers("12345678");
+    const KqHandle prov = Acquire(flags == 0 ? "opened" : "created", flags);
+    scene_.Replug(key);
+    scene_.SetPinAnswers("cancel");
+    KqHandle pair = 0;
+    EXPECT_FALSE(P().CPGenKey(prov, kAtSignature, 0, &pair));
+    EXPECT_EQ(Error(), error) << "flags " << flags;
+    ExpectAllClosed("a cancelled PIN prompt");
+    EXPECT_TRUE(P().CPReleaseContext(prov, 0));
+  }
+}
+
 TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
-  const std::string key = AddKey({.button = "ok:2,cancel:1,timeout:2"});
+  const std::string key = AddKey({.button = "none"});
   const KqHandle prov = Acquire("bank", kNewKeyset);
   KqHandle pairKey = 0;
-  scene_.SetButton(key, "none");
   ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pairKey)) << std::hex << Error();
-  const std::string pem = BlobToPem(scratch_, ExportPublicKey(prov, pairKey), "bank");
+  const Bytes blob = ExportPublicKey(prov, pairKey);
   scene_.SetButton(key, "ok:2,cancel:1,timeout:2");
 
   const Bytes bytes = TransactionMessage("0001", "pay 100.00 to 6222 0000 1111 2222", "ok");
   const std::string message(bytes.begin(), bytes.end());
-  KqHandle hash = HashOf(prov, kCalgSha1, message);
-  const Bytes signature = Sign(prov, hash, kAtSignature);
+  EXPECT_TRUE(OpensslVerifies(
+      scratch_, blob, Sign(prov, HashOf(prov, kCalgSha1, message), kAtSignature), message, "sha1"));
   ExpectAllClosed("a transaction signature");
-  EXPECT_TRUE(OpensslVerifies(scratch_, pem, signature, Digest(prov, hash), "sha1"));
   EXPECT_NE(UiLog().find("WAIT 1 "), std::string::npos);
   EXPECT_GE(scene_.Calls(key, "ZANT_RSAPrivateSignEx"), 1);
 
-  hash = HashOf(prov, kCalgSha1, message);
-  Sign(prov, hash, kAtSignature, 0x8010006E);  // "C" pressed
-  hash = HashOf(prov, kCalgSha1, message);
-  Sign(prov, hash, kAtSignature, 0x8010006E);  // timed out
-  // The key's refusals of the message, each with its own code.
-  const std::pair<const char*, uint32_t> refusals[] = {{"0x6B02", 0x80100004},
-                                                       {"0x6B03", 0x80090326},
-                                                       {"0x6B04", 0x80090005},
-                                                       {"0x6B05", 0x80090004},
-                                                       {"0x6B06", 0x80090020}};
+  // "C" pressed, the wait timed out, then the key's refusals of the message, each with its code.
+  const std::pair<const char*, uint32_t> refusals[] = {
+      {"", 0x8010006E},       {"", 0x8010006E},       {"0x6B02", 0x80100004},
+      {"0x6B03", 0x80090326}, {"0x6B04", 0x80090005}, {"0x6B05", 0x80090004},
+      {"0x6B06", 0x80090020}};
   for (const auto& [status, code] : refusals) {
-    scene_.SetProcessFaults(std::string("RSAPrivateSignEx:1:") + status);
-    hash = HashOf(prov, kCalgSha1, message);
-    Sign(prov, hash, kAtSignature, code);
+    scene_.SetProcessFaults(*status ? std::string("RSAPrivateSignEx:1:") + status : "");
+    Sign(prov, HashOf(prov, kCalgSha1, message), kAtSignature, code);
   }
   scene_.SetProcessFaults("");
   ExpectAllClosed("a refused transaction");
 
   // The same bytes under MD5, or one byte longer, are signed as a plain digest.
   const int64_t before = scene_.Calls(key, "ZANT_RSAPrivateSignEx");
-  hash = HashOf(prov, kCalgMd5, message);
-  EXPECT_TRUE(
-      OpensslVerifies(scratch_, pem, Sign(prov, hash, kAtSignature), Digest(prov, hash), "md5"));
-  hash = HashOf(prov, kCalgSha256, message + "x");
-  EXPECT_TRUE(
-      OpensslVerifies(scratch_, pem, Sign(prov, hash, kAtSignature), Digest(prov, hash), "sha256"));
+  for (const auto& [algId, text, name] :
+       {std::tuple{kCalgMd5, message, "md5"}, {kCalgSha256, message + "x", "sha256"}}) {
+    EXPECT_TRUE(OpensslVerifies(scratch_, blob, Sign(prov, HashOf(prov, algId, text), kAtSignature),
+                                text, name));
+  }
   EXPECT_EQ(scene_.Calls(key, "ZANT_RSAPrivateSignEx"), before);
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }
 
-TEST_F(KeysAndSignatures, CertificatesFromATestCaAreStoredAndReadBack) {
-  const std::string key = AddKey();
-  const KqHandle prov = Acquire("certified", kNewKeyset);
-  KqHandle pairKey = 0;
-  ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pairKey)) << std::hex << Error();
-  const std::string pem = BlobToPem(scratch_, ExportPublicKey(prov, pairKey), "subject");
-
-  TestCa ca;
-  const Bytes der = ca.IssueForKey(pem, "/CN=Holder/O=Bank");
-
-  EXPECT_TRUE(P().CPSetKeyParam(prov, pairKey, kKpCertificate, der.data(), 0))
-      << std::hex << Error();
-  EXPECT_EQ(Error(), 0u);
-  ExpectAllClosed("KP_CERTIFICATE");
-  uint32_t length = 0;
-  ASSERT_TRUE(P().CPGetKeyParam(prov, pairKey, kKpCertificate, nullptr, &length, 0));
-  EXPECT_EQ(length, der.size());
-  Bytes readBack(length);
-  ASSERT_TRUE(P().CPGetKeyParam(prov, pairKey, kKpCertificate, readBack.data(), &length, 0));
-  EXPECT_EQ(readBack, der);
-
-  // The CA's own, self-signed certificate is refused.
-  const Bytes selfSigned = ca.Certificate();
-  EXPECT_FALSE(P().CPSetKeyParam(prov, pairKey, kKpCertificate, selfSigned.data(), 0));
-  EXPECT_EQ(Error(), 0x80090020u);
-  EXPECT_FALSE(P().CPSetKeyParam(prov, pairKey, kKpCertificate, nullptr, 0));
-  EXPECT_EQ(Error(), 0x80090005u);
+// Creating asks which key when several qualify; opening does not when one key holds the name.
+TEST_F(KeysAndSignatures, SeveralKeysAskTheUserOnlyWhenMoreThanOneQualifies) {
+  AddKey({.label = "first key"});
+  const std::string second = AddKey({.label = "second key"});
+  // Chooser answers, consumed in order; the "1" stays unused: it would pick the wrong key.
+  platform::SetEnvironmentValue("KQCSP_UI_CHOICES", "2,cancel,1");
+  KqHandle prov = Acquire("mine", kNewKeyset);
+  EXPECT_EQ(Text(prov, 43), scene_.ReaderName(second));
+  EXPECT_TRUE(P().CPReleaseContext(prov, 0));
+  EXPECT_NE(UiLog().find("CHOOSE token"), std::string::npos);
+  Acquire("other", kNewKeyset, 0x8010006E);
+  prov = Acquire("mine", 0);
+  EXPECT_EQ(Text(prov, 43), scene_.ReaderName(second));
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }
 
@@ -260,7 +264,7 @@ TEST_F(KeysAndSignatures, AFullKeyAsksWhichPairToOverwrite) {
   KqHandle pairKey = 0;
   ASSERT_TRUE(P().CPGenKey(owner, kAtSignature, 1024u << 16, &pairKey)) << std::hex << Error();
   const KqHandle prov = Acquire("newcomer", kNewKeyset);
-  Choose("cancel,3,1");
+  platform::SetEnvironmentValue("KQCSP_UI_CHOICES", "cancel,3,1");
   EXPECT_FALSE(P().CPGenKey(prov, kAtSignature, 0, &pairKey));
   EXPECT_EQ(Error(), 0x8010006Eu);
   ExpectAllClosed("a cancelled overwrite");
