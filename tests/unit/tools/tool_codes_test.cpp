@@ -33,16 +33,4 @@ TEST(ToolCodes, EveryExportHasItsOwnTableWithUniqueCodesAndTexts) {
   EXPECT_TRUE(kq::ToolExportCodeTable("KQ_NoSuchExport").empty());
 }
 
-TEST(ToolCodes, TheSameNumberMeansDifferentThingsByExport) {
-  const kq::CodeInfo* request = kq::FindToolCode("KQ_CreatePKCS10", 1);
-  const kq::CodeInfo* install = kq::FindToolCode("KQ_WritePKCS7", 1);
-  ASSERT_NE(request, nullptr);
-  ASSERT_NE(install, nullptr);
-  EXPECT_STRNE(request->name, install->name);
-  // An export without a code of its own falls back to the shared table.
-  const kq::CodeInfo* shared = kq::FindToolCode("KQ_GetIDValue", kq::tool::kCancelledByUser);
-  ASSERT_NE(shared, nullptr);
-  EXPECT_STREQ(shared->name, "SCARD_W_CANCELLED_BY_USER");
-}
-
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "support/temp_registry.h"
 #include "ui/catalogue.h"
-#include "ui/codepage936.h"
 
 namespace kq::ui {
 namespace {
@@ -49,15 +48,6 @@ TEST(Settings, LanguageSettingReportsWhatWasMissingAndDialogsRefreshFromIt) {
   EXPECT_EQ(GetMessage(msg::kPinRetryWarningCaption), u"USBKEY PIN Retry Times Infomation");
   SetCatalogueLanguage(saved);
   EXPECT_TRUE(IsNative64BitSystem());
-}
-
-TEST(Codepage936Text, EmptyTextIsAFailedConversion) {
-  std::string bytes = "stale";
-  EXPECT_FALSE(WideToCp936(u"", bytes));
-  EXPECT_TRUE(bytes.empty());
-  std::u16string text = u"stale";
-  EXPECT_FALSE(Cp936ToWide("", text));
-  EXPECT_TRUE(text.empty());
 }
 
 }  // namespace
