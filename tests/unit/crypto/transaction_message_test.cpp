@@ -98,25 +98,5 @@ TEST(TransactionMessage, TheKeptCopyDecidesAsTheWholeCheckForMutatedMessages) {
   }
 }
 
-TEST(TransactionMessage, DataThatCannotBeAMessageIsNotKept) {
-  TransactionMessageCandidate candidate;
-  const Bytes chunk(64 * 1024, 'z');
-  for (int i = 0; i < 64; ++i) {
-    candidate.Append(chunk);
-  }
-  EXPECT_TRUE(candidate.Message().empty());
-
-  // A message-looking start whose last field runs longer than it says is dropped as soon as the
-  // excess arrives, and stays dropped.
-  Bytes message = Message("a", "b");
-  candidate.Reset();
-  candidate.Append(message);
-  EXPECT_FALSE(candidate.Message().empty());
-  candidate.Append(Bytes{'!'});
-  EXPECT_TRUE(candidate.Message().empty());
-  candidate.Append(chunk);
-  EXPECT_TRUE(candidate.Message().empty());
-}
-
 }  // namespace
 }  // namespace kq

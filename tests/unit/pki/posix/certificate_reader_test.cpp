@@ -98,16 +98,6 @@ TEST_F(CertificateReader, EveryTruncatedCertificateIsRefusedWithoutOverreading) 
       EXPECT_FALSE(CertPublicKeyBytes(prefix.data(), size, key)) << size;
       EXPECT_FALSE(platform::Certificate::Decode(prefix).loaded()) << size;
     });
-    const std::string text = Base64Of(der);
-    test::ForEachTruncatedPrefix(
-        {reinterpret_cast<const uint8_t*>(text.data()), text.size()},
-        [&](std::span<const uint8_t> prefix, size_t size) {
-          DecodedCertificate record;
-          EXPECT_NE(
-              DecodeBase64Certificate(reinterpret_cast<const char*>(prefix.data()), size, record),
-              0)
-              << size;
-        });
   }
 }
 

@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "support/temp_registry.h"
-#include "ui/catalogue.h"
 
 namespace kq::ui {
 namespace {
@@ -28,26 +27,6 @@ TEST(Settings, SecureDesktopFlagFollowsTheValue) {
     EXPECT_EQ(ReadSecureDesktopSetting(), status) << content;
     EXPECT_EQ(SecureDesktopEnabled(), enabled) << content;
   }
-}
-
-TEST(Settings, LanguageSettingReportsWhatWasMissingAndDialogsRefreshFromIt) {
-  const uint32_t saved = CatalogueLanguage();
-  test::TempRegistry registry;
-  uint32_t language = 77;
-  EXPECT_EQ(ReadLanguageSetting(language), SettingStatus::kKeyMissing);
-  registry.Write(test::TempRegistry::SettingsKey("\"Other\"=dword:1"));
-  EXPECT_EQ(ReadLanguageSetting(language), SettingStatus::kValueMissing);
-  EXPECT_EQ(language, 77u);
-  registry.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00001404"));
-  EXPECT_EQ(ReadLanguageSetting(language), SettingStatus::kOk);
-  EXPECT_EQ(language, 5124u);
-  RefreshCatalogueLanguage();
-  EXPECT_EQ(CatalogueLanguage(), 1028u);
-  registry.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000411"));
-  RefreshCatalogueLanguage();
-  EXPECT_EQ(GetMessage(msg::kPinRetryWarningCaption), u"USBKEY PIN Retry Times Infomation");
-  SetCatalogueLanguage(saved);
-  EXPECT_TRUE(IsNative64BitSystem());
 }
 
 }  // namespace
