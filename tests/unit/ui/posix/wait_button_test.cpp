@@ -98,7 +98,6 @@ TEST(ButtonWait, EachOutcomeEndsWithItsResultAndLogsTheCountdown) {
 }
 
 TEST(ButtonWait, SessionRulesAndExitRequest) {
-  EXPECT_EQ(ButtonWaitView(kWaitKeyDeletion).timerPeriodMs, 100U);
   FakeKey key({Waiting(300)});
   ButtonWaitLogic logic(FakeKey::Ops(), key.handle());
   EXPECT_EQ(logic.OnTimer().secondsShown, 30);
