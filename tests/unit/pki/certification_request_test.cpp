@@ -25,7 +25,7 @@ TEST(CertificationRequest, Sm2SignatureSignBytes) {
 }
 
 // Types in any case, blanks trimmed, blank components skipped; a value of 0x80 or more (any
-// Chinese text) gets no sign byte; unknown types and empty subjects are refused.
+// Chinese text) gets no sign byte; unknown types, empty subjects and unknown hashes are refused.
 TEST(CertificationRequest, SubjectTypesBlanksAndRefusals) {
   ByteVector lower;
   ByteVector upper;
@@ -41,6 +41,9 @@ TEST(CertificationRequest, SubjectTypesBlanksAndRefusals) {
   EXPECT_EQ(EncodeSubjectName(std::vector<DnComponent>{{"CN", "a"}, {"L", "x"}}, out), 2);
   EXPECT_TRUE(out.empty());
   EXPECT_EQ(EncodeSubjectName(std::vector<DnComponent>{}, out), 1);
+  for (int index = -1; index <= 6; ++index) {  // the signature algorithms of hashes 1 to 6
+    EXPECT_EQ(EncodeSignatureAlgorithm(index, out), index >= 0 && index <= 5 ? 0 : -1) << index;
+  }
   EXPECT_TRUE(out.empty());
 }
 
