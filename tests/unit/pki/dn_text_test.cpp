@@ -44,18 +44,5 @@ TEST(DnEqual, IgnoresOrderCaseBlanksAndTrailingNulsAndRefusesTextsThatDoNotParse
   EXPECT_EQ(DnEqual("CN=a, OU=b", 4, "CN=a", 4), 0);
 }
 
-TEST(ParseDnText, KeepsOrderAndTrimsBlanks) {
-  const auto components = ParseDnText(" CN = a ,ou=b=c, T=S");
-  ASSERT_TRUE(components.has_value());
-  ASSERT_EQ(components->size(), 3u);
-  EXPECT_EQ((*components)[0].type, "CN");
-  EXPECT_EQ((*components)[0].value, "a");
-  EXPECT_EQ((*components)[1].type, "ou");
-  EXPECT_EQ((*components)[1].value, "b=c");
-  EXPECT_EQ((*components)[2].value, "S");
-  EXPECT_FALSE(ParseDnText("CN=a,,OU=b").has_value());
-  EXPECT_FALSE(ParseDnText("CNN=a").has_value());
-}
-
 }  // namespace
 }  // namespace kq

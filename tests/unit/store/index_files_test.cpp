@@ -12,24 +12,20 @@
 namespace kq::store {
 namespace {
 
-std::vector<uint8_t> FreshIndex(const IndexFile& index) {
-  return std::vector<uint8_t>(index.size(), 0xFF);
-}
-
 void PutSlot(std::vector<uint8_t>& index, size_t n, const IndexSlot& slot) {
   const auto bytes = EncodeIndexSlot(slot);
   std::copy(bytes.begin(), bytes.end(), index.begin() + static_cast<long>(n * kIndexSlotSize));
 }
 
-TEST(IndexSlot, EncodesBigEndianAndFreeSlotsAreThoseWithFileIdZeroOrAllOnes) {
+// Slots are big-endian; free ones have file id 0 or all ones; a truncated index yields only
+// whole slots and no free one.
+TEST(IndexSlot, EncodingFreeSlotsSearchesAndTruncatedIndexes) {
   const IndexSlot slot{kClassContainer, 0x01020304, 0xA1B2};
   const auto bytes = EncodeIndexSlot(slot);
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()),
             (std::vector<uint8_t>{0x80, 0x43, 0x54, 0x4E, 1, 2, 3, 4, 0xA1, 0xB2}));
   EXPECT_EQ(ParseIndexSlots(bytes), std::vector<IndexSlot>{slot});
-  EXPECT_EQ(EncodeIndexSlot(kReleasedSlot),
-            (std::array<uint8_t, 10>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
-  auto index = FreshIndex(kObjectIndex);
+  std::vector<uint8_t> index(kObjectIndex.size(), 0xFF);
   EXPECT_EQ(ParseIndexSlots(index).size(), 40u);
   EXPECT_EQ(FirstFreeSlot(index), 0u);
   PutSlot(index, 0, {kClassCertificate, 100, 0x0101});
@@ -40,25 +36,14 @@ TEST(IndexSlot, EncodesBigEndianAndFreeSlotsAreThoseWithFileIdZeroOrAllOnes) {
   EXPECT_FALSE(ParseIndexSlots(index)[1].namesObject());  // taken, but with no usable length
   EXPECT_EQ(FindSlotByFileId(index, 0x0102), 1u);
   EXPECT_FALSE(FindSlotByFileId(index, 0x0999).has_value());
-  const auto certificates = ListCertificateSlots(index);
-  ASSERT_EQ(certificates.size(), 2u);
-  EXPECT_EQ(certificates[0].fileId, 0x0101);
-
+  EXPECT_EQ(ListCertificateSlots(index).size(), 2u);
   for (size_t n = 0; n < kObjectIndex.slotCount; ++n) {
     PutSlot(index, n, {kClassContainer, 50, static_cast<uint16_t>(0x100 + n)});
   }
   EXPECT_FALSE(FirstFreeSlot(index).has_value());
-}
-
-TEST(IndexSlot, TruncatedIndexesYieldOnlyWholeSlots) {
-  auto index = FreshIndex(kPrivateObjectIndex);
-  for (size_t n = 0; n < kPrivateObjectIndex.slotCount; ++n) {
-    PutSlot(index, n, {kClassPrivateKey, 300, static_cast<uint16_t>(0x200 + n)});
-  }
   test::ForEachTruncatedPrefix(index, [](std::span<const uint8_t> prefix, size_t n) {
     EXPECT_EQ(ParseIndexSlots(prefix).size(), n / kIndexSlotSize);
     EXPECT_FALSE(FirstFreeSlot(prefix).has_value());
-    EXPECT_TRUE(ListCertificateSlots(prefix).empty());
   });
 }
 
@@ -73,11 +58,9 @@ TEST(CertificateDirectory, OnlyASeventyByteDirectoryParses) {
   ASSERT_TRUE(entries.has_value());
   ASSERT_EQ(entries->size(), 10u);
   EXPECT_EQ((*entries)[2], entry);
-  EXPECT_FALSE((*entries)[2].isFree());
   EXPECT_TRUE((*entries)[0].isFree());
   EXPECT_TRUE((DirectoryEntry{10, 0x0107, 2, 0}).isFree());  // key number 0
   EXPECT_TRUE((DirectoryEntry{10, 0x0000, 2, 3}).isFree());  // file id 0
-
   test::ForEachTruncatedPrefix(directory, [](std::span<const uint8_t> prefix, size_t n) {
     EXPECT_FALSE(ParseCertificateDirectory(prefix).has_value()) << n;
   });
@@ -95,7 +78,6 @@ TEST(ContainerRecord, ReadsNameAndReferencesOrSaysWhatIsWrong) {
   EXPECT_EQ(ReadContainerObject(object, info), ContainerShape::kNoName);
   const uint8_t name[] = {'k', 'q'};
   ASSERT_TRUE(object.Set(attr::kContainerName, name));
-  EXPECT_EQ(ReadContainerObject(object, info), ContainerShape::kBadReferences);
   const std::vector<uint8_t> ten(10, 0);
   ASSERT_TRUE(object.Set(attr::kValue, ten));
   EXPECT_EQ(ReadContainerObject(object, info), ContainerShape::kBadReferences);

@@ -1,5 +1,5 @@
-// The PIN login against the soft key and its own PIN-entry library (answers from KQSIM_PIN).
-
+// The PIN login against the soft key and its own PIN-entry library (answers from KQSIM_PIN): the
+// message boxes, the refresh-PIN broadcasts and whether the session stays open.
 #include <gtest/gtest.h>
 
 #include "device/login.h"
@@ -11,83 +11,72 @@ namespace {
 using Boxes = std::vector<std::string>;
 using Broadcasts = std::vector<uint64_t>;
 
-constexpr char kPin[] = "12345678";
-constexpr char kWrongPin[] = "87654321";
-
 class SoftKeyLogin : public ::testing::Test {
  protected:
   void SetUp() override {
-    key_ = watch_.scene.AddKey({.pin = kPin, .tries = 6, .button = "ok:1"});
+    key_ = watch_.scene.AddKey({.pin = "12345678", .tries = 6, .button = "ok:1"});
     reader_ = watch_.scene.ReaderName(key_);
     ASSERT_TRUE(watch_.notifications.ready());
-    ASSERT_EQ(session_.Open(reader_), 0u);
+  }
+  // Opens a session and logs in with the given answers.
+  LoginResult LogIn(const std::string& answers, LoginMode mode, std::string reader = {},
+                    ReaderNameCase nameCase = ReaderNameCase::kAsGiven) {
+    watch_.scene.SetPinAnswers(answers);
+    if (!session_.isOpen()) {
+      EXPECT_EQ(session_.Open(reader_), 0u);
+    }
+    std::string name = reader.empty() ? reader_ : reader;
+    return Login(session_, name, mode, nameCase);
   }
   void TearDown() override {
     session_.Close();
     EXPECT_EQ(watch_.scene.OpenHandles(key_), 0);
   }
-
-  LoginOutcome LogIn(std::string readerName, LoginMode mode) {
-    return Login(session_, readerName, mode, ReaderNameCase::kAsGiven).outcome;
-  }
-
   test::LoginWatch watch_;
   std::string key_;
   std::string reader_;
   DeviceSession session_;
 };
 
-TEST_F(SoftKeyLogin, WrongPinThenRightPin) {
-  watch_.scene.SetPinAnswers(std::string(kWrongPin) + "," + kPin);
-  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kSuccess);
+// A wrong PIN then the right one: the tries box, broadcasts 5 then 6, tries restored. Mode 1
+// keeps a verified key open without asking; mode 4 asks even so.
+TEST_F(SoftKeyLogin, WrongPinThenRightPinAndModeOneKeepsAVerifiedKey) {
+  EXPECT_EQ(LogIn("87654321,12345678", LoginMode::kAlways).outcome, LoginOutcome::kSuccess);
   EXPECT_TRUE(session_.isOpen());
   EXPECT_EQ(watch_.MessageBoxes(), Boxes{test::kWrongPinBox5});
   EXPECT_EQ(watch_.RefreshPinBroadcasts(), (Broadcasts{0x05, 0x06}));
   EXPECT_TRUE(watch_.scene.State(key_).pinVerified);
   EXPECT_EQ(watch_.scene.State(key_).triesLeft, 6u);
-}
-
-TEST_F(SoftKeyLogin, CancelledUnavailableAndLockedLoginsCloseTheSession) {
-  watch_.scene.SetPinAnswers("cancel,unavailable");
-  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kCancelled);
-  EXPECT_FALSE(session_.isOpen());
-  ASSERT_EQ(session_.Open(reader_), 0u);
-  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kFailed);
-  EXPECT_FALSE(session_.isOpen());
-  EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
-  watch_.scene.SetPinState(key_, 1, false);
-  watch_.scene.SetPinAnswers(kWrongPin);
-  ASSERT_EQ(session_.Open(reader_), 0u);
-  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kLocked);
-  EXPECT_FALSE(session_.isOpen());
-  EXPECT_EQ(watch_.MessageBoxes(), (Boxes{test::kFailedBox, test::kLockedBox}));
-  EXPECT_EQ(watch_.scene.State(key_).triesLeft, 0u);
-}
-
-TEST_F(SoftKeyLogin, ModeOneKeepsAVerifiedKeyOpenWithoutAsking) {
-  watch_.scene.SetPinState(key_, std::nullopt, true);
-  watch_.scene.SetPinAnswers("cancel");  // would end the login if it were asked
   const ZANT_HANDLE before = session_.handle();
-  EXPECT_EQ(LogIn(reader_, LoginMode::kIfNotLoggedIn), LoginOutcome::kSuccess);
+  EXPECT_EQ(LogIn("cancel", LoginMode::kIfNotLoggedIn).outcome, LoginOutcome::kSuccess);
   EXPECT_EQ(session_.handle(), before);
-  EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
-
-  // Mode 4 asks even so.
-  EXPECT_EQ(LogIn(reader_, LoginMode::kAlways), LoginOutcome::kCancelled);
+  EXPECT_EQ(watch_.RefreshPinBroadcasts().size(), 2u);
+  EXPECT_EQ(LogIn("cancel", LoginMode::kAlways).outcome, LoginOutcome::kCancelled);
+  EXPECT_FALSE(session_.isOpen());
 }
 
-TEST_F(SoftKeyLogin, VerifiedPinIsReportedAndASixteenCharacterReaderNameFails) {
-  watch_.scene.SetPinAnswers(kPin);
-  EXPECT_EQ(LogIn("ORV ZANTULDCCID ", LoginMode::kAlways), LoginOutcome::kFailed);
+// Cancelled, unavailable, locked and a 16-character reader name close the session; the upper-
+// case reader name logs in and reports the verified PIN.
+TEST_F(SoftKeyLogin, FailedLoginsCloseTheSessionAndTheVerifiedPinIsReported) {
+  EXPECT_EQ(LogIn("cancel", LoginMode::kAlways).outcome, LoginOutcome::kCancelled);
+  EXPECT_FALSE(session_.isOpen());
+  EXPECT_EQ(LogIn("unavailable", LoginMode::kAlways).outcome, LoginOutcome::kFailed);
+  EXPECT_FALSE(session_.isOpen());
+  EXPECT_EQ(LogIn("12345678", LoginMode::kAlways, "ORV ZANTULDCCID ").outcome,
+            LoginOutcome::kFailed);
   EXPECT_FALSE(session_.isOpen());
   EXPECT_TRUE(watch_.RefreshPinBroadcasts().empty());
-  ASSERT_EQ(session_.Open(reader_), 0u);
-  std::string name = reader_;
-  const LoginResult result = Login(session_, name, LoginMode::kAlways, ReaderNameCase::kUpperCase);
+  const LoginResult result =
+      LogIn("12345678", LoginMode::kAlways, reader_, ReaderNameCase::kUpperCase);
   EXPECT_EQ(result.outcome, LoginOutcome::kSuccess);
   EXPECT_TRUE(result.pinVerified);
-  EXPECT_TRUE(session_.isOpen());
   EXPECT_EQ(watch_.RefreshPinBroadcasts(), Broadcasts{0x06});
+  session_.Close();
+  watch_.scene.SetPinState(key_, 1, false);
+  EXPECT_EQ(LogIn("87654321", LoginMode::kAlways).outcome, LoginOutcome::kLocked);
+  EXPECT_FALSE(session_.isOpen());
+  EXPECT_EQ(watch_.MessageBoxes(), (Boxes{test::kFailedBox, test::kFailedBox, test::kLockedBox}));
+  EXPECT_EQ(watch_.scene.State(key_).triesLeft, 0u);
 }
 
 }  // namespace

@@ -12,42 +12,31 @@ namespace {
 
 constexpr std::u16string_view kKey = u"Software\\KQVN\\Orvenia";
 
-uint32_t Language() {
-  uint32_t value = 0;
-  EXPECT_EQ(QueryRegistryDword(kKey, u"LanguageID", RegistryView::k64Bit, value),
-            RegistryStatus::kOk);
-  return value;
+RegistryStatus Dword(std::u16string_view name, uint32_t& value) {
+  return QueryRegistryDword(kKey, name, RegistryView::k64Bit, value);
 }
 
-TEST(RegistryPort, FollowsTheVariableAndTheFileBetweenQueries) {
+// The file named by KQCSP_REGISTRY is read at each query; a value answers as a query into a fixed
+// buffer does (a short value zero-filled, a long one "more data").
+TEST(RegistryPort, FollowsTheVariableAndTheFileAndAnswersAsAFixedBufferQuery) {
+  uint32_t value = 0;
   test::TempRegistry first(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000404"));
-  EXPECT_EQ(Language(), 0x404u);
   {
     test::TempRegistry second(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000409"));
-    EXPECT_EQ(Language(), 0x409u);
     // Rewritten in place with the same size: the next query sees the new content.
     second.Write(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000804"));
-    EXPECT_EQ(Language(), 0x804u);
+    ASSERT_EQ(Dword(u"LanguageID", value), RegistryStatus::kOk);
+    EXPECT_EQ(value, 0x804u);
   }
-  EXPECT_EQ(Language(), 0x404u);
-  test::ScopedEnv missing("KQCSP_REGISTRY", first.path() + ".missing");
-  uint32_t value = 0;
-  EXPECT_EQ(QueryRegistryDword(kKey, u"LanguageID", RegistryView::k64Bit, value),
-            RegistryStatus::kKeyMissing);
-  EXPECT_FALSE(RegistryKeyExists(kKey, RegistryView::k64Bit));
-}
-
-TEST(RegistryPort, ReportsAsAQueryIntoAFixedBufferDoes) {
-  test::TempRegistry registry(
-      test::TempRegistry::SettingsKey("\"Short\"=hex:07\n\"Text\"=\"12345\""));
-  uint32_t value = 0xFFFFFFFF;
-  EXPECT_EQ(QueryRegistryDword(kKey, u"Absent", RegistryView::k64Bit, value),
-            RegistryStatus::kValueMissing);
+  ASSERT_EQ(Dword(u"LanguageID", value), RegistryStatus::kOk);
+  EXPECT_EQ(value, 0x404u);
+  first.Write(test::TempRegistry::SettingsKey("\"Short\"=hex:07\n\"Text\"=\"12345\""));
+  value = 0xFFFFFFFF;
+  EXPECT_EQ(Dword(u"Absent", value), RegistryStatus::kValueMissing);
   EXPECT_EQ(value, 0xFFFFFFFFu);
-  ASSERT_EQ(QueryRegistryDword(kKey, u"SHORT", RegistryView::k64Bit, value), RegistryStatus::kOk);
-  EXPECT_EQ(value, 7u);  // a shorter value leaves the rest of the 4 bytes zero
-  EXPECT_EQ(QueryRegistryDword(kKey, u"Text", RegistryView::k64Bit, value),
-            RegistryStatus::kMoreData);
+  ASSERT_EQ(Dword(u"SHORT", value), RegistryStatus::kOk);
+  EXPECT_EQ(value, 7u);
+  EXPECT_EQ(Dword(u"Text", value), RegistryStatus::kMoreData);
   std::array<uint8_t, 1024> buffer{};
   size_t size = 0;
   uint32_t type = 0;
@@ -55,7 +44,9 @@ TEST(RegistryPort, ReportsAsAQueryIntoAFixedBufferDoes) {
             RegistryStatus::kOk);
   EXPECT_EQ(size, 12u);
   EXPECT_EQ(type, kRegSz);
-  EXPECT_TRUE(RegistryKeyExists(u"SOFTWARE\\kqvn", RegistryView::kDefault));
+  test::ScopedEnv missing("KQCSP_REGISTRY", first.path() + ".missing");
+  EXPECT_EQ(Dword(u"LanguageID", value), RegistryStatus::kKeyMissing);
+  EXPECT_FALSE(RegistryKeyExists(kKey, RegistryView::k64Bit));
 }
 
 }  // namespace

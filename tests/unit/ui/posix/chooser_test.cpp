@@ -46,60 +46,45 @@ class Chooser : public ::testing::Test {
   test::UiLogCapture log_;
 };
 
+// Answers are read as a user types them ("CANCEL", blanks around a row) and queued in order.
 TEST_F(Chooser, AnswersAreParsedAsAUserTypesThemAndQueuedInOrder) {
-  EXPECT_EQ(platform::ParseChoice(" 12 \n").row, 12U);
-  EXPECT_EQ(platform::ParseChoice("CANCEL\n").kind, ChoiceAnswer::Kind::kCancel);
-  for (const char* unreadable : {"", "x", "-1", "1.5", "1 2", "9999999999"}) {
-    EXPECT_EQ(platform::ParseChoice(unreadable).kind, ChoiceAnswer::Kind::kUnreadable)
-        << unreadable;
-  }
-  test::ScopedEnv choices("KQCSP_UI_CHOICES", "2, cancel,,x");
-  EXPECT_EQ(platform::NextQueuedChoice()->row, 2U);
+  test::ScopedEnv choices("KQCSP_UI_CHOICES", " 12 , CANCEL,,x,-1,1.5,1 2,9999999999");
+  EXPECT_EQ(platform::NextQueuedChoice()->row, 12U);
   EXPECT_EQ(platform::NextQueuedChoice()->kind, ChoiceAnswer::Kind::kCancel);
-  EXPECT_EQ(platform::NextQueuedChoice()->kind, ChoiceAnswer::Kind::kUnreadable);
+  for (int unreadable = 0; unreadable < 5; ++unreadable) {
+    EXPECT_EQ(platform::NextQueuedChoice()->kind, ChoiceAnswer::Kind::kUnreadable) << unreadable;
+  }
   EXPECT_FALSE(platform::NextQueuedChoice());
   choices.Set("1");
   EXPECT_EQ(platform::NextQueuedChoice()->row, 1U);
-  EXPECT_FALSE(platform::NextQueuedChoice());
 }
 
-TEST_F(Chooser, TokenRowsWarningsAndTheChosenRow) {
-  // A label in code page 936 ("设备") with the zero padding it was read with; a serial padded
-  // too; texts from the key that would break the log's lines.
+// Token rows: a code page 936 label ("设备") and a serial with their padding; texts from the key
+// that would break the log's lines. Key rows: subject, container, type and length.
+TEST_F(Chooser, RowsWarningsTheChosenRowAndCancel) {
   const std::vector<TokenChoice> tokens = {{std::string("\xC9\xE8\xB1\xB8\0\0", 6), "SN0001"},
                                            {"tab\there\nnext", std::string("a\rb\0\0", 5)}};
   const Lines rows = {"CHOOSE token", "ROW 1\t\xE8\xAE\xBE\xE5\xA4\x87\tSN0001",
                       "ROW 2\ttab here next\ta b"};
-  test::ScopedEnv choices("KQCSP_UI_CHOICES", "3,0,what,2,cancel");
+  test::ScopedEnv choices("KQCSP_UI_CHOICES", "3,0,what,2,cancel,7,2");
   EXPECT_EQ(ChooseToken(tokens), 1U);
   EXPECT_FALSE(ChooseToken(tokens));
+  const std::vector<KeyChoice> keys = {
+      {"CN=Signer,O=Bank", "c0ffee00-0000-0000-0000-000000000001", 2, 2048}, {"", "", 1, 1024}};
+  EXPECT_EQ(ChooseKeyToOverwrite(keys), 1U);
   choices.Set(std::nullopt);
   EXPECT_FALSE(ChooseToken({}));  // no answer left: cancelled
   const std::string warning = Warning(msg::kNoTokenSelected);
   Lines expected = rows;
   expected.insert(expected.end(), {warning, warning, warning, "CHOSEN 2"});
   expected.insert(expected.end(), rows.begin(), rows.end());
-  expected.insert(expected.end(), {"CHOSEN cancel", "CHOOSE token", "CHOSEN cancel"});
-  EXPECT_EQ(log_.Lines(), expected);
-}
-
-TEST_F(Chooser, KeyRowsShowSubjectContainerTypeAndLength) {
-  test::ScopedEnv choices("KQCSP_UI_CHOICES", "7,2");
-  const std::vector<KeyChoice> keys = {
-      {"CN=Signer,O=Bank", "c0ffee00-0000-0000-0000-000000000001", 2, 2048},
-      {"", "", 1, 1024},
-      {"no cert", "c0", 0, 256},
-  };
-  EXPECT_EQ(ChooseKeyToOverwrite(keys), 1U);
-  const std::string sign = Utf16ToUtf8(GetMessage(msg::kRsaSignatureLabel));
-  const std::string exchange = Utf16ToUtf8(GetMessage(msg::kRsaExchangeLabel));
-  const Lines expected = {
-      "CHOOSE key",
-      "ROW 1\tCN=Signer,O=Bank\tc0ffee00-0000-0000-0000-000000000001\t" + sign + "\t2048",
-      "ROW 2\t\t\t" + exchange + "\t1024",
-      "ROW 3\tno cert\tc0\t" + exchange + "\t256",
-      Warning(msg::kSelectKeyToOverwrite),
-      "CHOSEN 2"};
+  expected.insert(
+      expected.end(),
+      {"CHOSEN cancel", "CHOOSE key",
+       "ROW 1\tCN=Signer,O=Bank\tc0ffee00-0000-0000-0000-000000000001\t" +
+           Utf16ToUtf8(GetMessage(msg::kRsaSignatureLabel)) + "\t2048",
+       "ROW 2\t\t\t" + Utf16ToUtf8(GetMessage(msg::kRsaExchangeLabel)) + "\t1024",
+       Warning(msg::kSelectKeyToOverwrite), "CHOSEN 2", "CHOOSE token", "CHOSEN cancel"});
   EXPECT_EQ(log_.Lines(), expected);
 }
 
