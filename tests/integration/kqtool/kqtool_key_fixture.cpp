@@ -8,10 +8,7 @@
 
 namespace kq::test {
 
-void KqtoolWithKey::MakeKey(const std::string& buttonPolicy) {
-  if (!std::filesystem::exists(KqsimPath())) {
-    GTEST_SKIP() << "the soft key's kqsim is not built";
-  }
+void KqtoolWithKey::SetUp() {
   const std::string registry = dir_.File("registry.reg");
   std::ofstream(registry) << "REGEDIT4\n\n"
                           << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Cryptography\\Defaults\\"
@@ -30,8 +27,7 @@ void KqtoolWithKey::MakeKey(const std::string& buttonPolicy) {
   for (const auto& [name, value] : variables) {
     env_.push_back(std::make_unique<ScopedEnv>(name, value));
   }
-  const ProgramRun created =
-      RunCommand({KqsimPath(), "create", "--family", "73", "--button", buttonPolicy});
+  const ProgramRun created = RunCommand({KqsimPath(), "create"});
   ASSERT_EQ(created.exitCode, 0) << created.err;
   keyName_ = created.out.substr(0, created.out.find('\n'));
   const ProgramRun ids = RunKqtool({"--json", "media-ids"});
@@ -52,10 +48,6 @@ int KqtoolWithKey::OpenHandles() const {
     }
   }
   return -1;
-}
-
-std::string KqtoolWithKey::UiLog() const {
-  return ReadText(dir_.File("ui.log"));
 }
 
 }  // namespace kq::test

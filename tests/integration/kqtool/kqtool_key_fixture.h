@@ -16,13 +16,10 @@ namespace kq::test {
 
 class KqtoolWithKey : public ::testing::Test {
  protected:
-  // A key with the given button policy; skips the test when kqsim is not built.
-  void MakeKey(const std::string& buttonPolicy);
-  void SetUp() override { MakeKey("ok:1"); }
-
-  // handles_open of the key, as kqsim counts it.
+  void SetUp() override;
+  // handles_open of the key, as `kqsim counters` shows it.
   int OpenHandles() const;
-  std::string UiLog() const;
+  std::string UiLog() const { return ReadText(dir_.File("ui.log")); }
 
   TempDirectory dir_;
   std::vector<std::unique_ptr<ScopedEnv>> env_;
