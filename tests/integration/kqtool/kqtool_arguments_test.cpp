@@ -2,7 +2,6 @@
 // a library that cannot be loaded is a failure (exit status 1).
 #include <gtest/gtest.h>
 
-#include "json_reader.h"
 #include "kqtool_process.h"
 
 namespace kq::test {
@@ -20,7 +19,7 @@ TEST(KqtoolArguments, UsageErrorsExitWithTwoAndNameTheMistake) {
       {{"csp", "--flags", "0x1FFFFFFFF"}, "option --flags needs a number"},
   };
   for (const auto& [arguments, message] : cases) {
-    const ProgramRun run = RunKqtool(arguments);
+    const CommandResult run = RunKqtool(arguments);
     EXPECT_EQ(run.exitCode, 2) << message;
     EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");

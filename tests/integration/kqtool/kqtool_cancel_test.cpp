@@ -2,11 +2,9 @@
 // cancelled through its socket in the wait directory, and the operation closes the key.
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <thread>
 
-#include <gtest/gtest.h>
-
-#include "json_reader.h"
 #include "kqtool_key_fixture.h"
 
 namespace kq::test {
@@ -14,12 +12,12 @@ namespace {
 
 // Here the waits gather in the runtime directory, where they go when KQCSP_RUN_DIR is not set.
 TEST_F(KqtoolWithKey, CancelWaitsFromAnotherProcessEndsTheWait) {
-  // The key waits for a `kqsim press` that nobody gives.
-  ASSERT_EQ(RunCommand({KqsimPath(), "button", keyName_, "manual:600"}).exitCode, 0);
+  scene_.SetButton(key_, "manual:600");  // waits for a `kqsim press` that nobody gives
+  const TempDirectory runtime;
   const ScopedEnv runDirectory("KQCSP_RUN_DIR", std::nullopt);
-  const ScopedEnv runtime("XDG_RUNTIME_DIR", dir_.File("runtime"));
-  std::filesystem::create_directory(dir_.File("runtime"));
-  RunningProgram kqtool({KqtoolPath(), "--json", "init", "--media-id", mediaId_});
+  const ScopedEnv runtimeDirectory("XDG_RUNTIME_DIR", runtime.path().string());
+  auto init = std::async(std::launch::async, RunKqtool,
+                         std::vector<std::string>{"--json", "init", "--media-id", mediaId_});
   for (int i = 0; i < 200 && UiLog().find("WAIT 3 ") == std::string::npos; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -27,15 +25,14 @@ TEST_F(KqtoolWithKey, CancelWaitsFromAnotherProcessEndsTheWait) {
   const Json cancel = RunKqtoolJson({"cancel-waits"}, 0);
   EXPECT_GE(cancel["outputs"]["waits_reached"].get<double>(), 1);
 
-  const ProgramRun run = kqtool.Wait();
+  const CommandResult run = init.get();
   EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
   const Json json = ParseJson(run.out);
-  const Json& call = json["calls"].at(0);
-  EXPECT_EQ(call["function"].get<std::string>(), "KQ_InitCard");
-  EXPECT_EQ(call["status"]["name"].get<std::string>(), "SCARD_W_CANCELLED_BY_USER");
+  EXPECT_EQ(json["calls"].at(0)["function"].get<std::string>(), "KQ_InitCard");
+  EXPECT_EQ(json["calls"].at(0)["status"]["name"].get<std::string>(), "SCARD_W_CANCELLED_BY_USER");
   EXPECT_NE(UiLog().find("WAITEND 3 2"), std::string::npos) << UiLog();
-  EXPECT_EQ(OpenHandles(), 0);
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.File("runtime") + "/kqcsp")) << "the socket stays";
+  EXPECT_EQ(scene_.OpenHandles(key_), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(runtime.path() / "kqcsp")) << "the socket stays";
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // code, name and meaning from the system's tables, and the exit status that follows the results.
 #include <gtest/gtest.h>
 
-#include "json_reader.h"
 #include "kqtool_key_fixture.h"
 
 namespace kq::test {
@@ -32,7 +31,7 @@ TEST_F(KqtoolWithKey, FailuresGiveTheirCodeByNameAndExitStatusOne) {
   EXPECT_EQ(call["status"]["code"].get<double>(), 1103);
   EXPECT_EQ(call["status"]["name"].get<std::string>(), "KQ_MEDIA_ID_NOT_FOUND");
   EXPECT_FALSE(call["status"]["meaning"].get<std::string>().empty());
-  const ProgramRun text = RunKqtool({"id-value", "--media-id", "739999999999"});
+  const CommandResult text = RunKqtool({"id-value", "--media-id", "739999999999"});
   EXPECT_EQ(text.exitCode, 1);
   EXPECT_NE(text.out.find("KQ_GetIDValue FAILED: 1103 KQ_MEDIA_ID_NOT_FOUND: "), std::string::npos)
       << text.out;

@@ -1,40 +1,50 @@
 #pragma once
-// Runs the built kqtool (and kqsim) as a child process, as a user would, with the test's
-// environment, and collects its exit status and its standard output and error.
+// Runs the built kqtool as a user would, with the test's environment, and reads its --json output
+// with nlohmann's parser, which refuses anything that is not exactly one JSON value; objects keep
+// their keys in the order kqtool printed them.
 
-#include <sys/types.h>
+#include <gtest/gtest.h>
 
-#include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "support/run_command.h"
-#include "support/temp_directory.h"
 
 namespace kq::test {
 
-using ProgramRun = CommandResult;  // exitCode -1: did not end by itself
+using Json = nlohmann::ordered_json;
 
-std::string KqtoolPath();
-std::string KqsimPath();
+inline std::string KqtoolPath() {
+  return std::string(KQ_TEST_BIN_DIR) + "/kqtool";
+}
 
-ProgramRun RunKqtool(const std::vector<std::string>& arguments);
+inline CommandResult RunKqtool(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), KqtoolPath());
+  return RunCommand(arguments);
+}
 
-// A program running beside the test; its output goes to files until it ends.
-class RunningProgram {
- public:
-  explicit RunningProgram(const std::vector<std::string>& arguments);
-  RunningProgram(const RunningProgram&) = delete;
-  RunningProgram& operator=(const RunningProgram&) = delete;
-  // Kills the program if it still runs.
-  ~RunningProgram();
+// The one JSON value of `text`; a discarded value, and a failed test, when it is anything else.
+inline Json ParseJson(const std::string& text) {
+  Json json = Json::parse(text, nullptr, false);
+  EXPECT_FALSE(json.is_discarded()) << text;
+  return json;
+}
 
-  void Signal(int signalNumber) const;
-  ProgramRun Wait();
+inline std::vector<std::string> Keys(const Json& object) {
+  std::vector<std::string> keys;
+  for (const auto& member : object.items()) {
+    keys.push_back(member.key());
+  }
+  return keys;
+}
 
- private:
-  TempDirectory files_;  // the program's output
-  pid_t pid_ = -1;
-};
+// Runs `kqtool --json <arguments>`, checks its exit status and returns what it printed.
+inline Json RunKqtoolJson(std::vector<std::string> arguments, int expectedExit) {
+  arguments.insert(arguments.begin(), "--json");
+  const CommandResult run = RunKqtool(arguments);
+  EXPECT_EQ(run.exitCode, expectedExit) << run.out << run.err;
+  return ParseJson(run.out);
+}
 
 }  // namespace kq::test

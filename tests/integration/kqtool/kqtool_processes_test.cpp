@@ -1,5 +1,6 @@
 // Three processes enrolling on one key at once, as the bank's programs may: what each adds is
 // there afterwards, a usage is never given twice, and the key hangs together.
+#include <future>
 #include <string>
 #include <vector>
 
@@ -14,26 +15,27 @@ TEST_F(KqtoolWithKey, ProcessesEnrollingAtOnceLoseNothing) {
     const std::vector<std::string> records = {"CN=First" + tag + "|RSA1024|SHA256|1",
                                               "CN=Second" + tag + ",T=S|RSA1024|SHA256|2",
                                               "CN=Third" + tag + "|RSA1024|SHA256|1"};
-    std::vector<std::unique_ptr<RunningProgram>> programs;
+    std::vector<std::future<CommandResult>> runs;
     for (const std::string& record : records) {
-      programs.push_back(std::make_unique<RunningProgram>(std::vector<std::string>{
-          KqtoolPath(), "request", "--media-id", mediaId_, "--record", record}));
+      runs.push_back(std::async(
+          std::launch::async, RunKqtool,
+          std::vector<std::string>{"request", "--media-id", mediaId_, "--record", record}));
     }
     std::vector<bool> done;
-    for (const auto& program : programs) {
-      done.push_back(program->Wait().exitCode == 0);
+    for (auto& run : runs) {
+      done.push_back(run.get().exitCode == 0);
     }
-    const std::string store = RunCommand({KqsimPath(), "store", keyName_}).out;
+    const std::string store = scene_.RunKqsim({"store", key_}).out;
     for (size_t i = 0; i < records.size(); ++i) {
       const std::string subject = "\"" + records[i].substr(0, records[i].find_first_of(",|"));
       EXPECT_EQ(store.find(subject) != std::string::npos, done[i]) << store;
     }
     EXPECT_TRUE(done[1]);
     EXPECT_NE(done[0], done[2]) << "usage 1 went to both or neither";
-    const ProgramRun check = RunCommand({KqsimPath(), "check", keyName_});
+    const CommandResult check = scene_.RunKqsim({"check", key_});
     EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
-    EXPECT_EQ(OpenHandles(), 0);
-    ASSERT_EQ(RunCommand({KqsimPath(), "reset", keyName_}).exitCode, 0);
+    EXPECT_EQ(scene_.OpenHandles(key_), 0);
+    ASSERT_EQ(scene_.RunKqsim({"reset", key_}).exitCode, 0);
   }
 }
 

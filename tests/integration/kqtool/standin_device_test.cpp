@@ -9,7 +9,6 @@
 #include <fstream>
 #include <memory>
 
-#include "json_reader.h"
 #include "kqtool_process.h"
 #include "support/openssl_command.h"
 #include "support/scoped_env.h"
