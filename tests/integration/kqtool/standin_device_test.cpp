@@ -4,56 +4,44 @@
 // every handle they open. openssl checks the results with the stand-in's fixed key pair.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "kqtool_process.h"
 #include "support/openssl_command.h"
-#include "support/scoped_env.h"
+#include "support/temp_registry.h"
+#include "support/ui_log_capture.h"
 
 namespace kq::test {
 namespace {
 
 class StandInDevice : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::pair<const char*, std::optional<std::string>> variables[] = {
-        {"LD_LIBRARY_PATH", std::string(KQ_STANDIN_DEVICE_DIR) + ":" + KQ_TEST_LIB_DIR},
-        {"STANDIN_LOG", dir_.File("calls.log")},
-        {"STANDIN_RSA_DIR", std::string(KQ_TEST_DATA_DIR) + "/softkey"},
-        {"KQSIM_PIN", "12345678"},
-        {"KQSIM_ROOT", dir_.File("softkeys")},
-        {"KQCSP_UI_LOG", dir_.File("ui.log")},
-        {"KQCSP_RUN_DIR", dir_.File("run")},
-        {"KQCSP_REGISTRY", dir_.File("none.reg")},
-        {"KQCSP_NOTIFY_SOCKET", std::nullopt},
-    };
-    for (const auto& [name, value] : variables) {
-      env_.push_back(std::make_unique<ScopedEnv>(name, value));
-    }
-  }
-
-  // The stand-in's call log: the provider used it, and closed every handle it opened.
+  // The stand-in's call log since the last look: the provider used it and closed what it opened.
   void ExpectUsedAndClosed() {
-    std::ifstream file(dir_.File("calls.log"));
-    std::vector<std::string> calls;
-    for (std::string line; std::getline(file, line);) {
-      calls.push_back(line);
-    }
-    ASSERT_FALSE(calls.empty()) << "the provider did not call the stand-in";
-    const auto count = [&calls](const char* line) {
-      return std::count(calls.begin(), calls.end(), line);
+    const std::string calls = ReadText(log_);
+    const auto count = [&calls](const std::string& line) {
+      size_t n = 0;
+      for (size_t at = calls.find(line); at != std::string::npos; at = calls.find(line, at + 1)) {
+        ++n;
+      }
+      return n;
     };
-    EXPECT_GT(count("ZANT_OpenDev 0x0"), 0);
-    EXPECT_EQ(count("ZANT_OpenDev 0x0"), count("ZANT_CloseDev 0x0"));
-    std::filesystem::remove(dir_.File("calls.log"));
+    EXPECT_GT(count("ZANT_OpenDev 0x0\n"), 0u) << "the provider did not use the stand-in";
+    EXPECT_EQ(count("ZANT_OpenDev 0x0\n"), count("ZANT_CloseDev 0x0\n")) << calls;
+    std::filesystem::remove(log_);
   }
 
   TempDirectory dir_;
-  std::vector<std::unique_ptr<ScopedEnv>> env_;
+  const std::string log_ = dir_.File("calls.log");
   const std::string pair_ = std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem";
+  ScopedEnv path_{"LD_LIBRARY_PATH", std::string(KQ_STANDIN_DEVICE_DIR) + ":" + KQ_TEST_LIB_DIR};
+  ScopedEnv logEnv_{"STANDIN_LOG", log_};
+  ScopedEnv pairs_{"STANDIN_RSA_DIR", std::string(KQ_TEST_DATA_DIR) + "/softkey"};
+  ScopedEnv pin_{"KQSIM_PIN", "12345678"};
+  ScopedEnv notify_{"KQCSP_NOTIFY_SOCKET", std::nullopt};
+  UiLogCapture ui_;
+  TempRegistry registry_;
 };
 
 TEST_F(StandInDevice, GeneratesSignsAndRequestsForOpenssl) {
@@ -68,18 +56,17 @@ TEST_F(StandInDevice, GeneratesSignsAndRequestsForOpenssl) {
       RunOpenssl({"dgst", "-sha1", "-prverify", pair_, "-signature", signature, dir_.File("data")});
   EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
 
-  const std::string out = dir_.File("requests");
-  std::filesystem::create_directory(out);
   RunKqtoolJson({"request", "--media-id", "7301STANDIN0", "--record",
-                 " CN=Contract Test , O=Bank |RSA1024|SHA256|1", "--out-dir", out},
+                 " CN=Contract Test , O=Bank |RSA1024|SHA256|1", "--out-dir", dir_.path().string()},
                 0);
   ExpectUsedAndClosed();
-  const CommandResult request = RunOpenssl({"req", "-inform", "DER", "-in", out + "/request-1.der",
-                                            "-verify", "-noout", "-subject", "-pubkey"});
+  const CommandResult request =
+      RunOpenssl({"req", "-inform", "DER", "-in", dir_.File("request-1.der"), "-verify", "-noout",
+                  "-subject", "-pubkey"});
   EXPECT_EQ(request.exitCode, 0) << request.err;
   EXPECT_NE(request.out.find("CN = Contract Test, O = Bank"), std::string::npos) << request.out;
-  const CommandResult expectedKey = RunOpenssl({"pkey", "-in", pair_, "-pubout"});
-  EXPECT_NE(request.out.find(expectedKey.out), std::string::npos) << request.out;
+  EXPECT_NE(request.out.find(RunOpenssl({"pkey", "-in", pair_, "-pubout"}).out), std::string::npos)
+      << request.out;
 }
 
 TEST_F(StandInDevice, TheDeviceLibraryIsFoundByNameOnly) {
@@ -91,7 +78,7 @@ TEST_F(StandInDevice, TheDeviceLibraryIsFoundByNameOnly) {
   const Json json = RunKqtoolJson({"--library", (alone / "libkqcsp.so").string(), "media-ids"}, 1);
   // 4002: the device library is missing.
   EXPECT_EQ(json["calls"].at(0)["status"]["code"].get<double>(), 4002);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("calls.log")));
+  EXPECT_FALSE(std::filesystem::exists(log_));
 }
 
 }  // namespace
