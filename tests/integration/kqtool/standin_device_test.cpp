@@ -1,11 +1,11 @@
 // The provider with a device library that is not the soft key: a stand-in of the same file name,
-// first on LD_LIBRARY_PATH, must be the one it uses, and key generation, signatures and
-// certification requests must work from what the published device interface promises, closing
-// every handle they open. openssl checks the results with the stand-in's fixed key pair.
+// first on LD_LIBRARY_PATH, must be the one it uses, and a certification request (a key pair
+// generated on the key, the request signed there) must work from what the published device
+// interface promises, closing every handle it opens. openssl checks the request and that it
+// carries the stand-in's fixed key pair.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "kqtool_process.h"
 #include "support/openssl_command.h"
@@ -17,21 +17,6 @@ namespace {
 
 class StandInDevice : public ::testing::Test {
  protected:
-  // The stand-in's call log since the last look: the provider used it and closed what it opened.
-  void ExpectUsedAndClosed() {
-    const std::string calls = ReadText(log_);
-    const auto count = [&calls](const std::string& line) {
-      size_t n = 0;
-      for (size_t at = calls.find(line); at != std::string::npos; at = calls.find(line, at + 1)) {
-        ++n;
-      }
-      return n;
-    };
-    EXPECT_GT(count("ZANT_OpenDev 0x0\n"), 0u) << "the provider did not use the stand-in";
-    EXPECT_EQ(count("ZANT_OpenDev 0x0\n"), count("ZANT_CloseDev 0x0\n")) << calls;
-    std::filesystem::remove(log_);
-  }
-
   TempDirectory dir_;
   const std::string log_ = dir_.File("calls.log");
   const std::string pair_ = std::string(KQ_TEST_DATA_DIR) + "/softkey/rsa1024-a.pem";
@@ -44,22 +29,21 @@ class StandInDevice : public ::testing::Test {
   TempRegistry registry_;
 };
 
-TEST_F(StandInDevice, GeneratesSignsAndRequestsForOpenssl) {
-  const std::string signature = dir_.File("signature");
-  RunKqtoolJson({"csp", "--container", "contract", "--new", "genkey", "--spec", "signature",
-                 "sign-hash", "--alg", "sha1", "--data", "abc", "--spec", "signature",
-                 "--out-reversed", signature, "verify"},
-                0);
-  ExpectUsedAndClosed();
-  std::ofstream(dir_.File("data")) << "abc";
-  const CommandResult check =
-      RunOpenssl({"dgst", "-sha1", "-prverify", pair_, "-signature", signature, dir_.File("data")});
-  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
-
+TEST_F(StandInDevice, KeyGeneratedAndSignedOnTheStandInMakesARequestForOpenssl) {
   RunKqtoolJson({"request", "--media-id", "7301STANDIN0", "--record",
                  " CN=Contract Test , O=Bank |RSA1024|SHA256|1", "--out-dir", dir_.path().string()},
                 0);
-  ExpectUsedAndClosed();
+  // The stand-in's call log: the provider used it, and closed every handle it opened.
+  const std::string calls = ReadText(log_);
+  const auto count = [&calls](const std::string& line) {
+    size_t n = 0;
+    for (size_t at = calls.find(line); at != std::string::npos; at = calls.find(line, at + 1)) {
+      ++n;
+    }
+    return n;
+  };
+  EXPECT_GT(count("ZANT_GenerateRSAKey 0x6100\n"), 0u) << calls;
+  EXPECT_EQ(count("ZANT_OpenDev 0x0\n"), count("ZANT_CloseDev 0x0\n")) << calls;
   const CommandResult request =
       RunOpenssl({"req", "-inform", "DER", "-in", dir_.File("request-1.der"), "-verify", "-noout",
                   "-subject", "-pubkey"});

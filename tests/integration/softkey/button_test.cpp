@@ -1,8 +1,10 @@
 // The button waits the product polls: each outcome of the key's policy counted in polls, a press
-// from kqsim, and PIN verification, which waits for the button after a wrong try.
+// from kqsim, and PIN verification, which waits for the button after a wrong try; and the soft
+// PIN-entry library, whose answers come from KQSIM_PIN and whose statuses the product's login maps.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "common/codes_device.h"
@@ -83,7 +85,37 @@ TEST(SoftKeyButton, VerificationAfterAWrongPinWaitsAndCountsTriesToALock) {
   EXPECT_EQ(scene.State(name).triesLeft, 4u);
   scene.SetPinState(name, 1, false);
   EXPECT_EQ(afterButton("22222222"), dev::kSwPinLocked);
-  EXPECT_EQ(Zant().VerifyPIN(key.get(), "12345678", 8), dev::kSwPinLocked);
+}
+
+TEST(SoftPinEntry, AnswersInOrderWaitsOnTheKeyAndClosesItsHandle) {
+  SoftKeyScene scene;
+  const std::string name = scene.AddKey({.tries = 6, .button = "ok:0"});
+  UiLoginRequest request{};
+  request.flags = 5;
+  std::strncpy(request.readerName, scene.ReaderName(name).c_str(), sizeof request.readerName - 1);
+  const auto login = [&request] { return SoftPinEntryLibrary::Instance().LoginA(&request); };
+  scene.SetPinAnswers("cancel,00000000,11111111,unavailable,12345678");
+  EXPECT_EQ(login(), pinentry::kCancelled);
+  EXPECT_EQ(login(), 0xD0106305u);
+  EXPECT_EQ(login(), 0xD0106304u) << "after a wrong PIN the library runs the button wait";
+  EXPECT_EQ(login(), pinentry::kUnavailable);
+  EXPECT_EQ(login(), pinentry::kOk);
+  EXPECT_TRUE(scene.State(name).pinVerified);
+  EXPECT_EQ(login(), pinentry::kOk) << "the last answer repeats";
+
+  // A wait that ends on the key: C, a timeout, a failure; then the lock.
+  scene.SetPinAnswers("00000000,12345678");
+  EXPECT_EQ(login(), 0xD0106305u);
+  const std::pair<const char*, uint32_t> ends[] = {{"cancel:0", pinentry::kEndedOnKey1},
+                                                   {"timeout:0", pinentry::kEndedOnKey2},
+                                                   {"fail:0", pinentry::kEndedOnKey3}};
+  for (const auto& [policy, status] : ends) {
+    scene.SetButton(name, policy);
+    EXPECT_EQ(login(), status) << policy;
+  }
+  scene.SetPinState(name, 0, false);
+  EXPECT_EQ(login(), pinentry::kLocked);
+  EXPECT_EQ(scene.OpenHandles(name), 0);
 }
 
 }  // namespace
