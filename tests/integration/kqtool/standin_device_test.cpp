@@ -7,10 +7,8 @@
 
 #include <filesystem>
 
-#include "kqtool_process.h"
+#include "kqtool_key_fixture.h"
 #include "support/openssl_command.h"
-#include "support/temp_registry.h"
-#include "support/ui_log_capture.h"
 
 namespace kq::test {
 namespace {

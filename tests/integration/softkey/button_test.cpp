@@ -91,7 +91,6 @@ TEST(SoftPinEntry, AnswersInOrderWaitsOnTheKeyAndClosesItsHandle) {
   SoftKeyScene scene;
   const std::string name = scene.AddKey({.tries = 6, .button = "ok:0"});
   UiLoginRequest request{};
-  request.flags = 5;
   std::strncpy(request.readerName, scene.ReaderName(name).c_str(), sizeof request.readerName - 1);
   const auto login = [&request] { return SoftPinEntryLibrary::Instance().LoginA(&request); };
   scene.SetPinAnswers("cancel,00000000,11111111,unavailable,12345678");
