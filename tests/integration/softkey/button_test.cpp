@@ -82,7 +82,6 @@ TEST(SoftKeyButton, VerificationAfterAWrongPinWaitsAndCountsTriesToALock) {
   };
   EXPECT_EQ(afterButton("11111111"), 0x6302u);
   EXPECT_EQ(afterButton("12345678"), dev::kOk);
-  EXPECT_EQ(scene.State(name).triesLeft, 4u);
   scene.SetPinState(name, 1, false);
   EXPECT_EQ(afterButton("22222222"), dev::kSwPinLocked);
 }
