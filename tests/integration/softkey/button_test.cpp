@@ -1,8 +1,10 @@
-// Button waits: each outcome of the key's policy, counted in polls, presses from kqsim, and the
-// PIN's tries, whose verification waits for the button after a wrong one.
+// The button waits the product polls: each outcome of the key's policy counted in polls, a press
+// from kqsim, and PIN verification, which waits for the button after a wrong try; and the soft
+// PIN-entry library, whose answers come from KQSIM_PIN and whose statuses the product's login maps.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "common/codes_device.h"
@@ -16,143 +18,102 @@ const SoftKeyLibrary& Zant() {
   return SoftKeyLibrary::Instance();
 }
 
-// The state byte and the tenths of a second left, from one poll.
-std::pair<uint8_t, uint16_t> PollOnce(ZANT_HANDLE handle) {
-  uint8_t buffer[32] = {};
-  uint32_t length = sizeof buffer;
-  EXPECT_EQ(Zant().GetDevState(handle, buffer, &length, 4), dev::kOk);
-  return {buffer[0], static_cast<uint16_t>((buffer[1] << 8) | buffer[2])};
-}
-
 uint32_t FetchResult(ZANT_HANDLE handle) {
   uint8_t result[32];
   uint32_t length = sizeof result;
   return Zant().GetData(handle, result, &length, 0);
 }
 
-// A key waiting on a slot deletion, the operation the policy is tried on.
-class WaitingKey : public ::testing::Test {
- protected:
-  void Start(const std::string& policy, uint32_t countdown = 300) {
-    name_ = scene_.AddKey({.button = policy, .keyPairs = {{1, 0, "rsa1024-a"}}});
-    const sim::SoftKey key = scene_.Key(name_);
-    sim::KeyState state = scene_.State(name_);
-    state.countdown = countdown;
-    {
-      const platform::FileLock lock = key.Lock();
-      ASSERT_TRUE(key.SaveState(state));
-    }
-    handle_ = std::make_unique<SoftKeyHandle>(scene_.ReaderName(name_));
-    ASSERT_EQ(Zant().VerifyPIN(handle(), "12345678", 8), dev::kOk);
-    Delete();
-  }
-  void Delete() {
-    scene_.ImportKeyPair(name_, {1, 0, "rsa1024-a"});
-    ASSERT_EQ(Zant().DeleteRSAKey(handle(), 1, 0), dev::kSwWaitButton);
-  }
-  [[nodiscard]] ZANT_HANDLE handle() const { return handle_->get(); }
-  [[nodiscard]] bool SlotPresent() const { return scene_.KeySlot(name_, 1).has_value(); }
-
-  SoftKeyScene scene_;
-  std::string name_;
-  std::unique_ptr<SoftKeyHandle> handle_;
-};
-
-TEST_F(WaitingKey, OkAfterNPollsCountingDownTenths) {
-  Start("ok:3");
-  for (uint16_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(PollOnce(handle()), std::make_pair(dev::kStateWaiting, uint16_t(300 - i)));
-  }
-  EXPECT_EQ(FetchResult(handle()), dev::kSwConditionsNotSatisfied) << "nothing to fetch yet";
-  EXPECT_TRUE(SlotPresent());
-  EXPECT_EQ(PollOnce(handle()).first, dev::kStateOk);
-  EXPECT_EQ(PollOnce(handle()).first, dev::kStateOk) << "the final state stays";
-  EXPECT_FALSE(SlotPresent()) << "the operation ran when OK was seen";
-  EXPECT_EQ(FetchResult(handle()), dev::kOk);
-}
-
-// The outcomes other than OK leave the slot in place; the countdown ends a wait that outlasts it.
-TEST_F(WaitingKey, OutcomesOtherThanOkLeaveTheKeyAsItWas) {
+// A slot deletion waits under each policy; the tenths left count down one a poll.
+TEST(SoftKeyButton, EachPolicyEndsTheWaitAsItSays) {
   struct Case {
     const char* policy;
-    uint32_t countdown;
     uint8_t end;
     uint32_t polls;
     uint32_t fetched;
+    int tenths;    // shown at the first poll
+    bool pressOk;  // `kqsim press KEY ok` after the first poll
   };
   const Case cases[] = {
-      {"cancel:2", 300, dev::kStateCancelled, 3, dev::kSwConditionsNotSatisfied},
-      {"timeout:5", 300, dev::kStateTimedOut, 6, dev::kSwConditionsNotSatisfied},
-      {"ok:50", 10, dev::kStateTimedOut, 11, dev::kSwConditionsNotSatisfied},
-      {"fail:0", 300, dev::kStateFailed, 1, dev::kSwUnknown},
+      {"ok:3", dev::kStateOk, 4, dev::kOk, 300, false},
+      {"cancel:2", dev::kStateCancelled, 3, dev::kSwConditionsNotSatisfied, 300, false},
+      {"timeout:5", dev::kStateTimedOut, 6, dev::kSwConditionsNotSatisfied, 5, false},
+      {"fail:0", dev::kStateFailed, 1, dev::kSwUnknown, 300, false},
+      {"manual:9", dev::kStateOk, 2, dev::kOk, 9, true},
   };
+  SoftKeyScene scene;
+  const std::string name = scene.AddKey();
+  SoftKeyHandle key(scene.ReaderName(name));
+  ASSERT_EQ(Zant().VerifyPIN(key.get(), "12345678", 8), dev::kOk);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.policy);
-    Start(c.policy, c.countdown);
+    scene.SetButton(name, c.policy);
+    scene.ImportKeyPair(name, {1, 0, "rsa1024-a"});
+    ASSERT_EQ(Zant().DeleteRSAKey(key.get(), 1, 0), dev::kSwWaitButton);
+    EXPECT_EQ(FetchResult(key.get()), dev::kSwConditionsNotSatisfied) << "nothing to fetch yet";
+    uint8_t state[3] = {dev::kStateWaiting};
     uint32_t polls = 0;
-    EXPECT_EQ(PollUntilEnded(handle(), &polls), c.end);
+    for (; state[0] == dev::kStateWaiting && polls < 20; ++polls) {
+      if (c.pressOk && polls == 1) {
+        ASSERT_EQ(scene.RunKqsim({"press", name, "ok"}).exitCode, 0);
+      }
+      uint32_t length = sizeof state;
+      ASSERT_EQ(Zant().GetDevState(key.get(), state, &length, 4), dev::kOk);
+      if (state[0] == dev::kStateWaiting) {
+        EXPECT_EQ((state[1] << 8) | state[2], c.tenths - static_cast<int>(polls));
+      }
+    }
+    EXPECT_EQ(state[0], c.end);
     EXPECT_EQ(polls, c.polls);
-    EXPECT_TRUE(SlotPresent());
-    EXPECT_EQ(FetchResult(handle()), c.fetched);
+    EXPECT_EQ(scene.KeySlot(name, 1).has_value(), c.fetched != dev::kOk) << "ran only on OK";
+    EXPECT_EQ(FetchResult(key.get()), c.fetched);
   }
 }
 
-// A manual wait ends on a press from kqsim; a press made before a wait does not count; policy
-// steps are taken one per wait and the last repeats.
-TEST_F(WaitingKey, PressesAndPolicySteps) {
-  Start("manual:3");
-  EXPECT_EQ(PollOnce(handle()).first, dev::kStateWaiting);
-  const CommandResult press = scene_.RunKqsim({"press", name_, "ok"});
-  ASSERT_EQ(press.exitCode, 0) << press.err;
-  EXPECT_EQ(PollOnce(handle()).first, dev::kStateOk);
-  EXPECT_FALSE(SlotPresent());
-  scene_.Press(name_, true);
-  Delete();
-  uint32_t polls = 0;
-  EXPECT_EQ(PollUntilEnded(handle(), &polls), dev::kStateTimedOut);
-  EXPECT_EQ(polls, 4u);
-
-  scene_.SetButton(name_, "cancel:0,ok:0");
-  for (const uint8_t end : {dev::kStateCancelled, dev::kStateOk, dev::kStateOk}) {
-    Delete();
-    EXPECT_EQ(PollOnce(handle()).first, end);
-  }
-  EXPECT_EQ(scene_.State(name_).button, "ok:0");
-
-  scene_.SetButton(name_, "none");
-  scene_.ImportKeyPair(name_, {1, 0, "rsa1024-a"});
-  EXPECT_EQ(Zant().DeleteRSAKey(handle(), 1, 0), dev::kOk);
-  EXPECT_FALSE(SlotPresent());
-  uint8_t state[2] = {};
-  uint32_t length = sizeof state;
-  EXPECT_EQ(Zant().GetDevState(handle(), state, &length, 4), dev::kSwWrongLength);
-}
-
-TEST(SoftKeyPin, WrongPinsCountDownToALockAndTheRightOneRestoresTheTries) {
+TEST(SoftKeyButton, VerificationAfterAWrongPinWaitsAndCountsTriesToALock) {
   SoftKeyScene scene;
   const std::string name = scene.AddKey({.tries = 4, .button = "ok:0"});
   SoftKeyHandle key(scene.ReaderName(name));
-  const auto triesLeft = [&key] {
-    uint8_t info[3] = {};
-    uint32_t length = 3;
-    EXPECT_EQ(Zant().GetPINInfo(key.get(), info, &length, 0), dev::kOk);
-    return info[2];
-  };
-  // After a wrong try every verification waits for the button, exactly 0x6100.
   EXPECT_EQ(Zant().VerifyPIN(key.get(), "00000000", 8), 0x6303u);
   const auto afterButton = [&key](const char* pin) {
-    EXPECT_EQ(Zant().VerifyPIN(key.get(), pin, 8), dev::kSwWaitButton);
+    EXPECT_EQ(Zant().VerifyPIN(key.get(), pin, 8), dev::kSwWaitButton);  // exactly 0x6100
     EXPECT_EQ(PollUntilEnded(key.get()), dev::kStateOk);
     return FetchResult(key.get());
   };
   EXPECT_EQ(afterButton("11111111"), 0x6302u);
   EXPECT_EQ(afterButton("12345678"), dev::kOk);
-  EXPECT_EQ(triesLeft(), 4);
   scene.SetPinState(name, 1, false);
   EXPECT_EQ(afterButton("22222222"), dev::kSwPinLocked);
-  EXPECT_EQ(triesLeft(), 0);
-  EXPECT_EQ(Zant().VerifyPIN(key.get(), "12345678", 8), dev::kSwPinLocked);
-  EXPECT_EQ(Zant().VerifyPIN(key.get(), "1234567", 7), dev::kSwWrongLength);
+}
+
+TEST(SoftPinEntry, AnswersInOrderWaitsOnTheKeyAndClosesItsHandle) {
+  SoftKeyScene scene;
+  const std::string name = scene.AddKey({.tries = 6, .button = "ok:0"});
+  UiLoginRequest request{};
+  std::strncpy(request.readerName, scene.ReaderName(name).c_str(), sizeof request.readerName - 1);
+  const auto login = [&request] { return SoftPinEntryLibrary::Instance().LoginA(&request); };
+  scene.SetPinAnswers("cancel,00000000,11111111,unavailable,12345678");
+  EXPECT_EQ(login(), pinentry::kCancelled);
+  EXPECT_EQ(login(), 0xD0106305u);
+  EXPECT_EQ(login(), 0xD0106304u) << "after a wrong PIN the library runs the button wait";
+  EXPECT_EQ(login(), pinentry::kUnavailable);
+  EXPECT_EQ(login(), pinentry::kOk);
+  EXPECT_TRUE(scene.State(name).pinVerified);
+  EXPECT_EQ(login(), pinentry::kOk) << "the last answer repeats";
+
+  // A wait that ends on the key: C, a timeout, a failure; then the lock.
+  scene.SetPinAnswers("00000000,12345678");
+  EXPECT_EQ(login(), 0xD0106305u);
+  const std::pair<const char*, uint32_t> ends[] = {{"cancel:0", pinentry::kEndedOnKey1},
+                                                   {"timeout:0", pinentry::kEndedOnKey2},
+                                                   {"fail:0", pinentry::kEndedOnKey3}};
+  for (const auto& [policy, status] : ends) {
+    scene.SetButton(name, policy);
+    EXPECT_EQ(login(), status) << policy;
+  }
+  scene.SetPinState(name, 0, false);
+  EXPECT_EQ(login(), pinentry::kLocked);
+  EXPECT_EQ(scene.OpenHandles(name), 0);
 }
 
 }  // namespace
