@@ -88,4 +88,47 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
   Sweep("KQ_InitCard", [&] { return lib.InitCard(mediaId.c_str(), 0); });
 }
 
+// The function table and the key queries answer in codes of their own; whatever they answer when
+// a call on the key fails, no handle stays open.
+TEST_F(FaultSweep, TheFunctionTableAndTheKeyQueriesLeaveNoHandleOpen) {
+  ASSERT_EQ(Install(JoinCertificates(Issue(CreateRequests("CN=first,T=S|RSA1024|SHA1|2")))), 0u);
+  scene.SetButton(key, "none");
+  KqFunctionList table{};
+  ASSERT_EQ(lib.FunctionList(&table), 0u);
+  const std::string reader = scene.ReaderName(key);
+  const char* r = reader.c_str();
+  const char* m = mediaId.c_str();
+  const auto flow = [&] {
+    char text[2048];
+    uint8_t bytes[2048];
+    int32_t length = sizeof text;
+    uint32_t size = sizeof bytes;
+    uint8_t a = 0;
+    uint8_t b = 0;
+    uint32_t va = 0;
+    uint32_t vb = 0;
+    const uint8_t list[] = {0, 1, 0xAB, 0, 1, 3};
+    const int callerData = 0;
+    lib.CheckDevice(text);
+    lib.GetMediaID(text, &length, 1);
+    length = sizeof bytes;
+    lib.GetPubKeySignValue(&callerData, m, list, sizeof list, bytes, &length);
+    table.GetDeviceIdentity(r, bytes, &size);
+    size = sizeof bytes;
+    table.ReadUserData(r, m, bytes, &size);
+    table.WriteUserData(r, m, bytes, 4);
+    size = sizeof text;
+    table.GetContainerNames(r, m, text, &size);
+    table.GetPinInfo(r, m, &a, &b);
+    table.GetDeviceInfo(r, m, &va, &vb);
+    table.CleanPinStatus(r, m);
+    return table.SetDeviceLanguage(r, m, 2052);
+  };
+  EXPECT_GT(kq::test::SweepFaults(scene, key, flow,
+                                  [&](const kq::test::FaultRun& run) {
+                                    EXPECT_EQ(scene.OpenHandles(key), 0) << run.plan;
+                                  }),
+            10u);
+}
+
 }  // namespace
