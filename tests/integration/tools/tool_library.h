@@ -30,6 +30,10 @@ namespace kqtest {
 class ToolLibrary {
   // Declared first: the members below resolve through it as they are initialised.
   kq::platform::DynamicLibrary library_ = Open();
+  template <typename Function>
+  Function Resolve(const char* symbol) const {
+    return reinterpret_cast<Function>(library_.Symbol(symbol));
+  }
 
  public:
   static ToolLibrary& Get() {
@@ -37,13 +41,10 @@ class ToolLibrary {
     return library;
   }
 
-#define KQ_TEST_TOOL_MEMBER(name)                                                         \
-  decltype(&KQ_##name) name = reinterpret_cast<decltype(&KQ_##name)>(library_.Symbol("KQ" \
-                                                                                     "_" #name));
+#define KQ_TEST_TOOL_MEMBER(name) decltype(&KQ_##name) name = Resolve<decltype(name)>("KQ_" #name);
   KQ_TEST_TOOL_EXPORTS(KQ_TEST_TOOL_MEMBER)
 #undef KQ_TEST_TOOL_MEMBER
-  decltype(&GetFunctionList) FunctionList =
-      reinterpret_cast<decltype(&GetFunctionList)>(library_.Symbol("GetFunctionList"));
+  decltype(&GetFunctionList) FunctionList = Resolve<decltype(FunctionList)>("GetFunctionList");
   uint32_t (*LastError)() = reinterpret_cast<uint32_t (*)()>(kq::test::LastErrorFunction(library_));
 
  private:
