@@ -18,7 +18,9 @@ if [ -z "${KQ_SCREENSHOTS_INNER:-}" ]; then
   exec env KQ_SCREENSHOTS_INNER=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build_dir"
 fi
 
-wine_bin=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+# Debian's 64-bit loader first: with wine32 installed, plain `wine` runs built-in programs as 32-bit.
+wine_bin=/usr/lib/wine/wine64
+[ -x "$wine_bin" ] || wine_bin=$(command -v wine64 || command -v wine)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

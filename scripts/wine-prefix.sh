@@ -18,8 +18,10 @@ template="$deps_dir/wine-prefix-template"
 prefix="$build_dir/wine-prefix"
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine_bin=$(command -v wine64 || command -v wine || true)
-[ -n "$wine_bin" ] || wine_bin=/usr/lib/wine/wine64
+# Debian's 64-bit loader first: once wine32 is installed, plain `wine` runs the built-in programs
+# (regedit, reg, msiexec) as 32-bit ones, which see the 32-bit registry view.
+wine_bin=/usr/lib/wine/wine64
+[ -x "$wine_bin" ] || wine_bin=$(command -v wine64 || command -v wine || true)
 [ -x "$wine_bin" ] || { echo "wine-prefix: Wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
 
 if [ ! -f "$template/.kqcsp-template" ]; then

@@ -11,5 +11,7 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
   echo "wine-run: no Wine prefix at $WINEPREFIX (run scripts/wine-prefix.sh)" >&2
   exit 1
 fi
-wine_bin=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+# Debian's 64-bit loader first: with wine32 installed, plain `wine` runs built-in programs as 32-bit.
+wine_bin=/usr/lib/wine/wine64
+[ -x "$wine_bin" ] || wine_bin=$(command -v wine64 || command -v wine)
 exec "$wine_bin" "$@"

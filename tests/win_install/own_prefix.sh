@@ -13,3 +13,8 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
+# Wine's built-in programs (reg, msiexec) as 64-bit ones: with wine32 installed, plain `wine` runs
+# them as 32-bit programs, which see the 32-bit registry view.
+wine() {
+  if [ -x /usr/lib/wine/wine64 ]; then /usr/lib/wine/wine64 "$@"; else command wine "$@"; fi
+}
