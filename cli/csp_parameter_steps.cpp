@@ -157,7 +157,7 @@ std::string Random(CspSession& s, const Arguments& args) {
   if (!NumberOption(args, "length", 4096, length, error)) {
     return error;
   }
-  std::vector<uint8_t> bytes(length);
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));  // at most 4096
   CallRecord* call = nullptr;
   if (s.Record("CPGenRandom",
                s.api().CPGenRandom(s.provider(), static_cast<uint32_t>(length), bytes.data()),

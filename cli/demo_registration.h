@@ -1,6 +1,7 @@
 #pragma once
 // The provider's registration and the product key for the demo's time, and their undoing. On
-// Windows they go into the registry itself (HKEY_LOCAL_MACHINE, 64-bit view) and come out
+// Windows they go into the registry itself (HKEY_LOCAL_MACHINE: the provider's key in the program's
+// own view, the product key in the 64-bit view) and come out
 // exactly as they were: values that were there get their old type and data back, keys and
 // values that were not are removed. On POSIX they go into a registry file of the scene that
 // KQCSP_REGISTRY names while the demo runs.

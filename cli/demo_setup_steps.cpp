@@ -78,12 +78,13 @@ StepOutcome LoadAsCryptoApi(DemoState& s) {
   if (!s.registration) {
     return Skipped("needs the registration");
   }
-  // CryptoAPI finds the provider's file by the "Image Path" registered under its name.
+  // CryptoAPI finds the provider's file by the "Image Path" registered under its name, in the
+  // calling program's own registry view.
   std::array<uint8_t, 2048> buffer{};
   size_t size = 0;
   uint32_t type = 0;
   if (platform::QueryRegistryValue(kProviderRegistryKey, u"Image Path",
-                                   platform::RegistryView::k64Bit, buffer, size,
+                                   platform::RegistryView::kDefault, buffer, size,
                                    type) != platform::RegistryStatus::kOk) {
     return Failed("no \"Image Path\" under the provider's registry key");
   }

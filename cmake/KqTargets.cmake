@@ -39,6 +39,11 @@ function(kq_exported_library target output map def)
   if(WIN32)
     target_sources(${target} PRIVATE ${def})
     set_target_properties(${target} PROPERTIES PREFIX "")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # 32-bit Windows decorates __stdcall names (CPAcquireContext@16): the .def's plain names
+      # are bound to them on purpose, and exported plain.
+      target_link_options(${target} PRIVATE -Wl,--enable-stdcall-fixup)
+    endif()
   else()
     set_target_properties(${target} PROPERTIES PREFIX "lib" LINK_DEPENDS ${map})
     target_link_options(${target} PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)

@@ -1,19 +1,27 @@
-# Cross build for 64-bit Windows with mingw-w64 (posix threads flavour).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(KQ_MINGW_MBEDTLS_PREFIX "$ENV{HOME}/.cache/kqcsp-deps/mingw-mbedtls" CACHE PATH "mbed TLS built for mingw-w64")
-set(KQ_MINGW_GTEST_PREFIX "$ENV{HOME}/.cache/kqcsp-deps/mingw-googletest" CACHE PATH "GoogleTest built for mingw-w64")
-# Where install-deps.sh keeps what it built (and scripts/wine-prefix.sh its template prefix).
-set(KQ_MINGW_DEPS_DIR "$ENV{HOME}/.cache/kqcsp-deps" CACHE PATH "Built dependencies")
-if(DEFINED ENV{KQ_DEPS_DIR})
-  set(KQ_MINGW_MBEDTLS_PREFIX "$ENV{KQ_DEPS_DIR}/mingw-mbedtls" CACHE PATH "" FORCE)
-  set(KQ_MINGW_GTEST_PREFIX "$ENV{KQ_DEPS_DIR}/mingw-googletest" CACHE PATH "" FORCE)
-  set(KQ_MINGW_DEPS_DIR "$ENV{KQ_DEPS_DIR}" CACHE PATH "" FORCE)
+# Cross build for Windows with mingw-w64 (posix threads flavour): 64-bit by default; the 32-bit
+# toolchain (mingw-w64-i686.cmake) sets KQ_MINGW_TRIPLE and KQ_MINGW_CACHE_SUFFIX first.
+if(NOT KQ_MINGW_TRIPLE)
+  set(KQ_MINGW_TRIPLE x86_64-w64-mingw32)
+  set(KQ_MINGW_PROCESSOR x86_64)
+  # The 64-bit dependencies keep their first cache folders; the 32-bit ones have their own.
+  set(KQ_MINGW_CACHE_SUFFIX "")
 endif()
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${KQ_MINGW_MBEDTLS_PREFIX} ${KQ_MINGW_GTEST_PREFIX})
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${KQ_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${KQ_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KQ_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KQ_MINGW_TRIPLE}-windres)
+# Where install-deps.sh keeps what it built (and scripts/wine-prefix.sh its template prefix).
+set(kq_deps "$ENV{HOME}/.cache/kqcsp-deps")
+set(kq_force "")
+if(DEFINED ENV{KQ_DEPS_DIR})
+  set(kq_deps "$ENV{KQ_DEPS_DIR}")
+  set(kq_force FORCE)
+endif()
+set(KQ_MINGW_MBEDTLS_PREFIX "${kq_deps}/mingw${KQ_MINGW_CACHE_SUFFIX}-mbedtls" CACHE PATH "mbed TLS built for mingw-w64" ${kq_force})
+set(KQ_MINGW_GTEST_PREFIX "${kq_deps}/mingw${KQ_MINGW_CACHE_SUFFIX}-googletest" CACHE PATH "GoogleTest built for mingw-w64" ${kq_force})
+set(KQ_MINGW_DEPS_DIR "${kq_deps}" CACHE PATH "Built dependencies" ${kq_force})
+set(CMAKE_FIND_ROOT_PATH /usr/${KQ_MINGW_TRIPLE} ${KQ_MINGW_MBEDTLS_PREFIX} ${KQ_MINGW_GTEST_PREFIX})
 # The Windows programs of the test suite run under Wine (scripts/wine-run.sh picks the prefix).
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -18,50 +18,65 @@ extern "C" {
 typedef uintptr_t KqHandle;
 typedef int KqBool;
 
+/* Calling conventions. 64-bit Windows and Linux have one each. On 32-bit Windows the CP* entry
+ * points are __stdcall (WINAPI), as advapi32 calls them, and are exported under their plain names
+ * (CPAcquireContext, not CPAcquireContext@20). Everything else here, the KQ_ exports,
+ * GetFunctionList and the functions of its table, is __cdecl, the C default that these prototypes
+ * have always declared and bank tools compile against; so are the device library's ZANT_ and the
+ * PIN-entry library's UI_ functions (src/device/zant.h, src/device/pinentry.h). */
+#if defined(_WIN32) && !defined(_WIN64)
+#define KQ_CPAPI __stdcall
+#else
+#define KQ_CPAPI
+#endif
+
 /* CryptoAPI provider entry points. */
-KqBool CPAcquireContext(KqHandle* phProv, const char* pszContainer, uint32_t dwFlags,
-                        void* pVTable);
-KqBool CPReleaseContext(KqHandle hProv, uint32_t dwFlags);
-KqBool CPGenKey(KqHandle hProv, uint32_t Algid, uint32_t dwFlags, KqHandle* phKey);
-KqBool CPDeriveKey(KqHandle hProv, uint32_t Algid, KqHandle hBaseData, uint32_t dwFlags,
-                   KqHandle* phKey);
-KqBool CPDestroyKey(KqHandle hProv, KqHandle hKey);
-KqBool CPSetKeyParam(KqHandle hProv, KqHandle hKey, uint32_t dwParam, const uint8_t* pbData,
-                     uint32_t dwFlags);
-KqBool CPGetKeyParam(KqHandle hProv, KqHandle hKey, uint32_t dwParam, uint8_t* pbData,
-                     uint32_t* pcbDataLen, uint32_t dwFlags);
-KqBool CPExportKey(KqHandle hProv, KqHandle hKey, KqHandle hPubKey, uint32_t dwBlobType,
-                   uint32_t dwFlags, uint8_t* pbData, uint32_t* pcbDataLen);
-KqBool CPImportKey(KqHandle hProv, const uint8_t* pbData, uint32_t cbDataLen, KqHandle hPubKey,
-                   uint32_t dwFlags, KqHandle* phKey);
-KqBool CPEncrypt(KqHandle hProv, KqHandle hKey, KqHandle hHash, KqBool fFinal, uint32_t dwFlags,
-                 uint8_t* pbData, uint32_t* pcbDataLen, uint32_t cbBufLen);
-KqBool CPDecrypt(KqHandle hProv, KqHandle hKey, KqHandle hHash, KqBool fFinal, uint32_t dwFlags,
-                 uint8_t* pbData, uint32_t* pcbDataLen);
-KqBool CPCreateHash(KqHandle hProv, uint32_t Algid, KqHandle hKey, uint32_t dwFlags,
-                    KqHandle* phHash);
-KqBool CPHashData(KqHandle hProv, KqHandle hHash, const uint8_t* pbData, uint32_t cbDataLen,
-                  uint32_t dwFlags);
-KqBool CPHashSessionKey(KqHandle hProv, KqHandle hHash, KqHandle hKey, uint32_t dwFlags);
-KqBool CPDestroyHash(KqHandle hProv, KqHandle hHash);
-KqBool CPSignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec, const wchar_t* szDescription,
-                  uint32_t dwFlags, uint8_t* pbSignature, uint32_t* pcbSigLen);
-KqBool CPVerifySignature(KqHandle hProv, KqHandle hHash, const uint8_t* pbSignature,
-                         uint32_t cbSigLen, KqHandle hPubKey, const wchar_t* szDescription,
-                         uint32_t dwFlags);
-KqBool CPGenRandom(KqHandle hProv, uint32_t dwLen, uint8_t* pbBuffer);
-KqBool CPGetUserKey(KqHandle hProv, uint32_t dwKeySpec, KqHandle* phUserKey);
-KqBool CPSetProvParam(KqHandle hProv, uint32_t dwParam, const uint8_t* pbData, uint32_t dwFlags);
-KqBool CPGetProvParam(KqHandle hProv, uint32_t dwParam, uint8_t* pbData, uint32_t* pcbDataLen,
-                      uint32_t dwFlags);
-KqBool CPSetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, const uint8_t* pbData,
-                      uint32_t dwFlags);
-KqBool CPGetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, uint8_t* pbData,
-                      uint32_t* pcbDataLen, uint32_t dwFlags);
-KqBool CPDuplicateKey(KqHandle hUID, KqHandle hKey, uint32_t* pdwReserved, uint32_t dwFlags,
-                      KqHandle* phKey);
-KqBool CPDuplicateHash(KqHandle hUID, KqHandle hHash, uint32_t* pdwReserved, uint32_t dwFlags,
-                       KqHandle* phHash);
+KqBool KQ_CPAPI CPAcquireContext(KqHandle* phProv, const char* pszContainer, uint32_t dwFlags,
+                                 void* pVTable);
+KqBool KQ_CPAPI CPReleaseContext(KqHandle hProv, uint32_t dwFlags);
+KqBool KQ_CPAPI CPGenKey(KqHandle hProv, uint32_t Algid, uint32_t dwFlags, KqHandle* phKey);
+KqBool KQ_CPAPI CPDeriveKey(KqHandle hProv, uint32_t Algid, KqHandle hBaseData, uint32_t dwFlags,
+                            KqHandle* phKey);
+KqBool KQ_CPAPI CPDestroyKey(KqHandle hProv, KqHandle hKey);
+KqBool KQ_CPAPI CPSetKeyParam(KqHandle hProv, KqHandle hKey, uint32_t dwParam,
+                              const uint8_t* pbData, uint32_t dwFlags);
+KqBool KQ_CPAPI CPGetKeyParam(KqHandle hProv, KqHandle hKey, uint32_t dwParam, uint8_t* pbData,
+                              uint32_t* pcbDataLen, uint32_t dwFlags);
+KqBool KQ_CPAPI CPExportKey(KqHandle hProv, KqHandle hKey, KqHandle hPubKey, uint32_t dwBlobType,
+                            uint32_t dwFlags, uint8_t* pbData, uint32_t* pcbDataLen);
+KqBool KQ_CPAPI CPImportKey(KqHandle hProv, const uint8_t* pbData, uint32_t cbDataLen,
+                            KqHandle hPubKey, uint32_t dwFlags, KqHandle* phKey);
+KqBool KQ_CPAPI CPEncrypt(KqHandle hProv, KqHandle hKey, KqHandle hHash, KqBool fFinal,
+                          uint32_t dwFlags, uint8_t* pbData, uint32_t* pcbDataLen,
+                          uint32_t cbBufLen);
+KqBool KQ_CPAPI CPDecrypt(KqHandle hProv, KqHandle hKey, KqHandle hHash, KqBool fFinal,
+                          uint32_t dwFlags, uint8_t* pbData, uint32_t* pcbDataLen);
+KqBool KQ_CPAPI CPCreateHash(KqHandle hProv, uint32_t Algid, KqHandle hKey, uint32_t dwFlags,
+                             KqHandle* phHash);
+KqBool KQ_CPAPI CPHashData(KqHandle hProv, KqHandle hHash, const uint8_t* pbData,
+                           uint32_t cbDataLen, uint32_t dwFlags);
+KqBool KQ_CPAPI CPHashSessionKey(KqHandle hProv, KqHandle hHash, KqHandle hKey, uint32_t dwFlags);
+KqBool KQ_CPAPI CPDestroyHash(KqHandle hProv, KqHandle hHash);
+KqBool KQ_CPAPI CPSignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec,
+                           const wchar_t* szDescription, uint32_t dwFlags, uint8_t* pbSignature,
+                           uint32_t* pcbSigLen);
+KqBool KQ_CPAPI CPVerifySignature(KqHandle hProv, KqHandle hHash, const uint8_t* pbSignature,
+                                  uint32_t cbSigLen, KqHandle hPubKey, const wchar_t* szDescription,
+                                  uint32_t dwFlags);
+KqBool KQ_CPAPI CPGenRandom(KqHandle hProv, uint32_t dwLen, uint8_t* pbBuffer);
+KqBool KQ_CPAPI CPGetUserKey(KqHandle hProv, uint32_t dwKeySpec, KqHandle* phUserKey);
+KqBool KQ_CPAPI CPSetProvParam(KqHandle hProv, uint32_t dwParam, const uint8_t* pbData,
+                               uint32_t dwFlags);
+KqBool KQ_CPAPI CPGetProvParam(KqHandle hProv, uint32_t dwParam, uint8_t* pbData,
+                               uint32_t* pcbDataLen, uint32_t dwFlags);
+KqBool KQ_CPAPI CPSetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam,
+                               const uint8_t* pbData, uint32_t dwFlags);
+KqBool KQ_CPAPI CPGetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, uint8_t* pbData,
+                               uint32_t* pcbDataLen, uint32_t dwFlags);
+KqBool KQ_CPAPI CPDuplicateKey(KqHandle hUID, KqHandle hKey, uint32_t* pdwReserved,
+                               uint32_t dwFlags, KqHandle* phKey);
+KqBool KQ_CPAPI CPDuplicateHash(KqHandle hUID, KqHandle hHash, uint32_t* pdwReserved,
+                                uint32_t dwFlags, KqHandle* phHash);
 
 #if !defined(_WIN32)
 /* The last error of the calling thread, as on Windows (kernel32 has these there). */
@@ -147,8 +162,9 @@ uint32_t KQ_GetIDValue(const char* mediaId, uint8_t* buffer, uint32_t* length);
  * (as EnumDevices lists it) and by media id, which must belong to that reader. Results: 0
  * success, 2 null pointer or media id not 12 characters, 3 data longer than 32 bytes, 4 buffer
  * too small (size stored), 5 reader cannot be opened, 6 device operation failed, 7 media id of
- * another key, 8 short write. Laid out for 64-bit code: version bytes at 0 and 1, pointers from
- * offset 8. */
+ * another key, 8 short write. Version bytes at 0 and 1, then the pointers at their natural
+ * alignment: from offset 8 in 64-bit code (every 8 bytes), from offset 4 in 32-bit code (every 4).
+ * The functions are __cdecl on 32-bit Windows. */
 typedef uint32_t (*KqEnumDevicesFn)(char* buffer, uint32_t* length);
 typedef uint32_t (*KqGetDeviceIdentityFn)(const char* readerName, uint8_t* buffer,
                                           uint32_t* length);
@@ -175,17 +191,17 @@ typedef uint32_t (*KqSetDeviceLanguageFn)(const char* readerName, const char* me
 typedef struct KqFunctionList {
   uint8_t majorVersion; /* 1 */
   uint8_t minorVersion; /* 0 */
-  /* offsets 2 to 7: alignment, not written */
-  KqEnumDevicesFn EnumDevices;                           /* offset 8 */
-  KqGetDeviceIdentityFn GetDeviceIdentity;               /* 16 */
-  KqReadUserDataFn ReadUserData;                         /* 24: the 32-byte user data area */
-  KqWriteUserDataFn WriteUserData;                       /* 32 */
-  KqGetContainerNamesFn GetContainerNames;               /* 40: names, each NUL-ended, then NUL */
-  KqGetContainerCertificatesFn GetContainerCertificates; /* 48: signature, exchange DER */
-  KqGetPinInfoFn GetPinInfo;                             /* 56 */
-  KqGetDeviceInfoFn GetDeviceInfo;                       /* 64 */
-  KqCleanPinStatusFn CleanPinStatus;                     /* 72 */
-  KqSetDeviceLanguageFn SetDeviceLanguage;               /* 80 */
+  /* then alignment to the pointers, not written (offsets 64-bit / 32-bit below) */
+  KqEnumDevicesFn EnumDevices;                           /* offset 8 / 4 */
+  KqGetDeviceIdentityFn GetDeviceIdentity;               /* 16 / 8 */
+  KqReadUserDataFn ReadUserData;                         /* 24 / 12: the 32-byte user data area */
+  KqWriteUserDataFn WriteUserData;                       /* 32 / 16 */
+  KqGetContainerNamesFn GetContainerNames;               /* 40 / 20: names, each NUL-ended, NUL */
+  KqGetContainerCertificatesFn GetContainerCertificates; /* 48 / 24: signature, exchange DER */
+  KqGetPinInfoFn GetPinInfo;                             /* 56 / 28 */
+  KqGetDeviceInfoFn GetDeviceInfo;                       /* 64 / 32 */
+  KqCleanPinStatusFn CleanPinStatus;                     /* 72 / 36 */
+  KqSetDeviceLanguageFn SetDeviceLanguage;               /* 80 / 40 */
 } KqFunctionList;
 
 /* Fills list with the version (1.0) and the ten functions: 0, or 2 when list is null. */

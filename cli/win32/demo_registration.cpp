@@ -1,11 +1,14 @@
-// Windows: the registration goes into HKEY_LOCAL_MACHINE in the 64-bit view, where advapi32 and
-// the provider look, after a note of everything it replaces. Restore() writes the noted values
-// back, deletes the values that were not there and then the keys that were not there, deepest
-// first.
+// Windows: the registration goes into HKEY_LOCAL_MACHINE where it is read, after a note of
+// everything it replaces: the provider's key in this program's own registry view, where its
+// advapi32 looks (the 32-bit view for a 32-bit kqtool.exe on 64-bit Windows), the product key in
+// the 64-bit view, where the provider of either architecture reads it. Restore() writes the noted
+// values back, deletes the values that were not there and then the keys that were not there,
+// deepest first.
 #include <windows.h>
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "common/utf.h"
 
@@ -16,7 +19,16 @@ namespace kq::cli {
 
 namespace {
 
-constexpr REGSAM kView = KEY_WOW64_64KEY;
+// The view of a key below HKEY_LOCAL_MACHINE: the product key's (SOFTWARE\KQVN...) is the 64-bit
+// one, every other key's this program's own.
+REGSAM ViewOf(const std::wstring& path) {
+  constexpr std::wstring_view kProductKeys = L"SOFTWARE\\KQVN";
+  return CompareStringOrdinal(
+             path.c_str(), static_cast<int>(std::min(path.size(), kProductKeys.size())),
+             kProductKeys.data(), static_cast<int>(kProductKeys.size()), TRUE) == CSTR_EQUAL
+             ? KEY_WOW64_64KEY
+             : 0;
+}
 
 std::wstring Wide(std::u16string_view text) {
   return {text.begin(), text.end()};
@@ -31,13 +43,14 @@ class RegistryKey {
  public:
   static RegistryKey Open(const std::wstring& path, REGSAM access) {
     RegistryKey key;
-    key.status_ = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access | kView, &key.key_);
+    key.status_ =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access | ViewOf(path), &key.key_);
     return key;
   }
   static RegistryKey Create(const std::wstring& path) {
     RegistryKey key;
     key.status_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE | kView, nullptr, &key.key_, nullptr);
+                                  KEY_SET_VALUE | ViewOf(path), nullptr, &key.key_, nullptr);
     return key;
   }
   RegistryKey(RegistryKey&& other) noexcept : key_(other.key_), status_(other.status_) {
@@ -164,7 +177,10 @@ bool DemoRegistration::Register(const std::string& imagePath) {
       return false;
     }
   }
-  detail_ = "in the registry (HKLM, 64-bit view) until the clean-up puts it back";
+  detail_ = sizeof(void*) == 8
+                ? "in the registry (HKLM, 64-bit view) until the clean-up puts it back"
+                : "in the registry (HKLM: the provider in the 32-bit view, the product key in the "
+                  "64-bit one) until the clean-up puts it back";
   return true;
 }
 
@@ -188,7 +204,7 @@ bool DemoRegistration::Restore() {
     }
   }
   for (auto key = saved_->createdKeys.rbegin(); key != saved_->createdKeys.rend(); ++key) {
-    const LSTATUS status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key->c_str(), kView, 0);
+    const LSTATUS status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key->c_str(), ViewOf(*key), 0);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
       restored = false;
       detail_ = Failure("cannot remove HKLM\\" + Narrow(*key), status);

@@ -1,7 +1,8 @@
 #pragma once
 // The device library's 29 operations, with C linkage. The soft key implements exactly these;
 // any other library that does can replace it. Every operation returns 0 or an ISO 7816 status
-// word in the low 16 bits.
+// word in the low 16 bits. On 32-bit Windows they are __cdecl (the C default, as declared here),
+// exported under their plain names; ZANT_HANDLE and uintptr_t are 4 bytes there.
 
 #include <stdint.h>
 

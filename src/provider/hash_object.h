@@ -10,6 +10,7 @@
 #include "crypto/hash_alg.h"
 #include "crypto/hash_base.h"
 #include "crypto/transaction_message.h"
+#include "kqcsp.h"
 
 namespace kq::provider {
 
@@ -19,7 +20,7 @@ struct HashObject {
   uint32_t algId = 0;
   HashAlg hashAlg = HashAlg::kSha1;  // what the key is told when it signs
   uint32_t hashSize = 0;
-  uint64_t ownerKey = 0;
+  KqHandle ownerKey = 0;
   HashState state = HashState::kReady;
   std::array<uint8_t, kMaxHashDigestSize> hashValue{};
   std::unique_ptr<CHashBase> engine;  // none for CALG_SSL3_SHAMD5, whose value is set

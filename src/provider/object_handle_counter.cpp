@@ -7,7 +7,7 @@ ObjectHandleCounter& ObjectHandleCounter::Instance() {
   return instance;
 }
 
-uint64_t ObjectHandleCounter::Next() {
+uint32_t ObjectHandleCounter::Next() {
   // The increment is atomic, so callers on several threads each get a number of their own.
   uint32_t value = counter_.fetch_add(1) + 1;
   while (value == 0) {  // wrapped: 0 means "no object"

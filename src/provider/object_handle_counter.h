@@ -13,7 +13,7 @@ class ObjectHandleCounter {
   static ObjectHandleCounter& Instance();
 
   // The next handle; never 0, which callers use for "no object".
-  uint64_t Next();
+  uint32_t Next();
 
  private:
   ObjectHandleCounter() = default;

@@ -4,33 +4,33 @@
 
 namespace kq::provider {
 
-KeyObject* ProviderContext::FindKey(uint64_t handle) const {
+KeyObject* ProviderContext::FindKey(KqHandle handle) const {
   const auto it = keys_.find(handle);
   return it != keys_.end() ? it->second.get() : nullptr;
 }
 
-HashObject* ProviderContext::FindHash(uint64_t handle) const {
+HashObject* ProviderContext::FindHash(KqHandle handle) const {
   const auto it = hashes_.find(handle);
   return it != hashes_.end() ? it->second.get() : nullptr;
 }
 
-uint64_t ProviderContext::AddKey(std::unique_ptr<KeyObject> key) {
-  const uint64_t handle = ObjectHandleCounter::Instance().Next();
+KqHandle ProviderContext::AddKey(std::unique_ptr<KeyObject> key) {
+  const KqHandle handle = ObjectHandleCounter::Instance().Next();
   keys_[handle] = std::move(key);
   return handle;
 }
 
-uint64_t ProviderContext::AddHash(std::unique_ptr<HashObject> hash) {
-  const uint64_t handle = ObjectHandleCounter::Instance().Next();
+KqHandle ProviderContext::AddHash(std::unique_ptr<HashObject> hash) {
+  const KqHandle handle = ObjectHandleCounter::Instance().Next();
   hashes_[handle] = std::move(hash);
   return handle;
 }
 
-bool ProviderContext::EraseKey(uint64_t handle) {
+bool ProviderContext::EraseKey(KqHandle handle) {
   return keys_.erase(handle) != 0;
 }
 
-bool ProviderContext::EraseHash(uint64_t handle) {
+bool ProviderContext::EraseHash(KqHandle handle) {
   return hashes_.erase(handle) != 0;
 }
 

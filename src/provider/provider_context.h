@@ -37,23 +37,23 @@ class ProviderContext {
 
   // The object registered under a handle, or null; a key handle registered without an object
   // (an algorithm the provider only acknowledges) is found as null too.
-  [[nodiscard]] KeyObject* FindKey(uint64_t handle) const;
-  [[nodiscard]] HashObject* FindHash(uint64_t handle) const;
+  [[nodiscard]] KeyObject* FindKey(KqHandle handle) const;
+  [[nodiscard]] HashObject* FindHash(KqHandle handle) const;
 
   // Issues the next object handle and registers the object (a key may be null) under it.
-  uint64_t AddKey(std::unique_ptr<KeyObject> key);
-  uint64_t AddHash(std::unique_ptr<HashObject> hash);
+  KqHandle AddKey(std::unique_ptr<KeyObject> key);
+  KqHandle AddHash(std::unique_ptr<HashObject> hash);
 
   // Destroys an object and forgets its handle; false when the handle is not registered.
-  bool EraseKey(uint64_t handle);
-  bool EraseHash(uint64_t handle);
+  bool EraseKey(KqHandle handle);
+  bool EraseHash(KqHandle handle);
 
   // Destroys every hash object, then every key object.
   void ReleaseObjects();
 
  private:
-  std::map<uint64_t, std::unique_ptr<HashObject>> hashes_;
-  std::map<uint64_t, std::unique_ptr<KeyObject>> keys_;
+  std::map<KqHandle, std::unique_ptr<HashObject>> hashes_;
+  std::map<KqHandle, std::unique_ptr<KeyObject>> keys_;
 };
 
 }  // namespace kq::provider

@@ -30,8 +30,9 @@ ProviderLibrary Load() {
 #define KQ_TEST_CP_RESOLVE(name) Resolve(library, #name, p.name, p);
   KQ_TEST_CP_EXPORTS(KQ_TEST_CP_RESOLVE)
 #undef KQ_TEST_CP_RESOLVE
-  p.GetLastError = reinterpret_cast<uint32_t (*)()>(LastErrorFunction(library));
-  p.SetLastError = reinterpret_cast<void (*)(uint32_t)>(LastErrorFunction(library, "SetLastError"));
+  p.GetLastError = reinterpret_cast<decltype(p.GetLastError)>(LastErrorFunction(library));
+  p.SetLastError =
+      reinterpret_cast<decltype(p.SetLastError)>(LastErrorFunction(library, "SetLastError"));
   if (p.GetLastError == nullptr || p.SetLastError == nullptr) {
     p.complete = false;
     p.problem += " missing GetLastError or SetLastError";

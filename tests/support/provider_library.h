@@ -26,8 +26,9 @@ struct ProviderLibrary {
 #define KQ_TEST_CP_MEMBER(name) decltype(&::name) name = nullptr;
   KQ_TEST_CP_EXPORTS(KQ_TEST_CP_MEMBER)
 #undef KQ_TEST_CP_MEMBER
-  uint32_t (*GetLastError)() = nullptr;
-  void (*SetLastError)(uint32_t) = nullptr;
+  // kernel32's on Windows, which are WINAPI (__stdcall on 32-bit Windows) like the CP* ones.
+  uint32_t(KQ_CPAPI* GetLastError)() = nullptr;
+  void(KQ_CPAPI* SetLastError)(uint32_t) = nullptr;
 
   // True when the library was loaded and every name resolved.
   bool complete = false;

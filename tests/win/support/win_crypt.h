@@ -19,8 +19,8 @@ using Bytes = std::vector<uint8_t>;
 
 inline constexpr wchar_t kProviderName[] = L"KQCSP For ORV v2.0";
 
-// A handle and the call that releases it.
-template <typename Handle, BOOL (*Release)(Handle)>
+// A handle and the call that releases it (a WINAPI function: __stdcall on 32-bit Windows).
+template <typename Handle, auto Release>
 class Owned {
  public:
   Owned() = default;
