@@ -7,19 +7,23 @@
 #   scripts/demo.sh --windows [ARGS]   # Windows under Wine: build-mingw/ (the mingw preset), a
 #                                      # fresh prefix with the build deployed, then kqtool.exe
 #                                      # (on Xvfb's screen when there is no display)
+#   scripts/demo.sh --windows --x86    # the same with the 32-bit build: build-mingw-x86/ (the
+#                                      # mingw-x86 preset) deployed as on 64-bit Windows, its
+#                                      # DLLs in SysWOW64, then the 32-bit kqtool.exe
 #
 # Other arguments are passed to kqtool (e.g. --json); standard output then holds kqtool's alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 windows=0
+x86=0
 args=()
 for arg in "$@"; do
-  if [ "$arg" = "--windows" ]; then
-    windows=1
-  else
-    args+=("$arg")
-  fi
+  case "$arg" in
+    --windows) windows=1 ;;
+    --x86) x86=1 ;;
+    *) args+=("$arg") ;;
+  esac
 done
 
 bash scripts/install-deps.sh >&2
@@ -40,7 +44,10 @@ stop_wine() {
 }
 trap 'rm -f "$log"; stop_wine' EXIT
 
-if [ "$windows" = 1 ]; then
+if [ "$windows" = 1 ] && [ "$x86" = 1 ]; then
+  preset=mingw-x86
+  folder=build-mingw-x86
+elif [ "$windows" = 1 ]; then
   preset=mingw
   folder=build-mingw
 else

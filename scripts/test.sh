@@ -2,7 +2,8 @@
 # Every test: installs what is missing, builds and runs the whole suite under the default and the
 # asan presets, runs the thread tests under ThreadSanitizer, runs every libFuzzer target of the
 # fuzz preset briefly (scripts/fuzz.sh), cross-builds the Windows DLLs and runs the Windows suite under Wine (deployed in a fresh prefix,
-# on a virtual screen), and checks the export tables of both platforms.
+# on a virtual screen), for the 64-bit and the 32-bit build (mingw and mingw-x86), and checks the
+# export tables of both platforms and both Windows architectures.
 set -euo pipefail
 # pipefail: a failing ctest fails the run even though its output goes through tee.
 cd "$(dirname "$0")/.."
@@ -27,13 +28,17 @@ ctest --preset tsan -j "$jobs" 2>&1 | tee -a "$log"
 bash scripts/build.sh fuzz
 ctest --preset fuzz -j "$jobs" 2>&1 | tee -a "$log"
 
+# The mingw preset builds mingw-x86 first: its installer carries the 32-bit build.
 bash scripts/build.sh mingw
 # The Windows suite under Wine (a test that times out there runs once more).
 bash scripts/wine-suite.sh 2>&1 | tee -a "$log"
+# The 32-bit suite: the portable suites and the Windows tests as 32-bit programs against the
+# 32-bit DLLs in SysWOW64, and both architectures on one key.
+bash scripts/wine-suite.sh --x86 2>&1 | tee -a "$log"
 
 bash scripts/check-exports.sh
 
-# One closing line for the five CTest runs together.
+# One closing line for the six CTest runs together (the 32-bit Windows suite included).
 awk '/tests passed, [0-9]+ tests failed out of/ {
        for (i = 1; i <= NF; i++) if ($i == "of") total += $(i + 1);
        for (i = 1; i <= NF; i++) if ($i == "failed") failed += $(i - 2) }

@@ -29,7 +29,9 @@ constexpr std::u16string_view kProductKey = u"SOFTWARE\\KQVN\\Orvenia";
 constexpr std::u16string_view kProviderKey =
     u"Software\\Microsoft\\Cryptography\\Defaults\\Provider\\KQCSP For ORV v2.0";
 
-TEST(RegistryPort, ReadsTheDeployedKeysInTheSixtyFourBitView) {
+// The product key is read in the 64-bit view by either architecture; the provider's key in the
+// program's own view, where its advapi32 looks (the 32-bit view for a 32-bit program).
+TEST(RegistryPort, ReadsTheDeployedKeysInTheirViews) {
   uint32_t language = 0;
   ASSERT_EQ(platform::QueryRegistryDword(u"software\\kqvn\\ORVENIA", u"languageid",
                                          RegistryView::k64Bit, language),
@@ -40,12 +42,12 @@ TEST(RegistryPort, ReadsTheDeployedKeysInTheSixtyFourBitView) {
   uint8_t small[4] = {};
   size_t size = 0;
   uint32_t type = 0;
-  ASSERT_EQ(platform::QueryRegistryValue(kProviderKey, u"Image Path", RegistryView::k64Bit, small,
+  ASSERT_EQ(platform::QueryRegistryValue(kProviderKey, u"Image Path", RegistryView::kDefault, small,
                                          size, type),
             RegistryStatus::kMoreData);
   EXPECT_EQ(type, platform::kRegSz);
   std::u16string path(size / 2, u'\0');
-  ASSERT_EQ(platform::QueryRegistryValue(kProviderKey, u"Image Path", RegistryView::k64Bit,
+  ASSERT_EQ(platform::QueryRegistryValue(kProviderKey, u"Image Path", RegistryView::kDefault,
                                          {reinterpret_cast<uint8_t*>(path.data()), path.size() * 2},
                                          size, type),
             RegistryStatus::kOk);

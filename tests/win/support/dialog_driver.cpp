@@ -91,15 +91,25 @@ void ClickButton(HWND dialog, int buttonId) {
   PostMessageW(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0);
 }
 
+namespace {
+// In the 64-bit view, where the provider of either architecture reads it.
+void SetLanguage(DWORD languageId) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) ==
+      ERROR_SUCCESS) {
+    RegSetValueExW(key, L"LanguageID", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&languageId),
+                   sizeof languageId);
+    RegCloseKey(key);
+  }
+}
+}  // namespace
+
 LanguageSetting::LanguageSetting(DWORD languageId) {
-  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &languageId,
-                  sizeof languageId);
+  SetLanguage(languageId);
 }
 
 LanguageSetting::~LanguageSetting() {
-  const DWORD deployed = 2052;
-  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kLanguageKey, L"LanguageID", REG_DWORD, &deployed,
-                  sizeof deployed);
+  SetLanguage(2052);
 }
 
 }  // namespace kq::wintest
