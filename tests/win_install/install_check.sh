@@ -7,34 +7,58 @@
 #      message through the installed provider, reached by its name from a program in another
 #      folder as mail clients do, and crypt32 verifies it; kqtool takes the certificate out again
 #      once its key is gone;
-#   3. version N+1 over version N leaves one registered product, with N+1's file.
-#   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR
+#   3. version N+1 over version N leaves one registered product, with N+1's files in both system
+#      directories, and its uninstall leaves nothing of ours in either directory or registry view;
+#   4. the soft key is refused, with its message, where a maker's KQORV_Zantu.dll is already in
+#      either system directory, and the maker's file stays as it was.
+# The package carries a 32-bit half (SysWOW64, the 32-bit registry view): a 32-bit and a 64-bit
+# client in another folder each make a key container, generate a key and sign through it, and the
+# Microsoft provider verifies both signatures.
+#   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR BIN_DIR_X86
 set -euo pipefail
 version=$1
 bin_dir=$2
 packaging=$4
+bin_dir_x86=$5
 . "$(dirname "$0")/own_prefix.sh"
 start_own_prefix "$3"
 system32="$WINEPREFIX/drive_c/windows/system32"
+syswow64="$WINEPREFIX/drive_c/windows/syswow64"
 program_files="$WINEPREFIX/drive_c/Program Files/KQCSP"
 provider_key='HKLM\SOFTWARE\Microsoft\Cryptography\Defaults\Provider\KQCSP For ORV v2.0'
 product_key='HKLM\SOFTWARE\KQVN\Orvenia'
 has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
+has_value32() { wine32 reg query "$1" /v "$2" >/dev/null 2>&1; }
+# Nothing of ours in either system directory or registry view.
+nothing_of_ours_left() {
+  local file
+  for file in kqcsp.dll KQORV_Zantu.dll KQORVUI.dll; do
+    [ ! -e "$system32/$file" ] || fail "$file left behind in system32"
+    [ ! -e "$syswow64/$file" ] || fail "$file left behind in SysWOW64"
+  done
+  ! wine reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's key left behind"
+  ! wine32 reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's 32-bit key left behind"
+  ! has_value32 "$product_key" LanguageID || fail "the 32-bit LanguageID left behind"
+}
 
 # Version N+1 is the build itself; version N is the same build with its provider file changed
 # (a byte appended), so that the upgrade shows which file it left.
 next_version="${version%.*}.$((${version##*.} + 1))"
-mkdir -p "$work/old-bin"
+mkdir -p "$work/old-bin" "$work/old-bin-x86"
 cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
+cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/old-bin-x86/"
 printf '\0' >>"$work/old-bin/kqcsp.dll"
-bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi"
-bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi"
+printf '\0' >>"$work/old-bin-x86/kqcsp.dll"
+bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi" "$work/old-bin-x86"
+bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi" "$bin_dir_x86"
 cd "$work"
 
 echo "== 1. default install beside a maker's device library, then uninstall"
 echo "the maker's device library" >"$system32/KQORV_Zantu.dll"
 wine msiexec /i kqcsp-N.msi /qn || fail "msiexec /i"
 [ -f "$system32/kqcsp.dll" ] || fail "kqcsp.dll not in the system directory"
+[ -f "$syswow64/kqcsp.dll" ] || fail "the 32-bit kqcsp.dll not in SysWOW64"
+[ ! -f "$syswow64/KQORVUI.dll" ] || fail "the 32-bit soft key was installed without being asked for"
 [ -f "$program_files/kqtool.exe" ] || fail "kqtool.exe not under Program Files"
 [ ! -f "$system32/KQORVUI.dll" ] || fail "the soft key was installed without being asked for"
 grep -q "the maker's device library" "$system32/KQORV_Zantu.dll" || fail "the maker's library was touched"
@@ -42,9 +66,15 @@ wine reg query "$provider_key" /v "Image Path" | grep -qi 'C:\\windows\\system32
   fail "Image Path"
 wine reg query "$provider_key" /v Signature | grep -q REG_BINARY || fail "Signature is not binary"
 wine reg query "$product_key" /v LanguageID | grep -q 0x804 || fail "LanguageID is not 2052"
+wine32 reg query "$provider_key" /v "Image Path" | grep -qi 'C:\\windows\\syswow64\\kqcsp.dll' ||
+  fail "the 32-bit view's Image Path"
+wine32 reg query "$provider_key" /v Signature | grep -q REG_BINARY || fail "the 32-bit Signature"
+wine32 reg query "$product_key" /v LanguageID | grep -q 0x804 || fail "the 32-bit LanguageID"
 wine reg add "$product_key" /v Neighbour /t REG_SZ /d stays /f >/dev/null
 wine msiexec /x kqcsp-N.msi /qn || fail "msiexec /x"
 [ ! -e "$system32/kqcsp.dll" ] || fail "kqcsp.dll left behind"
+[ ! -e "$syswow64/kqcsp.dll" ] || fail "the 32-bit kqcsp.dll left behind"
+! wine32 reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's 32-bit key left behind"
 [ ! -e "$program_files" ] || fail "Program Files\\KQCSP left behind"
 grep -q "the maker's device library" "$system32/KQORV_Zantu.dll" || fail "the maker's library was removed"
 ! has_value "$provider_key" "Image Path" || fail "the provider's registration left behind"
@@ -57,6 +87,8 @@ rm "$system32/KQORV_Zantu.dll"
 echo "== 2. install with the soft key, use from another folder"
 wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL LANGUAGEID=1033 || fail "msiexec /i ADDLOCAL=ALL"
 wine reg query "$product_key" /v LanguageID | grep -q 0x409 || fail "LANGUAGEID=1033 not taken"
+wine32 reg query "$product_key" /v LanguageID | grep -q 0x409 || fail "LANGUAGEID=1033 not in 32-bit view"
+[ -f "$syswow64/KQORV_Zantu.dll" ] && [ -f "$syswow64/KQORVUI.dll" ] || fail "the 32-bit soft key"
 mkdir -p "$work/keys" "$work/elsewhere"
 export KQSIM_ROOT KQSIM_PIN=12345678
 KQSIM_ROOT=$(win_path "$work/keys")
@@ -78,6 +110,11 @@ wine "$kqtool" install --media-id 730000000001 --cert "$(win_path "$work/signer.
   fail "install the certificate"
 wine "$kqtool" store-certs >/dev/null || fail "store-certs"
 cp "$bin_dir/win_store_probe.exe" "$work/elsewhere/"
+mkdir -p "$work/elsewhere32"
+cp "$bin_dir_x86/win_store_probe.exe" "$work/elsewhere32/"
+# A 32-bit and a 64-bit client each make a container, generate a key and sign.
+(cd "$work/elsewhere32" && wine win_store_probe.exe keyset "client 32") || fail "the 32-bit client"
+(cd "$work/elsewhere" && wine win_store_probe.exe keyset "client 64") || fail "the 64-bit client"
 (cd "$work/elsewhere" && wine win_store_probe.exe sign "Store Signer") ||
   fail "signing with the certificate from the user's store"
 wine "C:\\Program Files\\KQCSP\\kqsim.exe" remove key00 >/dev/null || fail "kqsim remove"
@@ -90,9 +127,22 @@ products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninst
   grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
 [ "$products" = 1 ] || fail "$products products registered after the upgrade"
 cmp -s "$system32/kqcsp.dll" "$bin_dir/kqcsp.dll" || fail "the upgrade left the old kqcsp.dll"
+cmp -s "$syswow64/kqcsp.dll" "$bin_dir_x86/kqcsp.dll" || fail "the upgrade left the old 32-bit kqcsp.dll"
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
-for file in kqcsp.dll KQORV_Zantu.dll KQORVUI.dll; do
-  [ ! -e "$system32/$file" ] || fail "$file left behind"
+nothing_of_ours_left
+
+echo "== 4. the soft key refused over a maker's device library in either system directory"
+msiinfo export kqcsp-N1.msi CustomAction | grep -q "KQORV_Zantu.dll of the key maker is already installed" ||
+  fail "the package has no message for the refusal"
+for directory in "$system32" "$syswow64"; do
+  echo "the maker's device library" >"$directory/KQORV_Zantu.dll"
+  if wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL /l*v "$(win_path "$work/refused.log")"; then
+    fail "the soft key was installed over the maker's library in $directory"
+  fi
+  # Wine's log names the action that refused, not its text (the package holds that).
+  grep -q "RefuseSoftKeyOverMakerDevice" refused.log || fail "the refusal did not come from the check"
+  grep -q "the maker's device library" "$directory/KQORV_Zantu.dll" || fail "the maker's library was touched"
+  rm "$directory/KQORV_Zantu.dll"
+  nothing_of_ours_left
 done
-! wine reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's key left behind"
 echo "installer checks passed"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Adds to an installer built from kqcsp.wxs the check that wixl cannot express: the SoftKey feature
+# must not replace a maker's KQORV_Zantu.dll already in either system directory. AppSearch looks
+# for the file in System64Folder and SystemFolder (SysWOW64), and for our own soft-key component of
+# each architecture (a repair or an upgrade finds our file there, which is no maker's); after
+# CostFinalize, when the feature is to be installed, an error action ends the installation with a
+# clear message before any file is touched.
+#   maker-guard.sh INSTALLER.msi
+set -euo pipefail
+msi=$1
+# The soft key's device-library components of kqcsp.wxs (64-bit and 32-bit).
+device64="{469A2697-5A4A-420A-899E-DE6552D3C8B9}"
+device32="{9D3A5E71-8B2C-4A6F-B1E4-7C0D2F8A5B63}"
+# (Wine's SQL takes no quote inside a string, so the message has none.)
+message="The device library KQORV_Zantu.dll of the key maker is already installed in [MAKERDEVICE64][MAKERDEVICE32]. The soft key (feature SoftKey) would replace it, so nothing was installed: install without the soft key, or remove the driver of the maker first."
+condition='&SoftKey=3 AND ((MAKERDEVICE64 AND NOT OURDEVICE64) OR (MAKERDEVICE32 AND NOT OURDEVICE32))'
+queries=(
+  "CREATE TABLE \`DrLocator\` (\`Signature_\` CHAR(72) NOT NULL, \`Parent\` CHAR(72), \`Path\` CHAR(255), \`Depth\` SHORT PRIMARY KEY \`Signature_\`, \`Parent\`, \`Path\`)"
+  "CREATE TABLE \`CompLocator\` (\`Signature_\` CHAR(72) NOT NULL, \`ComponentId\` CHAR(38) NOT NULL, \`Type\` SHORT PRIMARY KEY \`Signature_\`)"
+  "INSERT INTO \`Signature\` (\`Signature\`, \`FileName\`) VALUES ('MakerDevice64', 'KQORV_Zantu.dll')"
+  "INSERT INTO \`Signature\` (\`Signature\`, \`FileName\`) VALUES ('MakerDevice32', 'KQORV_Zantu.dll')"
+  "INSERT INTO \`DrLocator\` (\`Signature_\`, \`Path\`, \`Depth\`) VALUES ('MakerDevice64', '[System64Folder]', 0)"
+  "INSERT INTO \`DrLocator\` (\`Signature_\`, \`Path\`, \`Depth\`) VALUES ('MakerDevice32', '[SystemFolder]', 0)"
+  "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`) VALUES ('OurDevice64', '$device64', 1)"
+  "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`) VALUES ('OurDevice32', '$device32', 1)"
+  "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('MAKERDEVICE64', 'MakerDevice64')"
+  "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('MAKERDEVICE32', 'MakerDevice32')"
+  "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('OURDEVICE64', 'OurDevice64')"
+  "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('OURDEVICE32', 'OurDevice32')"
+  "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Target\`) VALUES ('RefuseSoftKeyOverMakerDevice', 19, '$message')"
+  "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('AppSearch', 50)"
+  "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('RefuseSoftKeyOverMakerDevice', '$condition', 1001)"
+)
+for query in "${queries[@]}"; do
+  msibuild "$msi" -q "$query"
+done
