@@ -25,5 +25,5 @@ ln -s "$(cd "$bin_dir_x86" && pwd)" "$work/x86"
 (cd "$work" && msiinfo export kqcsp.msi Registry >Registry.idt)
 sed -i 's/\t##x\([0-9A-Fa-f]*\)\t/\t#x\1\t/' "$work/Registry.idt"
 (cd "$work" && msibuild kqcsp.msi -i Registry.idt)
-bash "$here/maker-guard.sh" "$work/kqcsp.msi"
+bash "$here/maker-guard.sh" "$work/kqcsp.msi" "$bin_dir" "$bin_dir_x86"
 mv "$work/kqcsp.msi" "$output"

@@ -9,6 +9,7 @@
 #      once its key is gone;
 #   3. version N+1 over version N leaves one registered product, with N+1's files in both system
 #      directories, and its uninstall leaves nothing of ours in either directory or registry view;
+#      A maker's device library put over ours after the installation stays at the uninstall;
 #   4. the soft key is refused, with its message, where a maker's KQORV_Zantu.dll is already in
 #      either system directory, and the maker's file stays as it was.
 # The package carries a 32-bit half (SysWOW64, the 32-bit registry view): a 32-bit and a 64-bit
@@ -128,7 +129,13 @@ products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninst
 [ "$products" = 1 ] || fail "$products products registered after the upgrade"
 cmp -s "$system32/kqcsp.dll" "$bin_dir/kqcsp.dll" || fail "the upgrade left the old kqcsp.dll"
 cmp -s "$syswow64/kqcsp.dll" "$bin_dir_x86/kqcsp.dll" || fail "the upgrade left the old 32-bit kqcsp.dll"
+# A maker's driver update puts its device library over the 32-bit soft key's: the uninstall
+# leaves the maker's file and removes everything else of ours.
+echo "the maker's device library" >"$syswow64/KQORV_Zantu.dll"
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
+grep -q "the maker's device library" "$syswow64/KQORV_Zantu.dll" ||
+  fail "the uninstall removed the maker's library that replaced ours"
+rm "$syswow64/KQORV_Zantu.dll"
 nothing_of_ours_left
 
 echo "== 4. the soft key refused over a maker's device library in either system directory"
