@@ -13,8 +13,8 @@
 #   4. the soft key is refused, with its message, where a maker's KQORV_Zantu.dll is already in
 #      either system directory, and the maker's file stays as it was.
 # The package carries a 32-bit half (SysWOW64, the 32-bit registry view): a 32-bit and a 64-bit
-# client in another folder each make a key container, generate a key and sign through it, and the
-# Microsoft provider verifies both signatures.
+# client in another folder (win_cryptoapi's signing test) each make a key container, generate a
+# key and sign through it, and the Microsoft provider verifies the signatures.
 #   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR BIN_DIR_X86
 set -euo pipefail
 version=$1
@@ -67,7 +67,8 @@ wine reg query "$provider_key" /v "Image Path" | grep -qi 'C:\\windows\\system32
   fail "Image Path"
 wine reg query "$provider_key" /v Signature | grep -q REG_BINARY || fail "Signature is not binary"
 wine reg query "$product_key" /v LanguageID | grep -q 0x804 || fail "LanguageID is not 2052"
-wine32 reg query "$provider_key" /v "Image Path" | grep -qi 'C:\\windows\\syswow64\\kqcsp.dll' ||
+# The same Image Path in the 32-bit view: 32-bit programs read system32 as SysWOW64.
+wine32 reg query "$provider_key" /v "Image Path" | grep -qi 'C:\\windows\\system32\\kqcsp.dll' ||
   fail "the 32-bit view's Image Path"
 wine32 reg query "$provider_key" /v Signature | grep -q REG_BINARY || fail "the 32-bit Signature"
 wine32 reg query "$product_key" /v LanguageID | grep -q 0x804 || fail "the 32-bit LanguageID"
@@ -111,11 +112,17 @@ wine "$kqtool" install --media-id 730000000001 --cert "$(win_path "$work/signer.
   fail "install the certificate"
 wine "$kqtool" store-certs >/dev/null || fail "store-certs"
 cp "$bin_dir/win_store_probe.exe" "$work/elsewhere/"
-mkdir -p "$work/elsewhere32"
-cp "$bin_dir_x86/win_store_probe.exe" "$work/elsewhere32/"
-# A 32-bit and a 64-bit client each make a container, generate a key and sign.
-(cd "$work/elsewhere32" && wine win_store_probe.exe keyset "client 32") || fail "the 32-bit client"
-(cd "$work/elsewhere" && wine win_store_probe.exe keyset "client 64") || fail "the 64-bit client"
+# A 32-bit and a 64-bit client each make a container (CryptAcquireContextA), generate a key and
+# sign every hash (CryptSignHashA); the Microsoft provider verifies each signature.
+for arch in x86 x64; do
+  client="$bin_dir/win-suite/win_cryptoapi.exe"
+  [ "$arch" = x86 ] && client="$bin_dir_x86/win-suite/win_cryptoapi.exe"
+  mkdir -p "$work/client-$arch"
+  cp "$client" "$work/client-$arch/"
+  (cd "$work/client-$arch" &&
+    wine win_cryptoapi.exe --gtest_filter=CryptoApi.EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) ||
+    fail "the $arch client"
+done
 (cd "$work/elsewhere" && wine win_store_probe.exe sign "Store Signer") ||
   fail "signing with the certificate from the user's store"
 wine "C:\\Program Files\\KQCSP\\kqsim.exe" remove key00 >/dev/null || fail "kqsim remove"

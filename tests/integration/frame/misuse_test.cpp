@@ -133,18 +133,17 @@ TEST_F(Misuse, EveryEntryPointRefusesAnUnregisteredOrReleasedHandle) {
   ExpectEveryEntryRefuses(0);
   ExpectEveryEntryRefuses(KqHandle{0xFFFFFFFF});
   // The upper half of a 64-bit provider handle is ignored; key handles compare in full. (A 32-bit
-  // handle has no upper half: the same calls then use the handles as they are.)
-  constexpr bool kWide = sizeof(KqHandle) == 8;
-  const auto upper = [](uint64_t half) { return static_cast<KqHandle>(half << 32); };
+  // handle has no upper half: upper is 0, and the calls use the handles as they are.)
+  const auto upper = static_cast<KqHandle>(uint64_t{0xABCD1234} << 32);
   const KqHandle handle = Acquire();
-  const KqHandle widened = handle | upper(0xABCD1234);
+  const KqHandle widened = handle | upper;
   const auto blob = PublicKeyBlob(0xA400, 1024);
   const auto size = static_cast<uint32_t>(blob.size());
   KqHandle key = 0, kept = 0;
   ASSERT_TRUE(P().CPImportKey(widened, blob.data(), size, 0, 0, &key));
   ASSERT_TRUE(P().CPImportKey(handle, blob.data(), size, 0, 0, &kept));
-  if (kWide) {
-    EXPECT_FALSE(P().CPDestroyKey(handle, key | upper(1)));
+  if (upper != 0) {
+    EXPECT_FALSE(P().CPDestroyKey(handle, key | upper));
     EXPECT_EQ(Error(), kNteBadKey);
   }
   EXPECT_TRUE(P().CPDestroyKey(handle, key));

@@ -108,10 +108,8 @@ TEST_F(ToolRefusals, MisuseAndNoKey) {
   EXPECT_EQ(fresh.minorVersion, 0);
   const auto* bytes = reinterpret_cast<const uint8_t*>(&fresh);
   // The pointers' alignment: 6 bytes in 64-bit code, 2 in 32-bit code.
-  constexpr size_t kPointers = offsetof(KqFunctionList, EnumDevices);
-  static_assert(kPointers == sizeof(void*));
-  EXPECT_EQ(std::string(bytes + 2, bytes + kPointers), std::string(kPointers - 2, '\xEE'))
-      << "alignment written";
+  const size_t pad = offsetof(KqFunctionList, EnumDevices) - 2;
+  EXPECT_EQ(std::string(bytes + 2, bytes + 2 + pad), std::string(pad, '\xEE')) << "alignment";
 }
 
 // Media ids and readers that name no attached key, with keys of two families attached.

@@ -103,8 +103,8 @@ TEST_F(CryptoApi, EveryCallGivesTheLinuxResultAndLastError) {
 
 TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
   scene_.AddKey();
-  ASSERT_TRUE(
-      CryptAcquireContextW(prov_.out(), L"signer", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET));
+  ASSERT_TRUE(CryptAcquireContextA(prov_.out(), "signer", "KQCSP For ORV v2.0", PROV_RSA_FULL,
+                                   CRYPT_NEWKEYSET));
   ASSERT_TRUE(CryptGenKey(prov_.get(), AT_SIGNATURE, 2048u << 16, key_.out())) << GetLastError();
   const Bytes blob = ExportPublicKeyBlob(key_.get());
   ASSERT_EQ(blob.size(), 276u);

@@ -95,12 +95,10 @@ namespace {
 // In the 64-bit view, where the provider of either architecture reads it.
 void SetLanguage(DWORD languageId) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) ==
-      ERROR_SUCCESS) {
-    RegSetValueExW(key, L"LanguageID", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&languageId),
-                   sizeof languageId);
-    RegCloseKey(key);
-  }
+  RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key);
+  RegSetValueExW(key, L"LanguageID", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&languageId),
+                 sizeof languageId);
+  RegCloseKey(key);
 }
 }  // namespace
 

@@ -25,7 +25,7 @@ Bytes ExportPublicKeyBlob(HCRYPTKEY key) {
 
 Bytes SignHash(HCRYPTHASH hash, DWORD keySpec) {
   return Fetch(
-      [&](BYTE* out, DWORD* n) { return CryptSignHashW(hash, keySpec, nullptr, 0, out, n); });
+      [&](BYTE* out, DWORD* n) { return CryptSignHashA(hash, keySpec, nullptr, 0, out, n); });
 }
 
 bool MicrosoftProviderVerifies(const Bytes& publicKeyBlob, ALG_ID hashAlgorithm, const Bytes& data,
