@@ -12,6 +12,11 @@ packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev l
   clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools gcovr)
 
+# The programs that use the key through the PKCS #11 module (p11-kit, OpenSC's pkcs11-tool, GnuTLS,
+# NSS, libp11's engine for OpenSSL, curl, ssh-keygen) and the Debian packages' tools (CPack reads
+# binaries with file; lintian).
+packages+=(p11-kit libp11-kit-dev opensc gnutls-bin libnss3-tools libengine-pkcs11-openssl curl
+  openssh-client file lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
