@@ -10,7 +10,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
   libbenchmark-dev nlohmann-json3-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
   clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
-  wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools gcovr)
+  wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools gcovr
+  libp11-kit-dev opensc gnutls-bin python3-pykcs11)
 
 # The programs that use the key through the PKCS #11 module (p11-kit, OpenSC's pkcs11-tool, GnuTLS,
 # NSS, libp11's engine for OpenSSL, curl, ssh-keygen) and the Debian packages' tools (CPack reads
