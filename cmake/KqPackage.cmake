@@ -18,8 +18,8 @@ set(CPACK_PACKAGE_CONTACT "kqcsp maintainers <maintainers@kqcsp.example>")
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL ${KQ_COMPONENTS})
-# The install scripts write the registry and p11-kit files for the prefix they are given: CPack
-# must give them /usr and put its staging folder in DESTDIR, or both would name the build tree.
+# The install scripts write the registry and p11-kit files for the prefix they run with: /usr,
+# with CPack's staging folder as DESTDIR (the packages' checks read both files back).
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX ${KQ_DEB_PREFIX})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${KQ_DEB_PREFIX})

@@ -117,12 +117,14 @@ write_openssl_conf() {
 
 # start_server LOG [OPTIONS...]: openssl s_server on 127.0.0.1 at a port the system picks, asking
 # for a client certificate from the CA; it answers one connection (-naccept 1) with a status page
-# and ends, and `timeout` ends it after 60 s whatever happens. Sets port.
+# and ends, `timeout` ends it after 60 s whatever happens, and it ends with this script even when
+# the script is killed outright (the parent-death signal: timeout passes it on to the server).
 start_server() {
   local log=$1
   shift
   port=""
-  timeout 60 openssl s_server -accept 127.0.0.1:0 -naccept 1 -www -Verify 1 -verify_return_error \
+  setpriv --pdeathsig TERM timeout 60 setpriv --pdeathsig TERM \
+    openssl s_server -accept 127.0.0.1:0 -naccept 1 -www -Verify 1 -verify_return_error \
     -CAfile ca.pem -cert server.pem -key server.key "$@" >"$log" 2>&1 </dev/null &
   server_pid=$!
   for _ in $(seq 100); do
