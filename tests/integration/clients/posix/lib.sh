@@ -9,6 +9,14 @@
 # (KQSIM_PIN in the environment): no URI, argument or file of the test carries it.
 set -euo pipefail
 
+# No program may ask on a terminal: NSS's tools ask the terminal to "Press Enter" before they log in
+# to a token with a protected authentication path, and wait for ever when run from one (a developer
+# running ctest). With a terminal, the script starts again in a session of its own, which has none;
+# it ends with its starter (the parent-death signal) if that is killed.
+if { : </dev/tty; } 2>/dev/null; then
+  exec setsid --wait setpriv --pdeathsig TERM bash "$0" "$@"
+fi
+
 bin_dir=$(cd "$1" && pwd)
 module=$(realpath "$2")
 work=$(mktemp -d "${TMPDIR:-/tmp}/kq-clients.XXXXXX")
@@ -156,13 +164,6 @@ server_verified_customer() {
 }
 server_finished_none() {
   grep -q "^ *0 server accepts that finished$" "$1"
-}
-
-# without_terminal COMMAND...: NSS's tools ask the terminal to "Press Enter" before they log in to
-# a token with a protected authentication path, and wait for ever when run from one: they run in a
-# session of their own, with no terminal to ask.
-without_terminal() {
-  setsid --wait "$@"
 }
 
 # in_p11kit MODULES_DIR COMMAND...: runs COMMAND with MODULES_DIR as p11-kit's only module

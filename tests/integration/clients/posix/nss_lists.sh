@@ -18,7 +18,7 @@ check "certutil -L shows the certificate as the CA issued it" cert.pem -- eval \
    cmp <(openssl x509 -in cert.pem -outform DER) <(openssl x509 -in customer.pem -outform DER)'
 # The PIN comes from the soft key's PIN entry (NSS logs in with no PIN on a protected path).
 check "certutil -K -h TOKEN lists the private key after a login" keys.log -- eval \
-  'without_terminal certutil -K -d sql:nssdb -h "$token" </dev/null >keys.log 2>&1 &&
+  'certutil -K -d sql:nssdb -h "$token" </dev/null >keys.log 2>&1 &&
    grep -q "rsa  *01  *$object$" keys.log'
 
 finish

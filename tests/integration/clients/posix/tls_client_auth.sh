@@ -42,7 +42,7 @@ gnutls_client() {
 }
 nss_client() {
   printf "$request" |
-    without_terminal timeout 30 tstclnt -h 127.0.0.1 -p "$port" -d sql:nssdb -n "$nickname" "$@"
+    timeout 30 tstclnt -h 127.0.0.1 -p "$port" -d sql:nssdb -n "$nickname" "$@"
 }
 
 # client_ok NAME CLIENT [ARGS...]: the handshake completes over TLS 1.2 and the server verified the
