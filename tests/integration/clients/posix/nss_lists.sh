@@ -20,5 +20,6 @@ check "certutil -L shows the certificate as the CA issued it" cert.pem -- eval \
 check "certutil -K -h TOKEN lists the private key after a login" keys.log -- eval \
   'certutil -K -d sql:nssdb -h "$token" </dev/null >keys.log 2>&1 &&
    grep -q "rsa  *01  *$object$" keys.log'
+check "the NSS database holds no PIN" -- eval '! grep -rqa "$KQSIM_PIN" nssdb'
 
 finish
