@@ -51,7 +51,11 @@ device library (libKQORV_Zantu.so), the PIN-entry library (libKQORVUI.so)
 and the kqsim command, which creates soft keys in files and presses their
 buttons. With it the system can be tried without hardware.")
 
-# Each package's copyright file and changelog (gzip -n: no time stamp in the package).
+set(KQ_MAN_SUMMARY_kqtool "the bank's USB key provider from the command line")
+set(KQ_MAN_SUMMARY_kqsim "creates and drives soft keys that stand in for the bank's USB key")
+
+# Each package's copyright file and changelog (gzip -n: no time stamp in the package), the manual
+# pages of its programs, and the list of its files.
 foreach(component IN LISTS KQ_COMPONENTS)
   set(KQ_DEB_PACKAGE ${KQ_DEB_PACKAGE_${component}})
   set(kq_doc_build ${CMAKE_BINARY_DIR}/packaging/doc/${KQ_DEB_PACKAGE})
@@ -61,12 +65,31 @@ foreach(component IN LISTS KQ_COMPONENTS)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${kq_doc_build}/changelog.gz
           DESTINATION ${kq_doc_dir} COMPONENT ${component})
 
+  # lintian's overrides: only for what the fixed library names make so.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/${KQ_DEB_PACKAGE}.lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME ${KQ_DEB_PACKAGE}
+          COMPONENT ${component})
+
   # The files each package must hold, one path a line, as `dpkg-deb -c` shows them.
   set(kq_files "${KQ_DEB_PREFIX}/${kq_doc_dir}/copyright\n${KQ_DEB_PREFIX}/${kq_doc_dir}/changelog.gz\n")
+  string(APPEND kq_files "${KQ_DEB_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides/${KQ_DEB_PACKAGE}\n")
   foreach(target IN LISTS kq_targets_${component})
     get_target_property(kq_type ${target} TYPE)
     if(kq_type STREQUAL "EXECUTABLE")
       string(APPEND kq_files "${KQ_DEB_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:${target}>\n")
+      # Its manual page, made from its own help text whenever the program is built.
+      set(kq_man ${CMAKE_BINARY_DIR}/packaging/man/${target}.1.gz)
+      add_custom_command(
+        OUTPUT ${kq_man}
+        COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DNAME=${target}
+                "-DSUMMARY=${KQ_MAN_SUMMARY_${target}}" -DVERSION=${PROJECT_VERSION}
+                -DOUTPUT=${kq_man} -P ${PROJECT_SOURCE_DIR}/cmake/KqManPage.cmake
+        DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/KqManPage.cmake
+        COMMENT "Writing the manual page of ${target}"
+        VERBATIM)
+      add_custom_target(${target}_man ALL DEPENDS ${kq_man})
+      install(FILES ${kq_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+      string(APPEND kq_files "${KQ_DEB_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1/${target}.1.gz\n")
     else()
       string(APPEND kq_files "${KQ_DEB_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${target}>\n")
     endif()
