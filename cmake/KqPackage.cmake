@@ -28,7 +28,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries go to /usr/lib, where the bank's tools load libkqcsp.so by name and the provider
 # finds the soft key beside itself: a folder of the dynamic linker's cache, so dpkg runs ldconfig
-# after installing and removing them: a trigger, not a maintainer script.
+# after installing and removing them, through this trigger (CPack adds a postinst and a postrm that
+# call ldconfig as well, of which lintian warns).
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -42,8 +43,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_KQCSP_DESCRIPTION "provider and PKCS #11 module for the bank's USB key
 The software of the bank's USB key: the provider library (libkqcsp.so) with
 its tool exports, the PKCS #11 module (libkqpkcs11.so) registered with
-p11-kit so that browsers, OpenSSL, curl, GnuTLS and ssh find the key, the
-kqtool command and the public headers. The key signs with RSA (PKCS #1 v1.5)
+p11-kit, so that OpenSSL, curl and GnuTLS find the key, the kqtool command
+and the public headers. The key signs with RSA (PKCS #1 v1.5)
 and SM2; its private keys never leave it.")
 set(CPACK_DEBIAN_SOFTKEY_DESCRIPTION "soft key that stands in for the bank's USB key
 A software stand-in for the bank's USB key and its maker's libraries: the
