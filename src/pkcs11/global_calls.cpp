@@ -62,8 +62,7 @@ CK_RV Initialize(CK_VOID_PTR args) {
     module.Reset();
     module.initialised = true;
     module.processId = platform::CurrentProcessId();
-    module.RefreshSlots();
-    module.reportedPresence = Presence(module);
+    // The readers are listed at the first C_GetSlotList, which every client calls first.
     return CKR_OK;
   } catch (const std::bad_alloc&) {
     return CKR_HOST_MEMORY;
@@ -103,7 +102,7 @@ CK_RV GetSlotList(CK_BBOOL tokenPresent, CK_SLOT_ID_PTR list, CK_ULONG_PTR count
       return CKR_ARGUMENTS_BAD;
     }
     // A size query reads the readers again; the list that follows it reports the same slots.
-    if (list == nullptr) {
+    if (list == nullptr || !module.listed) {
       module.RefreshSlots();
     }
     std::vector<CK_SLOT_ID> ids;

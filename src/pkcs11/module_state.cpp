@@ -19,6 +19,7 @@ void Module::Reset() {
   slots.clear();
   nextSession = 1;
   reportedPresence.clear();
+  listed = false;
 }
 
 bool Module::RefreshSlots() {
@@ -26,6 +27,8 @@ bool Module::RefreshSlots() {
   if (ListReaders(readers) != 0) {
     return false;
   }
+  const bool firstListing = !listed;
+  listed = true;
   for (Slot& slot : slots) {
     slot.present = false;
   }
@@ -45,10 +48,20 @@ bool Module::RefreshSlots() {
       CloseSlotSessions(id);
     }
   }
+  if (firstListing) {
+    // Slot events are changes from what the application first saw.
+    reportedPresence.clear();
+    for (const Slot& slot : slots) {
+      reportedPresence.push_back(slot.present);
+    }
+  }
   return true;
 }
 
 Slot* Module::FindSlot(CK_SLOT_ID id) {
+  if (!listed) {
+    RefreshSlots();  // a client that knows its slot id may skip C_GetSlotList
+  }
   return id < slots.size() ? &slots[id] : nullptr;
 }
 

@@ -58,6 +58,7 @@ class Module {
   std::vector<Slot> slots;
   std::map<CK_SESSION_HANDLE, Session> sessions;
   CK_SESSION_HANDLE nextSession = 1;
+  bool listed = false;                 // the readers were listed since C_Initialize
   std::vector<bool> reportedPresence;  // each slot's presence as C_WaitForSlotEvent last told it
 
   // Initialised in this process (a forked child sees false until it initialises again).

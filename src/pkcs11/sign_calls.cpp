@@ -174,6 +174,32 @@ const TokenObject* ActiveKey(Session& session, Slot& slot, CK_RV& rv) {
   return key;
 }
 
+// The end of every signature: the size rules, then the input prepared and signed on the key,
+// and the operation ended (a size query and a short buffer keep it).
+CK_RV CompleteSignature(Session& session, Slot& slot, const TokenObject& key,
+                        std::span<const uint8_t> data, CK_BYTE_PTR signature,
+                        CK_ULONG_PTR signatureLength) {
+  bool sizeOnly = false;
+  if (const CK_RV rv = CheckSignatureRoom(key, signature, signatureLength, sizeOnly);
+      rv != CKR_OK || sizeOnly) {
+    return rv;
+  }
+  const MechanismEntry& mechanism = *FindMechanism(session.sign.mechanism);
+  KeyInput input;
+  CK_RV rv = PrepareInput(mechanism, session.sign, key, data, input);
+  if (rv == CKR_OK) {
+    rv = SignOnToken(slot, key, input, signature, signatureLength);
+  }
+  session.sign = {};
+  if (rv == CKR_KEY_HANDLE_INVALID) {
+    slot.objects.reset();  // listed again before the next use
+  }
+  if (rv == CKR_USER_NOT_LOGGED_IN) {
+    slot.loggedIn = false;  // another program ended the key's login: the user may log in again
+  }
+  return rv;
+}
+
 }  // namespace
 
 CK_RV SignInit(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism, CK_OBJECT_HANDLE keyHandle) {
@@ -243,22 +269,7 @@ CK_RV Sign(CK_SESSION_HANDLE handle, CK_BYTE_PTR data, CK_ULONG dataLength, CK_B
     if (session.sign.updated) {
       return CKR_OPERATION_ACTIVE;
     }
-    bool sizeOnly = false;
-    if (rv = CheckSignatureRoom(*key, signature, signatureLength, sizeOnly);
-        rv != CKR_OK || sizeOnly) {
-      return rv;
-    }
-    const MechanismEntry& mechanism = *FindMechanism(session.sign.mechanism);
-    KeyInput input;
-    rv = PrepareInput(mechanism, session.sign, *key, {data, dataLength}, input);
-    if (rv == CKR_OK) {
-      rv = SignOnToken(slot, *key, input, signature, signatureLength);
-    }
-    if (rv == CKR_KEY_HANDLE_INVALID) {
-      slot.objects.reset();  // listed again before the next use
-    }
-    session.sign = {};
-    return rv;
+    return CompleteSignature(session, slot, *key, {data, dataLength}, signature, signatureLength);
   });
 }
 
@@ -307,22 +318,7 @@ CK_RV SignFinal(CK_SESSION_HANDLE handle, CK_BYTE_PTR signature, CK_ULONG_PTR si
       session.sign = {};
       return CKR_FUNCTION_NOT_SUPPORTED;
     }
-    bool sizeOnly = false;
-    if (rv = CheckSignatureRoom(*key, signature, signatureLength, sizeOnly);
-        rv != CKR_OK || sizeOnly) {
-      return rv;
-    }
-    KeyInput input;
-    const std::vector<uint8_t> message = std::move(session.sign.message);
-    rv = PrepareInput(mechanism, session.sign, *key, message, input);
-    if (rv == CKR_OK) {
-      rv = SignOnToken(slot, *key, input, signature, signatureLength);
-    }
-    if (rv == CKR_KEY_HANDLE_INVALID) {
-      slot.objects.reset();  // listed again before the next use
-    }
-    session.sign = {};
-    return rv;
+    return CompleteSignature(session, slot, *key, session.sign.message, signature, signatureLength);
   });
 }
 

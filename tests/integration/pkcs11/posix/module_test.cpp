@@ -237,6 +237,37 @@ TEST_F(Threads, EightThreadsSignAtOnceInTheirOwnSessions) {
 namespace kq::test {
 namespace {
 
+// Another program's wrong PIN or logout ends the key's verified PIN under this application: its
+// next signature is refused, and it can then log in again.
+TEST_F(ModuleTest, ALoginEndedByAnotherProgramCanBeMadeAgain) {
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  scene_.SetPinState(key_, std::nullopt, false);
+  CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+  CK_BYTE data[] = "after another program";
+  std::array<CK_BYTE, 256> signature{};
+  CK_ULONG length = signature.size();
+  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
+  EXPECT_EQ(p11_->C_Sign(session_, data, 5, signature.data(), &length), CKR_USER_NOT_LOGGED_IN);
+  EXPECT_EQ(LoginUser(), CKR_OK);
+  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
+  EXPECT_EQ(p11_->C_Sign(session_, data, 5, signature.data(), &length), CKR_OK);
+}
+
+TEST_F(ModuleTest, SlotEventsTellAKeyPluggedInAndPulledOut) {
+  CK_SLOT_ID slot = 99;
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_NO_EVENT);
+  const std::string second = scene_.AddKey();
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(0, &slot, nullptr), CKR_OK);
+  EXPECT_EQ(slot, 1u);
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_NO_EVENT);
+  ASSERT_EQ(scene_.RunKqsim({"remove", second}).exitCode, 0);
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_OK);
+  CK_SLOT_INFO info{};
+  ASSERT_EQ(p11_->C_GetSlotInfo(1, &info), CKR_OK);
+  EXPECT_EQ(info.flags & CKF_TOKEN_PRESENT, 0u);
+}
+
 // Another program replaces the key pair in the key's slot between the listing and the signature:
 // the handle listed before must not sign with a key that is no longer the one it named.
 TEST_F(ModuleTest, AKeyReplacedBehindTheListingDoesNotSignForIt) {
