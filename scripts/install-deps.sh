@@ -13,13 +13,19 @@ packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev l
   libbenchmark-dev nlohmann-json3-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
   clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine64 wine wine32:i386 xvfb xauth fonts-wqy-microhei wixl msitools gcovr)
+  wine64 wine wine32:i386 xvfb xauth fonts-wqy-microhei wixl msitools gcovr
+  libp11-kit-dev opensc gnutls-bin python3-pykcs11)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "install-deps: adding the i386 architecture (for wine32)"
   dpkg --add-architecture i386
 fi
 
+# The programs that use the key through the PKCS #11 module (p11-kit, OpenSC's pkcs11-tool, GnuTLS,
+# NSS, libp11's engine for OpenSSL, curl, ssh-keygen) and the Debian packages' tools (CPack reads
+# binaries with file; lintian).
+packages+=(p11-kit libp11-kit-dev opensc gnutls-bin libnss3-tools libengine-pkcs11-openssl curl
+  openssh-client file lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

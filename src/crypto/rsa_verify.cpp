@@ -6,39 +6,11 @@
 #include <vector>
 
 #include "common/codes_cryptoapi.h"
+#include "crypto/digest_info.h"
 
 namespace kq {
 
 namespace {
-
-struct DigestInfoPrefix {
-  size_t digestLength;
-  std::span<const uint8_t> prefix;  // DER of DigestInfo up to the digest's bytes
-};
-
-constexpr uint8_t kMd5Prefix[] = {0x30, 0x20, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x86, 0x48,
-                                  0x86, 0xf7, 0x0d, 0x02, 0x05, 0x05, 0x00, 0x04, 0x10};
-constexpr uint8_t kSha1Prefix[] = {0x30, 0x21, 0x30, 0x09, 0x06, 0x05, 0x2b, 0x0e,
-                                   0x03, 0x02, 0x1a, 0x05, 0x00, 0x04, 0x14};
-constexpr uint8_t kSha256Prefix[] = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
-                                     0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
-constexpr uint8_t kSha384Prefix[] = {0x30, 0x41, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
-                                     0x65, 0x03, 0x04, 0x02, 0x02, 0x05, 0x00, 0x04, 0x30};
-constexpr uint8_t kSha512Prefix[] = {0x30, 0x51, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
-                                     0x65, 0x03, 0x04, 0x02, 0x03, 0x05, 0x00, 0x04, 0x40};
-constexpr uint8_t kSm3Prefix[] = {0x30, 0x30, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x81, 0x1c,
-                                  0xcf, 0x55, 0x01, 0x83, 0x11, 0x05, 0x00, 0x04, 0x20};
-
-// By hash number; the SSL3 pair (0) is signed bare, without a DigestInfo.
-const DigestInfoPrefix kPrefixes[] = {
-    {36, {}},
-    {20, kSha1Prefix},
-    {32, kSha256Prefix},
-    {48, kSha384Prefix},
-    {64, kSha512Prefix},
-    {16, kMd5Prefix},
-    {32, kSm3Prefix},
-};
 
 class RsaPublicKey {
  public:
@@ -89,7 +61,7 @@ std::vector<uint8_t> ExpectedBlock(size_t length, std::span<const uint8_t> prefi
 
 uint32_t RsaVerifyDigest(const PublicKeyRecord& record, uint32_t hashAlg,
                          std::span<const uint8_t> signature, std::span<const uint8_t> digest) {
-  if (hashAlg >= std::size(kPrefixes)) {
+  if (hashAlg >= kDigestInfoPrefixes.size()) {
     return win::kNteBadAlgId;
   }
   RsaPublicKey key;
@@ -108,7 +80,7 @@ uint32_t RsaVerifyDigest(const PublicKeyRecord& record, uint32_t hashAlg,
 
   // The blocks a signer may have made: 00 01 FF..FF 00 DigestInfo digest, or the bare digest
   // (CryptSignHash with CRYPT_NOHASHOID). The SSL3 pair has no DigestInfo, so both are the same.
-  const DigestInfoPrefix& info = kPrefixes[hashAlg];
+  const DigestInfoPrefix& info = kDigestInfoPrefixes[hashAlg];
   if (digest.size() != info.digestLength) {
     return win::kNteBadSignature;
   }

@@ -173,6 +173,26 @@ int Sm2ComputeE(const uint8_t* z, const uint8_t* message, int32_t messageLength,
   return 0;
 }
 
+bool Sm2IdentityDigest(std::span<const uint8_t> identity,
+                       std::span<const uint8_t, kSm2CoordinateSize> x,
+                       std::span<const uint8_t, kSm2CoordinateSize> y, Sm3Digest& z) {
+  constexpr size_t kLongestIdentity = 0xFFFF / 8;
+  if (identity.empty() || identity.size() > kLongestIdentity) {
+    return false;
+  }
+  const size_t bits = identity.size() * 8;
+  const std::array<uint8_t, 2> entl = {static_cast<uint8_t>(bits >> 8),
+                                       static_cast<uint8_t>(bits & 0xFF)};
+  Sm3 sm3;
+  sm3.Update(entl);
+  sm3.Update(identity);
+  sm3.Update(kCurveParameters);
+  sm3.Update(x);
+  sm3.Update(y);
+  z = sm3.Final();
+  return true;
+}
+
 Sm3Digest Sm2MessageDigest(std::span<const uint8_t, kSm2CoordinateSize> x,
                            std::span<const uint8_t, kSm2CoordinateSize> y,
                            std::span<const uint8_t> message) {

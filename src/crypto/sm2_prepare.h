@@ -25,6 +25,12 @@ int Sm2ComputeZ(const uint8_t* identity, const uint8_t* xA, const uint8_t* yA, u
 // Returns 0, or -1 when z, message or out is null (a null message is refused even for length 0).
 int Sm2ComputeE(const uint8_t* z, const uint8_t* message, int32_t messageLength, uint8_t* out);
 
+// Z for any identity of 1 to 8191 bytes (ENTL is its length in bits); false when it has another
+// length.
+bool Sm2IdentityDigest(std::span<const uint8_t> identity,
+                       std::span<const uint8_t, kSm2CoordinateSize> x,
+                       std::span<const uint8_t, kSm2CoordinateSize> y, Sm3Digest& z);
+
 // e for a message of any size under the default identity and the public key (x, y).
 Sm3Digest Sm2MessageDigest(std::span<const uint8_t, kSm2CoordinateSize> x,
                            std::span<const uint8_t, kSm2CoordinateSize> y,

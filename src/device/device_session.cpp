@@ -131,6 +131,10 @@ uint32_t DeviceSession::DeleteFile(uint32_t fileId) const {
   return DeviceLibrary::Instance().DeleteFile(handle_, fileId);
 }
 
+uint32_t DeviceSession::GetRandom(uint8_t* buffer, uint32_t length) const {
+  return DeviceLibrary::Instance().GetRandom(handle_, buffer, length);
+}
+
 uint32_t DeviceSession::GetDevInfo(uint8_t* buffer, uint32_t* length, uint32_t kind) const {
   return DeviceLibrary::Instance().GetDevInfo(handle_, buffer, length, kind);
 }

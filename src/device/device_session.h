@@ -69,6 +69,7 @@ class DeviceSession {
   uint32_t WriteFile(uint32_t fileId, uint32_t offset, const uint8_t* data, uint32_t length,
                      uint32_t* count, uint32_t reserved) const;
   uint32_t DeleteFile(uint32_t fileId) const;
+  uint32_t GetRandom(uint8_t* buffer, uint32_t length) const;
   uint32_t GetDevInfo(uint8_t* buffer, uint32_t* length, uint32_t kind) const;
   uint32_t GetPINInfo(uint8_t* buffer, uint32_t* length, uint32_t kind) const;
   uint32_t GetDevSer(uint8_t* buffer, uint32_t* length, uint32_t kind) const;

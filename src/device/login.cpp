@@ -6,6 +6,7 @@
 
 #include "common/codes_device.h"
 #include "device/info_answers.h"
+#include "device/pin_verification.h"
 #include "device/ui_library.h"
 #include "platform/message_box.h"
 #include "platform/system_facts.h"
@@ -59,6 +60,18 @@ void UpperCaseInPlace(std::string& text) {
   }
 }
 
+// Announces a PIN event; false when the reader name carries no reader number, which ends the
+// login (only while the broadcast message is registered).
+bool Announce(uint32_t refreshPin, std::string& readerName, bool upperCase, uint8_t lowByte) {
+  if (refreshPin == 0) {
+    return true;
+  }
+  if (upperCase) {
+    UpperCaseInPlace(readerName);
+  }
+  return ui::BroadcastRefreshPin(refreshPin, readerName, lowByte);
+}
+
 // The protocol on an open session. `readerName` is upper-cased in place before each reader-name
 // check when `upperCase` is set.
 LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upperCase,
@@ -73,16 +86,8 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
   const uint32_t refreshPin = ui::RefreshPinMessage();
   const UiLibrary& library = UiLibrary::Instance();
 
-  // Announces a PIN event; false when the reader name carries no reader number, which ends the
-  // login (only while the broadcast message is registered).
   const auto announce = [&](uint8_t lowByte) {
-    if (refreshPin == 0) {
-      return true;
-    }
-    if (upperCase) {
-      UpperCaseInPlace(readerName);
-    }
-    return ui::BroadcastRefreshPin(refreshPin, readerName, lowByte);
+    return Announce(refreshPin, readerName, upperCase, lowByte);
   };
 
   uint32_t status = library.Login(request);
@@ -122,6 +127,39 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
 }
 
 }  // namespace
+
+LoginResult LoginWithPin(DeviceSession& session, std::string& readerName,
+                         std::span<const char> pin) {
+  if (!session.isOpen()) {
+    return {LoginOutcome::kNoSession, false};
+  }
+  const uint32_t refreshPin = ui::RefreshPinMessage();
+  const PinCheckResult check = VerifyPinOnKey(session, pin);
+  switch (check.outcome) {
+    case PinCheck::kVerified:
+      if (!Announce(refreshPin, readerName, false, ui::kLoginSucceededLowByte)) {
+        return {LoginOutcome::kReaderNameUnusable, true};
+      }
+      session.memory().RememberLogin();
+      return {LoginOutcome::kSuccess, true};
+    case PinCheck::kWrongPin:
+      if (!Announce(refreshPin, readerName, false, check.triesLeft)) {
+        return {LoginOutcome::kReaderNameUnusable, false};
+      }
+      ShowPinMessage(ui::FormatMessage(ui::msg::kWrongPinTriesLeft, check.triesLeft));
+      return {LoginOutcome::kWrongPin, false};
+    case PinCheck::kLocked:
+    case PinCheck::kLockedNow:
+      ShowPinMessage(ui::GetMessage(ui::msg::kPinLocked));
+      return {LoginOutcome::kLocked, false};
+    case PinCheck::kNotConfirmed:
+      return {LoginOutcome::kCancelled, false};
+    case PinCheck::kFailed:
+      break;
+  }
+  ShowPinMessage(ui::FormatMessage(ui::msg::kPinEntryFailed, 0));
+  return {LoginOutcome::kFailed, false};
+}
 
 LoginResult Login(DeviceSession& session, std::string& readerName, LoginMode mode,
                   ReaderNameCase nameCase) {

@@ -5,6 +5,7 @@
 // library answers anything but a wrong PIN. After a failed login the session is closed.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "device/device_session.h"
@@ -28,6 +29,7 @@ enum class LoginOutcome {
   kSuccess,
   kNoSession,           // the session was not open: nothing was asked
   kCancelled,           // cancelled in the PIN entry, or ended there by a key button
+  kWrongPin,            // LoginWithPin only: the given PIN was wrong (tries left announced)
   kLocked,              // the PIN is locked
   kFailed,              // any other PIN-entry failure
   kReaderNameUnusable,  // the refresh-PIN broadcast found no reader number in the name
@@ -45,5 +47,11 @@ enum class ReaderNameCase { kAsGiven, kUpperCase };
 // Logs in on the open session; `readerName` names the key to reopen.
 LoginResult Login(DeviceSession& session, std::string& readerName, LoginMode mode,
                   ReaderNameCase nameCase);
+
+// Logs in with a PIN the caller holds: verified on the open session with the same broadcasts and
+// message boxes as a login through the PIN entry, but asked once. The session stays open on every
+// outcome.
+LoginResult LoginWithPin(DeviceSession& session, std::string& readerName,
+                         std::span<const char> pin);
 
 }  // namespace kq

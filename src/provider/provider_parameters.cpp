@@ -12,11 +12,11 @@
 #include "common/codes_cryptoapi.h"
 #include "common/codes_device.h"
 #include "device/info_answers.h"
+#include "device/pin_verification.h"
 #include "provider/algorithm_tables.h"
 #include "provider/pin_state.h"
 #include "provider/provider_last_error.h"
 #include "store/containers.h"
-#include "ui/pin_tries_warning.h"
 
 namespace kq::provider {
 
@@ -150,33 +150,16 @@ uint32_t VerifyPin(const ProviderContext& context, const uint8_t* pin) {
   if (session.Open(context.readerName) != 0) {
     return win::kNteFail;
   }
-  std::array<uint8_t, 32> info{};
-  uint32_t length = 3;
-  if (session.GetPINInfo(info.data(), &length, 0) != 0) {
-    return win::kNteFail;
-  }
-  const std::optional<PinInfo> pinInfo =
-      DecodePinInfo(std::span(info).first(std::min<size_t>(length, info.size())));
-  if (!pinInfo) {
-    return win::kNteFail;
-  }
-  const uint8_t triesLeft = pinInfo->triesLeft;
-  if (triesLeft == 0) {
-    return win::kScardChvBlocked;
-  }
-  uint32_t status = session.VerifyPIN(reinterpret_cast<const char*>(pin), kPinLength);
-  if ((status & 0xFFFF) == dev::kSwWaitButton) {
-    // Earlier wrong PINs: the key wants its button pressed before it verifies this one.
-    if (ui::RunPinTriesWarning(session.handle(), triesLeft) != ui::WaitResult::kConfirmed) {
+  switch (VerifyPinOnKey(session, {reinterpret_cast<const char*>(pin), kPinLength}).outcome) {
+    case PinCheck::kVerified:
+      return 0;
+    case PinCheck::kLocked:
+      return win::kScardChvBlocked;
+    case PinCheck::kWrongPin:
+      return win::kScardWrongChv;
+    default:
       return win::kNteFail;
-    }
-    length = 3;
-    status = session.GetData(info.data(), &length, 0);
   }
-  if (((status & 0xFFFF) & 0xFFF0) == 0x6300) {
-    return win::kScardWrongChv;
-  }
-  return status == 0 ? 0 : win::kNteFail;
 }
 
 }  // namespace

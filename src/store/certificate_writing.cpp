@@ -90,14 +90,18 @@ bool ReadContainerAt(const DeviceSession& session, uint16_t fileId, ContainerInf
   return true;
 }
 
-// Deletes the certificate the container holds for this pair and clears its reference; failures
-// are not reported (the new certificate is written all the same).
-void ReleaseOldCertificate(const DeviceSession& session, const ContainerInfo& container,
+// Deletes the certificate the container holds for this pair and clears its reference. When the
+// old object could not be deleted whole (its file gone but its index slot kept), the new
+// certificate is not written: the key may give the new file the old file's id, and two slots
+// would then name one file. False in that case.
+bool ReleaseOldCertificate(const DeviceSession& session, const ContainerInfo& container,
                            ContainerRef ref) {
-  if (IsReferenceSet(container.refs[ref])) {
-    DeleteObject(session, container.refs[ref], IndexKind::kObjects);
-    ClearContainerRef(session, container.fileId, ref);
+  if (!IsReferenceSet(container.refs[ref])) {
+    return true;
   }
+  const bool deleted = DeleteObject(session, container.refs[ref], IndexKind::kObjects) == 0;
+  ClearContainerRef(session, container.fileId, ref);
+  return deleted;
 }
 
 // The key number of the pair's public key object, which must sit in the object index with the
@@ -176,7 +180,9 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
   if (FindContainer(session, containerName, container) != 0) {
     return kDeviceFailed;
   }
-  ReleaseOldCertificate(session, container, pair.certificate);
+  if (!ReleaseOldCertificate(session, container, pair.certificate)) {
+    return kDeviceFailed;
+  }
 
   NewObjectFile created;
   if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);
@@ -220,8 +226,9 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
   }
   const KeyPairRefs& pair = PairOfKeySpec(keySpec);
   ContainerInfo container;
-  if (ReadContainerAt(session, containerFileId, container)) {
-    ReleaseOldCertificate(session, container, pair.certificate);
+  if (ReadContainerAt(session, containerFileId, container) &&
+      !ReleaseOldCertificate(session, container, pair.certificate)) {
+    return kDeviceFailed;
   }
 
   NewObjectFile created;

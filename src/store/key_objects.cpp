@@ -80,15 +80,11 @@ uint32_t BuildSm2KeyObjects(const Sm2KeyObjectFields& fields, AttributeTemplate&
   return kOk;
 }
 
-uint32_t WriteKeyObjects(const DeviceSession& session, const RsaKeyObjectFields& fields,
-                         uint16_t& publicFileId, uint16_t& privateFileId) {
+uint32_t WriteKeyObjectPair(const DeviceSession& session, const AttributeTemplate& publicKey,
+                            const AttributeTemplate& privateKey, uint16_t& publicFileId,
+                            uint16_t& privateFileId) {
   publicFileId = 0;
   privateFileId = 0;
-  AttributeTemplate publicKey;
-  AttributeTemplate privateKey;
-  if (const uint32_t status = BuildRsaKeyObjects(fields, publicKey, privateKey); status != 0) {
-    return status;
-  }
   std::vector<uint8_t> publicBytes;
   std::vector<uint8_t> privateBytes;
   if (!publicKey.Serialise(publicBytes) || !privateKey.Serialise(privateBytes)) {
@@ -119,6 +115,30 @@ uint32_t WriteKeyObjects(const DeviceSession& session, const RsaKeyObjectFields&
   publicFileId = publicId;
   privateFileId = privateId;
   return kOk;
+}
+
+uint32_t WriteKeyObjects(const DeviceSession& session, const RsaKeyObjectFields& fields,
+                         uint16_t& publicFileId, uint16_t& privateFileId) {
+  publicFileId = 0;
+  privateFileId = 0;
+  AttributeTemplate publicKey;
+  AttributeTemplate privateKey;
+  if (const uint32_t status = BuildRsaKeyObjects(fields, publicKey, privateKey); status != 0) {
+    return status;
+  }
+  return WriteKeyObjectPair(session, publicKey, privateKey, publicFileId, privateFileId);
+}
+
+uint32_t WriteSm2KeyObjects(const DeviceSession& session, const Sm2KeyObjectFields& fields,
+                            uint16_t& publicFileId, uint16_t& privateFileId) {
+  publicFileId = 0;
+  privateFileId = 0;
+  AttributeTemplate publicKey;
+  AttributeTemplate privateKey;
+  if (const uint32_t status = BuildSm2KeyObjects(fields, publicKey, privateKey); status != 0) {
+    return status;
+  }
+  return WriteKeyObjectPair(session, publicKey, privateKey, publicFileId, privateFileId);
 }
 
 }  // namespace kq::store

@@ -46,4 +46,14 @@ uint32_t BuildSm2KeyObjects(const Sm2KeyObjectFields& fields, AttributeTemplate&
 uint32_t WriteKeyObjects(const DeviceSession& session, const RsaKeyObjectFields& fields,
                          uint16_t& publicFileId, uint16_t& privateFileId);
 
+// The same for an SM2 pair; BuildSm2KeyObjects' results, then as above.
+uint32_t WriteSm2KeyObjects(const DeviceSession& session, const Sm2KeyObjectFields& fields,
+                            uint16_t& publicFileId, uint16_t& privateFileId);
+
+// Writes two built key objects as above: both indexes checked for a free slot first, the public
+// object removed again when the private one cannot be written.
+uint32_t WriteKeyObjectPair(const DeviceSession& session, const AttributeTemplate& publicKey,
+                            const AttributeTemplate& privateKey, uint16_t& publicFileId,
+                            uint16_t& privateFileId);
+
 }  // namespace kq::store

@@ -8,6 +8,7 @@
 #include "store/container_record.h"
 #include "store/containers.h"
 #include "store/device_keys.h"
+#include "store/key_pair_deletion.h"
 #include "store/object_file.h"
 #include "store/public_key_object.h"
 #include "tools/certificate_exports.h"
@@ -51,25 +52,8 @@ class SubjectWorkList {
   std::vector<std::string> subjects_;
 };
 
-// Releases one reference of the container and deletes the object it named.
-uint32_t ReleaseReference(const DeviceSession& session, ContainerInfo& container,
-                          store::ContainerRef ref, store::IndexKind index) {
-  const uint16_t fileId = container.refs[ref];
-  if (!store::IsReferenceSet(fileId)) {
-    return 0;
-  }
-  if (store::ClearContainerRef(session, container.fileId, ref) != 0) {
-    return kFailed;
-  }
-  container.refs[ref] = store::kNoReference;
-  return store::DeleteObject(session, fileId, index) == 0 ? 0 : kFailed;
-}
-
-// Deletes one key pair of the container: the device key (confirmed on the key), the pair's
-// certificate and key objects, the container when its other pair is gone too, and the key
-// number's certificate directory entry.
-uint32_t DeleteKeyPair(DeviceSession& session, ContainerInfo& container, const KeyPairRefs& pair,
-                       const KeyPairRefs& otherPair) {
+// Deletes one key pair of the container after asking for the PIN (store::DeleteContainerKeyPair).
+uint32_t DeleteKeyPair(DeviceSession& session, ContainerInfo& container, const KeyPairRefs& pair) {
   uint8_t keyNumber = 0;
   if (store::ReadKeyNumberOfObject(session, container.refs[pair.publicKey], false, keyNumber) !=
       0) {
@@ -78,23 +62,7 @@ uint32_t DeleteKeyPair(DeviceSession& session, ContainerInfo& container, const K
   if (LoginForTool(session, session.readerName(), LoginMode::kAlways) != 0) {
     return kFailed;
   }
-  if (store::DeleteDeviceKeyPair(session, keyNumber) != 0) {
-    return kFailed;
-  }
-  if (ReleaseReference(session, container, pair.certificate, store::IndexKind::kObjects) != 0 ||
-      ReleaseReference(session, container, pair.publicKey, store::IndexKind::kObjects) != 0 ||
-      ReleaseReference(session, container, pair.privateKey, store::IndexKind::kPrivateObjects) !=
-          0) {
-    return kFailed;
-  }
-  if (!store::IsReferenceSet(container.refs[otherPair.certificate]) &&
-      !store::IsReferenceSet(container.refs[otherPair.publicKey])) {
-    if (store::DeleteObject(session, container.fileId, store::IndexKind::kObjects) != 0) {
-      return kFailed;
-    }
-  }
-  store::RemoveCertificateDirectoryEntry(session, keyNumber);
-  return 0;
+  return store::DeleteContainerKeyPair(session, container, pair, keyNumber) == 0 ? 0 : kFailed;
 }
 
 // Tells the tool window; the key is closed meanwhile so the tool may look at it.
@@ -106,11 +74,6 @@ uint32_t NotifyDeleted(DeviceSession& session) {
   session.Close();
   ui::NotifyMarkedWindow(message, 0, 0);
   return session.Reopen() == 0 ? 0 : kFailed;
-}
-
-const KeyPairRefs& OtherPair(const KeyPairRefs& pair) {
-  return pair.certificate == store::kExchangeCertificate ? store::kSignaturePair
-                                                         : store::kExchangePair;
 }
 
 // Deletes every key pair of this key whose certificate's subject is on the work list.
@@ -125,8 +88,7 @@ uint32_t DeleteOnKey(DeviceSession& session, SubjectWorkList& work, uint32_t& co
       if (!certificate || !work.Take(certificate->subject)) {
         continue;
       }
-      if (DeleteKeyPair(session, container, pair, OtherPair(pair)) != 0 ||
-          NotifyDeleted(session) != 0) {
+      if (DeleteKeyPair(session, container, pair) != 0 || NotifyDeleted(session) != 0) {
         return kFailed;
       }
       ++count;

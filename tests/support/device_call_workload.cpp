@@ -8,6 +8,7 @@
 #include "platform/dynamic_library.h"
 #include "softkey/call_counters.h"
 #include "softkey/call_latency.h"
+#include "support/pkcs11_workload.h"
 #include "support/provider_library.h"
 #include "support/scoped_env.h"
 #include "support/transaction_message.h"
@@ -302,6 +303,12 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
                 return SignWithSubject(SubjectWith(*subjects, "Budget SM2"),
                                        {text.begin(), text.end()}, false);
               }};
+    case BudgetedOperation::kPkcs11List:
+      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
+              [] { return ListTokenObjects(); }};
+    case BudgetedOperation::kPkcs11Sign:
+      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
+              [] { return SignThroughModule(); }};
   }
   return {};
 }
@@ -340,6 +347,13 @@ const std::vector<BudgetedOperationInfo>& BudgetedOperations() {
       {BudgetedOperation::kSignTransaction, "sign_transaction",
        "KQ_GetSignature, transaction (size query + sign)", 30},
       {BudgetedOperation::kSignSm2Plain, "sign_sm2_plain", "KQ_GetSignature, plain data, SM2", 33},
+      // Designed as PP_ENUMCONTAINERS over the key's two containers (7) plus one certificate read
+      // (2 calls) per container.
+      {BudgetedOperation::kPkcs11List, "pkcs11_list",
+       "PKCS #11 listing: slot and token info, 4 objects' attributes (2 containers)", 11},
+      // Designed as what CPSignHash costs (csp_sign).
+      {BudgetedOperation::kPkcs11Sign, "pkcs11_sign",
+       "PKCS #11 login + C_SignInit + C_Sign (SHA-256, with its size query)", 33},
   };
   return operations;
 }

@@ -28,6 +28,8 @@ enum class BudgetedOperation {
   kGetAllCertDn,        // KQ_GetAllCertDN, two certificates on the key, one call
   kSignTransaction,     // KQ_GetSignature of a transaction message, size query and signature
   kSignSm2Plain,        // KQ_GetSignature of plain data with an SM2 key
+  kPkcs11List,          // the PKCS #11 module: slot and token info, every object's attributes
+  kPkcs11Sign,          // the PKCS #11 module: login, find the key, C_Sign with its size query
 };
 
 struct BudgetedOperationInfo {

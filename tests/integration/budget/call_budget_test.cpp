@@ -24,7 +24,8 @@ const std::map<BudgetedOperation, int64_t> kBudgets = {
     {BudgetedOperation::kCspNewKeysetGenKey, 38}, {BudgetedOperation::kCspEnumContainers, 8},
     {BudgetedOperation::kCreatePkcs10, 36},       {BudgetedOperation::kWritePkcs7, 24},
     {BudgetedOperation::kGetAllCertDn, 13},       {BudgetedOperation::kSignTransaction, 30},
-    {BudgetedOperation::kSignSm2Plain, 19},
+    {BudgetedOperation::kSignSm2Plain, 19},       {BudgetedOperation::kPkcs11List, 18},
+    {BudgetedOperation::kPkcs11Sign, 25},
 };
 
 class CallBudget : public ::testing::TestWithParam<BudgetedOperationInfo> {};

@@ -1,0 +1,50 @@
+#include "crypto/digest_info.h"
+
+#include <algorithm>
+
+namespace kq {
+
+namespace {
+
+constexpr uint8_t kMd5Prefix[] = {0x30, 0x20, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x86, 0x48,
+                                  0x86, 0xf7, 0x0d, 0x02, 0x05, 0x05, 0x00, 0x04, 0x10};
+constexpr uint8_t kSha1Prefix[] = {0x30, 0x21, 0x30, 0x09, 0x06, 0x05, 0x2b, 0x0e,
+                                   0x03, 0x02, 0x1a, 0x05, 0x00, 0x04, 0x14};
+constexpr uint8_t kSha256Prefix[] = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                     0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
+constexpr uint8_t kSha384Prefix[] = {0x30, 0x41, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                     0x65, 0x03, 0x04, 0x02, 0x02, 0x05, 0x00, 0x04, 0x30};
+constexpr uint8_t kSha512Prefix[] = {0x30, 0x51, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                     0x65, 0x03, 0x04, 0x02, 0x03, 0x05, 0x00, 0x04, 0x40};
+constexpr uint8_t kSm3Prefix[] = {0x30, 0x30, 0x30, 0x0c, 0x06, 0x08, 0x2a, 0x81, 0x1c,
+                                  0xcf, 0x55, 0x01, 0x83, 0x11, 0x05, 0x00, 0x04, 0x20};
+
+// By hash number; the SSL3 pair (0) is signed bare, without a DigestInfo.
+}  // namespace
+
+const std::array<DigestInfoPrefix, 7> kDigestInfoPrefixes = {{
+    {36, {}},
+    {20, kSha1Prefix},
+    {32, kSha256Prefix},
+    {48, kSha384Prefix},
+    {64, kSha512Prefix},
+    {16, kMd5Prefix},
+    {32, kSm3Prefix},
+}};
+
+std::optional<HashAlg> HashOfDigestInfo(std::span<const uint8_t> input,
+                                        std::span<const uint8_t>& digest) {
+  for (size_t number = 0; number < kDigestInfoPrefixes.size(); ++number) {
+    const DigestInfoPrefix& info = kDigestInfoPrefixes[number];
+    const auto alg = static_cast<HashAlg>(number);
+    if (alg == HashAlg::kSm3 || input.size() != info.prefix.size() + info.digestLength ||
+        !std::equal(info.prefix.begin(), info.prefix.end(), input.begin())) {
+      continue;
+    }
+    digest = input.subspan(info.prefix.size());
+    return alg;
+  }
+  return std::nullopt;
+}
+
+}  // namespace kq

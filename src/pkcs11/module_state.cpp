@@ -1,0 +1,90 @@
+#include "pkcs11/module_state.h"
+
+#include "device/readers.h"
+#include "platform/process_id.h"
+
+namespace kq::pkcs11 {
+
+Module& Module::Instance() {
+  static Module module;
+  return module;
+}
+
+bool Module::ready() const {
+  return initialised && processId == platform::CurrentProcessId();
+}
+
+void Module::Reset() {
+  sessions.clear();
+  slots.clear();
+  nextSession = 1;
+  reportedPresence.clear();
+  listed = false;
+}
+
+bool Module::RefreshSlots() {
+  std::vector<std::string> readers;
+  if (ListReaders(readers) != 0) {
+    return false;
+  }
+  const bool firstListing = !listed;
+  listed = true;
+  for (Slot& slot : slots) {
+    slot.present = false;
+  }
+  for (const std::string& reader : readers) {
+    bool known = false;
+    for (Slot& slot : slots) {
+      if (slot.readerName == reader) {
+        slot.present = known = true;
+      }
+    }
+    if (!known) {
+      slots.push_back({reader, true, false, {}});
+    }
+  }
+  for (CK_SLOT_ID id = 0; id < slots.size(); ++id) {
+    if (!slots[id].present) {
+      CloseSlotSessions(id);
+    }
+  }
+  if (firstListing) {
+    // Slot events are changes from what the application first saw.
+    reportedPresence.clear();
+    for (const Slot& slot : slots) {
+      reportedPresence.push_back(slot.present);
+    }
+  }
+  return true;
+}
+
+Slot* Module::FindSlot(CK_SLOT_ID id) {
+  if (!listed) {
+    RefreshSlots();  // a client that knows its slot id may skip C_GetSlotList
+  }
+  return id < slots.size() ? &slots[id] : nullptr;
+}
+
+Slot* Module::FindToken(CK_SLOT_ID id) {
+  Slot* slot = FindSlot(id);
+  return slot != nullptr && slot->present ? slot : nullptr;
+}
+
+void Module::CloseSlotSessions(CK_SLOT_ID id) {
+  std::erase_if(sessions, [id](const auto& entry) { return entry.second.slot == id; });
+  if (Slot* slot = FindSlot(id)) {
+    slot->loggedIn = false;
+    slot->objects.reset();
+  }
+}
+
+bool Module::HasSessions(CK_SLOT_ID id) const {
+  for (const auto& [handle, session] : sessions) {
+    if (session.slot == id) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace kq::pkcs11

@@ -1,0 +1,83 @@
+#pragma once
+// The module's one process-wide state: whether C_Initialize ran (and in which process), the
+// slots (one per reader the device library ever listed, in order of first sight), whether the
+// application is logged in to each token, and the open sessions with their operations. One mutex
+// guards it; every call holds it from start to end except C_WaitForSlotEvent's sleeps.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "crypto/hash_base.h"
+#include "pkcs11/pkcs11_types.h"
+#include "pkcs11/token_objects.h"
+
+namespace kq::pkcs11 {
+
+struct FindOperation {
+  bool active = false;
+  std::vector<CK_OBJECT_HANDLE> found;
+  size_t next = 0;
+};
+
+struct SignOperation {
+  bool active = false;
+  bool updated = false;  // C_SignUpdate ran: only C_SignFinal may follow
+  CK_MECHANISM_TYPE mechanism = 0;
+  CK_OBJECT_HANDLE key = 0;
+  std::vector<uint8_t> userId;        // SM2 over SM3
+  std::unique_ptr<CHashBase> digest;  // the RSA hash-and-sign mechanisms
+  std::vector<uint8_t> message;       // SM2 over SM3: the message, hashed at the end
+};
+
+struct Session {
+  CK_SLOT_ID slot = 0;
+  CK_FLAGS flags = 0;
+  FindOperation find;
+  SignOperation sign;
+};
+
+struct Slot {
+  std::string readerName;
+  bool present = false;
+  bool loggedIn = false;
+  std::optional<std::vector<TokenObject>> objects;  // as last read from the key; none: read again
+};
+
+class Module {
+ public:
+  static Module& Instance();
+
+  std::recursive_mutex mutex;
+  bool initialised = false;
+  uint32_t processId = 0;
+  std::vector<Slot> slots;
+  std::map<CK_SESSION_HANDLE, Session> sessions;
+  CK_SESSION_HANDLE nextSession = 1;
+  bool listed = false;                 // the readers were listed since C_Initialize
+  std::vector<bool> reportedPresence;  // each slot's presence as C_WaitForSlotEvent last told it
+
+  // Initialised in this process (a forked child sees false until it initialises again).
+  [[nodiscard]] bool ready() const;
+  // Forgets every slot's login and objects and every session.
+  void Reset();
+
+  // Reads the reader list again: new readers get new slots, and each slot's presence is
+  // updated (a key pulled out logs its token out and closes its sessions). False when the
+  // device library cannot list.
+  bool RefreshSlots();
+  // The slot, or null when the id names none.
+  Slot* FindSlot(CK_SLOT_ID id);
+  // The slot of a present token; null otherwise.
+  Slot* FindToken(CK_SLOT_ID id);
+  // Closes every session of the slot; the last one logs the token out.
+  void CloseSlotSessions(CK_SLOT_ID id);
+  // Whether any session of the slot is open.
+  [[nodiscard]] bool HasSessions(CK_SLOT_ID id) const;
+};
+
+}  // namespace kq::pkcs11

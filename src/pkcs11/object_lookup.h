@@ -1,0 +1,13 @@
+#pragma once
+// An object of the slot by handle, reading the slot's objects first when they are not at hand;
+// private objects only while the user is logged in. Null with CKR_OBJECT_HANDLE_INVALID or the
+// read's failure in rv.
+
+#include "pkcs11/module_state.h"
+
+namespace kq::pkcs11 {
+
+const TokenObject* FindVisibleObject(Slot& slot, CK_SLOT_ID slotId, CK_OBJECT_HANDLE handle,
+                                     CK_RV& rv);
+
+}  // namespace kq::pkcs11

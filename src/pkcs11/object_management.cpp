@@ -1,0 +1,273 @@
+// Managing the key through PKCS #11: key pairs generated in new containers, certificates
+// installed beside the key pair whose public key they carry, and objects destroyed, each by the
+// store's own walks under the key's lock (the device session holds it from open to close).
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "common/codes_store.h"
+#include "pkcs11/call_frame.h"
+#include "pkcs11/module_calls.h"
+#include "pkcs11/object_lookup.h"
+#include "pki/certificate_reader.h"
+#include "store/certificate_directory.h"
+#include "store/certificate_writing.h"
+#include "store/containers.h"
+#include "store/device_keys.h"
+#include "store/key_pair_deletion.h"
+#include "store/key_pair_generation.h"
+
+namespace kq::pkcs11 {
+
+namespace {
+
+constexpr CK_ULONG kSm2Bits = 256;
+constexpr CK_ULONG kDefaultRsaBits = 2048;
+constexpr uint8_t kUncompressedPoint = 0x04;
+
+// The caller's value of one attribute of a template, when present with a readable value.
+std::optional<std::span<const uint8_t>> TemplateValue(const CK_ATTRIBUTE* entries, CK_ULONG count,
+                                                      CK_ATTRIBUTE_TYPE type) {
+  for (CK_ULONG i = 0; i < count; ++i) {
+    if (entries[i].type == type && entries[i].pValue != nullptr) {
+      return std::span<const uint8_t>(static_cast<const uint8_t*>(entries[i].pValue),
+                                      entries[i].ulValueLen);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<CK_ULONG> TemplateNumber(const CK_ATTRIBUTE* entries, CK_ULONG count,
+                                       CK_ATTRIBUTE_TYPE type) {
+  const auto value = TemplateValue(entries, count, type);
+  if (!value || value->size() != sizeof(CK_ULONG)) {
+    return std::nullopt;
+  }
+  CK_ULONG number = 0;
+  std::memcpy(&number, value->data(), sizeof number);
+  return number;
+}
+
+// What changes the key needs: a read-write session and the user's login.
+CK_RV CheckWritable(const Session& session, const Slot& slot) {
+  if ((session.flags & CKF_RW_SESSION) == 0) {
+    return CKR_SESSION_READ_ONLY;
+  }
+  return slot.loggedIn ? CKR_OK : CKR_USER_NOT_LOGGED_IN;
+}
+
+// The generation option of the new pair: the first device usage that no key pair on the key
+// holds, 2 last (the tool exports let such a key sign only transaction messages).
+std::optional<uint32_t> FreeUsageOption(const DeviceSession& device) {
+  std::vector<store::KeyListEntry> keys;
+  if (store::ListDeviceKeys(device, keys) != 0) {
+    return std::nullopt;
+  }
+  for (const uint32_t usage : {1u, 3u, 2u}) {
+    if (std::none_of(keys.begin(), keys.end(), [usage](const store::KeyListEntry& key) {
+          return key.deviceUsage == usage;
+        })) {
+      return usage - 1;
+    }
+  }
+  return std::nullopt;
+}
+
+CK_RV StoreCode(uint32_t status) {
+  switch (status) {
+    case 0:
+      return CKR_OK;
+    case 0x8010006E:
+      return CKR_FUNCTION_CANCELED;
+    case 0x8010000A:
+      return CKR_KQ_CONFIRMATION_TIMEOUT;
+    case store::kNoFreeSlot:
+      return CKR_DEVICE_MEMORY;
+    default:
+      return CKR_DEVICE_ERROR;
+  }
+}
+
+// The public key object whose key the certificate carries: an RSA modulus, or an SM2 point.
+const TokenObject* KeyOfCertificate(const std::vector<TokenObject>& objects,
+                                    std::span<const uint8_t> certificateKey) {
+  for (const TokenObject& object : objects) {
+    if (object.objectClass != CKO_PUBLIC_KEY) {
+      continue;
+    }
+    std::span<const uint8_t> wanted = certificateKey;
+    if (object.algorithm == KeyAlgorithm::kSm2) {
+      if (wanted.empty() || wanted[0] != kUncompressedPoint) {
+        continue;
+      }
+      wanted = wanted.subspan(1);
+    }
+    if (std::ranges::equal(wanted, object.publicKey)) {
+      return &object;
+    }
+  }
+  return nullptr;
+}
+
+const store::KeyPairRefs& PairOfReference(size_t reference) {
+  return reference < store::kExchangeCertificate ? store::kSignaturePair : store::kExchangePair;
+}
+
+CK_RV ReadObjectsAgain(Slot& slot, CK_SLOT_ID slotId) {
+  slot.objects.reset();
+  CK_RV rv = CKR_OK;
+  FindVisibleObject(slot, slotId, CK_INVALID_HANDLE, rv);
+  return rv == CKR_OBJECT_HANDLE_INVALID ? CKR_OK : rv;
+}
+
+}  // namespace
+
+CK_RV GenerateKeyPair(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism,
+                      CK_ATTRIBUTE_PTR publicTemplate, CK_ULONG publicCount,
+                      CK_ATTRIBUTE_PTR privateTemplate, CK_ULONG privateCount,
+                      CK_OBJECT_HANDLE_PTR publicKey, CK_OBJECT_HANDLE_PTR privateKey) {
+  return RunOnSession(handle, [&](Module&, Session& session, Slot& slot) -> CK_RV {
+    if (mechanism == nullptr || publicKey == nullptr || privateKey == nullptr ||
+        (publicTemplate == nullptr && publicCount != 0) ||
+        (privateTemplate == nullptr && privateCount != 0)) {
+      return CKR_ARGUMENTS_BAD;
+    }
+    CK_ULONG bits = kSm2Bits;
+    if (mechanism->mechanism == CKM_RSA_PKCS_KEY_PAIR_GEN) {
+      bits =
+          TemplateNumber(publicTemplate, publicCount, CKA_MODULUS_BITS).value_or(kDefaultRsaBits);
+      if (bits != 1024 && bits != 2048) {
+        return CKR_KEY_SIZE_RANGE;
+      }
+    } else if (mechanism->mechanism != CKM_KQ_SM2_KEY_PAIR_GEN) {
+      return CKR_MECHANISM_INVALID;
+    }
+    if (const CK_RV rv = CheckWritable(session, slot); rv != CKR_OK) {
+      return rv;
+    }
+    DeviceSession device;
+    if (device.Open(slot.readerName) != 0) {
+      return CKR_DEVICE_ERROR;
+    }
+    const std::optional<uint32_t> option = FreeUsageOption(device);
+    if (!option) {
+      return CKR_DEVICE_MEMORY;  // a key holds one key pair per device usage
+    }
+    store::GeneratedKeyPair generated;
+    const uint32_t status = store::GenerateKeyPairInNewContainer(
+        device, static_cast<uint32_t>(bits), *option, generated);
+    device.Close();
+    if (status != 0) {
+      return StoreCode(status);
+    }
+    *publicKey = ObjectHandle(session.slot, generated.publicFile);
+    *privateKey = ObjectHandle(session.slot, generated.privateFile);
+    return ReadObjectsAgain(slot, session.slot);
+  });
+}
+
+CK_RV CreateObject(CK_SESSION_HANDLE handle, CK_ATTRIBUTE_PTR entries, CK_ULONG count,
+                   CK_OBJECT_HANDLE_PTR object) {
+  return RunOnSession(handle, [&](Module&, Session& session, Slot& slot) -> CK_RV {
+    if ((entries == nullptr && count != 0) || object == nullptr) {
+      return CKR_ARGUMENTS_BAD;
+    }
+    const auto objectClass = TemplateNumber(entries, count, CKA_CLASS);
+    const auto type = TemplateNumber(entries, count, CKA_CERTIFICATE_TYPE);
+    const auto value = TemplateValue(entries, count, CKA_VALUE);
+    if (!objectClass || !value) {
+      return CKR_TEMPLATE_INCOMPLETE;
+    }
+    if (*objectClass != CKO_CERTIFICATE || type.value_or(CKC_X_509) != CKC_X_509) {
+      return CKR_TEMPLATE_INCONSISTENT;  // the key stores certificates, nothing else
+    }
+    if (const CK_RV rv = CheckWritable(session, slot); rv != CKR_OK) {
+      return rv;
+    }
+    ByteVector certificateKey;
+    if (!CertPublicKeyBytes(value->data(), value->size(), certificateKey)) {
+      return CKR_ATTRIBUTE_VALUE_INVALID;
+    }
+    if (const CK_RV rv = ReadObjectsAgain(slot, session.slot); rv != CKR_OK) {
+      return rv;
+    }
+    const TokenObject* key = KeyOfCertificate(*slot.objects, certificateKey);
+    if (key == nullptr) {
+      return CKR_ATTRIBUTE_VALUE_INVALID;  // no key pair on the key for this certificate
+    }
+    const std::string containerName = key->containerName;
+    const store::KeyPairRefs& pair = PairOfReference(key->reference);
+    const uint32_t keySpec =
+        &pair == &store::kSignaturePair ? store::kAtSignature : store::kAtKeyExchange;
+    DeviceSession device;
+    if (device.Open(slot.readerName) != 0) {
+      return CKR_DEVICE_ERROR;
+    }
+    const uint32_t status = store::WriteCertificate(device, containerName, keySpec, *value);
+    device.Close();
+    if (status != 0) {
+      return status == store::kDeviceFailed ? CKR_ATTRIBUTE_VALUE_INVALID : StoreCode(status);
+    }
+    if (const CK_RV rv = ReadObjectsAgain(slot, session.slot); rv != CKR_OK) {
+      return rv;
+    }
+    for (const TokenObject& found : *slot.objects) {
+      if (found.objectClass == CKO_CERTIFICATE && found.containerName == containerName &&
+          found.reference == pair.certificate) {
+        *object = found.handle;
+        return CKR_OK;
+      }
+    }
+    return CKR_DEVICE_ERROR;
+  });
+}
+
+CK_RV DestroyObject(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE objectHandle) {
+  return RunOnSession(handle, [&](Module& module, Session& session, Slot& slot) -> CK_RV {
+    if (const CK_RV rv = CheckWritable(session, slot); rv != CKR_OK) {
+      return rv;
+    }
+    if (const CK_RV rv = ReadObjectsAgain(slot, session.slot); rv != CKR_OK) {
+      return rv;
+    }
+    CK_RV rv = CKR_OK;
+    const TokenObject* object = FindVisibleObject(slot, session.slot, objectHandle, rv);
+    if (object == nullptr) {
+      return rv;
+    }
+    const TokenObject target = *object;
+    DeviceSession device;
+    if (device.Open(slot.readerName) != 0) {
+      return CKR_DEVICE_ERROR;
+    }
+    store::ContainerInfo container;
+    if (store::FindContainer(device, target.containerName, container) != 0) {
+      return CKR_DEVICE_ERROR;
+    }
+    const store::KeyPairRefs& pair = PairOfReference(target.reference);
+    uint32_t status = 0;
+    if (target.objectClass == CKO_CERTIFICATE) {
+      // Only the certificate goes; its key pair stays usable.
+      status = store::ReleaseContainerReference(device, container, pair.certificate,
+                                                store::IndexKind::kObjects);
+      if (status == 0) {
+        store::RemoveCertificateDirectoryEntry(device, target.keyNumber);
+      }
+    } else {
+      // A key goes with its pair: the device key cannot be kept without its objects.
+      status = store::DeleteContainerKeyPair(device, container, pair, target.keyNumber);
+    }
+    device.Close();
+    // Operations of any session that used an object now gone end here.
+    for (auto& [id, other] : module.sessions) {
+      if (other.slot == session.slot && other.sign.active) {
+        other.sign = {};
+      }
+    }
+    const CK_RV code = StoreCode(status);
+    const CK_RV reread = ReadObjectsAgain(slot, session.slot);
+    return code != CKR_OK ? code : reread;
+  });
+}
+
+}  // namespace kq::pkcs11

@@ -1,0 +1,286 @@
+// The module through its export, as a client calls it: the standard's rules for templates,
+// buffers and sessions, login, and signatures that the certificate's key verifies.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <thread>
+
+#include "module_fixture.h"
+#include "support/openssl_command.h"
+#include "support/temp_directory.h"
+
+namespace kq::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+bool OpensslVerifies(const Bytes& certificate, const Bytes& data, const Bytes& signature,
+                     const std::string& digest) {
+  const TempDirectory dir;
+  const auto cert = dir.Write("cert.der", certificate);
+  const std::string key =
+      RunOpenssl({"x509", "-inform", "DER", "-in", cert.string(), "-noout", "-pubkey"}).out;
+  const CommandResult result =
+      RunOpenssl({"dgst", "-" + digest, "-verify", dir.Write("key.pem", key).string(), "-signature",
+                  dir.Write("sig", signature).string(), dir.Write("data", data).string()});
+  return result.exitCode == 0;
+}
+
+TEST_F(ModuleTest, PublicObjectsAreListedWithoutLoginAndPrivateOnesAfterIt) {
+  EXPECT_NE(Object(CKO_CERTIFICATE), CK_INVALID_HANDLE);
+  EXPECT_NE(Object(CKO_PUBLIC_KEY), CK_INVALID_HANDLE);
+  EXPECT_EQ(Object(CKO_PRIVATE_KEY), CK_INVALID_HANDLE);
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  EXPECT_EQ(LoginUser(), CKR_USER_ALREADY_LOGGED_IN);
+  EXPECT_NE(Object(CKO_PRIVATE_KEY), CK_INVALID_HANDLE);
+  // Certificate and key pair share their id, so a template of the id finds all three.
+  CK_BYTE id = 1;
+  EXPECT_EQ(Find({{CKA_ID, &id, 1}}).size(), 3u);
+  CK_BYTE wrongId = 2;
+  EXPECT_TRUE(Find({{CKA_ID, &wrongId, 1}}).empty());
+  EXPECT_EQ(p11_->C_Logout(session_), CKR_OK);
+  EXPECT_EQ(Object(CKO_PRIVATE_KEY), CK_INVALID_HANDLE);
+}
+
+TEST_F(ModuleTest, TemplatesFollowTheStandardEntryByEntry) {
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  CK_BBOOL sensitive = CK_FALSE;
+  CK_BBOOL extractable = CK_TRUE;
+  std::array<CK_BYTE, 2> tiny{};
+  std::array<CK_ATTRIBUTE, 5> entries = {{
+      {CKA_SENSITIVE, &sensitive, sizeof sensitive},
+      {0x7FFF0001, tiny.data(), tiny.size()},  // no such attribute
+      {CKA_MODULUS, nullptr, 0xFFFFFFFF},      // a size query, whatever the length
+      {CKA_PUBLIC_EXPONENT, tiny.data(), 1},   // too small for 3 or 4 bytes
+      {CKA_EXTRACTABLE, &extractable, sizeof extractable},
+  }};
+  EXPECT_EQ(p11_->C_GetAttributeValue(session_, key, entries.data(), entries.size()),
+            CKR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(sensitive, CK_TRUE);
+  EXPECT_EQ(entries[1].ulValueLen, CK_UNAVAILABLE_INFORMATION);
+  EXPECT_EQ(entries[2].ulValueLen, 256u);
+  EXPECT_EQ(entries[3].ulValueLen, CK_UNAVAILABLE_INFORMATION);
+  EXPECT_EQ(extractable, CK_FALSE);
+  CK_ATTRIBUTE secret = {CKA_PRIVATE_EXPONENT, nullptr, 0};
+  EXPECT_EQ(p11_->C_GetAttributeValue(session_, key, &secret, 1), CKR_ATTRIBUTE_SENSITIVE);
+  CK_ATTRIBUTE unknown = {0x7FFF0001, nullptr, 0};
+  EXPECT_EQ(p11_->C_GetAttributeValue(session_, key, &unknown, 1), CKR_ATTRIBUTE_TYPE_INVALID);
+  // The certificate's value is the DER the key holds.
+  Bytes value(certificate_.size());
+  CK_ATTRIBUTE der = {CKA_VALUE, value.data(), value.size()};
+  EXPECT_EQ(p11_->C_GetAttributeValue(session_, Object(CKO_CERTIFICATE), &der, 1), CKR_OK);
+  EXPECT_EQ(value, certificate_);
+  EXPECT_EQ(p11_->C_GetAttributeValue(session_, 0x7FFF0001, &der, 1), CKR_OBJECT_HANDLE_INVALID);
+  EXPECT_EQ(p11_->C_FindObjectsInit(session_, nullptr, 1), CKR_ARGUMENTS_BAD);
+}
+
+TEST_F(ModuleTest, WrongPinsCountDownAndTheTokenTellsIt) {
+  EXPECT_EQ(LoginUser("87654321"), CKR_PIN_INCORRECT);
+  EXPECT_EQ(LoginUser("1234"), CKR_PIN_LEN_RANGE);
+  CK_TOKEN_INFO info{};
+  ASSERT_EQ(p11_->C_GetTokenInfo(0, &info), CKR_OK);
+  EXPECT_NE(info.flags & CKF_USER_PIN_COUNT_LOW, 0u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(info.label), 11), "module test");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(info.serialNumber), 12), scene_.MediaId(key_));
+  EXPECT_EQ(p11_->C_Login(session_, CKU_SO, nullptr, 0), CKR_USER_TYPE_INVALID);
+  // Through the PIN-entry library, as the provider asks.
+  scene_.SetPinAnswers("cancel");
+  EXPECT_EQ(p11_->C_Login(session_, CKU_USER, nullptr, 0), CKR_FUNCTION_CANCELED);
+  scene_.SetPinAnswers("12345678");
+  EXPECT_EQ(p11_->C_Login(session_, CKU_USER, nullptr, 0), CKR_OK);
+}
+
+struct SignCase {
+  CK_MECHANISM_TYPE mechanism;
+  Bytes data;
+  CK_RV expected;
+  const char* digest;  // what openssl verifies the data with; null: not checked
+};
+
+Bytes Sha256DigestInfo(const Bytes& data) {
+  const TempDirectory dir;
+  const std::string hex = RunOpenssl({"dgst", "-sha256", "-r", dir.Write("d", data).string()}).out;
+  Bytes info = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
+  for (size_t i = 0; i < 64; i += 2) {
+    info.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return info;
+}
+
+TEST_F(ModuleTest, EachMechanismSignsWhatItShouldAndRefusesTheRest) {
+  const Bytes data = {'p', 'a', 'y', ' ', '1', '0', '0'};
+  const SignCase cases[] = {
+      {CKM_SHA1_RSA_PKCS, data, CKR_OK, "sha1"},
+      {CKM_SHA256_RSA_PKCS, data, CKR_OK, "sha256"},
+      {CKM_SHA384_RSA_PKCS, data, CKR_OK, "sha384"},
+      {CKM_SHA512_RSA_PKCS, data, CKR_OK, "sha512"},
+      {CKM_RSA_PKCS, Sha256DigestInfo(data), CKR_OK, nullptr},
+      {CKM_RSA_PKCS, Bytes(36, 0xAB), CKR_OK, nullptr},
+      {CKM_RSA_PKCS, Bytes(20, 0xAB), CKR_DATA_INVALID, nullptr},
+      {CKM_RSA_PKCS, data, CKR_DATA_INVALID, nullptr},
+      {CKM_KQ_TRANSACTION, data, CKR_DATA_INVALID, nullptr},
+  };
+  const CK_OBJECT_HANDLE publicKey = Object(CKO_PUBLIC_KEY);
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  for (const SignCase& c : cases) {
+    CK_MECHANISM mechanism = {c.mechanism, nullptr, 0};
+    ASSERT_EQ(p11_->C_SignInit(session_, &mechanism, key), CKR_OK) << c.mechanism;
+    Bytes input = c.data;
+    CK_ULONG length = 0;
+    // The size query and a short buffer leave the operation active.
+    ASSERT_EQ(p11_->C_Sign(session_, input.data(), input.size(), nullptr, &length), CKR_OK);
+    ASSERT_EQ(length, 256u);
+    Bytes signature(length);
+    CK_ULONG shortLength = 10;
+    ASSERT_EQ(p11_->C_Sign(session_, input.data(), input.size(), signature.data(), &shortLength),
+              CKR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(shortLength, 256u);
+    EXPECT_EQ(p11_->C_Sign(session_, input.data(), input.size(), signature.data(), &length),
+              c.expected)
+        << c.mechanism << " over " << input.size() << " bytes";
+    if (c.digest != nullptr) {
+      EXPECT_TRUE(OpensslVerifies(certificate_, data, signature, c.digest)) << c.digest;
+    }
+    // The operation has ended either way.
+    EXPECT_EQ(p11_->C_Sign(session_, input.data(), input.size(), signature.data(), &length),
+              CKR_OPERATION_NOT_INITIALIZED);
+  }
+  CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+  EXPECT_EQ(p11_->C_SignInit(session_, &sha256, publicKey), CKR_KEY_HANDLE_INVALID);
+  CK_MECHANISM pss = {CKM_SHA256_RSA_PKCS_PSS, nullptr, 0};
+  EXPECT_EQ(p11_->C_SignInit(session_, &pss, key), CKR_MECHANISM_INVALID);
+  // Multi-part gives the signature single-part gives (PKCS #1 v1.5 is deterministic).
+  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
+  Bytes input = data;
+  ASSERT_EQ(p11_->C_SignUpdate(session_, input.data(), 3), CKR_OK);
+  ASSERT_EQ(p11_->C_SignUpdate(session_, input.data() + 3, input.size() - 3), CKR_OK);
+  Bytes multi(256);
+  CK_ULONG multiLength = multi.size();
+  ASSERT_EQ(p11_->C_SignFinal(session_, multi.data(), &multiLength), CKR_OK);
+  EXPECT_TRUE(OpensslVerifies(certificate_, data, multi, "sha256"));
+}
+
+TEST_F(ModuleTest, SigningNeedsTheLoginAndLogoutEndsItOnTheKey) {
+  CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  ASSERT_EQ(p11_->C_Logout(session_), CKR_OK);
+  EXPECT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_USER_NOT_LOGGED_IN);
+  EXPECT_FALSE(scene_.State(key_).pinVerified);
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  EXPECT_TRUE(scene_.State(key_).pinVerified);
+  // Closing the last session logs out as well.
+  EXPECT_EQ(p11_->C_CloseSession(session_), CKR_OK);
+  EXPECT_FALSE(scene_.State(key_).pinVerified);
+  EXPECT_EQ(p11_->C_CloseSession(session_), CKR_SESSION_HANDLE_INVALID);
+}
+
+TEST_F(ModuleTest, AForkedChildStartsAfreshAndSigns) {
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    // The parent's sessions are not the child's: nothing works until it initialises again.
+    CK_SESSION_INFO info{};
+    int failures = p11_->C_GetSessionInfo(session_, &info) != CKR_CRYPTOKI_NOT_INITIALIZED;
+    failures += p11_->C_Initialize(nullptr) != CKR_OK;
+    CK_SESSION_HANDLE session = 0;
+    failures += p11_->C_OpenSession(0, CKF_SERIAL_SESSION, nullptr, nullptr, &session) != CKR_OK;
+    CK_UTF8CHAR pin[] = "12345678";
+    failures += p11_->C_Login(session, CKU_USER, pin, 8) != CKR_OK;
+    _exit(failures);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// Run under ThreadSanitizer by the tsan preset, which picks the Threads tests.
+class Threads : public ModuleTest {};
+
+TEST_F(Threads, EightThreadsSignAtOnceInTheirOwnSessions) {
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  std::array<CK_RV, 8> results{};
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < results.size(); ++t) {
+    threads.emplace_back([&, t] {
+      CK_SESSION_HANDLE session = 0;
+      CK_RV rv = p11_->C_OpenSession(0, CKF_SERIAL_SESSION, nullptr, nullptr, &session);
+      for (int i = 0; i < 3 && rv == CKR_OK; ++i) {
+        CK_MECHANISM mechanism = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+        CK_BYTE data[] = "thread";
+        std::array<CK_BYTE, 256> signature{};
+        CK_ULONG length = signature.size();
+        rv = p11_->C_SignInit(session, &mechanism, key);
+        rv = rv == CKR_OK ? p11_->C_Sign(session, data, 6, signature.data(), &length) : rv;
+      }
+      results[t] = rv;
+    });
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  for (const CK_RV rv : results) {
+    EXPECT_EQ(rv, CKR_OK);
+  }
+}
+
+}  // namespace
+}  // namespace kq::test
+
+namespace kq::test {
+namespace {
+
+// Another program's wrong PIN or logout ends the key's verified PIN under this application: its
+// next signature is refused, and it can then log in again.
+TEST_F(ModuleTest, ALoginEndedByAnotherProgramCanBeMadeAgain) {
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  scene_.SetPinState(key_, std::nullopt, false);
+  CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+  CK_BYTE data[] = "after another program";
+  std::array<CK_BYTE, 256> signature{};
+  CK_ULONG length = signature.size();
+  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
+  EXPECT_EQ(p11_->C_Sign(session_, data, 5, signature.data(), &length), CKR_USER_NOT_LOGGED_IN);
+  EXPECT_EQ(LoginUser(), CKR_OK);
+  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
+  EXPECT_EQ(p11_->C_Sign(session_, data, 5, signature.data(), &length), CKR_OK);
+}
+
+TEST_F(ModuleTest, SlotEventsTellAKeyPluggedInAndPulledOut) {
+  CK_SLOT_ID slot = 99;
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_NO_EVENT);
+  const std::string second = scene_.AddKey();
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(0, &slot, nullptr), CKR_OK);
+  EXPECT_EQ(slot, 1u);
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_NO_EVENT);
+  ASSERT_EQ(scene_.RunKqsim({"remove", second}).exitCode, 0);
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_OK);
+  CK_SLOT_INFO info{};
+  ASSERT_EQ(p11_->C_GetSlotInfo(1, &info), CKR_OK);
+  EXPECT_EQ(info.flags & CKF_TOKEN_PRESENT, 0u);
+}
+
+// Another program replaces the key pair in the key's slot between the listing and the signature:
+// the handle listed before must not sign with a key that is no longer the one it named.
+TEST_F(ModuleTest, AKeyReplacedBehindTheListingDoesNotSignForIt) {
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
+  scene_.ImportKeyPair(key_, {1, 0, "rsa2048-b"});
+  CK_BYTE data[] = "replaced";
+  std::array<CK_BYTE, 256> signature{};
+  CK_ULONG length = signature.size();
+  EXPECT_EQ(p11_->C_Sign(session_, data, 8, signature.data(), &length), CKR_KEY_HANDLE_INVALID);
+}
+
+}  // namespace
+}  // namespace kq::test
