@@ -14,7 +14,7 @@ set(KQ_REGISTRY_FILE "" CACHE STRING "Where to install the registry file (empty:
 set(KQ_LANGUAGE_ID 2052 CACHE STRING "LanguageID of the installed product key (2052, 1028, 1033)")
 
 set(kq_installed_targets)
-foreach(target kqcsp KQORV_Zantu KQORVUI kqtool kqsim)
+foreach(target kqcsp kqpkcs11 KQORV_Zantu KQORVUI kqtool kqsim)
   if(TARGET ${target})
     list(APPEND kq_installed_targets ${target})
   endif()

@@ -49,5 +49,6 @@ check() {  # check <linux lib> <windows dll> <map> <def>
 
 check "$linux_dir/lib/libkqcsp.so" "$mingw_dir/bin/kqcsp.dll" src/exports/kqcsp.map src/exports/kqcsp.def
 check "$linux_dir/lib/libKQORV_Zantu.so" "$mingw_dir/bin/KQORV_Zantu.dll" sim/device_library/KQORV_Zantu.map sim/device_library/KQORV_Zantu.def
+check "$linux_dir/lib/libkqpkcs11.so" "$mingw_dir/bin/kqpkcs11.dll" src/exports/pkcs11/kqpkcs11.map src/exports/pkcs11/kqpkcs11.def
 check "$linux_dir/lib/libKQORVUI.so" "$mingw_dir/bin/KQORVUI.dll" sim/pinentry/KQORVUI.map sim/pinentry/KQORVUI.def
 exit $status
