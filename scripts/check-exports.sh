@@ -66,5 +66,6 @@ check() {  # check <library name> <linux lib> <map> <def>
 
 check kqcsp.dll libkqcsp.so src/exports/kqcsp.map src/exports/kqcsp.def
 check KQORV_Zantu.dll libKQORV_Zantu.so sim/device_library/KQORV_Zantu.map sim/device_library/KQORV_Zantu.def
+check kqpkcs11.dll libkqpkcs11.so src/exports/pkcs11/kqpkcs11.map src/exports/pkcs11/kqpkcs11.def
 check KQORVUI.dll libKQORVUI.so sim/pinentry/KQORVUI.map sim/pinentry/KQORVUI.def
 exit $status

@@ -100,13 +100,15 @@ std::string ListTokenObjects() {
                                             {CKA_VALUE, nullptr, 0},
                                             {CKA_MODULUS, nullptr, 0},
                                             {CKA_SUBJECT, nullptr, 0}}};
-    m.p11_->C_GetAttributeValue(m.session_, object, entries.data(), entries.size());
+    m.p11_->C_GetAttributeValue(m.session_, object, entries.data(),
+                                static_cast<CK_ULONG>(entries.size()));
     std::vector<std::vector<uint8_t>> values;
     for (CK_ATTRIBUTE& entry : entries) {
       values.emplace_back(entry.ulValueLen == CK_UNAVAILABLE_INFORMATION ? 0 : entry.ulValueLen);
       entry.pValue = values.back().data();
     }
-    m.p11_->C_GetAttributeValue(m.session_, object, entries.data(), entries.size());
+    m.p11_->C_GetAttributeValue(m.session_, object, entries.data(),
+                                static_cast<CK_ULONG>(entries.size()));
   }
   return "";
 }

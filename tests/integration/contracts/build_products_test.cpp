@@ -107,7 +107,7 @@ TEST(BuildProducts, LibrariesAndProgramsLieInTheAgreedPlacesAndFindTheirNeighbou
   EXPECT_EQ(kLibDir.filename(), "lib");
   EXPECT_EQ(kBinDir.filename(), "bin");
   EXPECT_EQ(kLibDir.parent_path(), kBinDir.parent_path());
-  for (const char* name : {"libkqcsp.so", "libKQORV_Zantu.so", "libKQORVUI.so"}) {
+  for (const char* name : {"libkqcsp.so", "libkqpkcs11.so", "libKQORV_Zantu.so", "libKQORVUI.so"}) {
     EXPECT_TRUE(fs::is_regular_file(kLibDir / name)) << name;
     EXPECT_EQ(DynamicEntry(kLibDir / name, "SONAME"), name);
     EXPECT_EQ(DynamicEntry(kLibDir / name, "RUNPATH"), "$ORIGIN") << name;
@@ -144,7 +144,8 @@ TEST(BuildProducts, LibrariesExportExactlyTheAgreedNames) {
        "ZANT_GetFileLen ZANT_ReadFile ZANT_WriteFile ZANT_DeleteFile ZANT_GetDevInfo "
        "ZANT_GetPINInfo ZANT_GetDevNum ZANT_GetDevSer ZANT_GetDevState ZANT_GetData "
        "ZANT_GetPubSigVal ZANT_ReadBirCert ZANT_CleanPinStatus ZANT_SetLanguage"},
-      {"libKQORVUI.so", "UI_LoginA UI_ChangePinA"}};
+      {"libKQORVUI.so", "UI_LoginA UI_ChangePinA"},
+      {"libkqpkcs11.so", "C_GetFunctionList"}};
   for (size_t i = 0; i < std::size(libraries); ++i) {
     std::istringstream words(libraries[i].second);
     const std::set<std::string> expected{std::istream_iterator<std::string>(words), {}};

@@ -3,6 +3,7 @@
 #include <openssl/objects.h>
 
 #include "pki/base64.h"
+#include "pki/certificate_fields.h"
 #include "pki/certificate_reader.h"
 #include "support/exact_buffer.h"
 #include "support/test_certificates.h"
@@ -94,7 +95,16 @@ TEST_F(CertificateReader, EveryTruncatedCertificateIsRefusedWithoutOverreading) 
       ByteVector key;
       EXPECT_FALSE(CertPublicKeyBytes(prefix.data(), size, key)) << size;
       EXPECT_FALSE(platform::Certificate::Decode(prefix).loaded()) << size;
+      CertificateFields fields;
+      EXPECT_FALSE(ReadCertificateFields(prefix, fields)) << size;
     });
+    // The whole certificate gives its serial INTEGER and two names, inside its own bytes.
+    CertificateFields fields;
+    ASSERT_TRUE(ReadCertificateFields(der, fields));
+    EXPECT_EQ(fields.serialNumber.front(), 0x02);
+    EXPECT_EQ(fields.issuer.front(), 0x30);
+    EXPECT_EQ(fields.subject.front(), 0x30);
+    EXPECT_LT(fields.subject.data() + fields.subject.size(), der.data() + der.size());
   }
 }
 
