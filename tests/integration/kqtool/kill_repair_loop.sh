@@ -18,10 +18,11 @@ damaged=0
 left=0
 for round in $(seq 1 "$rounds"); do
   # Two records: the kill lands before, between or after their files, index slots and references.
-  "$bin/kqtool" request --media-id "$media" --record "CN=K$round|RSA1024|SHA256|2" \
+  "$bin/kqtool" request --media-id "$media" --record "CN=K$round,T=S|RSA1024|SHA256|2" \
     --record "CN=X$round|RSA1024|SHA256|1" >/dev/null 2>&1 &
   pid=$!
-  sleep "0.$(printf '%03d' $((round * 4)))"
+  # From the process's start to the end of the enrolment (about 0.3 s), in steps of 11 ms.
+  sleep "0.$(printf "%03d" $((40 + round * 11 % 330)))"
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   "$bin/kqsim" check "$key" >/dev/null || damaged=$((damaged + 1))
