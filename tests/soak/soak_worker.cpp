@@ -126,8 +126,9 @@ struct Run {
   }
 
   bool Enrol(kq::test::TestCa& ca) {
-    const std::string subject = "CN=Soak " + std::to_string(op);
-    const std::string record = subject + "|RSA1024|SHA256|1";
+    const std::string name = "CN=Soak " + std::to_string(op);
+    const std::string record = name + ",T=Ex|RSA1024|SHA256|3";
+    const std::string subject = name + ", T=Ex";  // as the key lists it
     std::string request(4096, '\0');
     auto length = static_cast<int32_t>(request.size());
     if (p.Get<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10")(
