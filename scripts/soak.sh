@@ -98,4 +98,4 @@ files_after=$("$bin/kqsim" files $key | grep -c '^file ' || true)
 "$bin/kqsim" check $key >/dev/null || fail "kqsim check: $("$bin/kqsim" check $key)"
 echo "soak: $rounds round(s) in $(($(date +%s) - start)) s: $((rounds * 2 * signatures))" \
   "signatures verified, $((rounds * cycles)) enrol-and-delete cycles, 0 failures, 0 open handles," \
-  "$files_after files as before, kqsim check clean, no leak"
+  "$files_after files as before, kqsim check clean, no worker reported a leak"

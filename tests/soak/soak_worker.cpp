@@ -5,9 +5,8 @@
 //   soak_worker enrol     COUNT MEDIA_ID OUT_DIR             request, install, delete a pair
 //   soak_worker list      COUNT MEDIA_ID OUT_DIR             KQ_GetAllCertDN, PP_ENUMCONTAINERS
 // It prints one line: "<role> ops N failures F rss100_kib A rss_end_kib B" (resident memory after
-// the hundredth operation and after the last); exit status 0 when no operation failed.
-#include <openssl/evp.h>
-
+// the hundredth operation, or the fifth part of a shorter run, and after the last); exit status 0
+// when no operation failed.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +17,7 @@
 
 #include "kqcsp.h"
 #include "platform/dynamic_library.h"
-#include "support/test_ca.h"
+#include "support/device_call_workload.h"
 
 namespace {
 
@@ -47,21 +46,6 @@ long ResidentKib() {
 void WriteFile(const std::string& path, const void* data, size_t size) {
   std::ofstream(path, std::ios::binary)
       .write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-std::string Base64(const Bytes& bytes) {
-  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  text.resize(static_cast<size_t>(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                                                  bytes.data(), static_cast<int>(bytes.size()))));
-  return text;
-}
-
-Bytes FromBase64(const std::string& text) {
-  Bytes bytes(3 * (text.size() / 4) + 3);
-  const int n = EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
-                                static_cast<int>(text.size()));
-  bytes.resize(n > 0 ? static_cast<size_t>(n) - std::count(text.end() - 2, text.end(), '=') : 0);
-  return bytes;
 }
 
 struct Provider {
@@ -125,7 +109,7 @@ struct Run {
     return true;
   }
 
-  bool Enrol(kq::test::TestCa& ca) {
+  bool Enrol() {
     const std::string name = "CN=Soak " + std::to_string(op);
     const std::string record = name + ",T=Ex|RSA1024|SHA256|3";
     const std::string subject = name + ", T=Ex";  // as the key lists it
@@ -137,7 +121,8 @@ struct Run {
       return false;
     }
     request.resize(static_cast<size_t>(length));
-    const std::string certificate = Base64(ca.Issue(FromBase64(request)));
+    const std::string certificate =
+        kq::test::CertifyRequest(request, static_cast<uint32_t>(1000 + op));
     uint32_t deleted = 0;
     return p.Get<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7")(
                media.c_str(), certificate.c_str(), static_cast<int32_t>(certificate.size())) == 0 &&
@@ -184,17 +169,17 @@ int main(int argc, char** argv) {
   const int count = std::atoi(argv[2]);
   const Provider provider;
   Run run{provider, argv[3], argv[4], argc > 5 ? argv[5] : ""};
-  kq::test::TestCa ca;
   const std::function<bool()> step =
       role == "csp-sign"    ? std::function<bool()>([&] { return run.CspSign(); })
       : role == "tool-sign" ? [&] { return run.ToolSign(); }
-      : role == "enrol"     ? [&] { return run.Enrol(ca); }
+      : role == "enrol"     ? [&] { return run.Enrol(); }
                             : std::function<bool()>([&] { return run.List(); });
   int failures = 0;
   long rss100 = ResidentKib();
   for (run.op = 1; run.op <= count; ++run.op) {
     failures += step() ? 0 : 1;
-    if (run.op == std::min(kRssSampleAt, count)) {
+    // The hundredth operation, or the fifth part of a shorter run (the 50 enrolments).
+    if (run.op == std::min(kRssSampleAt, std::max(count / 5, 1))) {
       rss100 = ResidentKib();
     }
   }

@@ -24,8 +24,6 @@ cmake -DCMAKE_INSTALL_PREFIX="C:/windows" -DKQ_PROVIDER_FILE="system32/kqcsp.dll
 # regedit starts the prefix's desktop process, here without a display: every program after it
 # joins that desktop and can make no window.
 wine regedit /S "$work/kqcsp.reg" >/dev/null 2>&1
-wine "$probe" window | tee "$work/window.txt"
-grep -q "window: none" "$work/window.txt" || fail "a window could be made: nothing is checked"
 
 echo "== 1. kqtool.exe demo"
 wine "$bin_dir/kqtool.exe" demo >"$work/demo.txt" 2>&1 || { cat "$work/demo.txt"; fail "demo"; }

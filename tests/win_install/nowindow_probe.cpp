@@ -1,5 +1,4 @@
 // A Windows program for the check without a display (nowindow_check.sh):
-//   window            tries to make a top-level window and says whether it could;
 //   genkey CONTAINER  makes the keyset and its signature pair through advapi32's CryptoAPI, as a
 //                     bank's client does, and prints CryptGenKey's result and last error.
 #include <cstdio>
@@ -9,15 +8,6 @@
 
 int wmain(int argc, wchar_t** argv) {
   using namespace kq::wintest;
-  if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) {
-    HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
-                                  nullptr, nullptr, nullptr, nullptr);
-    std::printf("window: %s (%lu)\n", window != nullptr ? "made" : "none", GetLastError());
-    if (window != nullptr) {
-      DestroyWindow(window);
-    }
-    return 0;
-  }
   if (argc == 3 && std::wcscmp(argv[1], L"genkey") == 0) {
     CryptContext provider;
     if (!CryptAcquireContextW(provider.out(), argv[2], kProviderName, PROV_RSA_FULL,
@@ -30,6 +20,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("CryptGenKey: %s 0x%08lX\n", made ? "TRUE" : "FALSE", made ? 0UL : GetLastError());
     return 0;
   }
-  std::printf("usage: nowindow_probe window | genkey CONTAINER\n");
+  std::printf("usage: nowindow_probe genkey CONTAINER\n");
   return 2;
 }

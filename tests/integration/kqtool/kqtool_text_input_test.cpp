@@ -41,17 +41,14 @@ TEST_F(KqtoolWithKey, TextThatIsNotUtf8IsRefusedBeforeTheKeyIsReached) {
                 .value("usage_error", "")
                 .find("line 2"),
             std::string::npos);
-}
-
-TEST_F(KqtoolWithKey, RecordFilesAreReadOneRecordALine) {
-  const TempDirectory folder;
-  const std::string records = folder
-                                  .Write("records.txt",
-                                         "\xEF\xBB\xBF"
-                                         "CN=\xE5\xBC\xA0\xE4\xB8\x89,T=S|RSA1024|SHA256|2\r\n\r\n"
-                                         "CN=Li|RSA1024|SHA256|1\r\n")
-                                  .string();
-  const Json json = RunKqtoolJson({"request", "--media-id", mediaId_, "--record-file", records}, 0);
+  // Well-formed: a byte-order mark, CRLF line ends and a blank line.
+  const std::string good = folder
+                               .Write("good.txt",
+                                      "\xEF\xBB\xBF"
+                                      "CN=\xE5\xBC\xA0\xE4\xB8\x89,T=S|RSA1024|SHA256|2\r\n\r\n"
+                                      "CN=Li|RSA1024|SHA256|1\r\n")
+                               .string();
+  const Json json = RunKqtoolJson({"request", "--media-id", mediaId_, "--record-file", good}, 0);
   EXPECT_EQ(json["calls"][0]["outputs"]["requests_base64"].size(), 2U) << json.dump();
 }
 
