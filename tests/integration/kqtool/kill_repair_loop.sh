@@ -2,6 +2,7 @@
 # Enrolment killed with SIGKILL at a later moment each round, then `kqtool repair`: however the
 # kill cut the enrolment short, the repair leaves a key that `kqsim check` calls consistent.
 #   kill_repair_loop.sh BIN_DIR [ROUNDS]
+# (The soft key's layout is read only to time the kill: KEY/slots/ holds its key pairs.)
 # Prints how many kills left the key inconsistent before the repair, and after it (must be 0).
 set -euo pipefail
 bin=$1
@@ -18,11 +19,18 @@ damaged=0
 left=0
 for round in $(seq 1 "$rounds"); do
   # Two records: the kill lands before, between or after their files, index slots and references.
-  "$bin/kqtool" request --media-id "$media" --record "CN=K$round,T=S|RSA1024|SHA256|2" \
-    --record "CN=X$round|RSA1024|SHA256|1" >/dev/null 2>&1 &
+  # The kill comes 0 to 96 ms after the first key pair appears, in steps of 4 ms: the store's
+  # objects, index slots and references are written in that time.
+  "$bin/kqtool" request --media-id "$media" \
+    --record "CN=K$round,T=S|RSA1024|SHA256|2" --record "CN=X$round|RSA1024|SHA256|1" \
+    >/dev/null 2>&1 &
   pid=$!
-  # From the process's start to the end of the enrolment (about 0.3 s), in steps of 11 ms.
-  sleep "0.$(printf "%03d" $((40 + round * 11 % 330)))"
+  for _ in $(seq 1 1000); do
+    compgen -G "$KQSIM_ROOT/$key/slots/*" >/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.005
+  done
+  sleep "0.$(printf "%03d" $((round * 4 % 100)))"
   kill -9 "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   "$bin/kqsim" check "$key" >/dev/null || damaged=$((damaged + 1))
