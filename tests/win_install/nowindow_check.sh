@@ -83,14 +83,19 @@ for c in "${cases[@]}"; do
 done
 
 echo "== 3. the exit request ends a wait without a window"
-wine "$bin_dir/kqsim.exe" button k manual:3000 >/dev/null
+wine "$bin_dir/kqsim.exe" button k manual:600 >/dev/null
+# The earlier signatures left WAIT lines of their own: wait for this one's first line.
+before=$(grep -c "^WAIT 1 " "$work/ui.log" || true)
 start=$(date +%s)
-wine "$bin_dir/kqtool.exe" --json sign --subject "$subject" --hash SHA256 \
+timeout 150 wine "$bin_dir/kqtool.exe" --json sign --subject "$subject" --hash SHA256 \
   --transaction "0001|Pay 2.00 CNY|ref 2" >"$work/cancelled.json" 2>/dev/null &
 signer=$!
-for _ in $(seq 1 50); do grep -q "^WAIT 1 " "$work/ui.log" 2>/dev/null && break; sleep 0.2; done
+for _ in $(seq 1 100); do
+  [ "$(grep -c "^WAIT 1 " "$work/ui.log" || true)" -gt "$before" ] && break
+  sleep 0.2
+done
 sleep 1
-wine "$bin_dir/kqtool.exe" cancel-waits >/dev/null
+timeout 60 wine "$bin_dir/kqtool.exe" cancel-waits >/dev/null || fail "cancel-waits did not end"
 wait "$signer" || true
 expect "KQ_GetSignature ended by cancel-waits" "$(status <"$work/cancelled.json")" 0x8010006E
 last=$(grep "^WAITEND " "$work/ui.log" | tail -n 1 | tr -d '\r')
