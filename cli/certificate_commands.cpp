@@ -4,6 +4,7 @@
 
 #include "byte_text.h"
 #include "command.h"
+#include "inputs.h"
 #include "sized_output.h"
 #include "text_list.h"
 
@@ -14,10 +15,16 @@ namespace {
 std::string Request(Context& context, const Arguments& args, Report& report) {
   const std::string* mediaId = args.Value("media-id");
   std::vector<std::string> records = args.Values("record");
+  std::string error;
+  const auto fromFile = ReadTextLines(args, "record-file", error);
+  if (!fromFile) {
+    return error;
+  }
+  records.insert(records.end(), fromFile->begin(), fromFile->end());
   const std::string* raw = args.Value("text");
   if (mediaId == nullptr || (records.empty() == (raw == nullptr))) {
-    return "request needs --media-id ID and either --record \"DN|KEY|HASH|USAGE\" (repeatable) "
-           "or --text TEXT";
+    return "request needs --media-id ID and either --record \"DN|KEY|HASH|USAGE\" (repeatable, "
+           "or one a line in --record-file FILE) or --text TEXT";
   }
   const auto function = context.api().KQ_CreatePKCS10;
   if (!HasExport(function, "KQ_CreatePKCS10", report)) {
@@ -118,8 +125,15 @@ std::string List(Context& context, const Arguments& args, Report& report) {
 std::string Delete(Context& context, const Arguments& args, Report& report) {
   const std::string* mediaId = args.Value("media-id");
   std::vector<std::string> subjects = args.Values("subject");
+  std::string error;
+  const auto fromFile = ReadTextLines(args, "subject-file", error);
+  if (!fromFile) {
+    return error;
+  }
+  subjects.insert(subjects.end(), fromFile->begin(), fromFile->end());
   if (mediaId == nullptr || subjects.empty()) {
-    return "delete needs --media-id ID and --subject DN (repeatable)";
+    return "delete needs --media-id ID and --subject DN (repeatable, or one a line in "
+           "--subject-file FILE)";
   }
   if (!HasExport(context.api().KQ_DeleteTempKeyOrCert, "KQ_DeleteTempKeyOrCert", report)) {
     return {};
@@ -132,13 +146,15 @@ std::string Delete(Context& context, const Arguments& args, Report& report) {
   return {};
 }
 
-constexpr OptionSpec kRequest[] = {{"media-id"}, {"record", true, true}, {"text"}, {"out-dir"}};
+constexpr OptionSpec kRequest[] = {
+    {"media-id"}, {"record", true, true}, {"record-file"}, {"text"}, {"out-dir"}};
 constexpr OptionSpec kInstall[] = {{"media-id"}, {"cert", true, true}, {"cert-base64", true, true}};
 constexpr OptionSpec kList[] = {{"media-id"}};
-constexpr OptionSpec kDelete[] = {{"media-id"}, {"subject", true, true}};
+constexpr OptionSpec kDelete[] = {{"media-id"}, {"subject", true, true}, {"subject-file"}};
 
 constexpr CommandSpec kCommands[] = {
-    {"request", "--media-id ID --record \"DN|RSA2048|SHA256|2\"... [--out-dir DIR]",
+    {"request",
+     "--media-id ID --record \"DN|RSA2048|SHA256|2\"... | --record-file FILE [--out-dir DIR]",
      "KQ_CreatePKCS10: generates key pairs on the key and returns their PKCS #10 requests",
      kRequest, Request},
     {"install", "--media-id ID --cert FILE...",
@@ -146,7 +162,7 @@ constexpr CommandSpec kCommands[] = {
      kInstall, Install},
     {"list", "--media-id ID", "KQ_GetAllCertDN: the subjects of the certificates on a key", kList,
      List},
-    {"delete", "--media-id ID --subject DN...",
+    {"delete", "--media-id ID --subject DN... | --subject-file FILE",
      "KQ_DeleteTempKeyOrCert: deletes certificates with their key pairs (confirmed on the key)",
      kDelete, Delete},
 };

@@ -43,6 +43,7 @@ std::span<const CommandSpec> CspCommands();
 std::span<const CommandSpec> WaitCommands();
 std::span<const CommandSpec> DemoCommands();
 std::span<const CommandSpec> UserStoreCommands();
+std::span<const CommandSpec> RepairCommands();
 
 // The csp steps with their options, for help.
 std::string CspStepHelp();

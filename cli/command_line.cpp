@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "common/utf.h"
+
 namespace kq::cli {
 
 namespace {
@@ -26,9 +28,19 @@ std::optional<Arguments> Arguments::Parse(std::span<const std::string> tokens,
     const std::string& token = tokens[i];
     if (token.size() < 3 || token.compare(0, 2, "--") != 0) {
       if (firstWord != nullptr) {
+        for (size_t word = i; word < tokens.size(); ++word) {
+          if (!IsUtf8(tokens[word])) {
+            error = "argument " + std::to_string(word + 1) + " is not valid UTF-8";
+            return std::nullopt;
+          }
+        }
         *firstWord = i;
         args.positionals_.assign(tokens.begin() + static_cast<std::ptrdiff_t>(i), tokens.end());
         return args;
+      }
+      if (!IsUtf8(token)) {
+        error = "argument " + std::to_string(i + 1) + " is not valid UTF-8";
+        return std::nullopt;
       }
       args.positionals_.push_back(token);
       continue;
@@ -56,6 +68,12 @@ std::optional<Arguments> Arguments::Parse(std::span<const std::string> tokens,
       }
     } else if (inlineValue) {
       error = "option --" + name + " takes no value";
+      return std::nullopt;
+    }
+    // Text reaches the key in code page 936, converted from UTF-8: other bytes would arrive as
+    // question marks in a request nobody typed.
+    if (!IsUtf8(value)) {
+      error = "option --" + name + " is not valid UTF-8";
       return std::nullopt;
     }
     if (!spec->repeatable && args.Has(name)) {

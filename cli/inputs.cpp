@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "byte_text.h"
+#include "common/utf.h"
+#include "text_list.h"
 
 namespace kq::cli {
 
@@ -42,6 +44,40 @@ std::optional<std::vector<uint8_t>> ReadData(const Arguments& args, std::string&
   }
   const auto bytes = AsBytes(*message);
   return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::optional<std::vector<std::string>> ReadTextLines(const Arguments& args,
+                                                      std::string_view option, std::string& error) {
+  std::vector<std::string> lines;
+  const std::string* path = args.Value(option);
+  if (path == nullptr) {
+    return lines;
+  }
+  const std::string named = "--" + std::string(option) + " " + *path;
+  const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(*path);
+  if (!bytes) {
+    error = "cannot read " + named;
+    return std::nullopt;
+  }
+  std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    text.remove_prefix(3);
+  }
+  size_t number = 0;
+  for (std::string line : SplitList(text, "\n")) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
+    if (!IsUtf8(line)) {
+      error = named + ": line " + std::to_string(number) + " is not valid UTF-8";
+      return std::nullopt;
+    }
+    if (!line.empty()) {
+      lines.push_back(std::move(line));
+    }
+  }
+  return lines;
 }
 
 namespace {

@@ -28,6 +28,12 @@ std::optional<std::string> TransactionMessage(std::string_view first, std::strin
 // The same from "FIRST|SECOND|THIRD".
 std::optional<std::string> TransactionMessage(std::string_view fields);
 
+// The lines of a UTF-8 text file named by an option (--record-file, --subject-file), without
+// blank lines, a byte-order mark or line ends (LF or CRLF). nullopt with `error` when the file
+// cannot be read or a line is not valid UTF-8 (a usage error: nothing goes to the key).
+std::optional<std::vector<std::string>> ReadTextLines(const Arguments& args,
+                                                      std::string_view option, std::string& error);
+
 // --family 73 or 72 as the flag byte of KQ_GetListNum and KQ_GetMediaID (73 by default).
 bool FamilyFlag(const Arguments& args, uint8_t& flag, std::string& error);
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "command.h"
+#include "common/utf.h"
 #include "platform/programs.h"
+#include "program_arguments.h"
 #include "usage.h"
 #include "wait_monitor.h"
 
@@ -45,7 +47,7 @@ int Finish(const Report& report, bool json) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> tokens(argv + 1, argv + argc);
+  const std::vector<std::string> tokens = kq::cli::ProgramArguments(argc, argv);
   Context context;
   context.programPath = kq::platform::CurrentProgramPath();
   if (context.programPath.empty() && argc > 0) {
@@ -59,6 +61,9 @@ int main(int argc, char** argv) {
       context.json = true;
     } else if (tokens[at] == "--library" && at + 1 < tokens.size()) {
       context.libraryOption = tokens[++at];
+      if (!kq::IsUtf8(context.libraryOption)) {
+        return UsageError("", "option --library is not valid UTF-8", context.json);
+      }
     } else if (tokens[at] == "--help") {
       std::fputs(kq::cli::GeneralHelp().c_str(), stdout);
       return kExitOk;

@@ -7,9 +7,10 @@ namespace kq::cli {
 namespace {
 
 std::span<const std::span<const CommandSpec>> AllGroups() {
-  static const std::array<std::span<const CommandSpec>, 8> groups = {
-      DeviceCommands(), CertificateCommands(), SignatureCommands(), TableCommands(),
-      CspCommands(),    UserStoreCommands(),   WaitCommands(),      DemoCommands()};
+  static const std::array<std::span<const CommandSpec>, 9> groups = {
+      DeviceCommands(), CertificateCommands(), SignatureCommands(),
+      TableCommands(),  CspCommands(),         UserStoreCommands(),
+      WaitCommands(),   DemoCommands(),        RepairCommands()};
   return groups;
 }
 

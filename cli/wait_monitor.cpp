@@ -229,6 +229,13 @@ void WaitMonitor::Show(const std::string& line) {
       c = c == '\t' ? ' ' : c;
     }
     std::fprintf(out_, "%s  %s\n", pad_.c_str(), row.c_str());
+  } else if (word == "NOWINDOW") {
+    // NOWINDOW <kind> <reason>: the dialog could not be made; a wait goes on with the key alone.
+    const auto [kind, reason] = Head(rest);
+    std::fprintf(out_, "%sno window could be made for the %s dialog (system error %s)\n",
+                 pad_.c_str(),
+                 std::string(kind == "token" || kind == "key" ? kind : KindName(kind)).c_str(),
+                 std::string(reason).c_str());
   } else if (word == "CHOSEN") {
     std::fprintf(out_, "%schosen: %s\n", pad_.c_str(), std::string(rest).c_str());
   } else if (!line.empty()) {

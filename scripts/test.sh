@@ -19,6 +19,8 @@ ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
 
 bash scripts/build.sh asan
 ctest --preset asan -j "$jobs" 2>&1 | tee -a "$log"
+# Four processes on one soft key for 1,000 signatures and 50 enrolments, under AddressSanitizer.
+bash scripts/soak.sh
 
 # The thread tests under ThreadSanitizer (the preset builds only what they need).
 bash scripts/build.sh tsan

@@ -4,7 +4,9 @@
 // POSIX: while a wait is open it binds a Unix datagram socket wait-<pid>-<n>.sock in the wait
 // directory (KQCSP_RUN_DIR, else $XDG_RUNTIME_DIR/kqcsp, else /tmp/kqcsp-<uid>) and removes it
 // when it ends; the datagram "KQ_ORV_EXITALLUKEYDC" sent there is the request.
-// Win32: the registered window message of that name, broadcast to every top-level window.
+// Win32: the registered window message of that name, broadcast to every top-level window; a
+// wait without a window watches the named event "Local\KQ_ORV_EXITALLUKEYDC" of the session,
+// which the sender holds signalled for 300 ms (three ticks of a wait).
 
 #include <cstdint>
 #include <string>
@@ -29,7 +31,7 @@ class ExitRequestListener {
   [[nodiscard]] const std::string& address() const { return address_; }
 
  private:
-  intptr_t socket_ = -1;
+  intptr_t socket_ = -1;  // the socket (POSIX) or the event (Win32)
   std::string address_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <thread>
 
 #include "common/utf.h"
 #include "platform/exit_request.h"
@@ -19,6 +20,10 @@ std::string UiLogField(std::u16string_view text) {
   return Utf16ToUtf8(clean);
 }
 
+void ReportNoWindow(std::string_view logKind, uint32_t reason) {
+  WriteUiLogLine("NOWINDOW " + std::string(logKind) + " " + std::to_string(reason));
+}
+
 int RunWindowlessWait(const WaitView& view, WaitLogic& logic) {
   using Clock = std::chrono::steady_clock;
   const bool countdown = !view.countdownLabel.empty();
@@ -31,13 +36,20 @@ int RunWindowlessWait(const WaitView& view, WaitLogic& logic) {
   const auto period = std::chrono::milliseconds(view.timerPeriodMs);
   auto nextTick = Clock::now() + period;
   WaitStep step;
+  bool heard = false;
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - Clock::now());
     const uint32_t waitMs = left.count() > 0 ? static_cast<uint32_t>(left.count()) : 0;
-    if (listener.Wait(waitMs)) {
+    // One request is enough; a request that stays readable (Win32's event is held signalled for
+    // a while) is not taken again, so the wait sleeps to its next tick instead of spinning.
+    if (!heard && listener.Wait(waitMs)) {
+      heard = true;
       step = logic.OnExitRequest();
     } else {
+      if (heard) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+      }
       step = logic.OnTimer();
       nextTick = Clock::now() + period;
       if (countdown && step.secondsShown && *step.secondsShown != shown) {

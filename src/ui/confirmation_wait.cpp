@@ -1,5 +1,6 @@
 #include "ui/confirmation_wait.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -12,6 +13,7 @@ namespace kq::ui {
 namespace {
 
 constexpr uint32_t kTimerPeriodMs = 100;
+constexpr uint32_t kOverdueTenths = 300;
 
 }  // namespace
 
@@ -19,7 +21,14 @@ platform::WaitStep ButtonWaitLogic::OnTimer() {
   if (exitRequested_) {
     return EndWait(WaitResult::kCancelled);
   }
-  return PollKey(ops_, device_);
+  const platform::WaitStep step = PollKey(ops_, device_);
+  if (step.secondsShown) {
+    longestTenths_ = std::max(longestTenths_, static_cast<uint32_t>(*step.secondsShown) * 10);
+  }
+  if (!step.ends && ++ticks_ > longestTenths_ + kOverdueTenths) {
+    return EndWait(WaitResult::kTimedOut);
+  }
+  return step;
 }
 
 platform::WaitStep ButtonWaitLogic::OnExitRequest() {

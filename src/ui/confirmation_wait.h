@@ -60,7 +60,10 @@ class ButtonWaitLogic final : public platform::WaitLogic {
   ButtonWaitLogic(const KeyStateOps& ops, ZANT_HANDLE device) : ops_(ops), device_(device) {}
 
   // The exit request is honoured at the next tick; a lock or disconnect of the session, and
-  // the session's end, end the wait at once; states as in ResultOfKeyState.
+  // the session's end, end the wait at once; states as in ResultOfKeyState. A key that has not
+  // decided 30 s after the longest countdown it showed (counted in ticks of 100 ms, one tenth of
+  // a second each) ends the wait as timed out: a key stuck in "waiting", or in a state it does
+  // not define, never holds the caller for good, with or without a window.
   platform::WaitStep OnTimer() override;
   platform::WaitStep OnExitRequest() override;
   platform::WaitStep OnSessionChange(uint32_t reason) override;
@@ -70,6 +73,8 @@ class ButtonWaitLogic final : public platform::WaitLogic {
   const KeyStateOps& ops_;
   ZANT_HANDLE device_;
   bool exitRequested_ = false;
+  uint32_t ticks_ = 0;
+  uint32_t longestTenths_ = 0;
 };
 
 // The view of the wait for an operation kind, in the language the settings choose.

@@ -30,9 +30,19 @@ struct AcceptedInconsistency {
 // Whether the run's inconsistency is one of those listed.
 bool IsAccepted(std::span<const AcceptedInconsistency> accepted, const FaultRun& run);
 
+// The ways a call fails: an error status, a short length, an operation the library lacks; or the
+// first only, for flows whose every call is cheap to fail but many.
+inline constexpr uint32_t kAllFailures[] = {0x6F00, 0x6700, 0xE0000001};
+inline constexpr uint32_t kOneFailure[] = {0x6F00};
+
+// Runs `kqtool repair` on the key (with the PIN answers of the scene) and then `kqsim check`;
+// true when the key is consistent afterwards. The accepted inconsistencies are repaired this way.
+bool RepairedToConsistent(SoftKeyScene& scene, const std::string& key);
+
 // Runs the sweep and returns the number of faulted runs; judge sees each of them.
 size_t SweepFaults(SoftKeyScene& scene, const std::string& key,
                    const std::function<uint32_t()>& flow,
-                   const std::function<void(const FaultRun&)>& judge);
+                   const std::function<void(const FaultRun&)>& judge,
+                   std::span<const uint32_t> failures = kAllFailures);
 
 }  // namespace kq::test

@@ -10,6 +10,7 @@
 
 #include "platform/dialog_host.h"
 #include "platform/dynamic_library.h"
+#include "platform/ui_log.h"
 #include "platform/win32/dialog_resources.h"
 #include "platform/win32/modal_dialog.h"
 #include "platform/windowless_dialogs.h"
@@ -167,11 +168,19 @@ std::optional<size_t> RunChooserDialog(const ChooserView& view, ChooserLogic& lo
   }
   const DynamicLibrary controls = LoadListViewClass();
   ChooserDialog chooser(view, logic);
-  const INT_PTR chosen = RunModalDialog(resource, ChooserProcedure, chooser, kCancelledChoice);
-  if (chosen < 0) {
+  DWORD madeError = 0;
+  const std::optional<INT_PTR> chosen =
+      RunModalDialog(resource, ChooserProcedure, chooser, kCancelledChoice, madeError);
+  if (!chosen) {
+    // Nobody can choose without the list: the same as a cancel, told apart in the log.
+    ReportNoWindow(view.logKind, madeError);
+    WriteUiLogLine("CHOSEN nowindow");
     return std::nullopt;
   }
-  return static_cast<size_t>(chosen);
+  if (*chosen < 0) {
+    return std::nullopt;
+  }
+  return static_cast<size_t>(*chosen);
 }
 
 }  // namespace kq::platform

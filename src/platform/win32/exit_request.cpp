@@ -4,14 +4,37 @@
 
 namespace kq::platform {
 
-// The waits are resource dialogs that receive the registered message themselves; a windowless
-// wait (platform/windowless_dialogs.h) only keeps its rhythm here.
-ExitRequestListener::ExitRequestListener() = default;
-ExitRequestListener::~ExitRequestListener() = default;
+namespace {
+
+// The waits with a window receive the registered message. A wait without one (its dialog could
+// not be made, or the program has no dialog resources) cannot: it watches a named event of this
+// session instead, which the sender holds signalled for longer than a wait's tick.
+constexpr wchar_t kExitEventName[] = L"Local\\KQ_ORV_EXITALLUKEYDC";
+constexpr DWORD kSignalledMs = 300;
+
+HANDLE OpenExitEvent() {
+  return CreateEventW(nullptr, TRUE, FALSE, kExitEventName);
+}
+
+}  // namespace
+
+ExitRequestListener::ExitRequestListener() {
+  HANDLE event = OpenExitEvent();
+  socket_ = event != nullptr ? reinterpret_cast<intptr_t>(event) : -1;
+}
+
+ExitRequestListener::~ExitRequestListener() {
+  if (socket_ != -1) {
+    CloseHandle(reinterpret_cast<HANDLE>(socket_));
+  }
+}
 
 bool ExitRequestListener::Wait(uint32_t milliseconds) {
-  Sleep(milliseconds);
-  return false;
+  if (socket_ == -1) {
+    Sleep(milliseconds);
+    return false;
+  }
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(socket_), milliseconds) == WAIT_OBJECT_0;
 }
 
 std::string WaitDirectory() {
@@ -19,11 +42,19 @@ std::string WaitDirectory() {
 }
 
 int SendExitRequestToAllWaits() {
-  const UINT message = RegisterWindowMessageW(L"KQ_ORV_EXITALLUKEYDC");
-  if (message == 0) {
-    return 0;
+  int reached = 0;
+  if (HANDLE event = OpenExitEvent(); event != nullptr) {
+    SetEvent(event);
+    Sleep(kSignalledMs);
+    ResetEvent(event);
+    CloseHandle(event);
+    reached = 1;
   }
-  return PostMessageW(HWND_BROADCAST, message, 0, 0) != FALSE ? 1 : 0;
+  const UINT message = RegisterWindowMessageW(L"KQ_ORV_EXITALLUKEYDC");
+  if (message != 0 && PostMessageW(HWND_BROADCAST, message, 0, 0) != FALSE) {
+    reached = 1;
+  }
+  return reached;
 }
 
 }  // namespace kq::platform

@@ -17,11 +17,14 @@ bool HasDialogResource(int resourceId) {
   return FindResourceW(ResourceModule(), MAKEINTRESOURCEW(resourceId), RT_DIALOG) != nullptr;
 }
 
-INT_PTR RunModalDialog(int resourceId, DLGPROC procedure, ModalDialog& state, INT_PTR onQuit) {
+std::optional<INT_PTR> RunModalDialog(int resourceId, DLGPROC procedure, ModalDialog& state,
+                                      INT_PTR onQuit, DWORD& madeError) {
+  SetLastError(0);
   HWND dialog = CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(resourceId), nullptr,
                                    procedure, reinterpret_cast<LPARAM>(&state));
   if (dialog == nullptr) {
-    return onQuit;
+    madeError = GetLastError();
+    return std::nullopt;
   }
   if (!state.ended) {
     ShowWindow(dialog, SW_SHOW);

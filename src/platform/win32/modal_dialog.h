@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace kq::platform {
 
 // The module that holds this code and the dialog resources (kqcsp.dll).
@@ -27,9 +29,11 @@ struct ModalDialog {
 };
 
 // Runs the dialog until its procedure calls End; returns its result, or `onQuit` when the
-// thread's message loop is told to quit (the quit message is posted again for the caller's loop)
-// or the dialog cannot be made.
-INT_PTR RunModalDialog(int resourceId, DLGPROC procedure, ModalDialog& state, INT_PTR onQuit);
+// thread's message loop is told to quit (the quit message is posted again for the caller's loop).
+// nullopt when the dialog cannot be made (no window station or desktop for this process, no
+// display, desktop heap exhausted); `madeError` then holds the system's reason.
+std::optional<INT_PTR> RunModalDialog(int resourceId, DLGPROC procedure, ModalDialog& state,
+                                      INT_PTR onQuit, DWORD& madeError);
 
 // Makes the dialog the active window and gives it the focus, also when another program's
 // window is in the foreground: this thread's input is attached to that window's thread just long

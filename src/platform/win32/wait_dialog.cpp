@@ -4,6 +4,7 @@
 // timer, the exit request and the session's changes.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/dialog_host.h"
@@ -215,7 +216,15 @@ int RunWaitDialog(const WaitView& view, WaitLogic& logic) {
   if (!HasDialogResource(resource)) {
     return RunWindowlessWait(view, logic);
   }
-  return static_cast<int>(RunModalDialog(resource, WaitProcedure, wait, kCancelled));
+  DWORD madeError = 0;
+  const std::optional<INT_PTR> result =
+      RunModalDialog(resource, WaitProcedure, wait, kCancelled, madeError);
+  if (!result) {
+    // The key's display and buttons work without the window: wait for them without it.
+    ReportNoWindow(view.logKind, madeError);
+    return RunWindowlessWait(view, logic);
+  }
+  return static_cast<int>(*result);
 }
 
 }  // namespace kq::platform

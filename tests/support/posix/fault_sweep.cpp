@@ -7,12 +7,6 @@
 
 namespace kq::test {
 
-namespace {
-
-constexpr uint32_t kFailures[] = {0x6F00, 0x6700, 0xE0000001};
-
-}  // namespace
-
 bool IsAccepted(std::span<const AcceptedInconsistency> accepted, const FaultRun& run) {
   for (const AcceptedInconsistency& known : accepted) {
     if (run.operation == known.operation && run.problems.find(known.problem) != std::string::npos) {
@@ -22,9 +16,19 @@ bool IsAccepted(std::span<const AcceptedInconsistency> accepted, const FaultRun&
   return false;
 }
 
+bool RepairedToConsistent(SoftKeyScene& scene, const std::string& key) {
+  const CommandResult repair = RunCommand(
+      {std::string(KQ_TEST_BIN_DIR) + "/kqtool", "repair", "--media-id", scene.MediaId(key)});
+  const CommandResult check = scene.RunKqsim({"check", key});
+  EXPECT_EQ(repair.exitCode, 0) << repair.out << repair.err;
+  EXPECT_EQ(check.exitCode, 0) << repair.out << check.out;
+  return repair.exitCode == 0 && check.exitCode == 0;
+}
+
 size_t SweepFaults(SoftKeyScene& scene, const std::string& key,
                    const std::function<uint32_t()>& flow,
-                   const std::function<void(const FaultRun&)>& judge) {
+                   const std::function<void(const FaultRun&)>& judge,
+                   std::span<const uint32_t> failures) {
   const std::filesystem::path directory = scene.root() / key;
   const std::filesystem::path saved = scene.root() / ".sweep-saved";
   scene.ClearCounters(key);
@@ -49,7 +53,7 @@ size_t SweepFaults(SoftKeyScene& scene, const std::string& key,
       continue;
     }
     for (int64_t n = 1; n <= count; ++n) {
-      for (const uint32_t failure : kFailures) {
+      for (const uint32_t failure : failures) {
         restore();
         FaultRun run;
         run.operation = operation.substr(5);

@@ -1,7 +1,7 @@
 // The CryptoAPI flows that change the key under the fault sweep: a new keyset with its signature
 // pair, and the keyset's deletion. After every run with a call failing no handle is open, the last
 // error is a code the tables name, and `kqsim check` finds the key's store consistent but for the
-// cases listed in kDeletionLeaves.
+// cases listed in kDeletionLeaves, which `kqtool repair` then puts right.
 #include "support/fault_sweep.h"
 #include "common/codes.h"
 #include "provider_scene.h"
@@ -27,6 +27,8 @@ TEST_F(ProviderFaultSweep, KeysetCreationAndDeletionSurviveEveryFailingCall) {
       EXPECT_EQ(scene_.OpenHandles(key), 0) << what;
       EXPECT_NE(FindCode(CodeFamily::kCryptoApi, run.code), nullptr) << what << ": " << run.code;
       EXPECT_TRUE(run.consistent || IsAccepted(accepted, run)) << what << ":\n" << run.problems;
+      // What is accepted is repaired: `kqtool repair` leaves the key consistent.
+      EXPECT_TRUE(run.consistent || RepairedToConsistent(scene_, key)) << what;
     };
   };
   const auto create = [&] {

@@ -118,6 +118,28 @@ TEST(ButtonWait, SessionRulesAndExitRequest) {
   EXPECT_EQ(key.polls.load(), polls);
 }
 
+// A key that never decides (stuck at one reading, or in a state the key does not define) ends the
+// wait as timed out once its longest countdown and 30 s more have passed in ticks.
+TEST(ButtonWait, AKeyThatNeverDecidesTimesOutAfterItsCountdownAndAGrace) {
+  const std::pair<std::vector<test::FakeReading>, int> cases[] = {
+      {{Waiting(50), Waiting(40)}, 50 + 300},
+      {{State(6)}, 300},
+      {{Waiting(20), State(7)}, 20 + 300},
+  };
+  for (const auto& [script, ticks] : cases) {
+    FakeKey key(script);
+    ButtonWaitLogic logic(FakeKey::Ops(), key.handle());
+    platform::WaitStep step;
+    int tick = 0;
+    do {
+      step = logic.OnTimer();
+      ++tick;
+    } while (!step.ends && tick < 100000);
+    EXPECT_EQ(tick, ticks + 1);
+    EXPECT_EQ(step.result, 3);
+  }
+}
+
 // A wait opens in the language of the setting; the PIN-tries warning keeps the last dialog's.
 TEST(ButtonWait, OpensInTheLanguageOfTheSettingAndThePinWarningKeepsIt) {
   test::TempRegistry registry(test::TempRegistry::SettingsKey("\"LanguageID\"=dword:00000c04"));
