@@ -206,10 +206,12 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
     RestoreReference(session, container.fileId, pair.certificate, former);
     return status;
   }
+  WriteCertificateDirectory(session, keyNumber, Bytes(subject), certificate);
+  // Last, so that no file is created after a deletion that fails half-way (its file gone, its
+  // index slot kept) and takes the id that slot still names.
   if (IsReferenceSet(former)) {
     DeleteObject(session, former, IndexKind::kObjects);
   }
-  WriteCertificateDirectory(session, keyNumber, Bytes(subject), certificate);
   return kOk;
 }
 
