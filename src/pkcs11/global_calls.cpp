@@ -2,7 +2,6 @@
 // events. No thread is ever started.
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "pkcs11/call_frame.h"
 #include "pkcs11/module_calls.h"
@@ -76,8 +75,16 @@ CK_RV Finalize(CK_VOID_PTR reserved) {
     if (reserved != nullptr) {
       return CKR_ARGUMENTS_BAD;
     }
+    // The key forgets the verified PIN of every token the application logged in to.
+    for (Slot& slot : module.slots) {
+      if (slot.present) {
+        LogOutToken(slot);
+      }
+    }
     module.Reset();
     module.initialised = false;
+    module.wake.notify_all();
+    module.wake.wait(module.mutex, [&module] { return module.sleepers == 0; });
     return CKR_OK;
   });
 }
@@ -159,14 +166,13 @@ CK_RV WaitForSlotEvent(CK_FLAGS flags, CK_SLOT_ID_PTR slotOut, CK_VOID_PTR reser
   if (slotOut == nullptr || reserved != nullptr) {
     return CKR_ARGUMENTS_BAD;
   }
-  // Polls the readers without holding the module's lock between polls, so other threads' calls
-  // run meanwhile and C_Finalize ends the wait.
-  for (bool first = true;; first = false) {
-    if (!first) {
-      std::this_thread::sleep_for(kSlotPollInterval);
-    }
-    bool changed = false;
-    const CK_RV rv = RunCall([&](Module& module) -> CK_RV {
+  // Polls the readers, releasing the module's lock only while sleeping between polls, so other
+  // threads' calls run meanwhile and C_Finalize ends the wait (and waits for it to end).
+  return RunCall([&](Module& module) -> CK_RV {
+    for (bool first = true;; first = false) {
+      if (!first && !module.SleepUnlessFinalized(kSlotPollInterval)) {
+        return CKR_CRYPTOKI_NOT_INITIALIZED;
+      }
       module.RefreshSlots();
       const std::vector<bool> now = Presence(module);
       std::vector<bool>& before = module.reportedPresence;
@@ -175,19 +181,14 @@ CK_RV WaitForSlotEvent(CK_FLAGS flags, CK_SLOT_ID_PTR slotOut, CK_VOID_PTR reser
         if (now[id] != before[id]) {
           before[id] = now[id];
           *slotOut = id;
-          changed = true;
           return CKR_OK;
         }
       }
-      return CKR_OK;
-    });
-    if (rv != CKR_OK || changed) {
-      return rv;
+      if ((flags & CKF_DONT_BLOCK) != 0) {
+        return CKR_NO_EVENT;
+      }
     }
-    if ((flags & CKF_DONT_BLOCK) != 0) {
-      return CKR_NO_EVENT;
-    }
-  }
+  });
 }
 
 }  // namespace kq::pkcs11

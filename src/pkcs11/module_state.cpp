@@ -22,6 +22,14 @@ void Module::Reset() {
   listed = false;
 }
 
+bool Module::SleepUnlessFinalized(std::chrono::milliseconds time) {
+  ++sleepers;
+  wake.wait_for(mutex, time, [this] { return !ready(); });
+  --sleepers;
+  wake.notify_all();
+  return ready();
+}
+
 bool Module::RefreshSlots() {
   std::vector<std::string> readers;
   if (ListReaders(readers) != 0) {

@@ -4,6 +4,8 @@
 // application is logged in to each token, and the open sessions with their operations. One mutex
 // guards it; every call holds it from start to end except C_WaitForSlotEvent's sleeps.
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -60,11 +62,18 @@ class Module {
   CK_SESSION_HANDLE nextSession = 1;
   bool listed = false;                 // the readers were listed since C_Initialize
   std::vector<bool> reportedPresence;  // each slot's presence as C_WaitForSlotEvent last told it
+  // C_WaitForSlotEvent's sleepers: C_Finalize wakes them and returns only once none is left in
+  // the module, so the application may unload it.
+  std::condition_variable_any wake;
+  int sleepers = 0;
 
   // Initialised in this process (a forked child sees false until it initialises again).
   [[nodiscard]] bool ready() const;
   // Forgets every slot's login and objects and every session.
   void Reset();
+  // Sleeps without the lock (held once on entry) for the time given or until C_Finalize; false
+  // when the module was finalised meanwhile.
+  bool SleepUnlessFinalized(std::chrono::milliseconds time);
 
   // Reads the reader list again: new readers get new slots, and each slot's presence is
   // updated (a key pulled out logs its token out and closes its sessions). False when the
@@ -79,5 +88,8 @@ class Module {
   // Whether any session of the slot is open.
   [[nodiscard]] bool HasSessions(CK_SLOT_ID id) const;
 };
+
+// Ends the login on the key (its verified PIN) and in the module.
+void LogOutToken(Slot& slot);
 
 }  // namespace kq::pkcs11

@@ -8,6 +8,7 @@
 #include "pkcs11/module_calls.h"
 #include "pkcs11/object_lookup.h"
 #include "pkcs11/token_objects.h"
+#include "store/public_key_object.h"
 
 namespace kq::pkcs11 {
 
@@ -41,6 +42,36 @@ const TokenObject* FindVisibleObject(Slot& slot, CK_SLOT_ID slotId, CK_OBJECT_HA
   }
   rv = CKR_OBJECT_HANDLE_INVALID;
   return nullptr;
+}
+
+bool KeyUnchanged(const DeviceSession& device, const TokenObject& object) {
+  store::DevicePublicKey current;
+  if (store::ReadDevicePublicKey(device, object.keyNumber, current) != 0) {
+    return false;
+  }
+  if (object.algorithm == KeyAlgorithm::kSm2) {
+    current.first.insert(current.first.end(), current.second.begin(), current.second.end());
+  }
+  return current.first == object.publicKey;
+}
+
+const TokenObject* FindCurrentObject(Slot& slot, CK_SLOT_ID slotId, CK_OBJECT_HANDLE handle,
+                                     CK_RV& rv) {
+  const TokenObject* found = FindVisibleObject(slot, slotId, handle, rv);
+  if (found == nullptr || !found->isPrivate) {
+    return found;  // public values are served as listed: a listing's reads cost no device call
+  }
+  DeviceSession device;
+  if (device.Open(slot.readerName) != 0) {
+    rv = CKR_DEVICE_ERROR;
+    return nullptr;
+  }
+  // The stale listing stays: the handle keeps naming the object gone until a new search.
+  if (!KeyUnchanged(device, *found)) {
+    rv = CKR_OBJECT_HANDLE_INVALID;
+    return nullptr;
+  }
+  return found;
 }
 
 CK_RV FindObjectsInit(CK_SESSION_HANDLE handle, CK_ATTRIBUTE_PTR entries, CK_ULONG count) {
@@ -101,7 +132,7 @@ CK_RV GetAttributeValue(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE object, CK_AT
       return CKR_ARGUMENTS_BAD;
     }
     CK_RV rv = CKR_OK;
-    const TokenObject* found = FindVisibleObject(slot, session.slot, object, rv);
+    const TokenObject* found = FindCurrentObject(slot, session.slot, object, rv);
     if (found == nullptr) {
       return rv;
     }
@@ -115,7 +146,7 @@ CK_RV GetObjectSize(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE object, CK_ULONG_
       return CKR_ARGUMENTS_BAD;
     }
     CK_RV rv = CKR_OK;
-    const TokenObject* found = FindVisibleObject(slot, session.slot, object, rv);
+    const TokenObject* found = FindCurrentObject(slot, session.slot, object, rv);
     if (found == nullptr) {
       return rv;
     }

@@ -2,6 +2,7 @@
 // installed beside the key pair whose public key they carry, and objects destroyed, each by the
 // store's own walks under the key's lock (the device session holds it from open to close).
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
@@ -46,6 +47,31 @@ std::optional<CK_ULONG> TemplateNumber(const CK_ATTRIBUTE* entries, CK_ULONG cou
   CK_ULONG number = 0;
   std::memcpy(&number, value->data(), sizeof number);
   return number;
+}
+
+std::optional<bool> TemplateBool(const CK_ATTRIBUTE* entries, CK_ULONG count,
+                                 CK_ATTRIBUTE_TYPE type) {
+  const auto value = TemplateValue(entries, count, type);
+  if (!value || value->size() != sizeof(CK_BBOOL)) {
+    return std::nullopt;
+  }
+  return (*value)[0] != CK_FALSE;
+}
+
+// Whether the key can make the pair the templates ask for: it keeps its keys, never lets a
+// private key out, and uses the public exponent 65537; the label and id are its own.
+bool KeyCanHonour(const CK_ATTRIBUTE* publicTemplate, CK_ULONG publicCount,
+                  const CK_ATTRIBUTE* privateTemplate, CK_ULONG privateCount) {
+  if (const auto exponent = TemplateValue(publicTemplate, publicCount, CKA_PUBLIC_EXPONENT)) {
+    const auto digits = std::ranges::find_if(*exponent, [](uint8_t byte) { return byte != 0; });
+    if (!std::ranges::equal(std::span(digits, exponent->end()), std::array<uint8_t, 3>{1, 0, 1})) {
+      return false;
+    }
+  }
+  return TemplateBool(publicTemplate, publicCount, CKA_TOKEN).value_or(true) &&
+         TemplateBool(privateTemplate, privateCount, CKA_TOKEN).value_or(true) &&
+         !TemplateBool(privateTemplate, privateCount, CKA_EXTRACTABLE).value_or(false) &&
+         TemplateBool(privateTemplate, privateCount, CKA_SENSITIVE).value_or(true);
 }
 
 // What changes the key needs: a read-write session and the user's login.
@@ -142,6 +168,9 @@ CK_RV GenerateKeyPair(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism,
     } else if (mechanism->mechanism != CKM_KQ_SM2_KEY_PAIR_GEN) {
       return CKR_MECHANISM_INVALID;
     }
+    if (!KeyCanHonour(publicTemplate, publicCount, privateTemplate, privateCount)) {
+      return CKR_TEMPLATE_INCONSISTENT;
+    }
     if (const CK_RV rv = CheckWritable(session, slot); rv != CKR_OK) {
       return rv;
     }
@@ -227,40 +256,59 @@ CK_RV DestroyObject(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE objectHandle) {
     if (const CK_RV rv = CheckWritable(session, slot); rv != CKR_OK) {
       return rv;
     }
-    if (const CK_RV rv = ReadObjectsAgain(slot, session.slot); rv != CKR_OK) {
-      return rv;
-    }
     CK_RV rv = CKR_OK;
-    const TokenObject* object = FindVisibleObject(slot, session.slot, objectHandle, rv);
-    if (object == nullptr) {
+    const TokenObject* listed = FindVisibleObject(slot, session.slot, objectHandle, rv);
+    if (listed == nullptr) {
       return rv;
     }
-    const TokenObject target = *object;
+    if (listed->objectClass == CKO_PUBLIC_KEY) {
+      return CKR_ACTION_PROHIBITED;  // it goes only with its private key
+    }
+    const TokenObject was = *listed;
     DeviceSession device;
     if (device.Open(slot.readerName) != 0) {
       return CKR_DEVICE_ERROR;
     }
-    store::ContainerInfo container;
-    if (store::FindContainer(device, target.containerName, container) != 0) {
+    // Under one hold of the key's lock: the objects as they are now, the handle still naming the
+    // object the application was shown (not a pair enrolled since in the same files), and the
+    // deletion.
+    std::vector<TokenObject> objects;
+    if (ReadTokenObjects(device, session.slot, objects) != 0) {
       return CKR_DEVICE_ERROR;
     }
-    const store::KeyPairRefs& pair = PairOfReference(target.reference);
+    const auto target = std::ranges::find(objects, objectHandle, &TokenObject::handle);
+    if (target == objects.end() || target->containerName != was.containerName ||
+        target->publicKey != was.publicKey) {
+      return CKR_OBJECT_HANDLE_INVALID;
+    }
+    const store::KeyPairRefs& pair = PairOfReference(target->reference);
+    const bool certified = std::ranges::any_of(objects, [&](const TokenObject& other) {
+      return other.objectClass == CKO_CERTIFICATE && other.containerName == was.containerName &&
+             other.reference == pair.certificate;
+    });
+    if (target->objectClass == CKO_PRIVATE_KEY && certified) {
+      return CKR_ACTION_PROHIBITED;  // its certificate is deleted first
+    }
+    store::ContainerInfo container;
+    if (store::FindContainer(device, target->containerName, container) != 0) {
+      return CKR_DEVICE_ERROR;
+    }
     uint32_t status = 0;
-    if (target.objectClass == CKO_CERTIFICATE) {
+    if (target->objectClass == CKO_CERTIFICATE) {
       // Only the certificate goes; its key pair stays usable.
       status = store::ReleaseContainerReference(device, container, pair.certificate,
                                                 store::IndexKind::kObjects);
       if (status == 0) {
-        store::RemoveCertificateDirectoryEntry(device, target.keyNumber);
+        store::RemoveCertificateDirectoryEntry(device, target->keyNumber);
       }
     } else {
-      // A key goes with its pair: the device key cannot be kept without its objects.
-      status = store::DeleteContainerKeyPair(device, container, pair, target.keyNumber);
+      // A private key goes with its pair: the device key cannot be kept without its objects.
+      status = store::DeleteContainerKeyPair(device, container, pair, target->keyNumber);
     }
     device.Close();
-    // Operations of any session that used an object now gone end here.
+    // Operations with the deleted key end here.
     for (auto& [id, other] : module.sessions) {
-      if (other.slot == session.slot && other.sign.active) {
+      if (status == 0 && other.slot == session.slot && other.sign.key == objectHandle) {
         other.sign = {};
       }
     }

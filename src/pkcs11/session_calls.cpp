@@ -9,6 +9,7 @@
 #include "device/login.h"
 #include "pkcs11/call_frame.h"
 #include "pkcs11/module_calls.h"
+#include "pkcs11/token_info.h"
 #include "pkcs11/wait_codes.h"
 #include "ui/confirmation_wait.h"
 
@@ -36,7 +37,8 @@ CK_RV LoginCode(LoginOutcome outcome) {
   }
 }
 
-// Ends the login on the key (its verified PIN) and in the module.
+}  // namespace
+
 void LogOutToken(Slot& slot) {
   if (slot.loggedIn) {
     DeviceSession device;
@@ -47,6 +49,8 @@ void LogOutToken(Slot& slot) {
   slot.loggedIn = false;
   slot.objects.reset();
 }
+
+namespace {
 
 void EndSignOperations(Module& module, CK_SLOT_ID slotId) {
   for (auto& [handle, session] : module.sessions) {
@@ -131,7 +135,16 @@ CK_RV Login(CK_SESSION_HANDLE handle, CK_USER_TYPE userType, CK_UTF8CHAR_PTR pin
       return CKR_USER_TYPE_INVALID;
     }
     if (userType == CKU_USER && slot.loggedIn) {
-      return CKR_USER_ALREADY_LOGGED_IN;
+      // Another program may have ended the key's login since: the key tells.
+      DeviceSession device;
+      if (device.Open(slot.readerName) != 0) {
+        return CKR_DEVICE_ERROR;
+      }
+      const std::optional<PinInfo> pinState = ReadPinInfo(device);
+      if (!pinState || pinState->verified) {
+        return CKR_USER_ALREADY_LOGGED_IN;
+      }
+      slot.loggedIn = false;
     }
     if (pin != nullptr && pinLength != kPinLength) {
       return CKR_PIN_LEN_RANGE;
@@ -152,6 +165,8 @@ CK_RV Login(CK_SESSION_HANDLE handle, CK_USER_TYPE userType, CK_UTF8CHAR_PTR pin
     if (rv == CKR_OK) {
       slot.loggedIn = true;
       slot.objects.reset();  // the private objects are listed from now on
+    } else if (rv == CKR_PIN_INCORRECT) {
+      slot.loggedIn = false;  // a wrong PIN ends the key's login
     }
     return rv;
   });

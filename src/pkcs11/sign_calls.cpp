@@ -15,7 +15,6 @@
 #include "pkcs11/module_calls.h"
 #include "pkcs11/object_lookup.h"
 #include "pkcs11/wait_codes.h"
-#include "store/public_key_object.h"
 
 namespace kq::pkcs11 {
 
@@ -133,14 +132,7 @@ CK_RV SignOnToken(const Slot& slot, const TokenObject& key, const KeyInput& inpu
   }
   // Another program may have replaced the pair in the key's slot since the objects were listed:
   // under the key's lock, the slot must still hold the key the object named.
-  store::DevicePublicKey current;
-  if (store::ReadDevicePublicKey(device, key.keyNumber, current) != 0) {
-    return CKR_KEY_HANDLE_INVALID;
-  }
-  if (key.algorithm == KeyAlgorithm::kSm2) {
-    current.first.insert(current.first.end(), current.second.begin(), current.second.end());
-  }
-  if (current.first != key.publicKey) {
+  if (!KeyUnchanged(device, key)) {
     return CKR_KEY_HANDLE_INVALID;
   }
   std::array<uint8_t, kLargestSignature> produced{};
@@ -191,9 +183,8 @@ CK_RV CompleteSignature(Session& session, Slot& slot, const TokenObject& key,
     rv = SignOnToken(slot, key, input, signature, signatureLength);
   }
   session.sign = {};
-  if (rv == CKR_KEY_HANDLE_INVALID) {
-    slot.objects.reset();  // listed again before the next use
-  }
+  // A key replaced elsewhere keeps its stale listing, so its handle never names the new pair
+  // before the application searches again.
   if (rv == CKR_USER_NOT_LOGGED_IN) {
     slot.loggedIn = false;  // another program ended the key's login: the user may log in again
   }

@@ -30,13 +30,7 @@ std::string MediaId(const DeviceSession& session) {
 }
 
 CK_FLAGS PinFlags(const DeviceSession& session) {
-  std::array<uint8_t, 32> answer{};
-  uint32_t length = static_cast<uint32_t>(answer.size());
-  if (session.GetPINInfo(answer.data(), &length, 0) != 0) {
-    return 0;
-  }
-  const std::optional<PinInfo> pin =
-      DecodePinInfo(std::span(answer).first(std::min<size_t>(length, answer.size())));
+  const std::optional<PinInfo> pin = ReadPinInfo(session);
   if (!pin) {
     return 0;
   }
@@ -48,6 +42,15 @@ CK_FLAGS PinFlags(const DeviceSession& session) {
 }
 
 }  // namespace
+
+std::optional<PinInfo> ReadPinInfo(const DeviceSession& session) {
+  std::array<uint8_t, 32> answer{};
+  uint32_t length = static_cast<uint32_t>(answer.size());
+  if (session.GetPINInfo(answer.data(), &length, 0) != 0) {
+    return std::nullopt;
+  }
+  return DecodePinInfo(std::span(answer).first(std::min<size_t>(length, answer.size())));
+}
 
 void CopyPadded(std::string_view text, unsigned char* field, size_t size) {
   std::memset(field, ' ', size);

@@ -90,18 +90,18 @@ bool ReadContainerAt(const DeviceSession& session, uint16_t fileId, ContainerInf
   return true;
 }
 
-// Deletes the certificate the container holds for this pair and clears its reference. When the
-// old object could not be deleted whole (its file gone but its index slot kept), the new
-// certificate is not written: the key may give the new file the old file's id, and two slots
-// would then name one file. False in that case.
-bool ReleaseOldCertificate(const DeviceSession& session, const ContainerInfo& container,
-                           ContainerRef ref) {
-  if (!IsReferenceSet(container.refs[ref])) {
-    return true;
+// Points the container's reference back at the certificate it held before the new one (or at
+// none), when the new one could not be completed.
+void RestoreReference(const DeviceSession& session, uint16_t containerFileId, ContainerRef ref,
+                      uint16_t former) {
+  if (!IsReferenceSet(former)) {
+    ClearContainerRef(session, containerFileId, ref);
+    return;
   }
-  const bool deleted = DeleteObject(session, container.refs[ref], IndexKind::kObjects) == 0;
-  ClearContainerRef(session, container.fileId, ref);
-  return deleted;
+  ContainerRefs refs{};
+  refs.fill(kNoReference);
+  refs[ref] = former;
+  SetContainerRefs(session, containerFileId, refs, RefMask(ref));
 }
 
 // The key number of the pair's public key object, which must sit in the object index with the
@@ -180,9 +180,9 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
   if (FindContainer(session, containerName, container) != 0) {
     return kDeviceFailed;
   }
-  if (!ReleaseOldCertificate(session, container, pair.certificate)) {
-    return kDeviceFailed;
-  }
+  // The old certificate stays until the new one is written and referenced: a failure on the
+  // way keeps it.
+  const uint16_t former = container.refs[pair.certificate];
 
   NewObjectFile created;
   if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);
@@ -203,10 +203,15 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
           WriteIndexSlot(session, IndexKind::kObjects, created.slot, created.entry);
       status != 0) {
     DeleteDeviceFile(session, fileId);
-    ClearContainerRef(session, container.fileId, pair.certificate);
+    RestoreReference(session, container.fileId, pair.certificate, former);
     return status;
   }
   WriteCertificateDirectory(session, keyNumber, Bytes(subject), certificate);
+  // Last, so that no file is created after a deletion that fails half-way (its file gone, its
+  // index slot kept) and takes the id that slot still names.
+  if (IsReferenceSet(former)) {
+    DeleteObject(session, former, IndexKind::kObjects);
+  }
   return kOk;
 }
 
@@ -226,10 +231,10 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
   }
   const KeyPairRefs& pair = PairOfKeySpec(keySpec);
   ContainerInfo container;
-  if (ReadContainerAt(session, containerFileId, container) &&
-      !ReleaseOldCertificate(session, container, pair.certificate)) {
-    return kDeviceFailed;
-  }
+  // The old certificate stays until the new one is complete: a failure on the way keeps it.
+  const uint16_t former = ReadContainerAt(session, containerFileId, container)
+                              ? container.refs[pair.certificate]
+                              : kNoReference;
 
   NewObjectFile created;
   if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);
@@ -261,8 +266,11 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
   if (const uint32_t status =
           WriteCertificateDirectory(session, keyNumber, Bytes(subject), certificate);
       status != 0) {
-    ClearContainerRef(session, containerFileId, pair.certificate);
+    RestoreReference(session, containerFileId, pair.certificate, former);
     return undo(status);
+  }
+  if (IsReferenceSet(former)) {
+    DeleteObject(session, former, IndexKind::kObjects);
   }
   return kOk;
 }

@@ -124,4 +124,14 @@ openssl req -in "$sm2_request" -pubkey -noout >"$work/sm2.pub" 2>/dev/null ||
 /usr/bin/python3 "$source_dir/tests/integration/pkcs11/posix/vendor_mechanisms.py" "$module" "$work" \
   "$kqsim" key00 || fail "PyKCS11"
 
+step "PyKCS11: the key changed behind the module"
+openssl x509 -req -in "$work/request.pem" -CA "$work/ca.pem" -CAkey "$work/ca.key" \
+  -CAcreateserial -days 2 -outform DER -out "$work/renewal.der" 2>/dev/null
+mkdir -p "$work/elsewhere"
+changed="$source_dir/tests/integration/pkcs11/posix/key_changed_elsewhere.py"
+/usr/bin/python3 "$changed" "$module" "$work" "$kqsim" "$kqtool" key00 "$media" ||
+  fail "the key changed behind the module"
+/usr/bin/python3 "$changed" "$module" "$work" "$kqsim" "$kqtool" key00 "$media" wait-finalize ||
+  fail "C_Finalize with a thread waiting for slot events"
+
 echo "all clients passed"

@@ -46,6 +46,16 @@ class ModuleFaultSweep : public ModuleTest {
               << run.problems;
           EXPECT_EQ(InSession([](CK_SESSION_HANDLE) { return CKR_OK; }), 0u)
               << name << " with " << run.plan << ": the token no longer answers";
+          // Whatever failed, the key still holds a certificate for its pair (old or new).
+          const CK_SESSION_HANDLE own = session_;
+          EXPECT_EQ(InSession([&](CK_SESSION_HANDLE session) {
+                      session_ = session;
+                      return Object(CKO_CERTIFICATE) == CK_INVALID_HANDLE ? CKR_GENERAL_ERROR
+                                                                          : CKR_OK;
+                    }),
+                    0u)
+              << name << " with " << run.plan << ": the certificate is gone";
+          session_ = own;
         });
     EXPECT_GT(runs, 10u) << name;
   }

@@ -1,0 +1,170 @@
+"""The module's objects and login when the key changes behind it, through PyKCS11 (Debian's
+python3-pykcs11): objects that must not be destroyed, templates the key cannot honour, a
+certificate renewal that fails, logins ended elsewhere, a key pair replaced by another program,
+and C_Finalize with the token logged in or a thread waiting for slot events.
+    key_changed_elsewhere.py MODULE WORK_DIR KQSIM KQTOOL KEY MEDIA_ID [wait-finalize]"""
+import ctypes
+import re
+import subprocess
+import sys
+import threading
+import time
+
+import PyKCS11
+
+module, work, kqsim, kqtool, key, media = sys.argv[1:7]
+PIN = "12345678"
+RW = PyKCS11.CKF_SERIAL_SESSION | PyKCS11.CKF_RW_SESSION
+CKR_ACTION_PROHIBITED = 0x1B  # PKCS #11 2.40, not in every PyKCS11
+SHA256_RSA = PyKCS11.Mechanism(PyKCS11.CKM_SHA256_RSA_PKCS, None)
+
+
+def expect(condition, what):
+    if not condition:
+        sys.exit(f"FAILED: {what}")
+    print(f"  ok: {what}")
+
+
+def code(call, *arguments):
+    try:
+        call(*arguments)
+        return PyKCS11.CKR_OK
+    except PyKCS11.PyKCS11Error as error:
+        return error.value
+
+
+def run(*command):
+    return subprocess.run(command, capture_output=True, text=True).stdout
+
+
+def wait_then_finalize():
+    """A thread blocks in C_WaitForSlotEvent; C_Finalize wakes it and returns once it has left
+    the module, which the application then unloads."""
+    library = ctypes.CDLL(module)
+    functions = ctypes.POINTER(ctypes.c_void_p)()
+    library.C_GetFunctionList(ctypes.byref(functions))
+    call = lambda index, *types: ctypes.CFUNCTYPE(ctypes.c_ulong, *types)(functions[1 + index])
+    expect(call(0, ctypes.c_void_p)(None) == 0, "C_Initialize")
+    returned = []
+    slot = ctypes.c_ulong()
+    wait = call(67, ctypes.c_ulong, ctypes.c_void_p, ctypes.c_void_p)
+    waiter = threading.Thread(target=lambda: returned.append(wait(0, ctypes.byref(slot), None)))
+    waiter.start()
+    time.sleep(0.3)
+    expect(call(1, ctypes.c_void_p)(None) == 0, "C_Finalize with a thread waiting")
+    libc = ctypes.CDLL(None)
+    libc.dlclose.argtypes = [ctypes.c_void_p]
+    libc.dlclose(library._handle)  # a waiter still in the module would now crash
+    waiter.join()
+    expect(returned == [PyKCS11.CKR_CRYPTOKI_NOT_INITIALIZED],
+           f"the waiter left with CKR_CRYPTOKI_NOT_INITIALIZED: {returned}")
+    print("wait-finalize passed")
+
+
+if sys.argv[7:] == ["wait-finalize"]:
+    wait_then_finalize()
+    sys.exit(0)
+
+lib = PyKCS11.PyKCS11Lib()
+lib.load(module)
+slot = lib.getSlotList(tokenPresent=True)[0]
+session = lib.openSession(slot, RW)
+session.login(PIN)
+
+
+def rsa_objects(object_class):
+    return session.findObjects([(PyKCS11.CKA_CLASS, object_class),
+                                (PyKCS11.CKA_KEY_TYPE, PyKCS11.CKK_RSA)])
+
+
+def certificates():
+    return [bytes(session.getAttributeValue(found, [PyKCS11.CKA_VALUE])[0])
+            for found in session.findObjects([(PyKCS11.CKA_CLASS, PyKCS11.CKO_CERTIFICATE)])]
+
+
+def consistent():
+    return run(kqsim, "check", key).strip() == "consistent"
+
+
+# Destroying: a public key never alone, a private key only without its certificate.
+private = rsa_objects(PyKCS11.CKO_PRIVATE_KEY)[0]
+public = rsa_objects(PyKCS11.CKO_PUBLIC_KEY)[0]
+expect(code(session.destroyObject, public) == CKR_ACTION_PROHIBITED,
+       "C_DestroyObject of a public key: CKR_ACTION_PROHIBITED")
+expect(code(session.destroyObject, private) == CKR_ACTION_PROHIBITED,
+       "C_DestroyObject of a private key with its certificate: CKR_ACTION_PROHIBITED")
+expect(len(rsa_objects(PyKCS11.CKO_PRIVATE_KEY)) == 1 and len(certificates()) == 1,
+       "... and the pair and its certificate stay")
+
+# Key pair generation: what the key cannot honour is refused.
+bits = (PyKCS11.CKA_MODULUS_BITS, 1024)
+for public_template, private_template, what in (
+        ([bits, (PyKCS11.CKA_PUBLIC_EXPONENT, (3,))], [], "public exponent 3"),
+        ([bits, (PyKCS11.CKA_TOKEN, False)], [], "a session public key"),
+        ([bits], [(PyKCS11.CKA_EXTRACTABLE, True)], "an extractable private key"),
+        ([bits], [(PyKCS11.CKA_SENSITIVE, False)], "a private key not sensitive")):
+    result = code(session.generateKeyPair, public_template, private_template,
+                  PyKCS11.MechanismRSAGENERATEKEYPAIR)
+    expect(result == PyKCS11.CKR_TEMPLATE_INCONSISTENT, f"C_GenerateKeyPair with {what}: {result:#x}")
+
+# Deleting one pair ends only the operations with its key, and only when it goes.
+other = lib.openSession(slot, RW)
+native = SHA256_RSA.to_native()
+expect(other.lib.C_SignInit(other.session, native, private) == PyKCS11.CKR_OK, "C_SignInit")
+expect(code(session.destroyObject, public) != PyKCS11.CKR_OK, "a refused C_DestroyObject")
+run(kqsim, "button", key, "ok:1")  # the key confirms the generation
+new_public, new_private = session.generateKeyPair(
+    [bits, (PyKCS11.CKA_PUBLIC_EXPONENT, (1, 0, 1))], [(PyKCS11.CKA_SENSITIVE, True)],
+    PyKCS11.MechanismRSAGENERATEKEYPAIR)
+expect(code(session.destroyObject, new_private) == PyKCS11.CKR_OK,
+       "C_DestroyObject of a private key without certificate")
+expect(code(session.getAttributeValue, new_public, [PyKCS11.CKA_LABEL]) ==
+       PyKCS11.CKR_OBJECT_HANDLE_INVALID, "... takes its public key with it")
+signature = PyKCS11.ckbytelist()
+expect(other.lib.C_Sign(other.session, PyKCS11.ckbytelist(b"data"), signature) == PyKCS11.CKR_OK and
+       other.lib.C_Sign(other.session, PyKCS11.ckbytelist(b"data"), signature) == PyKCS11.CKR_OK,
+       "another session's operation with another key survives both")
+other.closeSession()
+expect(consistent(), "the store hangs together")
+
+# A renewal that fails on the key keeps the old certificate; one that succeeds replaces it.
+old, = certificates()
+renewal = open(f"{work}/renewal.der", "rb").read()
+template = [(PyKCS11.CKA_CLASS, PyKCS11.CKO_CERTIFICATE),
+            (PyKCS11.CKA_CERTIFICATE_TYPE, PyKCS11.CKC_X_509), (PyKCS11.CKA_VALUE, renewal)]
+run(kqsim, "fault", "add", "ZANT_CreateFile:1:0x6A84")
+result = code(session.createObject, template)
+run(kqsim, "fault", "clear")
+expect(result != PyKCS11.CKR_OK and certificates() == [old],
+       f"a renewal failing on the key keeps the old certificate: {result:#x}")
+expect(code(session.createObject, template) == PyKCS11.CKR_OK and certificates() == [renewal],
+       "a renewal replaces the old certificate")
+expect(consistent(), "the store hangs together")
+
+# Logins the key ended: a wrong PIN, or another program logging out.
+expect(code(session.login, "00000000", PyKCS11.CKU_CONTEXT_SPECIFIC) == PyKCS11.CKR_PIN_INCORRECT,
+       "C_Login(CKU_CONTEXT_SPECIFIC) with a wrong PIN")
+expect(code(session.login, PIN) == PyKCS11.CKR_OK, "... then C_Login(CKU_USER) logs in again")
+subprocess.run(["pkcs11-tool", "--module", module, "--login", "--pin", PIN, "--list-objects"],
+               capture_output=True, check=True)
+expect(code(session.login, PIN) == PyKCS11.CKR_OK, "C_Login after another program logged out")
+expect(code(session.login, PIN) == PyKCS11.CKR_USER_ALREADY_LOGGED_IN, "... and not twice")
+expect(code(session.sign, private, b"data", SHA256_RSA) == PyKCS11.CKR_OK, "... and C_Sign signs")
+
+# Another program deletes the pair and enrols a new one in the same files: the handle held
+# names the old pair, gone, and never the new one.
+run(kqtool, "delete", "--media-id", media, "--subject", "CN=Clients Check, O=Test Bank, C=CN")
+run(kqtool, "request", "--media-id", media, "--record",
+    "CN=Enrolled Elsewhere,O=Test Bank,C=CN|RSA2048|SHA256|1", "--out-dir", f"{work}/elsewhere")
+expect(code(session.getAttributeValue, private, [PyKCS11.CKA_LABEL]) ==
+       PyKCS11.CKR_OBJECT_HANDLE_INVALID, "C_GetAttributeValue of a pair deleted elsewhere")
+expect(code(session.destroyObject, private) == PyKCS11.CKR_OBJECT_HANDLE_INVALID,
+       "C_DestroyObject of a pair deleted elsewhere")
+expect(len(rsa_objects(PyKCS11.CKO_PRIVATE_KEY)) == 1, "... leaves the pair enrolled since")
+
+# C_Finalize with the token logged in ends the key's login.
+verified = lambda: re.search(r"verified\s+yes", run(kqsim, "show", key)) is not None
+expect(verified(), "logged in, the key's PIN is verified")
+expect(lib.lib.C_Finalize() == PyKCS11.CKR_OK, "C_Finalize while logged in")
+expect(not verified(), "... leaves the key's PIN not verified")
+print("key changes elsewhere passed")
