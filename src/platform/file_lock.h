@@ -30,9 +30,10 @@ class FileLock {
   intptr_t handle_ = kNone;
 };
 
-// The folder for lock files that this user's processes share: POSIX, a private folder
-// "kqcsp-locks-<uid>" in the temporary folder (which all users share); Win32, the user's own
-// temporary folder.
+// The folder for lock files that processes share: POSIX, this user's private folder
+// "kqcsp-locks-<uid>" in the temporary folder (which all users share); Win32, the machine's
+// "%ProgramData%\KQVN\locks", which every user at every integrity level may write to (the user's
+// temporary folder, written to the debug output, when it cannot be made).
 std::filesystem::path SharedLockFolder();
 
 }  // namespace kq::platform

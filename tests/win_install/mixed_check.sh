@@ -5,8 +5,9 @@
 #   1. the 32-bit kqtool.exe enrols (request), an openssl CA issues the certificate, the 64-bit
 #      kqtool.exe installs it on the key and into the user's store; a 32-bit and a 64-bit program
 #      then sign with it through CryptSignMessage, and crypt32 verifies each signature;
-#   2. a 32-bit and a 64-bit kqtool.exe enrol at once, several times over, on the one key: every
-#      request is made, every key pair is on the key, and `kqsim check` finds nothing wrong.
+#   2. a 32-bit and a 64-bit kqtool.exe enrol at once, several times over, on the one key, each
+#      with a temporary folder of its own: every request is made, every key pair is on the key,
+#      and `kqsim check` finds nothing wrong; the key's lock file is the machine's.
 #   mixed_check.sh X86_BUILD_DIR X64_BUILD_DIR DEPS_DIR
 set -euo pipefail
 x86_build=$(cd "$1" && pwd)
@@ -57,11 +58,15 @@ for round in $(seq 1 "$rounds"); do
   for arch in x86 x64; do
     mark=S usage=2
     [ "$arch" = x64 ] && mark=Ex usage=3
-    mkdir -p "$work/out-$arch-$round"
-    wine "$arch/kqtool.exe" request --media-id "$media" \
-      --out-dir "$(win_path "$work/out-$arch-$round")" \
-      --record "CN=$arch $round,O=Demo Bank,C=CN,T=$mark|RSA1024|SHA256|$usage" \
-      >"$work/out-$arch-$round.log" 2>&1 &
+    mkdir -p "$work/out-$arch-$round" "$work/temp-$arch"
+    # Each with a temporary folder of its own, as a low integrity plug-in (Temp\Low), another user
+    # or a service has: the key's lock must order them all the same.
+    temp=$(win_path "$work/temp-$arch")
+    record="CN=$arch $round,O=Demo Bank,C=CN,T=$mark|RSA1024|SHA256|$usage"
+    printf '%s\r\n' "@set TEMP=$temp" "@set TMP=$temp" "@$arch\\kqtool.exe request \
+--media-id $media --out-dir \"$(win_path "$work/out-$arch-$round")\" --record \"$record\"" \
+      >"$work/request-$arch.bat"
+    wine cmd /c "request-$arch.bat" >"$work/out-$arch-$round.log" 2>&1 &
   done
   wait
   for arch in x86 x64; do
@@ -80,4 +85,9 @@ for round in $(seq 1 "$rounds"); do
   }
   echo "round $round: both enrolments on $key; kqsim check: ${check%$'\r'}"
 done
+# The lock files are the machine's (C:\ProgramData\KQVN\locks), in neither temporary folder.
+ls "$WINEPREFIX/drive_c/ProgramData/KQVN/locks" | grep -q "^kqcsp-key-.*\.lock$" ||
+  fail "no key lock file in C:\\ProgramData\\KQVN\\locks"
+! ls "$work/temp-x86" "$work/temp-x64" | grep -q "^kqcsp-key-" ||
+  fail "a key lock file in a process's temporary folder"
 echo "mixed-architecture checks passed"

@@ -57,6 +57,13 @@ bool MakeOwnFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
+// Per user on purpose, unlike Windows' machine-wide folder: the temporary folder is writable by
+// every user, and a lock file in it could be made first (or be a link) by another user, to hold
+// the lock or to point our open elsewhere; a folder of our own (checked with lstat) cannot be. Two
+// users do not reach one key here: the soft key's files are the user's own (0600), and a key's
+// device node belongs to the user at the machine (and root, which is not ordered with them).
+// TMPDIR chooses the folder: the tests give each scene its own; two programs of one user with
+// different TMPDIR are not ordered.
 std::filesystem::path SharedLockFolder() {
   std::error_code error;
   std::filesystem::path temp = std::filesystem::temp_directory_path(error);

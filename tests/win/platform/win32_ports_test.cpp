@@ -1,8 +1,8 @@
 // The Win32 backends of the platform ports that only a Windows system exercises: the registry
 // port against the real HKLM (as the deployment wrote it), the entropy of BCryptGenRandom, the
-// confirmation dialogs' picture and the crypt32 certificate port with a Chinese subject. The
-// program runs in a Chinese locale (ANSI code page 936), as the bank's machines do. (The exact last
-// errors of the CryptoAPI suite prove the last-error port.)
+// machine-wide lock folder, the confirmation dialogs' picture and the crypt32 certificate port
+// with a Chinese subject. The program runs in a Chinese locale (ANSI code page 936), as the bank's
+// machines do. (The exact last errors of the CryptoAPI suite prove the last-error port.)
 #include <windows.h>
 
 #include <wincrypt.h>
@@ -11,10 +11,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/certificate.h"
 #include "platform/entropy.h"
+#include "platform/file_lock.h"
 #include "platform/registry.h"
 #include "platform/win32/animated_picture.h"
 #include "win/support/win_crypt.h"
@@ -97,6 +99,37 @@ TEST(AnimatedPicture, DecodesAStillGifAndPaintsItIntoTheControl) {
   }
   EXPECT_EQ(seen, RGB(255, 0, 0));
   DestroyWindow(control);
+}
+
+// The key's lock file is the machine's: a process with other temporary folders (a plug-in at low
+// integrity, another user, a service) finds the same one. While held, no other open locks it and
+// no one deletes it (a file pending deletion cannot be opened, which would leave the next process
+// unordered).
+TEST(FileLockPort, TheLockFolderIsTheMachinesWhateverTheTemporaryFolder) {
+  wchar_t programData[MAX_PATH] = {};
+  ASSERT_NE(GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH), 0u);
+  const std::filesystem::path folder = platform::SharedLockFolder();
+  EXPECT_EQ(folder, std::filesystem::path(programData) / L"KQVN" / L"locks");
+  for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+    ASSERT_TRUE(SetEnvironmentVariableW(name, L"C:\\windows"));
+  }
+  EXPECT_EQ(platform::SharedLockFolder(), folder);
+
+  const std::filesystem::path path = folder / L"kqcsp-port-test.lock";
+  platform::FileLock held = platform::FileLock::Acquire(path);
+  ASSERT_TRUE(held.locked());
+  HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  OVERLAPPED where = {};
+  EXPECT_FALSE(
+      LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where));
+  EXPECT_FALSE(DeleteFileW(path.c_str()));
+  held.Release();
+  EXPECT_TRUE(
+      LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where));
+  CloseHandle(other);
 }
 
 std::string SubjectText(const platform::Certificate& certificate) {
