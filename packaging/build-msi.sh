@@ -25,5 +25,16 @@ ln -s "$(cd "$bin_dir_x86" && pwd)" "$work/x86"
 (cd "$work" && msiinfo export kqcsp.msi Registry >Registry.idt)
 sed -i 's/\t##x\([0-9A-Fa-f]*\)\t/\t#x\1\t/' "$work/Registry.idt"
 (cd "$work" && msibuild kqcsp.msi -i Registry.idt)
+# A rebuild of the same version replaces the installed one instead of being installed beside it
+# (WiX's AllowSameVersionUpgrades, which wixl lacks): the upgrade's maximum version becomes
+# inclusive (msidbUpgradeAttributesVersionMaxInclusive, 0x200, beside MigrateFeatures, 0x1).
+# (Attributes is part of the table's key, so the table is exported, mended and imported.)
+(cd "$work" && msiinfo export kqcsp.msi Upgrade >Upgrade.idt)
+sed -i 's/\t1\t\(\t*WIX_UPGRADE_DETECTED\)/\t513\t\1/' "$work/Upgrade.idt"
+grep -q '	513	.*WIX_UPGRADE_DETECTED' "$work/Upgrade.idt" || {
+  echo "build-msi: no upgrade row to make inclusive" >&2
+  exit 1
+}
+(cd "$work" && msibuild kqcsp.msi -i Upgrade.idt)
 bash "$here/maker-guard.sh" "$work/kqcsp.msi" "$bin_dir" "$bin_dir_x86"
 mv "$work/kqcsp.msi" "$output"
