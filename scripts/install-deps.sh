@@ -3,14 +3,16 @@
 # and builds mbed TLS as static libraries for the Windows cross build.
 # Wine (Debian's wine64) is the Windows host of the Windows suite; xvfb gives its windows a screen;
 # wixl and msitools build the Windows installer; clang and its runtime libraries (libFuzzer, the
-# sanitizers) build the fuzz preset.
+# sanitizers) build the fuzz preset; osslsigncode signs the Windows files and faketime gives the
+# installer the commit's date.
 # Idempotent: quick when everything is already present.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
   libbenchmark-dev nlohmann-json3-dev libmbedtls-dev libssl-dev openssl g++-mingw-w64-x86-64-posix
   clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
-  wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools gcovr)
+  wine64 wine xvfb xauth fonts-wqy-microhei wixl msitools gcovr
+  osslsigncode faketime)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,8 @@
 # Every test: installs what is missing, builds and runs the whole suite under the default and the
 # asan presets, runs the thread tests under ThreadSanitizer, runs every libFuzzer target of the
 # fuzz preset briefly (scripts/fuzz.sh), cross-builds the Windows DLLs and runs the Windows suite under Wine (deployed in a fresh prefix,
-# on a virtual screen), and checks the export tables of both platforms.
+# on a virtual screen), checks the export tables of both platforms and the hardening of every
+# shipped binary.
 set -euo pipefail
 # pipefail: a failing ctest fails the run even though its output goes through tee.
 cd "$(dirname "$0")/.."
@@ -32,6 +33,8 @@ bash scripts/build.sh mingw
 bash scripts/wine-suite.sh 2>&1 | tee -a "$log"
 
 bash scripts/check-exports.sh
+# Every shipped binary of every shipping build is hardened.
+bash scripts/check-hardening.sh
 
 # One closing line for the five CTest runs together.
 awk '/tests passed, [0-9]+ tests failed out of/ {

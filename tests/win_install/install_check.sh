@@ -7,13 +7,18 @@
 #      message through the installed provider, reached by its name from a program in another
 #      folder as mail clients do, and crypt32 verifies it; kqtool takes the certificate out again
 #      once its key is gone;
-#   3. version N+1 over version N leaves one registered product, with N+1's file.
+#   3. version N+1 over version N leaves one registered product, with N+1's files;
+#   and before these, both packages and every file in them are signed with a throwaway
+#   code-signing CA (scripts/sign-windows.sh) and pass `osslsigncode verify` against it, the
+#   password shows nowhere in the build tree, and an unsigned build says so once.
 #   install_check.sh VERSION BIN_DIR DEPS_DIR PACKAGING_DIR
 set -euo pipefail
 version=$1
 bin_dir=$2
 packaging=$4
 . "$(dirname "$0")/own_prefix.sh"
+. "$(dirname "$0")/throwaway_signer.sh"
+unset KQ_SIGN_PKCS12 KQ_SIGN_PASSWORD KQ_SIGN_PASSWORD_FILE KQ_SIGN_TIMESTAMP_URL
 start_own_prefix "$3"
 system32="$WINEPREFIX/drive_c/windows/system32"
 program_files="$WINEPREFIX/drive_c/Program Files/KQCSP"
@@ -27,8 +32,23 @@ next_version="${version%.*}.$((${version##*.} + 1))"
 mkdir -p "$work/old-bin"
 cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
 printf '\0' >>"$work/old-bin/kqcsp.dll"
-bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi"
-bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi"
+
+echo "== 0. signing"
+messages=$(bash "$packaging/build-msi.sh" "$version" "$bin_dir" "$work/unsigned.msi")
+[ "$(grep -ci unsigned <<<"$messages")" = 1 ] || fail "an unsigned build does not say so once: $messages"
+make_throwaway_signer
+bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi" >/dev/null
+bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi" >"$work/build-msi.log"
+for package in kqcsp-N kqcsp-N1; do
+  verify_signed "$work/$package.msi"
+  msiextract -C "$work/$package" "$work/$package.msi" >/dev/null
+  while read -r file; do
+    verify_signed "$file"
+  done < <(find "$work/$package" -type f)
+done
+if grep -rlF --exclude-dir=wine-prefix "$signer_password" "$bin_dir/.." "$work/build-msi.log"; then
+  fail "the signing password is in the build tree or the log"
+fi
 cd "$work"
 
 echo "== 1. default install beside a maker's device library, then uninstall"
@@ -89,7 +109,12 @@ wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
 products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
   grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
 [ "$products" = 1 ] || fail "$products products registered after the upgrade"
-cmp -s "$system32/kqcsp.dll" "$bin_dir/kqcsp.dll" || fail "the upgrade left the old kqcsp.dll"
+# Every installed file is N+1's, signed as in its package.
+while read -r file; do
+  installed="$system32/$(basename "$file")"
+  [ -f "$installed" ] || installed="$program_files/$(basename "$file")"
+  cmp -s "$installed" "$file" || fail "the upgrade left the old $(basename "$file")"
+done < <(find "$work/kqcsp-N1" -type f)
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
 for file in kqcsp.dll KQORV_Zantu.dll KQORVUI.dll; do
   [ ! -e "$system32/$file" ] || fail "$file left behind"
