@@ -97,7 +97,9 @@ def dynamic_imports(path, windows):
         names = re.findall(r"DLL Name: (\S+)", run("x86_64-w64-mingw32-objdump", "-p", path))
         return [(name, None) for name in names]
     needed = re.findall(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]", run("readelf", "-dW", path))
-    found = dict(re.findall(r"^\s*(\S+) => (/\S+)", run("ldd", path), re.M))
+    listing = run("ldd", path)
+    found = dict(re.findall(r"^\s*(\S+) => (/\S+)", listing, re.M))
+    found.update((os.path.basename(p), p) for p in re.findall(r"^\s*(/\S+) \(", listing, re.M))
     return [(name, found.get(name)) for name in needed]
 
 
@@ -154,9 +156,9 @@ def generate(build, archives):
         "licenseConcluded": "NOASSERTION",
         "copyrightText": "NOASSERTION",
     }
-    source = debian.package("libmbedtls-dev")
+    source = run("dpkg-query", "-W", "-f", "${Version}", "libmbedtls-dev")
     if source:
-        mbedtls["comment"] = f"Built from Debian's mbedtls {source['versionInfo']}"
+        mbedtls["comment"] = f"The headers (and on Windows the source) of Debian's mbedtls {source}"
     packages.append(mbedtls)
     runtimes = [(name, debian.owner(path)) for name, path in static_runtimes(facts["compiler"])] \
         if windows else []
