@@ -50,6 +50,12 @@ fi
   exit 1
 }
 (cd "$work" && msiinfo export kqcsp.msi Registry >Registry.idt && msiinfo export kqcsp.msi File >File.idt)
+# The older product goes before anything is installed. Removed later, after the new files were
+# costed, an older file of the same version would stay (Windows Installer keeps a file whose
+# version is not lower than the package's).
+msiinfo export "$work/kqcsp.msi" InstallExecuteSequence | awk -F'\t' '
+  $1 == "RemoveExistingProducts" { remove = $3 } $1 == "InstallInitialize" { initialize = $3 }
+  END { if (!(remove && remove < initialize)) { print "build-msi: RemoveExistingProducts must come before InstallInitialize" > "/dev/stderr"; exit 1 } }'
 sed -i 's/\t##x\([0-9A-Fa-f]*\)\t/\t#x\1\t/' "$work/Registry.idt"
 python3 "$here/mend-file-table.py" "$work/File.idt" "$work/files"
 (cd "$work" && "${at_epoch[@]}" msibuild kqcsp.msi -i Registry.idt -i File.idt \
