@@ -22,6 +22,12 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unset KQ_SIGN_PKCS12 KQ_SIGN_PASSWORD KQ_SIGN_PASSWORD_FILE
+if [ -n "${CCACHE_BASEDIR:-}" ]; then
+  # ccache rewrites the source paths under its base folder relative to the build folder, so
+  # debug information (Linux) of a build made through it names ../src/... where a build
+  # elsewhere names ./src/...: build both without ccache, or compare Windows files only.
+  echo "check-reproducible: note: CCACHE_BASEDIR is set; Linux files built through it differ in their debug information's source paths"
+fi
 # Both builds carry the time of the commit they were made from.
 SOURCE_DATE_EPOCH=$(bash "$root/scripts/source-date-epoch.sh")
 export SOURCE_DATE_EPOCH
