@@ -33,7 +33,7 @@ for name in KQORV_Zantu.dll KQORVUI.dll; do
   for arch in 64 32; do
     file="${bin[$arch]}/$name"
     size=$(stat -c %s "$file")
-    version=$(python3 "$(dirname "$0")/file-version.py" "$file")
+    version=$(python3 "$(dirname "$0")/file_version.py" "$file")
     stem="${component[$name]}$arch"
     found="FOUND_${stem^^}"
     ours="OURS_${stem^^}"

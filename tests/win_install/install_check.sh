@@ -10,12 +10,15 @@
 #   3. a maker's driver update puts its KQORV_Zantu.dll and KQORVUI.dll over the soft key's in
 #      both system directories: a repair, a major upgrade with the soft key and the uninstall
 #      each leave the maker's four files as they are;
-#   4. version N+1 over version N, then a rebuild of N+1 with other files over N+1, each leave one
-#      registered product with the newer package's files in both system directories, and the
-#      uninstall leaves nothing of ours in either directory or registry view;
+#   4. version N+1 over version N, then the signed build of N+1 over its unsigned build (the same
+#      version), each leave one registered product with the newer package's files in both system
+#      directories, and the uninstall leaves nothing of ours in either directory or registry view;
 #   5. the soft key is refused, with a message naming the file and its folder, where a maker's
 #      KQORV_Zantu.dll or KQORVUI.dll is already in either system directory, and the maker's file
-#      stays as it was.
+#      stays as it was;
+#   and before these, the packages and every file in them are signed with a throwaway
+#   code-signing CA (scripts/sign-windows.sh) and pass `osslsigncode verify` against it, the
+#   password shows nowhere in the build tree, and an unsigned build says so once.
 # The package carries a 32-bit half (SysWOW64, the 32-bit registry view): a 32-bit and a 64-bit
 # client in another folder (win_cryptoapi's signing test) each make a key container, generate a
 # key and sign through it, and the Microsoft provider verifies the signatures.
@@ -26,6 +29,8 @@ bin_dir=$2
 packaging=$4
 bin_dir_x86=$5
 . "$(dirname "$0")/own_prefix.sh"
+. "$(dirname "$0")/throwaway_signer.sh"
+unset KQ_SIGN_PKCS12 KQ_SIGN_PASSWORD KQ_SIGN_PASSWORD_FILE KQ_SIGN_TIMESTAMP_URL
 start_own_prefix "$3"
 system32="$WINEPREFIX/drive_c/windows/system32"
 syswow64="$WINEPREFIX/drive_c/windows/syswow64"
@@ -50,16 +55,11 @@ nothing_of_ours_left() {
 # (a byte appended), so that the upgrade shows which file it left; the rebuild of N+1 has a byte
 # appended to both providers.
 next_version="${version%.*}.$((${version##*.} + 1))"
-mkdir -p "$work/old-bin" "$work/old-bin-x86" "$work/re-bin" "$work/re-bin-x86"
-for folder in old-bin re-bin; do
-  cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/$folder/"
-  cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/$folder-x86/"
-  printf '\0' >>"$work/$folder/kqcsp.dll"
-  printf '\0' >>"$work/$folder-x86/kqcsp.dll"
-done
-bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi" "$work/old-bin-x86"
-bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi" "$bin_dir_x86"
-bash "$packaging/build-msi.sh" "$next_version" "$work/re-bin" "$work/kqcsp-N1-rebuilt.msi" "$work/re-bin-x86"
+mkdir -p "$work/old-bin" "$work/old-bin-x86"
+cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
+cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/old-bin-x86/"
+printf '\0' >>"$work/old-bin/kqcsp.dll"
+printf '\0' >>"$work/old-bin-x86/kqcsp.dll"
 # A maker's KQORV_Zantu.dll and KQORVUI.dll in both system directories, as a driver update leaves
 # them, and the check that each is still the maker's.
 put_maker_files() {
@@ -84,6 +84,37 @@ one_product() {
     grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
   [ "$products" = 1 ] || fail "$products products registered after $1"
 }
+# Every file of a package (extracted into FOLDER) whose name matches PATTERN is installed, the
+# 32-bit ones in SysWOW64:  installed_from FOLDER WHAT [PATTERN]
+installed_from() {
+  local file installed
+  while read -r file; do
+    [[ $(basename "$file") == ${3:-*} ]] || continue
+    case $file in
+      *SysWOW64* | *SystemFolder* | *[Ss]ystem/*) installed="$syswow64/$(basename "$file")" ;;
+      *.exe) installed="$program_files/$(basename "$file")" ;;
+      *) installed="$system32/$(basename "$file")" ;;
+    esac
+    cmp -s "$installed" "$file" || fail "$2 left another $installed"
+  done < <(find "$1" -type f)
+}
+
+echo "== 0. signing"
+messages=$(bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1-unsigned.msi" "$bin_dir_x86")
+[ "$(grep -ci unsigned <<<"$messages")" = 1 ] || fail "an unsigned build does not say so once: $messages"
+make_throwaway_signer
+bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi" "$work/old-bin-x86" >/dev/null
+bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi" "$bin_dir_x86" >"$work/build-msi.log"
+for package in kqcsp-N kqcsp-N1; do
+  verify_signed "$work/$package.msi"
+  msiextract -C "$work/$package" "$work/$package.msi" >/dev/null
+  while read -r file; do
+    verify_signed "$file"
+  done < <(find "$work/$package" -type f)
+done
+if grep -rlF --exclude-dir=wine-prefix "$signer_password" "$bin_dir/.." "$work/build-msi.log"; then
+  fail "the signing password is in the build tree or the log"
+fi
 cd "$work"
 
 echo "== 1. default install beside a maker's device library, then uninstall"
@@ -172,18 +203,19 @@ maker_files_untouched "the uninstall"
 rm "$system32"/{KQORV_Zantu.dll,KQORVUI.dll} "$syswow64"/{KQORV_Zantu.dll,KQORVUI.dll}
 nothing_of_ours_left
 
-echo "== 4. version $next_version over version $version, then a rebuild of $next_version over it"
+echo "== 4. version $next_version over version $version, then its signed build over its unsigned one"
 wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL || fail "msiexec /i N"
 wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
 one_product "the upgrade"
-cmp -s "$system32/kqcsp.dll" "$bin_dir/kqcsp.dll" || fail "the upgrade left the old kqcsp.dll"
-cmp -s "$syswow64/kqcsp.dll" "$bin_dir_x86/kqcsp.dll" || fail "the upgrade left the old 32-bit kqcsp.dll"
-wine msiexec /i kqcsp-N1-rebuilt.msi /qn ADDLOCAL=ALL || fail "msiexec /i (rebuild of the same version)"
-one_product "the rebuild of the same version"
-cmp -s "$system32/kqcsp.dll" "$work/re-bin/kqcsp.dll" || fail "the rebuild left the earlier kqcsp.dll"
-cmp -s "$syswow64/kqcsp.dll" "$work/re-bin-x86/kqcsp.dll" || fail "the rebuild left the earlier 32-bit kqcsp.dll"
-[ -f "$syswow64/KQORVUI.dll" ] && [ -f "$system32/KQORV_Zantu.dll" ] || fail "the soft key went with the rebuild"
-wine msiexec /x kqcsp-N1-rebuilt.msi /qn || fail "msiexec /x (rebuild)"
+installed_from "$work/kqcsp-N1" "the upgrade"
+# The signed build of N+1 over its unsigned build: the same version, other files. (With the soft
+# key, whose unsigned files are not this package's, it would be refused: see maker-guard.sh.)
+wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
+wine msiexec /i kqcsp-N1-unsigned.msi /qn || fail "msiexec /i (unsigned)"
+wine msiexec /i kqcsp-N1.msi /qn || fail "msiexec /i (signed over unsigned)"
+one_product "the signed build over the unsigned one"
+installed_from "$work/kqcsp-N1" "the signed build over the unsigned one" "kq[ct]*"
+wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (signed)"
 nothing_of_ours_left
 
 echo "== 5. the soft key refused over a maker's library in either system directory"

@@ -2,7 +2,7 @@
 """The version of a Windows file (major.minor.build.revision of its VS_FIXEDFILEINFO), printed,
 or nothing when it has no version resource.
 
-Usage: file-version.py FILE
+Usage: file_version.py FILE
 """
 import struct
 import sys
