@@ -84,19 +84,19 @@ one_product() {
     grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
   [ "$products" = 1 ] || fail "$products products registered after $1"
 }
-# Every file of a package (extracted into FOLDER) whose name matches PATTERN is installed, the
-# 32-bit ones in SysWOW64:  installed_from FOLDER WHAT [PATTERN]
+# Every file of a package (extracted into FOLDER) whose name matches PATTERN is installed, and
+# both providers are signed: msiextract puts the files of both system directories into one
+# folder, so a DLL must be the one in either directory.  installed_from FOLDER WHAT [PATTERN]
 installed_from() {
-  local file installed
+  local file name
   while read -r file; do
-    [[ $(basename "$file") == ${3:-*} ]] || continue
-    case $file in
-      *SysWOW64* | *SystemFolder* | *[Ss]ystem/*) installed="$syswow64/$(basename "$file")" ;;
-      *.exe) installed="$program_files/$(basename "$file")" ;;
-      *) installed="$system32/$(basename "$file")" ;;
-    esac
-    cmp -s "$installed" "$file" || fail "$2 left another $installed"
+    name=$(basename "$file")
+    [[ $name == ${3:-*} ]] || continue
+    cmp -s "$program_files/$name" "$file" || cmp -s "$system32/$name" "$file" ||
+      cmp -s "$syswow64/$name" "$file" || fail "$2 left another $name"
   done < <(find "$1" -type f)
+  verify_signed "$system32/kqcsp.dll"
+  verify_signed "$syswow64/kqcsp.dll"
 }
 
 echo "== 0. signing"
