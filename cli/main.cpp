@@ -2,11 +2,13 @@
 // bank's tools do, and calls its exports: the KQ_ tool exports, the function table and the
 // CryptoAPI entry points. Exit status: 0 success, 1 an operation failed, 2 a usage error.
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "common/utf.h"
+#include "file_version.h"
 #include "platform/programs.h"
 #include "program_arguments.h"
 #include "usage.h"
@@ -44,6 +46,20 @@ int Finish(const Report& report, bool json) {
   return report.ok() ? kExitOk : kExitFailed;
 }
 
+// --version [FILE...]: kqtool's own version, then the version resource of each file named.
+int PrintVersions(std::span<const std::string> files) {
+  std::printf("kqtool %s\n", KQ_VERSION);
+  int status = kExitOk;
+  for (const std::string& file : files) {
+    std::string line;
+    if (!kq::cli::DescribeFileVersion(file, line)) {
+      status = kExitFailed;
+    }
+    std::printf("%s: %s\n", file.c_str(), line.c_str());
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +80,8 @@ int main(int argc, char** argv) {
       if (!kq::IsUtf8(context.libraryOption)) {
         return UsageError("", "option --library is not valid UTF-8", context.json);
       }
+    } else if (tokens[at] == "--version") {
+      return PrintVersions(std::span(tokens).subspan(at + 1));
     } else if (tokens[at] == "--help") {
       std::fputs(kq::cli::GeneralHelp().c_str(), stdout);
       return kExitOk;

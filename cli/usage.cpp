@@ -37,7 +37,9 @@ std::string GeneralHelp() {
       "usage: kqtool [--library PATH] [--json] COMMAND [OPTIONS]\n"
       "Loads the provider library (by name, or from --library PATH) as the bank's tools do and\n"
       "calls its exports. Every result shows its status code with name and meaning; --json\n"
-      "prints the result as JSON. Exit status: 0 success, 1 failure, 2 usage error.\n\n"
+      "prints the result as JSON. Exit status: 0 success, 1 failure, 2 usage error.\n"
+      "kqtool --version [FILE...] prints kqtool's version and each Windows file's version "
+      "resource.\n\n"
       "commands:\n";
   for (const auto group : AllGroups()) {
     for (const CommandSpec& command : group) {

@@ -3,7 +3,8 @@
 # and builds mbed TLS as static libraries for the Windows cross build.
 # Wine (Debian's wine64) is the Windows host of the Windows suite; xvfb gives its windows a screen;
 # wixl and msitools build the Windows installer; clang and its runtime libraries (libFuzzer, the
-# sanitizers) build the fuzz preset.
+# sanitizers) build the fuzz preset; osslsigncode signs the Windows files and faketime gives the
+# installer the commit's date.
 # The 32-bit Windows build (the mingw-x86 preset) needs the i686 compilers, and wine32 from
 # Debian's i386 architecture to run its programs in the 64-bit prefix.
 # Idempotent: quick when everything is already present.
@@ -14,7 +15,7 @@ packages=(build-essential cmake ninja-build pkg-config googletest libgtest-dev l
   clang-format clang libclang-rt-14-dev dpkg-dev binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 wine wine32:i386 xvfb xauth fonts-wqy-microhei wixl msitools gcovr
-  libp11-kit-dev opensc gnutls-bin python3-pykcs11)
+  libp11-kit-dev opensc gnutls-bin python3-pykcs11 osslsigncode faketime)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "install-deps: adding the i386 architecture (for wine32)"

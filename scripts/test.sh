@@ -2,8 +2,9 @@
 # Every test: installs what is missing, builds and runs the whole suite under the default and the
 # asan presets, runs the thread tests under ThreadSanitizer, runs every libFuzzer target of the
 # fuzz preset briefly (scripts/fuzz.sh), cross-builds the Windows DLLs and runs the Windows suite under Wine (deployed in a fresh prefix,
-# on a virtual screen), for the 64-bit and the 32-bit build (mingw and mingw-x86), and checks the
-# export tables of both platforms and both Windows architectures.
+# on a virtual screen), for the 64-bit and the 32-bit build (mingw and mingw-x86), checks the
+# export tables of both platforms and both Windows architectures, and the hardening of every
+# shipped binary.
 set -euo pipefail
 # pipefail: a failing ctest fails the run even though its output goes through tee.
 cd "$(dirname "$0")/.."
@@ -39,6 +40,8 @@ bash scripts/wine-suite.sh 2>&1 | tee -a "$log"
 bash scripts/wine-suite.sh --x86 2>&1 | tee -a "$log"
 
 bash scripts/check-exports.sh
+# Every shipped binary of every shipping build is hardened.
+bash scripts/check-hardening.sh
 
 # One closing line for the six CTest runs together (the 32-bit Windows suite included).
 awk '/tests passed, [0-9]+ tests failed out of/ {

@@ -13,7 +13,7 @@ namespace kq::sim {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kqsim [--root DIR] COMMAND [ARGUMENTS]\n"
+    "usage: kqsim [--root DIR] COMMAND [ARGUMENTS]   (kqsim --version: its version)\n"
     "The root is DIR, else KQSIM_ROOT, else $XDG_DATA_HOME/kqsim, else ~/.local/share/kqsim.\n"
     "KEY is a key's name, its reader index or its reader name.\n"
     "\n"
@@ -91,6 +91,10 @@ int main(int argc, char** argv) {
       } else {
         return Usage("--root needs a directory");
       }
+    }
+    if (!arguments.empty() && arguments.front() == "--version") {
+      std::printf("kqsim %s\n", KQ_VERSION);
+      return 0;
     }
     if (arguments.empty() || arguments.front() == "--help" || arguments.front() == "help") {
       return Usage("");

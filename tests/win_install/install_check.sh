@@ -7,11 +7,18 @@
 #      message through the installed provider, reached by its name from a program in another
 #      folder as mail clients do, and crypt32 verifies it; kqtool takes the certificate out again
 #      once its key is gone;
-#   3. version N+1 over version N leaves one registered product, with N+1's files in both system
-#      directories, and its uninstall leaves nothing of ours in either directory or registry view;
-#      A maker's device library put over ours after the installation stays at the uninstall;
-#   4. the soft key is refused, with its message, where a maker's KQORV_Zantu.dll is already in
-#      either system directory, and the maker's file stays as it was.
+#   3. a maker's driver update puts its KQORV_Zantu.dll and KQORVUI.dll over the soft key's in
+#      both system directories: a repair, a major upgrade with the soft key and the uninstall
+#      each leave the maker's four files as they are;
+#   4. version N+1 over version N, then the signed build of N+1 over its unsigned build (the same
+#      version), each leave one registered product with the newer package's files in both system
+#      directories, and the uninstall leaves nothing of ours in either directory or registry view;
+#   5. the soft key is refused, with a message naming the file and its folder, where a maker's
+#      KQORV_Zantu.dll or KQORVUI.dll is already in either system directory, and the maker's file
+#      stays as it was;
+#   and before these, the packages and every file in them are signed with a throwaway
+#   code-signing CA (scripts/sign-windows.sh) and pass `osslsigncode verify` against it, the
+#   password shows nowhere in the build tree, and an unsigned build says so once.
 # The package carries a 32-bit half (SysWOW64, the 32-bit registry view): a 32-bit and a 64-bit
 # client in another folder (win_cryptoapi's signing test) each make a key container, generate a
 # key and sign through it, and the Microsoft provider verifies the signatures.
@@ -22,6 +29,8 @@ bin_dir=$2
 packaging=$4
 bin_dir_x86=$5
 . "$(dirname "$0")/own_prefix.sh"
+. "$(dirname "$0")/throwaway_signer.sh"
+unset KQ_SIGN_PKCS12 KQ_SIGN_PASSWORD KQ_SIGN_PASSWORD_FILE KQ_SIGN_TIMESTAMP_URL
 start_own_prefix "$3"
 system32="$WINEPREFIX/drive_c/windows/system32"
 syswow64="$WINEPREFIX/drive_c/windows/syswow64"
@@ -43,15 +52,69 @@ nothing_of_ours_left() {
 }
 
 # Version N+1 is the build itself; version N is the same build with its provider file changed
-# (a byte appended), so that the upgrade shows which file it left.
+# (a byte appended), so that the upgrade shows which file it left; the rebuild of N+1 has a byte
+# appended to both providers.
 next_version="${version%.*}.$((${version##*.} + 1))"
 mkdir -p "$work/old-bin" "$work/old-bin-x86"
 cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
 cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/old-bin-x86/"
 printf '\0' >>"$work/old-bin/kqcsp.dll"
 printf '\0' >>"$work/old-bin-x86/kqcsp.dll"
-bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi" "$work/old-bin-x86"
-bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi" "$bin_dir_x86"
+# A maker's KQORV_Zantu.dll and KQORVUI.dll in both system directories, as a driver update leaves
+# them, and the check that each is still the maker's.
+put_maker_files() {
+  local directory file
+  for directory in "$system32" "$syswow64"; do
+    for file in KQORV_Zantu.dll KQORVUI.dll; do
+      echo "the maker's $file" >"$directory/$file"
+    done
+  done
+}
+maker_files_untouched() {
+  local directory file
+  for directory in "$system32" "$syswow64"; do
+    for file in KQORV_Zantu.dll KQORVUI.dll; do
+      grep -q "the maker's $file" "$directory/$file" || fail "$1 replaced or removed the maker's $file in $directory"
+    done
+  done
+}
+one_product() {
+  local products
+  products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
+  [ "$products" = 1 ] || fail "$products products registered after $1"
+}
+# Every file of a package (extracted into FOLDER) whose name matches PATTERN is installed, and
+# both providers are signed: msiextract puts the files of both system directories into one
+# folder, so a DLL must be the one in either directory.  installed_from FOLDER WHAT [PATTERN]
+installed_from() {
+  local file name
+  while read -r file; do
+    name=$(basename "$file")
+    [[ $name == ${3:-*} ]] || continue
+    cmp -s "$program_files/$name" "$file" || cmp -s "$system32/$name" "$file" ||
+      cmp -s "$syswow64/$name" "$file" || fail "$2 left another $name"
+  done < <(find "$1" -type f)
+  verify_signed "$system32/kqcsp.dll"
+  verify_signed "$syswow64/kqcsp.dll"
+}
+
+echo "== 0. signing"
+messages=$(bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1-unsigned.msi" "$bin_dir_x86")
+[ "$(grep -ci unsigned <<<"$messages")" = 1 ] || fail "an unsigned build does not say so once: $messages"
+make_throwaway_signer
+bash "$packaging/build-msi.sh" "$version" "$work/old-bin" "$work/kqcsp-N.msi" "$work/old-bin-x86" >/dev/null
+bash "$packaging/build-msi.sh" "$next_version" "$bin_dir" "$work/kqcsp-N1.msi" "$bin_dir_x86" >"$work/build-msi.log"
+for package in kqcsp-N kqcsp-N1; do
+  verify_signed "$work/$package.msi"
+  msiextract -C "$work/$package" "$work/$package.msi" >/dev/null
+  while read -r file; do
+    verify_signed "$file"
+  done < <(find "$work/$package" -type f)
+done
+if grep -rlF --exclude-dir=wine-prefix "$signer_password" "$bin_dir/.." "$work/build-msi.log"; then
+  fail "the signing password is in the build tree or the log"
+fi
 cd "$work"
 
 echo "== 1. default install beside a maker's device library, then uninstall"
@@ -129,34 +192,48 @@ wine "C:\\Program Files\\KQCSP\\kqsim.exe" remove key00 >/dev/null || fail "kqsi
 wine "$kqtool" unstore-certs | grep -q "Store Signer" || fail "unstore-certs"
 (cd "$work/elsewhere" && wine win_store_probe.exe absent) || fail "certificates left in the store"
 
-echo "== 3. version $next_version over version $version"
-wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
-products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-  grep -c "DisplayName.*KQCSP For ORV v2.0" || true)
-[ "$products" = 1 ] || fail "$products products registered after the upgrade"
-cmp -s "$system32/kqcsp.dll" "$bin_dir/kqcsp.dll" || fail "the upgrade left the old kqcsp.dll"
-cmp -s "$syswow64/kqcsp.dll" "$bin_dir_x86/kqcsp.dll" || fail "the upgrade left the old 32-bit kqcsp.dll"
-# A maker's driver update puts its device library over the 32-bit soft key's: the uninstall
-# leaves the maker's file and removes everything else of ours.
-echo "the maker's device library" >"$syswow64/KQORV_Zantu.dll"
-wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
-grep -q "the maker's device library" "$syswow64/KQORV_Zantu.dll" ||
-  fail "the uninstall removed the maker's library that replaced ours"
-rm "$syswow64/KQORV_Zantu.dll"
+echo "== 3. a driver update over the soft key, then repair, upgrade and uninstall"
+put_maker_files
+wine msiexec /i kqcsp-N.msi /qn REINSTALL=ALL REINSTALLMODE=omus || echo "(the repair was refused)"
+maker_files_untouched "the repair"
+wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || echo "(the upgrade was refused)"
+maker_files_untouched "the upgrade with the soft key"
+wine msiexec /x kqcsp-N1.msi /qn || wine msiexec /x kqcsp-N.msi /qn || fail "msiexec /x (driver update)"
+maker_files_untouched "the uninstall"
+rm "$system32"/{KQORV_Zantu.dll,KQORVUI.dll} "$syswow64"/{KQORV_Zantu.dll,KQORVUI.dll}
 nothing_of_ours_left
 
-echo "== 4. the soft key refused over a maker's device library in either system directory"
-msiinfo export kqcsp-N1.msi CustomAction | grep -q "KQORV_Zantu.dll of the key maker is already installed" ||
-  fail "the package has no message for the refusal"
-for directory in "$system32" "$syswow64"; do
-  echo "the maker's device library" >"$directory/KQORV_Zantu.dll"
-  if wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL /l*v "$(win_path "$work/refused.log")"; then
-    fail "the soft key was installed over the maker's library in $directory"
-  fi
-  # Wine's log names the action that refused, not its text (the package holds that).
-  grep -q "RefuseSoftKeyOverMakerDevice" refused.log || fail "the refusal did not come from the check"
-  grep -q "the maker's device library" "$directory/KQORV_Zantu.dll" || fail "the maker's library was touched"
-  rm "$directory/KQORV_Zantu.dll"
-  nothing_of_ours_left
+echo "== 4. version $next_version over version $version, then its signed build over its unsigned one"
+wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL || fail "msiexec /i N"
+wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
+one_product "the upgrade"
+installed_from "$work/kqcsp-N1" "the upgrade"
+# The signed build of N+1 over its unsigned build: the same version, other files. (With the soft
+# key, whose unsigned files are not this package's, it would be refused: see maker-guard.sh.)
+wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
+wine msiexec /i kqcsp-N1-unsigned.msi /qn || fail "msiexec /i (unsigned)"
+wine msiexec /i kqcsp-N1.msi /qn || fail "msiexec /i (signed over unsigned)"
+one_product "the signed build over the unsigned one"
+installed_from "$work/kqcsp-N1" "the signed build over the unsigned one" "kq[ct]*"
+wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (signed)"
+nothing_of_ours_left
+
+echo "== 5. the soft key refused over a maker's library in either system directory"
+for file in KQORV_Zantu.dll KQORVUI.dll; do
+  for directory in "$system32" "$syswow64"; do
+    folder=System64Folder
+    [ "$directory" = "$syswow64" ] && folder=SystemFolder
+    msiinfo export kqcsp-N1.msi CustomAction | grep -qF "[$folder]$file is not the file of this package" ||
+      fail "the package has no message naming $file in $folder"
+    echo "the maker's $file" >"$directory/$file"
+    if wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL /l*v "$(win_path "$work/refused.log")"; then
+      fail "the soft key was installed over the maker's $file in $directory"
+    fi
+    # Wine's log names the action that refused, not its text (the package holds that).
+    grep -q "RefuseSoftKeyOver${file%.dll}" refused.log || fail "the refusal of $file did not come from the check"
+    grep -q "the maker's $file" "$directory/$file" || fail "the maker's $file in $directory was touched"
+    rm "$directory/$file"
+    nothing_of_ours_left
+  done
 done
 echo "installer checks passed"
