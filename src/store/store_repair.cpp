@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <set>
+#include <span>
 
 #include "common/codes_device.h"
 #include "common/codes_store.h"
@@ -43,6 +44,26 @@ std::optional<uint8_t> KeyNumberOf(const AttributeTemplate& object) {
 
 bool IsKeyObjectClass(std::optional<uint32_t> objectClass) {
   return objectClass == kClassPublicKey || objectClass == kClassPrivateKey;
+}
+
+bool IsStoreObjectClass(std::optional<uint32_t> objectClass) {
+  return IsKeyObjectClass(objectClass) || objectClass == kClassContainer ||
+         objectClass == kClassCertificate;
+}
+
+// The first slot that is neither an entry naming an object nor the released pattern the store
+// writes, or the index's size when it is not the size the store writes.
+std::optional<size_t> FirstDamagedSlot(IndexKind kind, std::span<const uint8_t> bytes,
+                                       const std::vector<IndexSlot>& slots) {
+  if (bytes.size() != IndexFileOf(kind).size()) {
+    return bytes.size();
+  }
+  for (size_t n = 0; n < slots.size(); ++n) {
+    if (slots[n].isFree() ? slots[n] != kReleasedSlot : !slots[n].namesObject()) {
+      return n;
+    }
+  }
+  return std::nullopt;
 }
 
 class Survey {
@@ -107,6 +128,14 @@ class Survey {
       return status;
     }
     const std::vector<IndexSlot> slots = ParseIndexSlots(bytes);
+    // A damaged index may have lost entries: what it no longer names is not deleted.
+    if (const std::optional<size_t> bad = FirstDamagedSlot(kind, bytes, slots)) {
+      Add({FindingKind::kDamagedIndex, 0, IndexFileOf(kind).fileId, static_cast<uint32_t>(*bad), 0,
+           true});
+      indexDamaged_ = true;
+      indexMissized_ = indexMissized_ || *bad == bytes.size();
+      uncertain_ = true;
+    }
     for (size_t n = 0; n < slots.size(); ++n) {
       if (!slots[n].isFree()) {
         indexedIds_.insert(slots[n].fileId);
@@ -227,9 +256,22 @@ class Survey {
     }
   }
 
+  // With an index damaged, a file that reads as an object of the store is one it lost: entered
+  // in its index again, never deleted.
   void FindUnnamed() {
     for (const auto& [id, length] : out_.files) {
-      if (!indexedIds_.contains(id) && !directed_.contains(id) && !referenced_.contains(id)) {
+      if (indexedIds_.contains(id) || directed_.contains(id) || referenced_.contains(id)) {
+        continue;
+      }
+      AttributeTemplate object;
+      const std::optional<uint32_t> objectClass =
+          indexDamaged_ && ReadObject(session_, id, length, object) == 0
+              ? object.Number(attr::kClass)
+              : std::nullopt;
+      if (IsStoreObjectClass(objectClass)) {
+        // An index of a size the store never writes is not written to either.
+        Add({FindingKind::kUnindexedObject, id, 0, length, *objectClass, indexMissized_});
+      } else {
         Add({FindingKind::kUnnamedFile, id, 0, length, 0, uncertain_});
       }
     }
@@ -282,7 +324,9 @@ class Survey {
   std::set<uint32_t> directed_;
   std::set<uint32_t> referenced_;
   uint32_t highest_ = 0;
-  bool uncertain_ = false;  // some object could not be parsed: its references are unknown
+  bool uncertain_ = false;  // some object or index could not be parsed: references are unknown
+  bool indexDamaged_ = false;
+  bool indexMissized_ = false;
 };
 
 uint32_t EnterInIndex(const DeviceSession& session, const RepairFinding& finding, uint32_t length) {
@@ -313,6 +357,7 @@ uint32_t MakeRepair(const DeviceSession& session, const RepairSurvey& survey,
                     const RepairFinding& finding) {
   switch (finding.kind) {
     case FindingKind::kReferenceToUnindexedFile:
+    case FindingKind::kUnindexedObject:
       return EnterInIndex(session, finding, survey.files.at(finding.fileId));
     case FindingKind::kReferenceToMissingFile:
       return ClearContainerRef(session, static_cast<uint16_t>(finding.where),
@@ -328,6 +373,7 @@ uint32_t MakeRepair(const DeviceSession& session, const RepairSurvey& survey,
       return DeleteDeviceFile(session, finding.fileId);
     case FindingKind::kKeyObjectWithoutKeyPair:
     case FindingKind::kUnusedKeyPair:
+    case FindingKind::kDamagedIndex:
       break;
   }
   return 0;
@@ -345,12 +391,13 @@ uint32_t SurveyStore(const DeviceSession& session, uint32_t scanBound, RepairSur
 }
 
 uint32_t RepairStore(const DeviceSession& session, RepairSurvey& survey) {
-  // References first (entering a used file in its index, clearing one to a missing file), then
-  // slots and entries, then unnamed files: every step leaves a store the next survey repairs.
+  // Slots naming missing files first (they free room in a full index), then references (entering
+  // a used file in its index, clearing one to a missing file), objects lost from a damaged index,
+  // entries, then unnamed files: every step leaves a store the next survey repairs.
   constexpr FindingKind kOrder[] = {
-      FindingKind::kReferenceToUnindexedFile, FindingKind::kReferenceToMissingFile,
-      FindingKind::kSlotNamesMissingFile, FindingKind::kDirectoryEntryWithoutFile,
-      FindingKind::kUnnamedFile};
+      FindingKind::kSlotNamesMissingFile,      FindingKind::kReferenceToUnindexedFile,
+      FindingKind::kReferenceToMissingFile,    FindingKind::kUnindexedObject,
+      FindingKind::kDirectoryEntryWithoutFile, FindingKind::kUnnamedFile};
   uint32_t first = 0;
   for (const FindingKind kind : kOrder) {
     for (RepairFinding& finding : survey.findings) {
@@ -383,6 +430,10 @@ const char* FindingName(FindingKind kind) {
       return "key-object-without-key-pair";
     case FindingKind::kUnusedKeyPair:
       return "key-pair-used-by-no-container";
+    case FindingKind::kDamagedIndex:
+      return "index-damaged";
+    case FindingKind::kUnindexedObject:
+      return "object-lost-from-index";
   }
   return "";
 }
@@ -396,11 +447,13 @@ const char* RepairName(FindingKind kind) {
     case FindingKind::kReferenceToMissingFile:
       return "clear-reference";
     case FindingKind::kReferenceToUnindexedFile:
+    case FindingKind::kUnindexedObject:
       return "enter-in-index";
     case FindingKind::kDirectoryEntryWithoutFile:
       return "remove-entry";
     case FindingKind::kKeyObjectWithoutKeyPair:
     case FindingKind::kUnusedKeyPair:
+    case FindingKind::kDamagedIndex:
       break;
   }
   return "report-only";

@@ -33,6 +33,8 @@ enum class FindingKind {
   kDirectoryEntryWithoutFile,
   kKeyObjectWithoutKeyPair,
   kUnusedKeyPair,
+  kDamagedIndex,     // where: the index; place: its first bad slot, or its size when that is wrong
+  kUnindexedObject,  // an object file named by nothing while an index is damaged: entered again
 };
 
 struct RepairFinding {

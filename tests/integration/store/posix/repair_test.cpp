@@ -121,6 +121,22 @@ TEST_F(RepairTest, RepairLeavesAConsistentKeyAndKeepsWhatIsUsedAndEveryKeyPair) 
   }
 }
 
+// A damaged index loses nothing: what it no longer names is entered again, never deleted, and an
+// index of the wrong size leaves every file where it is.
+TEST_F(RepairTest, ADamagedObjectIndexLosesNoObject) {
+  a_ = ContainerWithPair("a", 1, kSignaturePair);
+  ChangeKeyFile(kObjectIndex.fileId, std::vector<uint8_t>(kObjectIndex.size()));
+  EXPECT_EQ(Repair(), 0U);
+  EXPECT_TRUE(Consistent()) << scene_.RunKqsim({"check", key_}).out;
+  for (const uint16_t id : {a_.container, a_.publicKey}) {
+    EXPECT_TRUE(FindSlotByFileId(KeyFile(kObjectIndex.fileId), id).has_value()) << id;
+  }
+  const size_t files = FileCount();
+  ChangeKeyFile(kObjectIndex.fileId, std::vector<uint8_t>(kIndexSlotSize, 0xFF));
+  EXPECT_NE(Repair(), 0U);
+  EXPECT_EQ(FileCount(), files);
+}
+
 TEST_F(RepairTest, ARepairCutShortAtAnyCallIsFinishedByTheNext) {
   Damage();
   const size_t runs = test::SweepFaults(
