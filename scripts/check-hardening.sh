@@ -21,13 +21,15 @@ check_elf() {
   symbols=$(readelf --dyn-syms -W "$file" | awk '$7 == "UND" {print $8}')
   grep -q GNU_RELRO <<<"$headers" || lacks+=(relro)
   grep -qE '\(BIND_NOW\)|FLAGS.*BIND_NOW|FLAGS_1.*\bNOW\b' <<<"$dynamic" || lacks+=(bind-now)
-  grep -E 'GNU_STACK' <<<"$headers" | grep -q 'RW ' || lacks+=(noexecstack)
+  # One grep each, never `... | grep -q`: pipefail would count the writer's broken pipe as a miss.
+  grep -qE 'GNU_STACK.* RW ' <<<"$headers" || lacks+=(noexecstack)
   if grep -q INTERP <<<"$headers"; then
     # A program: position-independent, so the loader places it at random.
     grep -q 'Type:.*DYN' <<<"$(readelf -hW "$file")" || lacks+=(pie)
   fi
   grep -q '^__stack_chk_fail' <<<"$symbols" || lacks+=(stack-protector)
-  grep -v '^__stack_chk_fail' <<<"$symbols" | grep -qE '^__[a-z0-9_]+_chk(@|$)' || lacks+=(fortify)
+  # A fortified call (__snprintf_chk, ...); __stack_chk_fail does not end in _chk.
+  grep -qE '^__[a-z0-9_]+_chk(@|$)' <<<"$symbols" || lacks+=(fortify)
   if grep -qE 'Machine:.*(X86-64|80386)' <<<"$(readelf -hW "$file")"; then
     # Debian's start files carry no IBT/SHSTK note, so no linked file does: the marks that
     # -fcf-protection puts at function entries are counted instead, in the compiled code only.

@@ -219,11 +219,14 @@ wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (signed)"
 nothing_of_ours_left
 
 echo "== 5. the soft key refused over a maker's library in either system directory"
+# Read once: `grep -q` on a pipe ends before msiinfo has written everything, and pipefail would
+# count msiinfo's broken pipe as a failure.
+custom_actions=$(msiinfo export kqcsp-N1.msi CustomAction)
 for file in KQORV_Zantu.dll KQORVUI.dll; do
   for directory in "$system32" "$syswow64"; do
     folder=System64Folder
     [ "$directory" = "$syswow64" ] && folder=SystemFolder
-    msiinfo export kqcsp-N1.msi CustomAction | grep -qF "[$folder]$file is not the file of this package" ||
+    grep -qF "[$folder]$file is not the file of this package" <<<"$custom_actions" ||
       fail "the package has no message naming $file in $folder"
     echo "the maker's $file" >"$directory/$file"
     if wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL /l*v "$(win_path "$work/refused.log")"; then
