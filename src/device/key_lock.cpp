@@ -4,10 +4,12 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <utility>
 
 #include "platform/file_lock.h"
+#include "platform/process_id.h"
 
 namespace kq {
 namespace {
@@ -24,11 +26,23 @@ struct Holders {
   std::map<std::string, Holder> byReader;
 };
 
+// A child forked while another thread of the parent held a key's lock (a button wait lasts
+// minutes) would wait for ever for that thread to let go. The child starts with an empty table;
+// the parent's is abandoned, not destroyed: releasing its locks would unlock the parent's, since
+// flock belongs to the open file that parent and child share. Those descriptors close on exec.
+void StartAfreshInForkedChild();
+
 // One table for the library's life: it goes when the library is unloaded, so nothing of it is
 // left behind in a process that loads and unloads the provider.
 Holders& AllHolders() {
   static Holders holders;
+  static const bool afreshInChildren = (platform::OnForkedChild(StartAfreshInForkedChild), true);
+  static_cast<void>(afreshInChildren);
   return holders;
+}
+
+void StartAfreshInForkedChild() {
+  new (&AllHolders()) Holders();
 }
 
 char UpperAscii(char c) {
@@ -112,7 +126,13 @@ void KeyLock::Release() {
   platform::FileLock file;
   {
     const std::lock_guard guard(holders.mutex);
-    Holder& holder = holders.byReader.find(readerName_)->second;
+    const auto found = holders.byReader.find(readerName_);
+    if (found == holders.byReader.end()) {
+      // Taken in the parent of this forked child, whose table started afresh.
+      readerName_.clear();
+      return;
+    }
+    Holder& holder = found->second;
     if (--holder.depth == 0) {
       file = std::move(holder.file);
       holder.owner = {};

@@ -1,12 +1,28 @@
 #include "pkcs11/module_state.h"
 
+#include <new>
+
 #include "device/readers.h"
 #include "platform/process_id.h"
 
 namespace kq::pkcs11 {
 
+namespace {
+
+// A child forked while another thread was inside a call (a button wait holds the lock for
+// minutes) inherits the lock held by a thread it does not have, and maps that thread may have
+// been changing. Its module starts as one never initialised; the parent's state is abandoned,
+// not destroyed, because destroying a half-changed map or a held mutex is not safe.
+void StartAfreshInForkedChild() {
+  new (&Module::Instance()) Module();
+}
+
+}  // namespace
+
 Module& Module::Instance() {
   static Module module;
+  static const bool afreshInChildren = (platform::OnForkedChild(StartAfreshInForkedChild), true);
+  static_cast<void>(afreshInChildren);
   return module;
 }
 

@@ -8,4 +8,6 @@ uint32_t CurrentProcessId() {
   return static_cast<uint32_t>(GetCurrentProcessId());
 }
 
+void OnForkedChild(void (*)()) {}
+
 }  // namespace kq::platform

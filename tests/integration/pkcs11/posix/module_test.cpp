@@ -10,6 +10,8 @@
 #include "module_fixture.h"
 #include "support/openssl_command.h"
 #include "support/temp_directory.h"
+#include "support/transaction_message.h"
+#include "support/ui_log_capture.h"
 
 namespace kq::test {
 namespace {
@@ -180,11 +182,28 @@ TEST_F(ModuleTest, SigningNeedsTheLoginAndLogoutEndsItOnTheKey) {
   EXPECT_EQ(p11_->C_CloseSession(session_), CKR_SESSION_HANDLE_INVALID);
 }
 
-TEST_F(ModuleTest, AForkedChildStartsAfreshAndSigns) {
+// The child is forked while another thread of the parent waits for the key's button inside a
+// call, holding the module's and the key's locks: it must not inherit them.
+TEST_F(ModuleTest, AChildForkedDuringAButtonWaitStartsAfreshAndSigns) {
+  const UiLogCapture ui;
+  scene_.SetButton(key_, "manual:600");
   ASSERT_EQ(LoginUser(), CKR_OK);
+  const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
+  CK_RV waited = CKR_GENERAL_ERROR;
+  std::thread waiter([&] {
+    CK_MECHANISM transaction = {CKM_KQ_TRANSACTION, nullptr, 0};
+    Bytes message = TransactionMessage("0001", "pay 100.00 to A", "account 6222 0000");
+    std::array<CK_BYTE, 256> signature{};
+    CK_ULONG length = signature.size();
+    waited = p11_->C_SignInit(session_, &transaction, key);
+    waited = waited == CKR_OK
+                 ? p11_->C_Sign(session_, message.data(), message.size(), signature.data(), &length)
+                 : waited;
+  });
+  ASSERT_TRUE(ui.AwaitWaitSockets(1)) << "the transaction never waited for the button";
   const pid_t child = fork();
-  ASSERT_NE(child, -1);
   if (child == 0) {
+    alarm(60);  // a child that hangs on an inherited lock fails instead of holding the test
     // The parent's sessions are not the child's: nothing works until it initialises again.
     CK_SESSION_INFO info{};
     int failures = p11_->C_GetSessionInfo(session_, &info) != CKR_CRYPTOKI_NOT_INITIALIZED;
@@ -193,8 +212,19 @@ TEST_F(ModuleTest, AForkedChildStartsAfreshAndSigns) {
     failures += p11_->C_OpenSession(0, CKF_SERIAL_SESSION, nullptr, nullptr, &session) != CKR_OK;
     CK_UTF8CHAR pin[] = "12345678";
     failures += p11_->C_Login(session, CKU_USER, pin, 8) != CKR_OK;
+    CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+    CK_BYTE data[] = "child";
+    std::array<CK_BYTE, 256> signature{};
+    CK_ULONG length = signature.size();
+    failures += p11_->C_SignInit(session, &sha256, key) != CKR_OK;
+    failures += p11_->C_Sign(session, data, 5, signature.data(), &length) != CKR_OK;
     _exit(failures);
   }
+  ASSERT_NE(child, -1);
+  // The child's signature waits its turn on the key behind the parent's transaction.
+  scene_.Press(key_, true);
+  waiter.join();
+  EXPECT_EQ(waited, CKR_OK);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
