@@ -136,6 +136,19 @@ TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
         << std::hex << GetLastError();
     EXPECT_TRUE(MicrosoftProviderVerifies(blob, algorithm, data, signature))
         << std::hex << GetLastError();
+    // Without the DigestInfo (CRYPT_NOHASHOID) only the SSL3 pair, which has none, is signed.
+    Bytes bare(256);
+    DWORD length = 256;
+    const BOOL bareOk =
+        CryptSignHashW(hash.get(), AT_SIGNATURE, nullptr, CRYPT_NOHASHOID, bare.data(), &length);
+    const DWORD bareError = GetLastError();
+    if (algorithm == CALG_SSL3_SHAMD5) {
+      EXPECT_TRUE(bareOk) << std::hex << bareError;
+      EXPECT_EQ(bare, signature);
+    } else {
+      EXPECT_FALSE(bareOk);
+      EXPECT_EQ(bareError, static_cast<DWORD>(NTE_BAD_FLAGS));
+    }
     signature[100] ^= 0x01;
     EXPECT_FALSE(MicrosoftProviderVerifies(blob, algorithm, data, signature));
   }
