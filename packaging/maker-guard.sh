@@ -11,7 +11,8 @@
 #   - each soft-key component's condition is false where another file has that name, so no path
 #     (install, repair, upgrade, uninstall) copies over it or deletes it (Wine's msiexec evaluates
 #     the condition again at a repair and an uninstall; Windows Installer only at the first
-#     installation, so there the shared-DLL count below is what keeps a driver update's file);
+#     installation, so there an uninstall after a driver update still deletes the maker's file:
+#     see the README for what was tried and why nothing in the package can prevent it);
 #   - where the feature is to be installed (a new install, an added feature, a major upgrade) or
 #     repaired, an error action names the file and its folder and ends the installation before
 #     any file is touched. (Windows evaluates a component's condition at its first installation
@@ -42,13 +43,6 @@ for name in KQORV_Zantu.dll KQORVUI.dll; do
     # The 64-bit component has no suffix in kqcsp.wxs.
     comp="${component[$name]}"
     [ "$arch" = 32 ] && comp="${comp}32"
-    # The shared-DLL count (msidbComponentAttributesSharedDllRefCount, 8, beside Win64, 256): a
-    # maker's installer that puts its file over ours and counts it, as installers of shared files
-    # in the system directory do, raises the count, and Windows Installer then leaves the file at
-    # our uninstall. (Wine's msiexec keeps the count but removes the file whatever it says: there
-    # only the condition below protects it.)
-    attributes=8
-    [ "$arch" = 64 ] && attributes=264
     # A file with a version resource must have exactly our version too.
     columns="" versions=""
     [ -n "$version" ] && columns=", \`MinVersion\`, \`MaxVersion\`" versions=", '$version', '$version'"
@@ -61,7 +55,7 @@ for name in KQORV_Zantu.dll KQORVUI.dll; do
       "INSERT INTO \`DrLocator\` (\`Signature_\`, \`Path\`, \`Depth\`) VALUES ('Ours$stem', '[${folder[$arch]}]', 0)"
       "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('$found', 'Found$stem')"
       "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('$ours', 'Ours$stem')"
-      "UPDATE \`Component\` SET \`Condition\` = 'NOT ($found AND NOT $ours)', \`Attributes\` = $attributes WHERE \`Component\` = '$comp'"
+      "UPDATE \`Component\` SET \`Condition\` = 'NOT ($found AND NOT $ours)' WHERE \`Component\` = '$comp'"
       "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Target\`) VALUES ('RefuseSoftKeyOver${name%.dll}$arch', 19, '$message')"
       "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('RefuseSoftKeyOver${name%.dll}$arch', '((&SoftKey=3 AND NOT !SoftKey=3) OR (REINSTALL AND !SoftKey=3)) AND $found AND NOT $ours', $sequence)"
     )
