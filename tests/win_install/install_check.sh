@@ -208,17 +208,31 @@ wine "$kqtool" install --media-id 730000000001 --cert "$(win_path "$work/signer.
   fail "install the certificate"
 cp "$bin_dir/win_store_probe.exe" "$work/elsewhere/"
 probe() { (cd "$work/elsewhere" && wine win_store_probe.exe "$@"); }
-# The user's own entry of the certificate, linked to the Microsoft provider, is left alone.
+# The user's own entry of the certificate, linked to the Microsoft provider (a software copy the
+# user imported), keeps its link through store-certs, which says so, and unstore-certs. It is
+# written as crypt32 keeps an entry of the registry store ("Blob": the SHA-1 hash, the key link,
+# the certificate), and the entry must stay byte for byte.
+user_entry() {
+  python3 -c 'import hashlib, struct, sys
+der = open(sys.argv[1], "rb").read()
+container, provider = (name.encode("utf-16-le") + b"\0\0" for name in sys.argv[2:])
+link = struct.pack("<7I", 28, 28 + len(container), 1, 0, 0, 0, 2) + container + provider
+sha1 = hashlib.sha1(der).digest()
+entry = b"".join(struct.pack("<3I", number, 1, len(data)) + data
+                 for number, data in ((3, sha1), (2, link), (32, der)))
+print(sha1.hex().upper(), entry.hex().upper())' "$@"
+}
 microsoft="Microsoft Enhanced Cryptographic Provider v1.0"
 openssl x509 -in signer.pem -outform DER -out signer.der
-probe foreign "$(win_path "$work/signer.der")" >/dev/null || fail "adding the user's own entry"
+read -r thumbprint blob < <(user_entry signer.der "a software copy" "$microsoft")
+user_key="HKCU\\Software\\Microsoft\\SystemCertificates\\MY\\Certificates\\$thumbprint"
+wine reg add "$user_key" /v Blob /t REG_BINARY /d "$blob" /f >/dev/null
 stored=$(wine "$kqtool" store-certs) || fail "store-certs beside the user's own entry"
 grep -q "left_linked_to: $microsoft" <<<"$stored" || fail "store-certs did not say it left it: $stored"
-unstored=$(wine "$kqtool" unstore-certs) || fail "unstore-certs beside the user's own entry"
-! grep -q "Store Signer" <<<"$unstored" || fail "unstore-certs removed the user's own entry"
-link=$(probe link "Store Signer") || fail "the user's own entry is gone"
-grep -q "linked to: $microsoft" <<<"$link" || fail "the user's own entry was relinked: $link"
-probe forget "Store Signer" >/dev/null || fail "forgetting the user's own entry"
+wine "$kqtool" unstore-certs >/dev/null || fail "unstore-certs beside the user's own entry"
+entry=$(wine reg query "$user_key" /v Blob 2>&1 || true)
+grep -q "$blob" <<<"$entry" || fail "store-certs or unstore-certs changed the user's own entry: $entry"
+wine reg delete "$user_key" /f >/dev/null
 wine "$kqtool" store-certs >/dev/null || fail "store-certs"
 # A 32-bit and a 64-bit client each make a container (CryptAcquireContextA), generate a key and
 # sign every hash (CryptSignHashA); the Microsoft provider verifies each signature.
