@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Adds to an installer built from kqcsp.wxs (after maker-guard.sh, which schedules AppSearch) the
 # memory of the two settings it writes under HKLM\SOFTWARE\KQVN\Orvenia: LANGUAGEID (LanguageID)
-# and ISUSESECDESK (IsUseSecDesk). A repair takes no property from the command line and a major
-# upgrade starts from the package's defaults, so both used to write the defaults (2052 and 0) over
-# what the administrator had chosen.
+# and ISUSESECDESK (IsUseSecDesk). A repair started from Programs and Features (or msiexec /f)
+# passes no property and a major upgrade starts from the package's defaults, so both used to write
+# the defaults (2052 and 0) over what the administrator had chosen.
 # The installed values themselves are the memory: AppSearch reads each one (a raw search of the
 # 64-bit view, which a major upgrade does while the older product is still there), and then, for
 # a property not given on the command line, a custom action sets it from what was found, or to the

@@ -264,7 +264,7 @@ nothing_of_ours_left
 
 echo "== 4. version $next_version over version $version, then its signed build over its unsigned one"
 wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL LANGUAGEID=1033 ISUSESECDESK=1 || fail "msiexec /i N"
-# (A repair takes no setting from its command line.)
+# (A repair from Programs and Features passes no settings: none is given here either.)
 wine msiexec /i kqcsp-N.msi /qn REINSTALL=ALL REINSTALLMODE=omus || fail "msiexec repair N"
 settings_are 0x409 0x1 "the repair"
 wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
