@@ -2,6 +2,8 @@
 // user's certificates (the current user's "MY" store), linked to the provider, and take them out
 // again. The certificates are read through the provider's own CryptoAPI entry points, as
 // CryptoAPI would: every container, each key pair's KP_CERTIFICATE.
+#include <optional>
+
 #include "byte_text.h"
 #include "command.h"
 #include "csp_session.h"
@@ -82,6 +84,7 @@ std::string StoreCertificates(Context& context, const Arguments& /*args*/, Repor
   }
   const ProviderExports& api = context.api();
   JsonList stored;
+  JsonList kept;
   bool ok = true;
   for (const std::string& container : ContainerNames(api, report)) {
     KqHandle prov = 0;
@@ -96,19 +99,27 @@ std::string StoreCertificates(Context& context, const Arguments& /*args*/, Repor
         continue;
       }
       const platform::StoreKeyLink link{kProviderName, kProvRsaFull, container, keySpec};
-      const uint32_t status = platform::AddUserCertificate(der, link);
+      std::optional<platform::StoreKeyLink> other;
+      const uint32_t status = platform::AddUserCertificate(der, link, other);
       CallRecord& call =
           report.AddProviderCall("CertAddEncodedCertificateToStore", status == 0, status);
       call.outputs = Entry(container, keySpec);
-      if (status == 0) {
-        stored.emplace_back(Entry(container, keySpec));
-      } else {
+      if (status != 0) {
         ok = false;
+      } else if (other.has_value()) {
+        // The user's own entry of this certificate, linked elsewhere: left alone, and said so.
+        const std::string owner =
+            other->providerName.empty() ? "no key provider" : other->providerName;
+        call.outputs.Set("left_linked_to", owner);
+        kept.emplace_back(Entry(container, keySpec).Set("left_linked_to", owner));
+      } else {
+        stored.emplace_back(Entry(container, keySpec));
       }
     }
     api.CPReleaseContext(prov, 0);
   }
   report.outputs().Set("stored", std::move(stored));
+  report.outputs().Set("kept", std::move(kept));
   report.set_ok(ok);
   return {};
 }
@@ -133,8 +144,8 @@ std::string RemoveCertificates(Context& /*context*/, const Arguments& /*args*/, 
 constexpr CommandSpec kCommands[] = {
     {"store-certs",
      "",
-     "copy the keys' certificates into the user's \"MY\" store, linked to the provider "
-     "(Windows)",
+     "copy the keys' certificates into the user's \"MY\" store, linked to the provider; one "
+     "the store already holds linked to another provider is kept as it is (Windows)",
      {},
      StoreCertificates},
     {"unstore-certs",

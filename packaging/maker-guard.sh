@@ -9,7 +9,10 @@
 # package carries. (AppSearch compares no hash; the MsiFileHash table only lets the installer skip
 # copying an identical unversioned file, it answers no condition.) Then:
 #   - each soft-key component's condition is false where another file has that name, so no path
-#     (install, repair, upgrade, uninstall) copies over it or deletes it;
+#     (install, repair, upgrade, uninstall) copies over it or deletes it (Wine's msiexec evaluates
+#     the condition again at a repair and an uninstall; Windows Installer only at the first
+#     installation, so there an uninstall after a driver update still deletes the maker's file:
+#     the README says what else was tried and why it was rejected);
 #   - where the feature is to be installed (a new install, an added feature, a major upgrade) or
 #     repaired, an error action names the file and its folder and ends the installation before
 #     any file is touched. (Windows evaluates a component's condition at its first installation

@@ -96,9 +96,9 @@ KqBool KQ_CPAPI CPDestroyHash(KqHandle hProv, KqHandle hHash) {
 
 // Has the key sign a hash (or a transaction message) with the container's private key.
 KqBool KQ_CPAPI CPSignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec,
-                           const wchar_t* /*szDescription*/, uint32_t /*dwFlags*/,
-                           uint8_t* pbSignature, uint32_t* pcbSigLen) {
-  return provider::SignHash(hProv, hHash, dwKeySpec, pbSignature, pcbSigLen);
+                           const wchar_t* /*szDescription*/, uint32_t dwFlags, uint8_t* pbSignature,
+                           uint32_t* pcbSigLen) {
+  return provider::SignHash(hProv, hHash, dwKeySpec, dwFlags, pbSignature, pcbSigLen);
 }
 
 // Verifies an RSA signature over a hash on the host.

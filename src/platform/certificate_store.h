@@ -7,6 +7,7 @@
 // kCertificateStoreUnsupported.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,9 +28,12 @@ struct StoredCertificate {
   StoreKeyLink link;
 };
 
-// Adds the certificate (DER) to the store, or finds the one already there, and sets its key link.
-// 0, or a Windows error code.
-uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& link);
+// Adds the certificate (DER) to the store with its key link, or sets the link of the one already
+// there when that one links to the same provider. An entry already there with no key link or a
+// link to another provider is the user's own (a software copy linked to its key elsewhere): it is
+// left as it is, its link (empty provider name when none) in `kept`. 0, or a Windows error code.
+uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& link,
+                            std::optional<StoreKeyLink>& kept);
 
 // The store's certificates whose key link names the provider.
 uint32_t ListUserCertificates(const std::string& providerName,

@@ -115,10 +115,10 @@ KqBool DestroyHash(KqHandle hProv, KqHandle hHash) {
   return RunOnContext(hProv, [&](ProviderContext& c) { return DestroyHashOn(c, hHash); });
 }
 
-KqBool SignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec, uint8_t* pbSignature,
-                uint32_t* pcbSigLen) {
+KqBool SignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec, uint32_t dwFlags,
+                uint8_t* pbSignature, uint32_t* pcbSigLen) {
   return RunOnContext(hProv, [&](ProviderContext& c) {
-    return SignHashOn(c, hHash, dwKeySpec, pbSignature, pcbSigLen);
+    return SignHashOn(c, hHash, dwKeySpec, dwFlags, pbSignature, pcbSigLen);
   });
 }
 

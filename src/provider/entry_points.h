@@ -31,8 +31,8 @@ KqBool SetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, const uint
 KqBool GetHashParam(KqHandle hProv, KqHandle hHash, uint32_t dwParam, uint8_t* pbData,
                     uint32_t* pcbDataLen, uint32_t dwFlags);
 KqBool DestroyHash(KqHandle hProv, KqHandle hHash);
-KqBool SignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec, uint8_t* pbSignature,
-                uint32_t* pcbSigLen);
+KqBool SignHash(KqHandle hProv, KqHandle hHash, uint32_t dwKeySpec, uint32_t dwFlags,
+                uint8_t* pbSignature, uint32_t* pcbSigLen);
 KqBool VerifySignature(KqHandle hProv, KqHandle hHash, const uint8_t* pbSignature,
                        uint32_t cbSigLen, KqHandle hPubKey);
 KqBool GenRandom(KqHandle hProv, uint32_t dwLen, uint8_t* pbBuffer);

@@ -18,8 +18,9 @@ KqBool SetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, 
 KqBool GetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, uint8_t* data,
                       uint32_t* dataLength, uint32_t flags);
 KqBool DestroyHashOn(ProviderContext& context, KqHandle hHash);
-KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, uint8_t* signature,
-                  uint32_t* signatureLength);
+// Of the flags only CRYPT_NOHASHOID is examined (see hash_signing.cpp).
+KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, uint32_t flags,
+                  uint8_t* signature, uint32_t* signatureLength);
 KqBool VerifySignatureOn(ProviderContext& context, KqHandle hHash, const uint8_t* signature,
                          uint32_t signatureLength, KqHandle hPubKey);
 KqBool GenRandomOn(ProviderContext& context, uint32_t length, uint8_t* buffer);

@@ -17,6 +17,8 @@ namespace kq::provider {
 
 namespace {
 
+constexpr uint32_t kCryptNoHashOid = 0x1;  // CPSignHash: sign the digest without its DigestInfo
+
 // The key refused the transaction message for the reason its status word names.
 constexpr RefusalCode kTransactionRefusals[] = {
     {dev::kSwMessageBadParameter, win::kScardInvalidParameter},
@@ -63,8 +65,8 @@ uint32_t SignDigest(ProviderContext& context, DeviceSession& session, uint8_t ke
 
 }  // namespace
 
-KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, uint8_t* signature,
-                  uint32_t* signatureLength) {
+KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, uint32_t flags,
+                  uint8_t* signature, uint32_t* signatureLength) {
   if (signatureLength == nullptr) {
     return Fail(win::kErrorInvalidParameter);
   }
@@ -74,6 +76,13 @@ KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, ui
   HashObject* hash = context.FindHash(hHash);
   if (hash == nullptr) {
     return Fail(win::kNteBadHash);
+  }
+  // The key puts the DigestInfo of the hash number into every signature and cannot sign a bare
+  // digest: a caller asking for one (CRYPT_NOHASHOID) is refused rather than handed a signature
+  // its verifier rejects. The SSL3 pair carries no DigestInfo, so it is bare either way. Every
+  // other flag is left unexamined, as before.
+  if ((flags & kCryptNoHashOid) != 0 && hash->algId != kCalgSsl3ShaMd5) {
+    return Fail(win::kNteBadFlags);
   }
   if (keySpec != kAtKeyExchange && keySpec != kAtSignature) {
     return Fail(win::kNteBadAlgId);

@@ -6,13 +6,17 @@
 #      an openssl CA issued for the key, copied into the user's "MY" store by kqtool, signs a
 #      message through the installed provider, reached by its name from a program in another
 #      folder as mail clients do, and crypt32 verifies it; kqtool takes the certificate out again
-#      once its key is gone;
+#      once its key is gone; before that, the user's own entry of that certificate, linked to the
+#      Microsoft provider, keeps its link through store-certs (which says so) and unstore-certs;
 #   3. a maker's driver update puts its KQORV_Zantu.dll and KQORVUI.dll over the soft key's in
-#      both system directories: a repair, a major upgrade with the soft key and the uninstall
-#      each leave the maker's four files as they are;
+#      both system directories (our files' sizes, higher and lower versions): a repair, a major
+#      upgrade with the soft key and the uninstall each leave the maker's four files as they are;
 #   4. version N+1 over version N, then the signed build of N+1 over its unsigned build (the same
 #      version), each leave one registered product with the newer package's files in both system
-#      directories, and the uninstall leaves nothing of ours in either directory or registry view;
+#      directories, and the uninstall leaves nothing of ours in either directory or registry view
+#      (nor a shared-DLL count, which Wine's repair would raise); LanguageID and IsUseSecDesk given
+#      at the installation of N stay through a repair and the upgrade, and a LANGUAGEID given to an
+#      upgrade replaces them;
 #   5. the soft key is refused, with a message naming the file and its folder, where a maker's
 #      KQORV_Zantu.dll or KQORVUI.dll is already in either system directory, and the maker's file
 #      stays as it was;
@@ -37,6 +41,7 @@ syswow64="$WINEPREFIX/drive_c/windows/syswow64"
 program_files="$WINEPREFIX/drive_c/Program Files/KQCSP"
 provider_key='HKLM\SOFTWARE\Microsoft\Cryptography\Defaults\Provider\KQCSP For ORV v2.0'
 product_key='HKLM\SOFTWARE\KQVN\Orvenia'
+shared_dlls='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
 has_value32() { wine32 reg query "$1" /v "$2" >/dev/null 2>&1; }
 # Nothing of ours in either system directory or registry view.
@@ -49,6 +54,20 @@ nothing_of_ours_left() {
   ! wine reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's key left behind"
   ! wine32 reg query "$provider_key" >/dev/null 2>&1 || fail "the provider's 32-bit key left behind"
   ! has_value32 "$product_key" LanguageID || fail "the 32-bit LanguageID left behind"
+  local counts
+  counts=$(wine reg query "$shared_dlls" 2>/dev/null; wine32 reg query "$shared_dlls" 2>/dev/null || true)
+  ! grep -qi "KQORV" <<<"$counts" || fail "a shared-DLL count of the soft key left behind: $counts"
+}
+# The product key's values in the 64-bit view (LanguageID in the 32-bit one too), as reg prints
+# them.  settings_are LANGUAGE SECURE_DESKTOP WHAT
+settings_are() {
+  local language secure language32
+  language=$(wine reg query "$product_key" /v LanguageID 2>&1 || true)
+  language32=$(wine32 reg query "$product_key" /v LanguageID 2>&1 || true)
+  secure=$(wine reg query "$product_key" /v IsUseSecDesk 2>&1 || true)
+  grep -q "REG_DWORD *$1\b" <<<"$language" || fail "LanguageID after $3: $language"
+  grep -q "REG_DWORD *$1\b" <<<"$language32" || fail "the 32-bit LanguageID after $3: $language32"
+  grep -q "REG_DWORD *$2\b" <<<"$secure" || fail "IsUseSecDesk after $3: $secure"
 }
 
 # Version N+1 is the build itself; version N is the same build with its provider file changed
@@ -61,12 +80,25 @@ cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/old-bin-x86/"
 printf '\0' >>"$work/old-bin/kqcsp.dll"
 printf '\0' >>"$work/old-bin-x86/kqcsp.dll"
 # A maker's KQORV_Zantu.dll and KQORVUI.dll in both system directories, as a driver update leaves
-# them, and the check that each is still the maker's.
+# them: the soft key's own files with another file version (so of exactly our sizes), one higher
+# and one lower in each directory; and the check that each is still the maker's.
+with_version() {
+  python3 -c 'import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = data.find(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO; the file version follows
+struct.pack_into("<II", data, at + 8, int(sys.argv[3]) << 16, 0)
+open(sys.argv[2], "wb").write(data)' "$@"
+}
 put_maker_files() {
-  local directory file
-  for directory in "$system32" "$syswow64"; do
+  local from to file version=1
+  mkdir -p "$work/maker"
+  for to in "$system32" "$syswow64"; do
+    from=$bin_dir
+    [ "$to" = "$syswow64" ] && from=$bin_dir_x86
     for file in KQORV_Zantu.dll KQORVUI.dll; do
-      echo "the maker's $file" >"$directory/$file"
+      version=$((10 - version)) # 9, 1, 9, 1
+      with_version "$from/$file" "$to/$file" "$version"
+      cp "$to/$file" "$work/maker/$(basename "$to")-$file"
     done
   done
 }
@@ -74,7 +106,8 @@ maker_files_untouched() {
   local directory file
   for directory in "$system32" "$syswow64"; do
     for file in KQORV_Zantu.dll KQORVUI.dll; do
-      grep -q "the maker's $file" "$directory/$file" || fail "$1 replaced or removed the maker's $file in $directory"
+      cmp -s "$work/maker/$(basename "$directory")-$file" "$directory/$file" ||
+        fail "$1 replaced or removed the maker's $file in $directory"
     done
   done
 }
@@ -173,8 +206,34 @@ openssl x509 -req -inform DER -in request-1.der -CA ca.pem -CAkey ca.key -CAcrea
   -out signer.pem -days 2 2>/dev/null || fail "the CA refused the request"
 wine "$kqtool" install --media-id 730000000001 --cert "$(win_path "$work/signer.pem")" >/dev/null ||
   fail "install the certificate"
-wine "$kqtool" store-certs >/dev/null || fail "store-certs"
 cp "$bin_dir/win_store_probe.exe" "$work/elsewhere/"
+probe() { (cd "$work/elsewhere" && wine win_store_probe.exe "$@"); }
+# The user's own entry of the certificate, linked to the Microsoft provider (a software copy the
+# user imported), keeps its link through store-certs, which says so, and unstore-certs. It is
+# written as crypt32 keeps an entry of the registry store ("Blob": the SHA-1 hash, the key link,
+# the certificate), and the entry must stay byte for byte.
+user_entry() {
+  python3 -c 'import hashlib, struct, sys
+der = open(sys.argv[1], "rb").read()
+container, provider = (name.encode("utf-16-le") + b"\0\0" for name in sys.argv[2:])
+link = struct.pack("<7I", 28, 28 + len(container), 1, 0, 0, 0, 2) + container + provider
+sha1 = hashlib.sha1(der).digest()
+entry = b"".join(struct.pack("<3I", number, 1, len(data)) + data
+                 for number, data in ((3, sha1), (2, link), (32, der)))
+print(sha1.hex().upper(), entry.hex().upper())' "$@"
+}
+microsoft="Microsoft Enhanced Cryptographic Provider v1.0"
+openssl x509 -in signer.pem -outform DER -out signer.der
+read -r thumbprint blob < <(user_entry signer.der "a software copy" "$microsoft")
+user_key="HKCU\\Software\\Microsoft\\SystemCertificates\\MY\\Certificates\\$thumbprint"
+wine reg add "$user_key" /v Blob /t REG_BINARY /d "$blob" /f >/dev/null
+stored=$(wine "$kqtool" store-certs) || fail "store-certs beside the user's own entry"
+grep -q "left_linked_to: $microsoft" <<<"$stored" || fail "store-certs did not say it left it: $stored"
+wine "$kqtool" unstore-certs >/dev/null || fail "unstore-certs beside the user's own entry"
+entry=$(wine reg query "$user_key" /v Blob 2>&1 || true)
+grep -q "$blob" <<<"$entry" || fail "store-certs or unstore-certs changed the user's own entry: $entry"
+wine reg delete "$user_key" /f >/dev/null
+wine "$kqtool" store-certs >/dev/null || fail "store-certs"
 # A 32-bit and a 64-bit client each make a container (CryptAcquireContextA), generate a key and
 # sign every hash (CryptSignHashA); the Microsoft provider verifies each signature.
 for arch in x86 x64; do
@@ -186,11 +245,11 @@ for arch in x86 x64; do
     wine win_cryptoapi.exe --gtest_filter=CryptoApi.EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) ||
     fail "the $arch client"
 done
-(cd "$work/elsewhere" && wine win_store_probe.exe sign "Store Signer") ||
+probe sign "Store Signer" ||
   fail "signing with the certificate from the user's store"
 wine "C:\\Program Files\\KQCSP\\kqsim.exe" remove key00 >/dev/null || fail "kqsim remove"
 wine "$kqtool" unstore-certs | grep -q "Store Signer" || fail "unstore-certs"
-(cd "$work/elsewhere" && wine win_store_probe.exe absent) || fail "certificates left in the store"
+probe absent || fail "certificates left in the store"
 
 echo "== 3. a driver update over the soft key, then repair, upgrade and uninstall"
 put_maker_files
@@ -204,15 +263,21 @@ rm "$system32"/{KQORV_Zantu.dll,KQORVUI.dll} "$syswow64"/{KQORV_Zantu.dll,KQORVU
 nothing_of_ours_left
 
 echo "== 4. version $next_version over version $version, then its signed build over its unsigned one"
-wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL || fail "msiexec /i N"
+wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL LANGUAGEID=1033 ISUSESECDESK=1 || fail "msiexec /i N"
+# (A repair from Programs and Features passes no settings: none is given here either.)
+wine msiexec /i kqcsp-N.msi /qn REINSTALL=ALL REINSTALLMODE=omus || fail "msiexec repair N"
+settings_are 0x409 0x1 "the repair"
 wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
+settings_are 0x409 0x1 "the upgrade"
 one_product "the upgrade"
 installed_from "$work/kqcsp-N1" "the upgrade"
 # The signed build of N+1 over its unsigned build: the same version, other files. (With the soft
 # key, whose unsigned files are not this package's, it would be refused: see maker-guard.sh.)
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
 wine msiexec /i kqcsp-N1-unsigned.msi /qn || fail "msiexec /i (unsigned)"
-wine msiexec /i kqcsp-N1.msi /qn || fail "msiexec /i (signed over unsigned)"
+settings_are 0x804 0x0 "an installation with no settings given"
+wine msiexec /i kqcsp-N1.msi /qn LANGUAGEID=1028 || fail "msiexec /i (signed over unsigned)"
+settings_are 0x404 0x0 "an upgrade given LANGUAGEID=1028"
 one_product "the signed build over the unsigned one"
 installed_from "$work/kqcsp-N1" "the signed build over the unsigned one" "kq[ct]*"
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (signed)"

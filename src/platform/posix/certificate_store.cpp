@@ -2,7 +2,8 @@
 
 namespace kq::platform {
 
-uint32_t AddUserCertificate(std::span<const uint8_t> /*der*/, const StoreKeyLink& /*link*/) {
+uint32_t AddUserCertificate(std::span<const uint8_t> /*der*/, const StoreKeyLink& /*link*/,
+                            std::optional<StoreKeyLink>& /*kept*/) {
   return kCertificateStoreUnsupported;
 }
 

@@ -30,6 +30,13 @@ struct StoreCloser {
 };
 using UserStore = std::unique_ptr<void, StoreCloser>;
 
+struct CertificateFreer {
+  void operator()(const CERT_CONTEXT* certificate) const {
+    CertFreeCertificateContext(certificate);
+  }
+};
+using Certificate = std::unique_ptr<const CERT_CONTEXT, CertificateFreer>;
+
 // The registry store behind the user's "MY" (made when the profile has none yet). It is opened
 // itself rather than through the system store's collection: deletions through the collection do
 // not reach the registry on every system.
@@ -85,7 +92,8 @@ void FindLinked(const UserStore& store, const std::string& providerName,
 
 }  // namespace
 
-uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& link) {
+uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& link,
+                            std::optional<StoreKeyLink>& kept) {
   if (der.empty() || der.size() > 0x7FFFFFFF) {
     return ERROR_INVALID_PARAMETER;
   }
@@ -93,10 +101,25 @@ uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& li
   if (!store) {
     return GetLastError();
   }
-  PCCERT_CONTEXT added = nullptr;
-  if (!CertAddEncodedCertificateToStore(store.get(), kEncoding, der.data(),
-                                        static_cast<DWORD>(der.size()), CERT_STORE_ADD_USE_EXISTING,
-                                        &added)) {
+  const auto size = static_cast<DWORD>(der.size());
+  const Certificate candidate(CertCreateCertificateContext(kEncoding, der.data(), size));
+  if (!candidate) {
+    return GetLastError();
+  }
+  // Setting the link on an entry already there would take it over (Windows rewrites the user's
+  // link to ours, and unstore-certs would then delete the user's entry): only an entry that
+  // already links to this provider is updated.
+  PCCERT_CONTEXT added = CertFindCertificateInStore(store.get(), kEncoding, 0, CERT_FIND_EXISTING,
+                                                    candidate.get(), nullptr);
+  if (added != nullptr) {
+    StoreKeyLink existing;
+    if (!ReadLink(added, existing) || existing.providerName != link.providerName) {
+      CertFreeCertificateContext(added);
+      kept = existing;
+      return 0;
+    }
+  } else if (!CertAddCertificateContextToStore(store.get(), candidate.get(), CERT_STORE_ADD_NEW,
+                                               &added)) {
     return GetLastError();
   }
   std::wstring provider = Wide(link.providerName);

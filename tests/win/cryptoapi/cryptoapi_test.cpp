@@ -136,6 +136,13 @@ TEST_F(CryptoApi, EveryHashIsSignedOnTheKeyAndVerifiedByTheMicrosoftProvider) {
         << std::hex << GetLastError();
     EXPECT_TRUE(MicrosoftProviderVerifies(blob, algorithm, data, signature))
         << std::hex << GetLastError();
+    // Without the DigestInfo (CRYPT_NOHASHOID) only the SSL3 pair, which has none, is signed.
+    DWORD length = 256;
+    Bytes bare(length);
+    const BOOL bareOk =
+        CryptSignHashW(hash.get(), AT_SIGNATURE, nullptr, CRYPT_NOHASHOID, bare.data(), &length);
+    EXPECT_TRUE(bareOk || GetLastError() == static_cast<DWORD>(NTE_BAD_FLAGS));
+    EXPECT_EQ(bareOk ? bare : Bytes{}, algorithm == CALG_SSL3_SHAMD5 ? signature : Bytes{});
     signature[100] ^= 0x01;
     EXPECT_FALSE(MicrosoftProviderVerifies(blob, algorithm, data, signature));
   }

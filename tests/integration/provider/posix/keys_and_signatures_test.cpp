@@ -36,12 +36,13 @@ KqHandle HashOf(KqHandle prov, uint32_t algId, const std::string& text) {
 }
 
 // The signature with its size query; empty when refused, as expected, with expectedError.
-Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedError = 0) {
+Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedError = 0,
+           uint32_t flags = 0) {
   uint32_t length = 0;
   EXPECT_TRUE(Provider().CPSignHash(prov, hash, keySpec, nullptr, 0, nullptr, &length));
   Bytes signature(length);
   const KqBool ok =
-      Provider().CPSignHash(prov, hash, keySpec, nullptr, 0, signature.data(), &length);
+      Provider().CPSignHash(prov, hash, keySpec, nullptr, flags, signature.data(), &length);
   EXPECT_EQ(ok != 0, expectedError == 0);
   EXPECT_EQ(Provider().GetLastError(), expectedError);
   signature.resize(ok ? length : 0);
@@ -119,7 +120,16 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
   ASSERT_TRUE(P().CPCreateHash(prov, 0x8008, 0, 0, &pair));
   const std::string value = "0123456789abcdefghijklmnopqrstuvwxyz";
   ASSERT_TRUE(P().CPSetHashParam(prov, pair, 2, reinterpret_cast<const uint8_t*>(value.data()), 0));
-  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], Sign(prov, pair, kAtSignature), value, ""));
+  const Bytes bare = Sign(prov, pair, kAtSignature);
+  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], bare, value, ""));
+  // Asked for without a DigestInfo (CRYPT_NOHASHOID), the SSL3 pair is the same bare signature;
+  // any other hash is refused, since the key always puts the DigestInfo in.
+  constexpr uint32_t kNoHashOid = 1;
+  EXPECT_EQ(Sign(prov, pair, kAtSignature, 0, kNoHashOid), bare);
+  const KqHandle sha256 = HashOf(prov, kCalgSha256, "no DigestInfo");
+  Sign(prov, sha256, kAtSignature, 0x80090009u, kNoHashOid);
+  Sign(prov, sha256, kAtSignature, 0x80090009u, kNoHashOid | 0x2);
+  EXPECT_FALSE(Sign(prov, sha256, kAtSignature, 0, 0x2).empty());  // other flags: as before
 
   // Misuse of signing.
   KqHandle hash = HashOf(prov, kCalgSha1, "misuse");
