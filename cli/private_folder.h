@@ -12,4 +12,8 @@ namespace kq::cli {
 // The folder "<temp>/<prefix>XXXXXX"; nothing when none can be made.
 std::optional<std::filesystem::path> MakePrivateFolder(std::string_view prefix);
 
+// The platform's side: "<base>/<prefix>" and a part nobody can guess, made anew for its owner.
+std::optional<std::filesystem::path> MakeFolderOfOwnerOnly(const std::filesystem::path& base,
+                                                           std::string_view prefix);
+
 }  // namespace kq::cli

@@ -1,16 +1,12 @@
-#include "private_folder.h"
-
 #include <cstdlib>
 #include <string>
 
+#include "private_folder.h"
+
 namespace kq::cli {
 
-std::optional<std::filesystem::path> MakePrivateFolder(std::string_view prefix) {
-  std::error_code failure;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(failure);
-  if (failure) {
-    return std::nullopt;
-  }
+std::optional<std::filesystem::path> MakeFolderOfOwnerOnly(const std::filesystem::path& base,
+                                                           std::string_view prefix) {
   // mkdtemp makes the folder with mode 0700 in one step, failing on any existing name.
   std::string pattern = (base / (std::string(prefix) + "XXXXXX")).string();
   if (mkdtemp(pattern.data()) == nullptr) {

@@ -7,13 +7,10 @@ namespace kq::cli {
 
 // The user's temporary folder on Windows is the user's own; the name is still not guessable and
 // an existing name is never reused.
-std::optional<std::filesystem::path> MakePrivateFolder(std::string_view prefix) {
-  std::error_code failure;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(failure);
-  if (failure) {
-    return std::nullopt;
-  }
+std::optional<std::filesystem::path> MakeFolderOfOwnerOnly(const std::filesystem::path& base,
+                                                           std::string_view prefix) {
   std::random_device random;
+  std::error_code failure;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::filesystem::path candidate = base / (std::string(prefix) + std::to_string(random()));
     if (std::filesystem::create_directory(candidate, failure)) {

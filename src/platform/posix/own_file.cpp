@@ -21,4 +21,16 @@ int OpenOwnFileForWriting(const char* path, int flags) {
   return fd;
 }
 
+bool WriteAll(int fd, const char* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = write(fd, data + done, size - done);
+    if (n <= 0) {
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 }  // namespace kq::platform

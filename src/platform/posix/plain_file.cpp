@@ -12,15 +12,8 @@ bool WriteWholeFile(const char* path, std::span<const uint8_t> bytes) {
   if (fd < 0) {
     return false;
   }
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return close(fd) == 0 && done == bytes.size();
+  const bool written = WriteAll(fd, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return close(fd) == 0 && written;
 }
 
 }  // namespace kq::platform

@@ -26,14 +26,7 @@ void WriteUiLogLine(std::string_view line) {
       owned = true;
     }
   }
-  size_t done = 0;
-  while (done < record.size()) {
-    const ssize_t n = write(fd, record.data() + done, record.size() - done);
-    if (n <= 0) {
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  (void)WriteAll(fd, record.data(), record.size());
   if (owned) {
     close(fd);
   }

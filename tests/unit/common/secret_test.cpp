@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <new>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,22 +19,18 @@ bool HoldsPin(const unsigned char* bytes, size_t size) {
   return image.find(tail) != std::string_view::npos;
 }
 
-enum class Move { kConstruct, kAssign };
-
 TEST(SecretString, MovedFromAndDestroyedObjectsKeepNoCharacterOfTheSecret) {
-  for (const Move move : {Move::kConstruct, Move::kAssign}) {
-    SCOPED_TRACE(move == Move::kConstruct ? "move construction" : "move assignment");
+  for (const bool assign : {false, true}) {
+    SCOPED_TRACE(assign ? "move assignment" : "move construction");
     alignas(SecretString) unsigned char storage[sizeof(SecretString)];
     auto* source = new (storage) SecretString(std::string(kPin));
     ASSERT_TRUE(HoldsPin(storage, sizeof storage));
-    std::optional<SecretString> target;
-    if (move == Move::kConstruct) {
-      target.emplace(std::move(*source));
-    } else {
-      target.emplace();
-      *target = std::move(*source);
+    SecretString target;
+    if (assign) {
+      target = std::move(*source);
     }
-    EXPECT_EQ(target->str(), kPin);
+    const SecretString constructed = assign ? SecretString() : SecretString(std::move(*source));
+    EXPECT_EQ((assign ? target : constructed).str(), kPin);
     EXPECT_FALSE(HoldsPin(storage, sizeof storage)) << "the moved-from buffer";
     source->~SecretString();
     EXPECT_FALSE(HoldsPin(storage, sizeof storage)) << "after destruction";

@@ -1,12 +1,13 @@
-// The files the system writes at names in shared folders: made for their owner only, and a link
-// planted at the name is not followed.
+// The files the system writes at names in shared folders (the UI log, the request copy): made for
+// their owner only, and neither a link planted at the name nor another user's file there is
+// written.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
+#include <span>
 
 #include "platform/plain_file.h"
 #include "platform/ui_log.h"
@@ -16,70 +17,42 @@
 namespace kq::platform {
 namespace {
 
-struct Writer {
-  const char* name;
-  std::function<void(const std::string& path)> write;
-};
+// What lies at the name first: nothing, a link to the user's file, another user's file.
+enum class Planted { kNothing, kLink, kOthersFile };
 
-const Writer kWriters[] = {
-    {"UI log line",
-     [](const std::string& path) {
-       const test::ScopedEnv env("KQCSP_UI_LOG", path);
-       WriteUiLogLine("MSGBOX caption\ttext");
-     }},
-    {"request copy",
-     [](const std::string& path) {
-       const uint8_t bytes[] = {'M', 'I', 'I'};
-       (void)WriteWholeFile(path.c_str(), bytes);
-     }},
-};
-
-class UmaskOf022 : public ::testing::Test {
- protected:
-  void SetUp() override { saved_ = umask(022); }
-  void TearDown() override { umask(saved_); }
-  mode_t saved_ = 0;
-};
-
-TEST_F(UmaskOf022, ANewFileIsReadableByItsOwnerOnly) {
-  for (const Writer& writer : kWriters) {
-    SCOPED_TRACE(writer.name);
-    const test::TempDirectory dir;
-    const std::string path = dir.File("file");
-    writer.write(path);
-    struct stat info {};
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+TEST(PrivateFiles, NewFilesAre0600AndNeitherALinkNorAnotherUsersFileIsWritten) {
+  const mode_t saved = umask(022);
+  for (const bool uiLog : {true, false}) {
+    for (const Planted planted : {Planted::kNothing, Planted::kLink, Planted::kOthersFile}) {
+      SCOPED_TRACE((uiLog ? "UI log, case " : "request copy, case ") +
+                   std::to_string(static_cast<int>(planted)));
+      const test::TempDirectory dir;
+      const std::string victim = dir.Write("victim", std::string_view("kept")).string();
+      const std::string path = dir.File("name");
+      if (planted == Planted::kLink) {
+        std::filesystem::create_symlink(victim, path);
+      } else if (planted == Planted::kOthersFile) {
+        std::filesystem::rename(victim, path);
+        if (chown(path.c_str(), 65534, 65534) != 0 || chmod(path.c_str(), 0666) != 0) {
+          continue;  // making a file of another user needs root
+        }
+      }
+      const test::ScopedEnv env("KQCSP_UI_LOG", path);
+      if (uiLog) {
+        WriteUiLogLine("MSGBOX caption\ttext");
+      } else {
+        (void)WriteWholeFile(path.c_str(), std::span<const uint8_t>());
+      }
+      struct stat info {};
+      ASSERT_EQ(lstat(path.c_str(), &info), 0);
+      if (planted == Planted::kNothing) {
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+      } else {
+        EXPECT_EQ(test::ReadText(path), "kept");
+      }
+    }
   }
-}
-
-TEST_F(UmaskOf022, ALinkAtTheNameIsNotFollowed) {
-  for (const Writer& writer : kWriters) {
-    SCOPED_TRACE(writer.name);
-    const test::TempDirectory dir;
-    const std::string victim = dir.Write("victim", std::string_view("kept")).string();
-    const std::string path = dir.File("planted");
-    std::filesystem::create_symlink(victim, path);
-    writer.write(path);
-    EXPECT_EQ(test::ReadText(victim), "kept");
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
-  }
-}
-
-// In a shared folder another user may make the file first, readable by all: it is left alone.
-TEST_F(UmaskOf022, AFileOfAnotherUserIsNotWritten) {
-  if (geteuid() != 0) {
-    GTEST_SKIP() << "making a file of another user needs root";
-  }
-  for (const Writer& writer : kWriters) {
-    SCOPED_TRACE(writer.name);
-    const test::TempDirectory dir;
-    const std::string path = dir.Write("theirs", std::string_view("kept")).string();
-    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
-    writer.write(path);
-    EXPECT_EQ(test::ReadText(path), "kept");
-  }
+  umask(saved);
 }
 
 }  // namespace
