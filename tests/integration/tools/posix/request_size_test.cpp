@@ -11,9 +11,9 @@ namespace {
 
 using RequestSize = kqtest::EnrolmentTest;
 
-// The DN lengths that change the size of a DER length or of the request's base64 groups, a long
+// The shortest DN, one whose DER lengths change size with the key, a long
 // CN as the bank's tools write it, and one near the key's largest object.
-constexpr size_t kDnLengths[] = {4, 126, 253, 700, 4000};
+constexpr size_t kDnLengths[] = {4, 253, 700, 4000};
 
 TEST_F(RequestSize, TheQueriedSizeAlwaysFitsAndASmallerBufferChangesNothing) {
   for (const char* type : {"RSA1024|SHA256", "SM2|SM3", "RSA2048|SHA256"}) {
