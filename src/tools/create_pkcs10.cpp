@@ -2,8 +2,7 @@
 // containers written, and their PKCS #10 requests returned in base64 joined by "||".
 #include <algorithm>
 #include <array>
-#include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
