@@ -20,7 +20,7 @@ namespace kq::cli {
 // How the step lines name what this platform calls.
 struct CryptoApiNames {
   std::string_view loadTitle;    // the step that opens the provider through CryptoAPI
-  std::string_view signTitle;    // the step that signs a SHA-256 hash
+  std::string_view signTitle;    // the step that signs a transaction
   std::string_view verifyTitle;  // the step that verifies it
   std::string_view acquire;
   std::string_view acquireHow;  // how the provider is found: by name, or on its "Image Path"

@@ -5,6 +5,7 @@
 
 #include "byte_text.h"
 #include "csp_session.h"
+#include "pin_input.h"
 
 namespace kq::cli {
 
@@ -168,9 +169,13 @@ std::string Random(CspSession& s, const Arguments& args) {
 }
 
 std::string SetPin(CspSession& s, const Arguments& args) {
-  const std::string* pin = args.Value("pin");
-  if (pin == nullptr) {
-    return "set-pin needs --pin PIN";
+  if (std::string refused = RefusePinOnCommandLine(args, "pin"); !refused.empty()) {
+    return refused;
+  }
+  std::string error;
+  const std::optional<SecretString> pin = ReadPin(args, "PIN: ", error);
+  if (!pin) {
+    return "set-pin: " + error;
   }
   const uint32_t param = args.Has("exchange") ? 32 : 33;  // PP_KEYEXCHANGE_PIN, PP_SIGNATURE_PIN
   s.Record("CPSetProvParam",
@@ -182,14 +187,15 @@ std::string SetPin(CspSession& s, const Arguments& args) {
 constexpr OptionSpec kParam[] = {{"name"}};
 constexpr OptionSpec kAlgs[] = {{"ex", false}};
 constexpr OptionSpec kRandom[] = {{"length"}};
-constexpr OptionSpec kPin[] = {{"pin"}, {"exchange", false}};
+// --pin is known only to refuse it with a word on how to give PINs.
+constexpr OptionSpec kPin[] = {{"pin"}, {"exchange", false}, kPinFdOption, kPinFileOption};
 
 constexpr CspStep kSteps[] = {
     {"param", "--name NAME", kParam, Param},
     {"algs", "[--ex]", kAlgs, Algorithms},
     {"containers", "", std::span(kParam, 0), Containers},
     {"random", "[--length N]", kRandom, Random},
-    {"set-pin", "--pin PIN [--exchange]", kPin, SetPin},
+    {"set-pin", "[--exchange] [--pin-fd N | --pin-file FILE]", kPin, SetPin},
 };
 
 }  // namespace

@@ -2,36 +2,22 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "platform/environment.h"
 #include "platform/programs.h"
+#include "private_folder.h"
 
 namespace kq::cli {
 
 std::optional<DemoScene> DemoScene::Create(std::string& error) {
   DemoScene scene;
-  std::error_code failure;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(failure);
-  if (failure) {
-    error = "no temporary directory";
+  std::optional<std::filesystem::path> folder = MakePrivateFolder("kqtool-demo-");
+  if (!folder) {
+    error = "cannot make a temporary directory";
     return std::nullopt;
   }
-  std::random_device random;
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::filesystem::path candidate = base / ("kqtool-demo-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate, failure)) {
-      scene.root_ = candidate;
-      break;
-    }
-  }
-  if (scene.root_.empty()) {
-    error = "cannot make a temporary directory in " + base.string();
-    return std::nullopt;
-  }
-  std::filesystem::permissions(scene.root_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::replace, failure);
+  scene.root_ = std::move(*folder);
   scene.log_ = scene.File("programs.log");
   return scene;
 }

@@ -125,11 +125,15 @@ StepOutcome CreateKey(DemoState& s) {
   if (!std::filesystem::exists(kqsim)) {
     return Failed("kqsim is not built beside kqtool (" + kqsim + ")");
   }
+  // A key that enforces its usages, as a bank's key should: the transaction key signs only what
+  // is confirmed on the key, so every step below goes the way a strict key allows.
   if (!s.scene->Run({kqsim, "create", "--family", "73", "--pin", "12345678", "--button", "ok:10",
-                     "--label", "kqtool demo key"})) {
+                     "--label", "kqtool demo key", "--strict-usage"})) {
     return Failed("kqsim create failed: " + s.scene->LogTail());
   }
-  return Passed("kqsim create: family 73, PIN 12345678, OK pressed after ten polls");
+  return Passed(
+      "kqsim create: family 73, PIN 12345678, OK pressed after ten polls, strict usage (the "
+      "transaction key signs only transactions confirmed on the key)");
 }
 
 StepOutcome CheckKey(DemoState& s) {

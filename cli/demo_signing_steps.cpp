@@ -1,6 +1,8 @@
 // The demo's second half: signatures through the tool exports (a transaction confirmed on the
-// key, plain data with SM2) checked by the platform's verifier, then a digest signed through
-// CryptoAPI and verified there, and by the verifier once more.
+// key, plain data with SM2) checked by the platform's verifier, then the transaction signed
+// through CryptoAPI (the key shows it and waits for OK again) and verified there, and by the
+// verifier once more. No step needs a transaction key to sign a bare digest, so the demo passes
+// on a key that refuses that (kqsim create --strict-usage).
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -23,7 +25,6 @@ const std::string& TransactionText() {
 }
 
 constexpr char kPlainData[] = "kqtool demo: plain data signed with SM2";
-constexpr char kCspData[] = "kqtool demo: a digest signed through CryptoAPI";
 
 struct Signature {
   uint32_t status = 0;
@@ -155,7 +156,7 @@ StepOutcome CspSignAndVerify(DemoState& s, bool verify) {
   const CryptoApiNames& api = CryptoApi::Names();
   CryptoContext context(*s.cryptoApi);
   if (!context.Acquire(&s.container, 0) || !context.UseUserKey(capi::kAtSignature) ||
-      !context.Hash(capi::kCalgSha256, AsBytes(kCspData))) {
+      !context.Hash(capi::kCalgSha256, AsBytes(TransactionText()))) {
     return Failed(context.Failure());
   }
   if (!verify) {
@@ -165,15 +166,17 @@ StepOutcome CspSignAndVerify(DemoState& s, bool verify) {
     }
     s.cspSignature = signature;
     return Passed(std::string(api.createHash) + " CALG_SHA_256, " + std::string(api.hashData) +
-                  ", " + std::string(api.signHash) + " AT_SIGNATURE: " +
-                  std::to_string(signature.size()) + " bytes (PIN from the soft PIN entry)");
+                  ", " + std::string(api.signHash) +
+                  " AT_SIGNATURE: " + std::to_string(signature.size()) +
+                  " bytes: the key showed the transaction and signed after OK (a transaction "
+                  "key signs no bare digest)");
   }
   if (!context.Verify(s.cspSignature)) {
     return Failed(context.Failure());
   }
   // The platform's verifier agrees, with the bytes in its order (most significant first).
   const std::vector<uint8_t> reversed(s.cspSignature.rbegin(), s.cspSignature.rend());
-  if (!s.ca->VerifyRsa(s.rsaCertificate, AsBytes(kCspData), reversed, "sha256", "csp")) {
+  if (!s.ca->VerifyRsa(s.rsaCertificate, AsBytes(TransactionText()), reversed, "sha256", "csp")) {
     return Failed(std::string(api.verifySignature) + " accepted it but " + s.ca->reason());
   }
   return Passed(std::string(api.verifySignature) + " with the container's public key: TRUE; " +

@@ -6,6 +6,7 @@
 #include "byte_text.h"
 #include "command.h"
 #include "inputs.h"
+#include "pin_input.h"
 #include "sized_output.h"
 #include "text_list.h"
 
@@ -177,10 +178,19 @@ std::string InitCard(Context& context, const Arguments& args, Report& report) {
 }
 
 std::string ChangePin(Context& context, const Arguments& args, Report& report) {
-  const std::string* oldPin = args.Value("old");
-  const std::string* newPin = args.Value("new");
-  if (oldPin == nullptr || newPin == nullptr) {
-    return "change-pin needs --old PIN and --new PIN";
+  for (const char* option : {"old", "new"}) {
+    if (std::string refused = RefusePinOnCommandLine(args, option); !refused.empty()) {
+      return refused;
+    }
+  }
+  std::string error;
+  const std::optional<SecretString> oldPin = ReadPin(args, "old PIN: ", error);
+  if (!oldPin) {
+    return "change-pin: " + error;
+  }
+  const std::optional<SecretString> newPin = ReadPin(args, "new PIN: ", error);
+  if (!newPin) {
+    return "change-pin: " + error;
   }
   if (!HasExport(context.api().KQ_ChangePIN, "KQ_ChangePIN", report)) {
     return {};
@@ -196,7 +206,8 @@ constexpr OptionSpec kNoOptions[] = {{"", false}};
 constexpr OptionSpec kFamily[] = {{"family"}};
 constexpr OptionSpec kSubject[] = {{"subject"}};
 constexpr OptionSpec kInit[] = {{"media-id"}, {"argument"}};
-constexpr OptionSpec kChangePin[] = {{"media-id"}, {"old"}, {"new"}};
+// --old and --new are known only to refuse them with a word on how to give PINs.
+constexpr OptionSpec kChangePin[] = {{"media-id"}, {"old"}, {"new"}, kPinFdOption, kPinFileOption};
 
 constexpr CommandSpec kCommands[] = {
     {"check", "[device|work-status|driver|csp|all]",
@@ -212,8 +223,10 @@ constexpr CommandSpec kCommands[] = {
      "KQ_CSPName, or KQ_GetCSPName for the key that holds a certificate", kSubject, CspName},
     {"init", "[--media-id ID] [--argument N]",
      "KQ_InitCard: initialises a key (confirmed on the key)", kInit, InitCard},
-    {"change-pin", "[--media-id ID] --old PIN --new PIN",
-     "KQ_ChangePIN: changes the PIN (confirmed on the key)", kChangePin, ChangePin},
+    {"change-pin", "[--media-id ID] [--pin-fd N | --pin-file FILE]",
+     "KQ_ChangePIN: changes the PIN (confirmed on the key); the old and the new PIN are typed "
+     "when asked, or read one a line from standard input, the descriptor or the file",
+     kChangePin, ChangePin},
 };
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string_view>
 
 #include "platform/console.h"
 #include "platform/environment.h"
 #include "platform/exit_request.h"
+#include "private_folder.h"
 
 namespace kq::cli {
 
@@ -21,12 +21,15 @@ namespace {
 // Written by the Ctrl-C handler, read by the monitor's thread.
 std::atomic<bool> gWaitOpen{false};
 std::atomic<int> gInterrupts{0};
-// The temporary UI log, removed also when Ctrl-C ends the program at once.
+// The temporary UI log and its private folder, removed also when Ctrl-C ends the program at
+// once.
 char gOwnedLog[4096] = {};
+char gOwnedFolder[4096] = {};
 
 [[noreturn]] void EndAtOnce() {
   if (gOwnedLog[0] != '\0') {
     std::remove(gOwnedLog);
+    std::remove(gOwnedFolder);
   }
   std::_Exit(130);
 }
@@ -94,11 +97,13 @@ WaitMonitor::WaitMonitor(std::FILE* out, int indent)
     std::error_code error;
     const auto size = std::filesystem::file_size(path_, error);
     offset_ = error ? 0 : static_cast<uint64_t>(size);
-  } else {
-    const auto tag = std::to_string(std::random_device{}());
-    path_ = (std::filesystem::temp_directory_path() / ("kqtool-ui-" + tag + ".log")).string();
+  } else if (const auto folder = MakePrivateFolder("kqtool-ui-")) {
+    // In a folder of its own: no other user can read the log or plant a link at its name.
+    folder_ = folder->string();
+    path_ = (*folder / "ui.log").string();
     ownsLog_ = true;
     if (path_.size() < sizeof gOwnedLog) {
+      std::memcpy(gOwnedFolder, folder_.c_str(), folder_.size() + 1);
       std::memcpy(gOwnedLog, path_.c_str(), path_.size() + 1);
     }
     platform::SetEnvironmentValue("KQCSP_UI_LOG", path_);
@@ -118,6 +123,7 @@ WaitMonitor::~WaitMonitor() {
     gOwnedLog[0] = '\0';
     std::error_code ignored;
     std::filesystem::remove(path_, ignored);
+    std::filesystem::remove(folder_, ignored);
   }
 }
 

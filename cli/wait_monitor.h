@@ -1,8 +1,8 @@
 #pragma once
 // Shows on the terminal what the provider's dialogs would show: while a key waits for its button
 // the countdown, then how the wait ended; message boxes and chooser rows as lines. It follows
-// the UI log (the file named by KQCSP_UI_LOG; when none is named it names a temporary one for
-// the provider and removes it at the end).
+// the UI log (the file named by KQCSP_UI_LOG; when none is named it names a temporary one, in a
+// private folder, for the provider and removes both at the end).
 //
 // Ctrl-C while a wait is open ends the wait as cancelled: the exit request
 // "KQ_ORV_EXITALLUKEYDC" goes to the wait sockets, the provider's wait ends with "cancelled" at
@@ -38,6 +38,7 @@ class WaitMonitor {
   std::FILE* out_;
   std::string pad_;
   std::string path_;
+  std::string folder_;  // the private folder of a log it made
   bool ownsLog_ = false;
   bool terminal_ = false;
   uint64_t offset_ = 0;

@@ -12,7 +12,7 @@ struct CryptoApi::Backend {
 namespace {
 constexpr CryptoApiNames kNames = {
     "load the provider like CryptoAPI",
-    "sign a SHA-256 hash with CPSignHash",
+    "sign a transaction with CPSignHash",
     "verify it with CPVerifySignature",
     "CPAcquireContext",
     "on the \"Image Path\"",

@@ -17,7 +17,7 @@ namespace {
 
 constexpr CryptoApiNames kNames = {
     "open the provider through CryptoAPI",
-    "sign a SHA-256 hash with CryptSignHashW",
+    "sign a transaction with CryptSignHashW",
     "verify it with CryptVerifySignatureW",
     "CryptAcquireContextW",
     "by the provider's name (advapi32 loads its \"Image Path\")",

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "device/zant.h"
 #include "device_library/pending_button.h"
@@ -23,6 +24,9 @@ struct OpenKey {
   const std::filesystem::path root;
   const SoftKey key;
   std::optional<ButtonWait> wait;
+  // The public part of each pair generated through this handle, by slot: a strict key lets that
+  // pair, and no later one in the slot, sign its own certification request.
+  std::map<uint32_t, std::vector<uint8_t>> generatedPairs;
 };
 
 class OpenKeys {

@@ -62,7 +62,7 @@ extern "C" uint32_t ZANT_GenerateRSAKey(ZANT_HANDLE handle, uint32_t keyNumber, 
                         tag != nullptr ? std::string(tag, strnlen(tag, kMaxTagLength)) : ""};
     // The pair is made after "OK"; an existing pair in the slot is replaced.
     return StartButtonWait(open, access, 0,
-                           [info, keyNumber](KeyAccess& later) -> WaitResult {
+                           [info, keyNumber, &open](KeyAccess& later) -> WaitResult {
                              std::optional<KeyPair> pair = KeyPair::Generate(info.algorithm);
                              if (!pair) {
                                return WaitResult{dev::kSwUnknown, {}};
@@ -70,6 +70,7 @@ extern "C" uint32_t ZANT_GenerateRSAKey(ZANT_HANDLE handle, uint32_t keyNumber, 
                              if (!later.key.StoreKeyPair(keyNumber, info, *pair)) {
                                return WaitResult{dev::kSwMemoryFailure, {}};
                              }
+                             open.generatedPairs[keyNumber] = pair->PublicFirst();
                              return WaitResult{dev::kOk, {}};
                            })
         .status;

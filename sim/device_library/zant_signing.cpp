@@ -13,6 +13,24 @@ bool ValidSlot(uint32_t keyNumber) {
   return keyNumber >= kFirstSlot && keyNumber <= kLastSlot;
 }
 
+constexpr uint32_t kTransactionUsage = 1;  // the generation option of device usage 2
+
+// A strict key's transaction key signs a digest only through the handle that generated that very
+// pair: the signature of its own certification request, before any certificate makes it worth
+// anything. A pair generated later in the slot, by another handle, is not covered.
+bool RefusedByUsage(const OpenKey& open, const KeyAccess& access, uint32_t keyNumber,
+                    const KeyPair& pair) {
+  if (!access.state.strictUsage) {
+    return false;
+  }
+  const std::optional<SlotInfo> slot = access.key.ReadSlot(keyNumber);
+  if (!slot || slot->usage != kTransactionUsage) {
+    return false;
+  }
+  const auto generated = open.generatedPairs.find(keyNumber);
+  return generated == open.generatedPairs.end() || generated->second != pair.PublicFirst();
+}
+
 size_t SignatureSize(const KeyPair& pair) {
   return pair.algorithm() == KeyAlgorithm::kSm2 ? 2 * 32 : pair.bits() / 8;
 }
@@ -23,7 +41,7 @@ extern "C" uint32_t ZANT_RSAPrivateSign(ZANT_HANDLE handle, uint32_t keyNumber, 
                                         const uint8_t* data, uint32_t dataLength,
                                         uint8_t* signature, uint32_t* signatureLength,
                                         uint32_t /*reserved*/) {
-  return RunOnKey("ZANT_RSAPrivateSign", handle, [&](OpenKey&, KeyAccess& access) -> uint32_t {
+  return RunOnKey("ZANT_RSAPrivateSign", handle, [&](OpenKey& open, KeyAccess& access) -> uint32_t {
     if (!ValidSlot(keyNumber)) {
       return dev::kSwIncorrectP1P2;
     }
@@ -36,6 +54,9 @@ extern "C" uint32_t ZANT_RSAPrivateSign(ZANT_HANDLE handle, uint32_t keyNumber, 
     const std::optional<KeyPair> pair = access.key.LoadKeyPair(keyNumber);
     if (!pair) {
       return dev::kSwKeyNotFound;
+    }
+    if (RefusedByUsage(open, access, keyNumber, *pair)) {
+      return dev::kSwUsageRefused;
     }
     // A size query or a short buffer costs no signature.
     const auto size = static_cast<uint32_t>(SignatureSize(*pair));

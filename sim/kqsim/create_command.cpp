@@ -60,7 +60,7 @@ int CreateCommand(const CommandContext& context) {
       context.arguments,
       {"--name", "--family", "--serial", "--identity-tail", "--label", "--pin", "--tries",
        "--button", "--countdown", "--max-file", "--capacity", "--identity-block", "--key"},
-      {});
+      {"--strict-usage"});
   if (!line.ok()) {
     return Usage(line.error());
   }
@@ -75,6 +75,7 @@ int CreateCommand(const CommandContext& context) {
   spec.label = line.value("--label").value_or(spec.label);
   spec.pin = line.value("--pin").value_or(spec.pin);
   spec.button = line.value("--button").value_or(spec.button);
+  spec.strictUsage = line.flag("--strict-usage");
   std::string error;
   if (!ReadNumberOption(line, "--tries", spec.tries, error) ||
       !ReadNumberOption(line, "--countdown", spec.countdown, error) ||

@@ -19,7 +19,7 @@ constexpr char kUsage[] =
     "\n"
     "  create [--name NAME] [--family FF] [--serial SERIAL] [--identity-tail XXXX]\n"
     "         [--label TEXT] [--pin PIN] [--tries N] [--button POLICY] [--countdown TENTHS]\n"
-    "         [--max-file BYTES] [--capacity BYTES] [--identity-block FILE]\n"
+    "         [--max-file BYTES] [--capacity BYTES] [--identity-block FILE] [--strict-usage]\n"
     "         [--key SLOT:USAGE:PEMFILE]...      make a key; prints its name\n"
     "  import KEY SLOT USAGE PEMFILE [--tag TAG]  put a key pair into a slot\n"
     "  list                                       attached keys in reader order\n"

@@ -36,6 +36,9 @@ std::string FormatKeyState(const KeyState& s) {
   line("init_count", std::to_string(s.initCount));
   line("max_file_size", std::to_string(s.maxFileSize));
   line("capacity", std::to_string(s.capacity));
+  if (s.strictUsage) {
+    line("strict_usage", "1");
+  }
   return text;
 }
 
@@ -116,6 +119,10 @@ std::optional<KeyState> ParseKeyState(std::string_view text) {
       ok = number(s.maxFileSize) && s.maxFileSize >= 1 && s.maxFileSize <= 0xFFFF;
     } else if (name == "capacity") {
       ok = number(s.capacity) && s.capacity <= 0xFFFF;
+    } else if (name == "strict_usage") {
+      uint32_t flag = 0;
+      ok = number(flag) && flag <= 1;
+      s.strictUsage = flag == 1;
     }
     if (!ok) {
       return std::nullopt;

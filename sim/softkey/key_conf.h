@@ -35,6 +35,9 @@ struct KeyState {
   uint32_t initCount = 0;
   uint32_t maxFileSize = kDefaultMaxFileSize;
   uint32_t capacity = kDefaultCapacity;
+  // A key of usage 2 signs only through the transaction operation, which shows the transaction
+  // and waits for "OK" (zant_signing.cpp).
+  bool strictUsage = false;
 };
 
 std::string FormatKeyState(const KeyState& state);

@@ -97,6 +97,7 @@ std::optional<KeyState> StateFromSpec(const KeySpec& spec, size_t number, std::s
   state.countdown = spec.countdown;
   state.maxFileSize = spec.maxFileSize;
   state.capacity = spec.capacity;
+  state.strictUsage = spec.strictUsage;
   return state;
 }
 

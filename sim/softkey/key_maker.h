@@ -32,6 +32,7 @@ struct KeySpec {
   uint32_t countdown = kDefaultCountdown;
   uint32_t maxFileSize = kDefaultMaxFileSize;
   uint32_t capacity = kDefaultCapacity;
+  bool strictUsage = false;            // usage-2 keys refuse plain signing (key_conf.h)
   std::vector<uint8_t> identityBlock;  // ZANT_ReadBirCert; empty: the default block
   std::vector<PreloadedKeyPair> keyPairs;
 };

@@ -59,6 +59,8 @@ constexpr CodeInfo kDevice[] = {
     {dev::kSwPinLocked, "SW_PIN_LOCKED", "the PIN is locked"},
     {dev::kSwConditionsNotSatisfied, "SW_CONDITIONS_NOT_SATISFIED",
      "conditions of use not satisfied"},
+    {dev::kSwUsageRefused, "SW_USAGE_REFUSED",
+     "the key signs with a transaction key only a transaction confirmed on the key"},
     {dev::kSwWrongData, "SW_WRONG_DATA", "the data is not valid"},
     {dev::kSwFunctionNotSupported, "SW_FUNCTION_NOT_SUPPORTED",
      "the key does not support the operation"},

@@ -19,6 +19,9 @@ inline constexpr uint32_t kSwWrongLength = 0x6700;
 inline constexpr uint32_t kSwSecurityNotSatisfied = 0x6982;
 inline constexpr uint32_t kSwPinLocked = 0x6983;
 inline constexpr uint32_t kSwConditionsNotSatisfied = 0x6985;
+// A key that enforces its usage: a transaction key (usage 2) signs only through the operation that
+// shows the transaction and waits for "OK".
+inline constexpr uint32_t kSwUsageRefused = 0x6986;
 inline constexpr uint32_t kSwWrongData = 0x6A80;
 inline constexpr uint32_t kSwFunctionNotSupported = 0x6A81;
 inline constexpr uint32_t kSwFileNotFound = 0x6A82;

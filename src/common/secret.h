@@ -55,7 +55,9 @@ class SecretBytes {
 class SecretString {
  public:
   SecretString() = default;
-  explicit SecretString(std::string text) : text_(std::move(text)) {}
+  // The given text is moved in and its own buffer wiped: a short text would otherwise stay behind
+  // in the argument's small-string buffer.
+  explicit SecretString(std::string text) : text_(std::move(text)) { WipeString(text); }
   SecretString(const SecretString&) = delete;
   SecretString& operator=(const SecretString&) = delete;
   SecretString(SecretString&& other) noexcept : text_(std::move(other.text_)) { other.clear(); }
@@ -70,7 +72,7 @@ class SecretString {
   ~SecretString() { clear(); }
 
   void clear() {
-    WipeMemory(text_.data(), text_.size());
+    WipeString(text_);
     text_.clear();
   }
   [[nodiscard]] const std::string& str() const { return text_; }
@@ -79,6 +81,10 @@ class SecretString {
   [[nodiscard]] bool empty() const { return text_.empty(); }
 
  private:
+  // The whole buffer, not just the text: a move leaves a short text's characters in the
+  // moved-from small-string buffer with the length set to 0.
+  static void WipeString(std::string& text) { WipeMemory(text.data(), text.capacity()); }
+
   std::string text_;
 };
 

@@ -1,13 +1,15 @@
 // KQ_CreatePKCS10: key pairs generated on the key behind its button, their key objects and
 // containers written, and their PKCS #10 requests returned in base64 joined by "||".
+#include <algorithm>
 #include <array>
-#include <cstdio>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "common/codes_device.h"
 #include "common/codes_tools.h"
+#include "platform/plain_file.h"
 #include "store/container_name.h"
 #include "store/containers.h"
 #include "store/device_keys.h"
@@ -29,7 +31,7 @@ namespace {
 namespace code = tool::pkcs10;
 
 constexpr size_t kMostRequests = 3;
-constexpr int32_t kSizePerRequest = 1500;  // what a size query reserves for one request
+constexpr size_t kSizePerRequest = 1500;  // the least a size query reserves for one request
 constexpr const char* kGenerationTag = "7305";
 constexpr uint32_t kResultOfGeneration = 0;  // ZANT_GetData kind after a confirmed generation
 // A copy of every answer is left here for the bank's enrolment staff, when the file opens.
@@ -89,6 +91,16 @@ struct ReadPublicKey {
             {second.data(), std::min<size_t>(secondLength, second.size())}};
   }
 };
+
+// What the output can need at most: for each request its largest text and the "||" after it,
+// never less than the fixed reservation. A long DN makes a request longer than that reservation.
+int32_t OutputBound(const std::vector<CertificateRequestRecord>& records) {
+  size_t bound = 0;
+  for (const CertificateRequestRecord& record : records) {
+    bound += std::max(kSizePerRequest, RequestTextBound(record) + 2);
+  }
+  return static_cast<int32_t>(std::min<size_t>(bound, INT32_MAX));
+}
 
 uint32_t FirstFreeKeyNumber(const std::vector<store::KeyListEntry>& keys, uint8_t& keyNumber) {
   for (uint8_t candidate = store::kFirstKeyNumber; candidate <= store::kLastKeyNumber;
@@ -168,10 +180,8 @@ uint32_t EnrolOne(DeviceSession& session, const CertificateRequestRecord& record
 }
 
 void LeaveRequestCopy(const std::string& text) {
-  if (std::FILE* file = std::fopen(kRequestCopyPath, "wb")) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-  }
+  (void)platform::WriteWholeFile(kRequestCopyPath,
+                                 {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
 }
 
 }  // namespace
@@ -194,9 +204,13 @@ uint32_t CreatePkcs10(const char* requestText, int32_t textLength, const char* m
       status != 0) {
     return status;
   }
-  if (output == nullptr) {
-    *outputLength = kSizePerRequest * static_cast<int32_t>(records->size());
-    return tool::kOk;
+  // The size is known before anything is asked of the key, so a buffer too small for it is
+  // refused before any key pair is generated or written: a retry would otherwise find the
+  // usages taken by keys without requests.
+  const int32_t bound = OutputBound(*records);
+  if (output == nullptr || *outputLength < bound) {
+    *outputLength = bound;
+    return output == nullptr ? tool::kOk : code::kOutputTooSmall;
   }
   std::vector<store::KeyListEntry> keys;
   if (store::ListDeviceKeys(session, keys) != 0) {

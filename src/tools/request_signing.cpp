@@ -1,5 +1,6 @@
 #include "tools/request_signing.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/codes_tools.h"
@@ -94,11 +95,29 @@ uint32_t EncodeSignatureValue(const CertificateRequestRecord& record,
              : code::kEncodeRsaSignatureFailed;
 }
 
-}  // namespace
+// The largest parts that a key of the record's type returns. Larger answers are refused, so that
+// the size that RequestTextBound gives before any key is generated always holds. An RSA public
+// exponent is smaller than the modulus.
+struct PartLimits {
+  size_t first;      // RSA modulus, SM2 X
+  size_t second;     // RSA exponent, SM2 Y
+  size_t signature;  // RSA signature block, SM2 r || s
+};
 
-uint32_t BuildSignedRequest(const DeviceSession& session, uint32_t keyNumber,
-                            const CertificateRequestRecord& record, const NewPublicKey& key,
-                            std::string& base64) {
+PartLimits LimitsOf(RequestKeyType type) {
+  switch (type) {
+    case RequestKeyType::kRsa1024:
+      return {128, 128, 128};
+    case RequestKeyType::kRsa2048:
+      return {256, 256, 256};
+    case RequestKeyType::kSm2:
+      break;
+  }
+  return {kSm2CoordinateSize, kSm2CoordinateSize, 2 * kSm2CoordinateSize};
+}
+
+uint32_t EncodeBody(const CertificateRequestRecord& record, const NewPublicKey& key,
+                    ByteVector& body) {
   ByteVector subject;
   if (EncodeSubjectName(record.components, subject) != 0) {
     return code::kEncodeSubjectFailed;
@@ -107,9 +126,59 @@ uint32_t BuildSignedRequest(const DeviceSession& session, uint32_t keyNumber,
   if (const uint32_t status = EncodePublicKey(record, key, publicKeyInfo); status != 0) {
     return status;
   }
+  return EncodeRequestInfo(subject, publicKeyInfo, body) == 0 ? 0 : code::kEncodeRequestInfoFailed;
+}
+
+// The signed request from its body and signature, in base64.
+uint32_t AssembleRequest(const CertificateRequestRecord& record, const ByteVector& body,
+                         std::span<const uint8_t> signature, std::string& base64) {
+  ByteVector algorithm;
+  if (EncodeSignatureAlgorithm(static_cast<int>(record.hash) - 1, algorithm) != 0) {
+    return code::kEncodeAlgorithmFailed;
+  }
+  ByteVector signatureValue;
+  if (const uint32_t status = EncodeSignatureValue(record, signature, signatureValue);
+      status != 0) {
+    return status;
+  }
+  ByteVector request;
+  if (EncodeRequest(body, algorithm, signatureValue, request) != 0 || request.empty()) {
+    return code::kEncodeRequestFailed;
+  }
+  if (!Base64Encode(request, base64) || base64.empty()) {
+    return code::kBase64Failed;
+  }
+  return 0;
+}
+
+}  // namespace
+
+size_t RequestTextBound(const CertificateRequestRecord& record) {
+  // The record's own request with the largest parts its key type allows, every one beginning
+  // with 0xFF so that each integer takes its extra leading zero.
+  const PartLimits limits = LimitsOf(record.keyType);
+  const std::vector<uint8_t> largest(std::max({limits.first, limits.second, limits.signature}),
+                                     0xFF);
+  const NewPublicKey key{{largest.data(), limits.first}, {largest.data(), limits.second}};
   ByteVector body;
-  if (EncodeRequestInfo(subject, publicKeyInfo, body) != 0) {
-    return code::kEncodeRequestInfoFailed;
+  std::string base64;
+  if (EncodeBody(record, key, body) != 0 ||
+      AssembleRequest(record, body, {largest.data(), limits.signature}, base64) != 0) {
+    return 0;  // the request cannot be built at all
+  }
+  return base64.size();
+}
+
+uint32_t BuildSignedRequest(const DeviceSession& session, uint32_t keyNumber,
+                            const CertificateRequestRecord& record, const NewPublicKey& key,
+                            std::string& base64) {
+  const PartLimits limits = LimitsOf(record.keyType);
+  if (key.first.size() > limits.first || key.second.size() > limits.second) {
+    return code::kReadPublicKeyFailed;
+  }
+  ByteVector body;
+  if (const uint32_t status = EncodeBody(record, key, body); status != 0) {
+    return status;
   }
   const auto alg = DeviceHashOf(record.hash);
   if (!alg) {
@@ -127,25 +196,11 @@ uint32_t BuildSignedRequest(const DeviceSession& session, uint32_t keyNumber,
                              signature.data(), &signatureLength, 0) != 0) {
     return code::kSignFailed;
   }
-  signatureLength = std::min(signatureLength, static_cast<uint32_t>(signature.size()));
-  ByteVector algorithm;
-  if (EncodeSignatureAlgorithm(static_cast<int>(record.hash) - 1, algorithm) != 0) {
-    return code::kEncodeAlgorithmFailed;
+  if (signatureLength > limits.signature) {
+    return code::kSignFailed;
   }
-  ByteVector signatureValue;
-  if (const uint32_t status = EncodeSignatureValue(
-          record, std::span<const uint8_t>(signature.data(), signatureLength), signatureValue);
-      status != 0) {
-    return status;
-  }
-  ByteVector request;
-  if (EncodeRequest(body, algorithm, signatureValue, request) != 0 || request.empty()) {
-    return code::kEncodeRequestFailed;
-  }
-  if (!Base64Encode(request, base64) || base64.empty()) {
-    return code::kBase64Failed;
-  }
-  return 0;
+  return AssembleRequest(record, body, std::span<const uint8_t>(signature.data(), signatureLength),
+                         base64);
 }
 
 }  // namespace kq::tools

@@ -18,7 +18,11 @@ struct NewPublicKey {
 };
 
 // Builds, signs and base64-encodes the request of one record; 0 or the enrolment export's status
-// of the failing step (18 to 28).
+// of the failing step (18 to 28, or 17 for a public part larger than the key type has).
+// The length that the base64 text of the record's request never exceeds, whatever key the device
+// generates; 0 when no request can be built for the record.
+[[nodiscard]] size_t RequestTextBound(const CertificateRequestRecord& record);
+
 [[nodiscard]] uint32_t BuildSignedRequest(const DeviceSession& session, uint32_t keyNumber,
                                           const CertificateRequestRecord& record,
                                           const NewPublicKey& key, std::string& base64);

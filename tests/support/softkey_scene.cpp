@@ -47,6 +47,7 @@ std::string SoftKeyScene::AddKey(const SceneKey& spec) {
   made.button = spec.button;
   made.maxFileSize = spec.maxFileSize;
   made.capacity = spec.capacity;
+  made.strictUsage = spec.strictUsage;
   for (const SceneKeyPair& pair : spec.keyPairs) {
     made.keyPairs.push_back({pair.slot, pair.usage, SoftKeyFixturePem(pair.fixture), "7305"});
   }

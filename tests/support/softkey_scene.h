@@ -49,6 +49,7 @@ struct SceneKey {
   uint32_t maxFileSize = 8192;
   uint32_t capacity = 65000;
   std::vector<SceneKeyPair> keyPairs{};
+  bool strictUsage = false;  // usage-2 key pairs sign only confirmed transactions
 };
 
 class SoftKeyScene {

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+
 #include <string>
+#include "platform/posix/own_file.h"
 
 namespace kq::platform {
 
@@ -12,25 +14,19 @@ void WriteUiLogLine(std::string_view line) {
   std::string record(line);
   record.push_back('\n');
   // The file is opened for each line so a test can move or truncate it between operations; a
-  // single append-mode write keeps lines whole across processes.
+  // single append-mode write keeps lines whole across processes. A link or another user's file at
+  // the name (in a shared folder) is not written: the line goes to standard error then.
   const char* path = std::getenv("KQCSP_UI_LOG");
   int fd = STDERR_FILENO;
   bool owned = false;
   if (path != nullptr && *path != '\0') {
-    const int opened = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int opened = OpenOwnFileForWriting(path, O_APPEND);
     if (opened >= 0) {
       fd = opened;
       owned = true;
     }
   }
-  size_t done = 0;
-  while (done < record.size()) {
-    const ssize_t n = write(fd, record.data() + done, record.size() - done);
-    if (n <= 0) {
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  (void)WriteAll(fd, record.data(), record.size());
   if (owned) {
     close(fd);
   }

@@ -294,5 +294,28 @@ TEST_F(KeysAndSignatures, AFullKeyAsksWhichPairToOverwrite) {
   }
 }
 
+// Kept as designed and pinned so that a change is noticed (docs/security.md): a PIN set on one
+// context lets every later context of the process sign an SSL3 hash without asking for the PIN.
+TEST_F(KeysAndSignatures, APinSetOnOneContextLetsALaterOneSignAnSsl3HashWithoutAPrompt) {
+  const std::string key = AddKey({.button = "none"});
+  const KqHandle first = Acquire("shop", kNewKeyset);
+  KqHandle pair = 0;
+  ASSERT_TRUE(P().CPGenKey(first, kAtSignature, 0, &pair));
+  ASSERT_TRUE(P().CPSetProvParam(first, 33, reinterpret_cast<const uint8_t*>("12345678"), 0));
+  EXPECT_TRUE(P().CPReleaseContext(first, 0));
+  scene_.SetPinAnswers("cancel");  // a prompt would fail now
+  const KqHandle later = Acquire("shop", 0);
+  KqHandle ssl3 = 0;
+  const std::string value(36, 'v');
+  ASSERT_TRUE(P().CPCreateHash(later, 0x8008, 0, 0, &ssl3));
+  ASSERT_TRUE(
+      P().CPSetHashParam(later, ssl3, 2, reinterpret_cast<const uint8_t*>(value.data()), 0));
+  const int64_t verifications = scene_.Calls(key, "ZANT_VerifyPIN");
+  EXPECT_EQ(Sign(later, ssl3, kAtSignature).size(), 128u);
+  EXPECT_EQ(scene_.Calls(key, "ZANT_VerifyPIN"), verifications);
+  Sign(later, HashOf(later, kCalgSha1, "doc"), kAtSignature, 0x8010006E);  // SHA-1 asks
+  EXPECT_TRUE(P().CPReleaseContext(later, 0));
+}
+
 }  // namespace
 }  // namespace kq::test
