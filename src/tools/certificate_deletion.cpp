@@ -65,7 +65,6 @@ uint32_t DeleteKeyPair(DeviceSession& session, ContainerInfo& container, const K
   return store::DeleteContainerKeyPair(session, container, pair, keyNumber) == 0 ? 0 : kFailed;
 }
 
-
 // Deletes every key pair of this key whose certificate's subject is on the work list.
 uint32_t DeleteOnKey(DeviceSession& session, SubjectWorkList& work, uint32_t& count) {
   const auto slots = ReadObjectIndexSlots(session);
