@@ -88,7 +88,8 @@ TEST_F(LockFolder, AnotherUsersHeldLockDoesNotStopTheExports) {
   const fs::path lockFile = folder_ / kLockFile;
   ASSERT_EQ(RunCommand(AsNobody({"mkdir", "-m", "0777", folder_})).exitCode, 0);
   ASSERT_EQ(RunCommand(AsNobody({"install", "-m", "0666", "/dev/null", lockFile})).exitCode, 0);
-  const Running holder(AsNobody({"flock", lockFile, "sleep", "60"}));
+  // -F: the lock's holder is the process killed at the end, not a child left running.
+  const Running holder(AsNobody({"flock", "-F", lockFile, "sleep", "60"}));
   // Held once a lock that does not wait is refused.
   for (int tries = 0; RunCommand({"flock", "-n", "-E", "7", lockFile, "true"}).exitCode != 7;) {
     ASSERT_LT(++tries, 200) << "nobody never held the lock";
@@ -133,6 +134,7 @@ TEST_F(LockFolder, OwnFoldersArePrivateWhateverTheUmask) {
   fs::remove_all(folder_);
   ASSERT_EQ(RunCommand(AsNobody({"mkdir", "-m", "0700", folder_})).exitCode, 0);
   TempDirectory runtime;
+  fs::permissions(runtime.path(), fs::perms::owner_all);  // as a runtime folder always is
   const ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.path().string());
   EXPECT_EQ(MediaIds().exitCode, 0);
   EXPECT_EQ(ModeOf(runtime.path() / "kqcsp-locks"), S_IFDIR | 0700);
