@@ -1,19 +1,15 @@
 // A bank tool that looks at the key from its window's handler on every key and certificate event
-// (KQ_GetMediaID, KQ_GetAllCertDN), while the four operations that send those events run on
-// another thread: the tool window of this process, or of another one (this program started
-// again as the tool). Every operation ends, every handler call returns, the events come in
-// order. A watchdog ends the program with a failure when they do not (a deadlock).
+// (KQ_GetMediaID, KQ_GetAllCertDN) while KQ_CreatePKCS10, KQ_WritePKCS7, CPGenKey and
+// KP_CERTIFICATE run on another thread; its window is this process's or another's (this program
+// again, as the tool). Every operation ends, every handler returns, the events come in order; a
+// deadlock ends the program with a failure instead of hanging.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "kqcsp.h"
 #include "support/softkey_scene.h"
@@ -24,124 +20,60 @@
 namespace kq::wintest {
 namespace {
 
-// What the tool process learns from its parent.
-constexpr char kDesktopVariable[] = "KQ_TEST_TOOL_DESKTOP";
-constexpr char kMediaIdVariable[] = "KQ_TEST_TOOL_MEDIA_ID";
-constexpr char kLogVariable[] = "KQ_TEST_TOOL_LOG";
-constexpr size_t kEventLines = 16;  // eight events, each followed by its handler's answer
+constexpr size_t kLines = 16;  // eight events, each followed by its handler's answer
 
-// The handler: both exports called, each answer noted.
 EventHandler LookAtTheKey(std::string mediaId) {
   return [mediaId] {
-    const auto getMediaId = ToolExport<decltype(KQ_GetMediaID)>("KQ_GetMediaID");
-    const auto getAllCertDn = ToolExport<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN");
-    std::string ids(200, '\0');
-    int32_t length = static_cast<int32_t>(ids.size());
-    const uint32_t idsStatus = getMediaId(ids.data(), &length, mediaId.starts_with("73") ? 1 : 0);
-    const bool listed = idsStatus == 0 && ids.find(mediaId) != std::string::npos;
-    std::string subjects(2000, '\0');
-    length = static_cast<int32_t>(subjects.size());
-    getAllCertDn(mediaId.c_str(), subjects.data(), &length);
+    std::string buffer(2000, '\0');
+    auto length = static_cast<int32_t>(buffer.size());
+    const bool listed = ToolExport<decltype(KQ_GetMediaID)>("KQ_GetMediaID")(
+                            buffer.data(), &length, mediaId.starts_with("73") ? 1 : 0) == 0 &&
+                        buffer.find(mediaId) != std::string::npos;
+    length = static_cast<int32_t>(buffer.size());
+    ToolExport<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN")(mediaId.c_str(), buffer.data(),
+                                                             &length);
     return std::string(listed ? "listed" : "not listed");
   };
 }
 
-// Ends the program with a failure unless disarmed in time: a deadlocked call never returns.
-class Watchdog {
- public:
-  Watchdog(std::chrono::seconds within, const char* what) {
-    thread_ = std::thread([this, within, what] {
-      std::unique_lock lock(mutex_);
-      if (!disarmed_.wait_for(lock, within, [this] { return done_; })) {
-        std::fprintf(stderr, "watchdog: %s did not end within %lld s (deadlock)\n", what,
-                     static_cast<long long>(within.count()));
-        std::fflush(stderr);
-        TerminateProcess(GetCurrentProcess(), 3);
-      }
-    });
-  }
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-  ~Watchdog() {
-    {
-      const std::lock_guard lock(mutex_);
-      done_ = true;
-    }
-    disarmed_.notify_all();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable disarmed_;
-  bool done_ = false;
-  std::thread thread_;
-};
-
-// This program again, as the tool process on this desktop, until kEventLines are logged.
-class ToolProcess {
- public:
-  ToolProcess(const std::string& mediaId, const std::string& log) {
-    SetEnvironmentVariableA(kDesktopVariable,
-                            ("kqtest-" + std::to_string(GetCurrentProcessId())).c_str());
-    SetEnvironmentVariableA(kMediaIdVariable, mediaId.c_str());
-    SetEnvironmentVariableA(kLogVariable, log.c_str());
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) +
-                           L"\" --gtest_also_run_disabled_tests "
-                           L"--gtest_filter=ToolProcess.DISABLED_LogsEventsOfItsMarkedWindow";
-    STARTUPINFOW startup{sizeof(STARTUPINFOW)};
-    if (CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process_)) {
-      CloseHandle(process_.hThread);
-    }
-  }
-  ToolProcess(const ToolProcess&) = delete;
-  ToolProcess& operator=(const ToolProcess&) = delete;
-  ~ToolProcess() {
-    if (process_.hProcess != nullptr) {
-      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 1);
-      }
-      CloseHandle(process_.hProcess);
-    }
-  }
-  [[nodiscard]] bool started() const { return process_.hProcess != nullptr; }
-  bool Ended() const { return WaitForSingleObject(process_.hProcess, 30000) == WAIT_OBJECT_0; }
-
- private:
-  PROCESS_INFORMATION process_{};
-};
-
-HWND MarkedWindow() {
-  HWND found = nullptr;
-  EnumWindows(
-      [](HWND window, LPARAM out) {
-        if (GetPropW(window, L"{9989C252-62B0-0ORV-975A-C275013499656}") ==
-            reinterpret_cast<HANDLE>(1)) {
-          *reinterpret_cast<HWND*>(out) = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-// The key and certificate events with their handlers' answers, without the PIN broadcasts.
 Events KeyEvents(Events events) {
   std::erase_if(events, [](const auto& e) { return e.starts_with("KQ_ORV_TOOL_REFRESHPIN"); });
   return events;
 }
 
-Events LinesOf(const std::string& path) {
-  Events lines;
-  std::ifstream in(path);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
+// The four operations, on a thread of their own, as a bank tool's worker runs them.
+bool RunTheOperations(const std::string& mediaId) {
+  const std::string text = "CN=Reentry|RSA1024|SHA256|1";
+  int32_t length = 3000;
+  std::string output(static_cast<size_t>(length), '\0');
+  Crypt32Ca ca;
+  CryptContext prov;
+  CryptKey key;
+  BackgroundCall call([&]() -> BOOL {
+    if (ToolExport<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10")(
+            text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(), output.data(),
+            &length) != 0) {
+      return FALSE;
+    }
+    const CertificateRequest request(FromBase64(output.substr(0, static_cast<size_t>(length))));
+    const std::string list = ToBase64(ca.Issue(request.subjectName, request.publicKeyInfo));
+    if (ToolExport<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7")(
+            mediaId.c_str(), list.c_str(), static_cast<int32_t>(list.size())) != 0 ||
+        !CryptAcquireContextW(prov.out(), L"reentry", kProviderName, PROV_RSA_FULL,
+                              CRYPT_NEWKEYSET) ||
+        !CryptGenKey(prov.get(), AT_SIGNATURE, 1024u << 16, key.out())) {
+      return FALSE;
+    }
+    const Bytes issued = ca.Issue(EncodeName(L"CN=Reentry Key"), PublicKeyInfo(prov.get()));
+    return CryptSetKeyParam(key.get(), KP_CERTIFICATE, issued.data(), 0);
+  });
+  if (!call.Finish(std::chrono::seconds(40))) {
+    std::fputs("deadlock: the operations did not end within 40 s\n", stderr);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);  // the call never returns: no test may wait on it
   }
-  return lines;
+  EXPECT_TRUE(call.result()) << std::hex << call.error();
+  return call.result() != FALSE;
 }
 
 class Reentry : public ::testing::TestWithParam<bool> {
@@ -152,85 +84,75 @@ class Reentry : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(Reentry, ToolsThatLookAtTheKeyOnEachEventDoNotStopTheOperations) {
-  const bool otherProcess = GetParam();
-  const auto createPkcs10 = ToolExport<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10");
-  const auto writePkcs7 = ToolExport<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7");
-  ASSERT_TRUE(createPkcs10 && writePkcs7) << GetLastError();
   const std::string mediaId = scene_.MediaId(scene_.AddKey());
   scene_.SetPinAnswers("12345678");
   const std::string log = scene_.root().string() + "\\tool-events.txt";
-
-  const Watchdog watchdog(std::chrono::seconds(40), "an operation or a tool's handler");
   std::unique_ptr<ToolWindow> window;
-  std::unique_ptr<ToolProcess> process;
-  if (otherProcess) {
-    process = std::make_unique<ToolProcess>(mediaId, log);
-    ASSERT_TRUE(process->started()) << GetLastError();
-    ASSERT_NE(PollFor(std::chrono::seconds(20), MarkedWindow), nullptr);
+  PROCESS_INFORMATION tool{};
+  if (GetParam()) {
+    // This program again, on this desktop, as the tool (the disabled test below).
+    SetEnvironmentVariableA(
+        "KQ_TEST_TOOL",
+        (std::to_string(GetCurrentProcessId()) + "|" + mediaId + "|" + log).c_str());
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    std::wstring command =
+        L"\"" + self + L"\" --gtest_also_run_disabled_tests --gtest_filter=ToolProcess.*";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &tool));
+    CloseHandle(tool.hThread);
+    ASSERT_TRUE(
+        PollFor(std::chrono::seconds(20), [] { return FindWindowW(L"KqToolWindow", nullptr); }));
   } else {
     window = std::make_unique<ToolWindow>(1, LookAtTheKey(mediaId));
   }
 
-  // KQ_CreatePKCS10, KQ_WritePKCS7.
-  const std::string text = "CN=Reentry|RSA1024|SHA256|1";
-  int32_t length = 3000;
-  std::string output(static_cast<size_t>(length), '\0');
-  ASSERT_EQ(createPkcs10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
-                         output.data(), &length),
-            0u);
-  const CertificateRequest request(FromBase64(output.substr(0, static_cast<size_t>(length))));
-  ASSERT_TRUE(request.read);
-  Crypt32Ca ca;
-  ASSERT_TRUE(ca.ready());
-  const std::string list = ToBase64(ca.Issue(request.subjectName, request.publicKeyInfo));
-  ASSERT_EQ(writePkcs7(mediaId.c_str(), list.c_str(), static_cast<int32_t>(list.size())), 0u);
-
-  // CPGenKey, KP_CERTIFICATE.
-  CryptContext prov;
-  ASSERT_TRUE(
-      CryptAcquireContextW(prov.out(), L"reentry", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET))
-      << std::hex << GetLastError();
-  CryptKey key;
-  ASSERT_TRUE(CryptGenKey(prov.get(), AT_SIGNATURE, 1024u << 16, key.out()))
-      << std::hex << GetLastError();
-  const Bytes certificate = ca.Issue(EncodeName(L"CN=Reentry Key"), PublicKeyInfo(prov.get()));
-  ASSERT_TRUE(CryptSetKeyParam(key.get(), KP_CERTIFICATE, certificate.data(), 0))
-      << std::hex << GetLastError();
-
+  ASSERT_TRUE(RunTheOperations(mediaId));
   Events events;
-  if (otherProcess) {
-    events = process->Ended() ? LinesOf(log) : Events{};
+  if (tool.hProcess != nullptr) {
+    EXPECT_EQ(WaitForSingleObject(tool.hProcess, 30000), WAIT_OBJECT_0);
+    TerminateProcess(tool.hProcess, 1);
+    CloseHandle(tool.hProcess);
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+      events.push_back(line);
+    }
   } else {
-    PollFor(std::chrono::seconds(20),
-            [&] { return KeyEvents(window->Logged()).size() >= kEventLines; });
+    PollFor(std::chrono::seconds(20), [&] { return KeyEvents(window->Logged()).size() >= kLines; });
     events = KeyEvents(window->Logged());
   }
-  const std::string handled = "handled listed";
-  EXPECT_EQ(events,
-            (Events{"KQ_ORV_GENKEYPAIRMSGID 0 0", handled, "KQ_ORV_GENKEYPAIRMSGID 1 0", handled,
-                    "KQ_ORV_IMPORTCERTMSGID 0 0", handled, "KQ_ORV_IMPORTCERTMSGID 1 0", handled,
-                    "KQ_ORV_GENKEYPAIRMSGID 0 0", handled, "KQ_ORV_GENKEYPAIRMSGID 1 0", handled,
-                    "KQ_ORV_IMPORTCERTMSGID 0 0", handled, "KQ_ORV_IMPORTCERTMSGID 1 0", handled}));
+  Events expected;  // the tool exports' generation and installation, then the provider's
+  for (int round = 0; round < 2; ++round) {
+    for (const char* event : {"KQ_ORV_GENKEYPAIRMSGID", "KQ_ORV_IMPORTCERTMSGID"}) {
+      for (const char* phase : {" 0 0", " 1 0"}) {
+        expected.insert(expected.end(), {event + std::string(phase), "handled listed"});
+      }
+    }
+  }
+  EXPECT_EQ(events, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(ToolWindowOf, Reentry, ::testing::Values(false, true),
-                         [](const auto& info) {
-                           return info.param ? "AnotherProcess" : "ThisProcess";
+                         [](const ::testing::TestParamInfo<bool>& test) {
+                           return test.param ? "AnotherProcess" : "ThisProcess";
                          });
 
-// The tool process of the test above (run only by it): a marked window on the parent's desktop
-// that looks at the key on each event, and its log once all events have been handled.
-TEST(ToolProcess, DISABLED_LogsEventsOfItsMarkedWindow) {
-  const char* desktopName = std::getenv(kDesktopVariable);
-  const char* mediaId = std::getenv(kMediaIdVariable);
-  const char* log = std::getenv(kLogVariable);
-  ASSERT_TRUE(desktopName && mediaId && log);
-  const HDESK desktop = OpenDesktopA(desktopName, 0, FALSE, GENERIC_ALL);
+// The tool process of the test above: a marked window on its parent's desktop that looks at the
+// key on each event; its log once every event has been handled.
+TEST(ToolProcess, DISABLED_LogsTheEventsOfItsMarkedWindow) {
+  const char* setting = std::getenv("KQ_TEST_TOOL");  // "<parent pid>|<media id>|<log>"
+  ASSERT_NE(setting, nullptr);
+  const std::string text(setting);
+  const size_t first = text.find('|');
+  const size_t second = text.find('|', first + 1);
+  const HDESK desktop =
+      OpenDesktopA(("kqtest-" + text.substr(0, first)).c_str(), 0, FALSE, GENERIC_ALL);
   ASSERT_TRUE(desktop != nullptr && SetThreadDesktop(desktop)) << GetLastError();
-  const ToolWindow window(1, LookAtTheKey(mediaId));
-  PollFor(std::chrono::seconds(50),
-          [&] { return KeyEvents(window.Logged()).size() >= kEventLines; });
-  std::ofstream out(log);
+  const ToolWindow window(1, LookAtTheKey(text.substr(first + 1, second - first - 1)));
+  PollFor(std::chrono::seconds(50), [&] { return KeyEvents(window.Logged()).size() >= kLines; });
+  std::ofstream out(text.substr(second + 1));
   for (const std::string& line : KeyEvents(window.Logged())) {
     out << line << "\n";
   }
