@@ -36,11 +36,6 @@ EventHandler LookAtTheKey(std::string mediaId) {
   };
 }
 
-Events KeyEvents(Events events) {
-  std::erase_if(events, [](const auto& e) { return e.starts_with("KQ_ORV_TOOL_REFRESHPIN"); });
-  return events;
-}
-
 // The four operations, on a thread of their own, as a bank tool's worker runs them.
 bool RunTheOperations(const std::string& mediaId) {
   const std::string text = "CN=Reentry|RSA1024|SHA256|1";
@@ -67,8 +62,8 @@ bool RunTheOperations(const std::string& mediaId) {
     const Bytes issued = ca.Issue(EncodeName(L"CN=Reentry Key"), PublicKeyInfo(prov.get()));
     return CryptSetKeyParam(key.get(), KP_CERTIFICATE, issued.data(), 0);
   });
-  if (!call.Finish(std::chrono::seconds(40))) {
-    std::fputs("deadlock: the operations did not end within 40 s\n", stderr);
+  if (!call.Finish(std::chrono::seconds(60))) {
+    std::fputs("deadlock: the operations did not end within 60 s\n", stderr);
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);  // the call never returns: no test may wait on it
   }
@@ -120,8 +115,7 @@ TEST_P(Reentry, ToolsThatLookAtTheKeyOnEachEventDoNotStopTheOperations) {
       events.push_back(line);
     }
   } else {
-    PollFor(std::chrono::seconds(20), [&] { return KeyEvents(window->Logged()).size() >= kLines; });
-    events = KeyEvents(window->Logged());
+    events = Arrived(*window, kLines);
   }
   Events expected;  // the tool exports' generation and installation, then the provider's
   for (int round = 0; round < 2; ++round) {
@@ -151,9 +145,9 @@ TEST(ToolProcess, DISABLED_LogsTheEventsOfItsMarkedWindow) {
       OpenDesktopA(("kqtest-" + text.substr(0, first)).c_str(), 0, FALSE, GENERIC_ALL);
   ASSERT_TRUE(desktop != nullptr && SetThreadDesktop(desktop)) << GetLastError();
   const ToolWindow window(1, LookAtTheKey(text.substr(first + 1, second - first - 1)));
-  PollFor(std::chrono::seconds(50), [&] { return KeyEvents(window.Logged()).size() >= kLines; });
+  PollFor(std::chrono::seconds(90), [&] { return Only(window.Logged(), false).size() >= kLines; });
   std::ofstream out(text.substr(second + 1));
-  for (const std::string& line : KeyEvents(window.Logged())) {
+  for (const std::string& line : Only(window.Logged(), false)) {
     out << line << "\n";
   }
 }

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "win/support/dialog_driver.h"
+
 namespace kq::wintest {
 
 using Events = std::vector<std::string>;  // "<name> <wParam> <lParam>"
@@ -20,6 +22,15 @@ template <typename Fn>
 Fn* ToolExport(const char* name) {
   static const HMODULE module = LoadLibraryW(L"kqcsp.dll");
   return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+inline constexpr std::string_view kRefreshPinEvent = "KQ_ORV_TOOL_REFRESHPIN";
+
+// Only the PIN broadcasts, or only the others.
+inline Events Only(Events events, bool pinBroadcasts) {
+  std::erase_if(events,
+                [&](const auto& e) { return e.starts_with(kRefreshPinEvent) != pinBroadcasts; });
+  return events;
 }
 
 // What a tool does on a key or certificate event, as a bank's tool refreshes its view; its answer
@@ -99,7 +110,7 @@ class ToolWindow {
         const std::string event =
             std::string(name) + " " + std::to_string(wParam) + " " + std::to_string(lParam);
         tool->Log(event);
-        if (tool->onEvent_ && !event.starts_with("KQ_ORV_TOOL_REFRESHPIN")) {
+        if (tool->onEvent_ && !event.starts_with(kRefreshPinEvent)) {
           tool->Log("handled " + tool->onEvent_());
         }
         return 0;
@@ -123,5 +134,13 @@ class ToolWindow {
   Events events_;
   std::thread thread_;
 };
+
+// The PIN broadcasts (posted), or the key and certificate events (sent without waiting for the
+// tool), once `count` have arrived or 20 s have passed.
+inline Events Arrived(const ToolWindow& tool, size_t count, bool pinBroadcasts = false) {
+  PollFor(std::chrono::seconds(20),
+          [&] { return Only(tool.Logged(), pinBroadcasts).size() >= count; });
+  return Only(tool.Logged(), pinBroadcasts);
+}
 
 }  // namespace kq::wintest

@@ -21,20 +21,7 @@ namespace {
 
 const std::string kKeyPair = "KQ_ORV_GENKEYPAIRMSGID";
 const std::string kImport = "KQ_ORV_IMPORTCERTMSGID";
-const std::string kRefreshPin = "KQ_ORV_TOOL_REFRESHPIN";
-
-Events Only(Events events, bool pinBroadcasts) {
-  std::erase_if(events, [&](const auto& e) { return e.starts_with(kRefreshPin) != pinBroadcasts; });
-  return events;
-}
-
-// The PIN broadcasts (posted), or the key and certificate events (sent without waiting for the
-// tool), once `count` have arrived or 10 s have passed.
-Events Arrived(const ToolWindow& tool, size_t count, bool pinBroadcasts = false) {
-  PollFor(std::chrono::seconds(10),
-          [&] { return Only(tool.Logged(), pinBroadcasts).size() >= count; });
-  return Only(tool.Logged(), pinBroadcasts);
-}
+const std::string kRefreshPin(kRefreshPinEvent);
 
 Events PinBroadcasts(const ToolWindow& tool, size_t count) {
   return Arrived(tool, count, true);
