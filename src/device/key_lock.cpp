@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
@@ -111,8 +112,10 @@ KeyLock KeyLock::Hold(std::string_view readerName) {
   // The wait for another process happens outside the mutex; the depth already keeps this
   // process's other threads out.
   guard.unlock();
-  platform::FileLock file =
-      platform::FileLock::Acquire(platform::SharedLockFolder() / KeyLockFileName(readerName));
+  platform::FileLock file;
+  if (const std::filesystem::path folder = platform::SharedLockFolder(); !folder.empty()) {
+    file = platform::FileLock::Acquire(folder / KeyLockFileName(readerName));
+  }
   guard.lock();
   holder.file = std::move(file);
   return lock;

@@ -18,7 +18,8 @@ class FileLock {
   ~FileLock() { Release(); }
 
   // Opens (creating it when missing) the lock file and blocks until the lock is held. The object
-  // is unlocked when the file cannot be opened or locked.
+  // is unlocked when the file cannot be opened or locked, and on POSIX when it is a link or
+  // anything but a regular file of this user that no one else may open.
   static FileLock Acquire(const std::filesystem::path& path);
 
   [[nodiscard]] bool locked() const { return handle_ != kNone; }
@@ -31,7 +32,9 @@ class FileLock {
 };
 
 // The folder for lock files that processes share: POSIX, this user's private folder
-// "kqcsp-locks-<uid>" in the temporary folder (which all users share); Win32, the machine's
+// "kqcsp-locks-<uid>" in the temporary folder (which all users share), else
+// "$XDG_RUNTIME_DIR/kqcsp-locks", each used only when it is a folder of this user with mode 0700,
+// else empty (no folder: a process orders its own threads only); Win32, the machine's
 // "%ProgramData%\KQVN\locks", which every user at every integrity level may write to (the user's
 // temporary folder, written to the debug output, when it cannot be made).
 std::filesystem::path SharedLockFolder();

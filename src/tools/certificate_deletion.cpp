@@ -65,17 +65,6 @@ uint32_t DeleteKeyPair(DeviceSession& session, ContainerInfo& container, const K
   return store::DeleteContainerKeyPair(session, container, pair, keyNumber) == 0 ? 0 : kFailed;
 }
 
-// Tells the tool window; the key is closed meanwhile so the tool may look at it.
-uint32_t NotifyDeleted(DeviceSession& session) {
-  const uint32_t message = ui::RegisterMessage(ui::kInitDeviceMessage);
-  if (message == 0) {
-    return 0;
-  }
-  session.Close();
-  ui::NotifyMarkedWindow(message, 0, 0);
-  return session.Reopen() == 0 ? 0 : kFailed;
-}
-
 // Deletes every key pair of this key whose certificate's subject is on the work list.
 uint32_t DeleteOnKey(DeviceSession& session, SubjectWorkList& work, uint32_t& count) {
   const auto slots = ReadObjectIndexSlots(session);
@@ -88,9 +77,12 @@ uint32_t DeleteOnKey(DeviceSession& session, SubjectWorkList& work, uint32_t& co
       if (!certificate || !work.Take(certificate->subject)) {
         continue;
       }
-      if (DeleteKeyPair(session, container, pair) != 0 || NotifyDeleted(session) != 0) {
+      if (DeleteKeyPair(session, container, pair) != 0) {
         return kFailed;
       }
+      // Told without waiting for the tool (ui/notifications.h): the key stays ours, so the
+      // container list read above is still the key's when the next subject is looked for.
+      ui::NotifyTemporaryObjectsDeleted();
       ++count;
       if (work.empty()) {
         return 0;

@@ -33,8 +33,8 @@ bool IsNumberedReaderName(std::string_view readerName);
 // The identifier of a registered message; 0 when registration fails (then nothing is sent).
 uint32_t RegisterMessage(std::u16string_view name);
 
-// Sends the message synchronously to the first marked tool window; nothing when `message` is 0
-// or no window is marked.
+// Sends the message to the first marked tool window without waiting for its thread (callers hold
+// the key's lock); nothing when `message` is 0 or no window is marked.
 void NotifyMarkedWindow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // The phases of an operation that a tool shows as busy in between.

@@ -319,7 +319,15 @@ void AnimatedPicture::Stop() {
   if (thread_ != nullptr) {
     exit_ = true;
     SetEvent(stopEvent_);
-    WaitForSingleObject(thread_, kStopWaitMs);
+    // Waits for the thread's end, however long it takes: it draws with the frames, the canvas,
+    // this object and the loader's code, so nothing of them may go while it runs. It never waits
+    // for the dialog's thread (InvalidateRect only marks; the canvas lock is held briefly by
+    // Paint, never here), so it ends at its next check of exit_; the limit of old only decides
+    // when a late end is reported.
+    if (WaitForSingleObject(thread_, kStopWaitMs) == WAIT_TIMEOUT) {
+      OutputDebugStringW(L"kqcsp: the animation thread is late to stop; waiting for it\n");
+      WaitForSingleObject(thread_, INFINITE);
+    }
     CloseHandle(thread_);
     thread_ = nullptr;
   }

@@ -41,7 +41,8 @@ class AnimatedPicture {
   // Starts the animation (several frames) or draws the still picture; false when nothing is
   // loaded.
   bool Draw();
-  // Stops the animation thread (waiting at most 5000 ms for it) and releases every frame.
+  // Stops the animation thread, waiting for its end (reported after 5000 ms), then releases
+  // every frame.
   void Stop();
 
  private:

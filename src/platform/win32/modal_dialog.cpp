@@ -53,6 +53,9 @@ std::optional<INT_PTR> RunModalDialog(int resourceId, DLGPROC procedure, ModalDi
   return state.result;
 }
 
+// How long the foreground window's thread has to show that it is not waiting (for the key's lock).
+constexpr UINT kForegroundAnswerMs = 250;
+
 void BringDialogToFront(HWND dialog) {
   SetActiveWindow(dialog);
   HWND foreground = GetForegroundWindow();
@@ -61,8 +64,15 @@ void BringDialogToFront(HWND dialog) {
   }
   const DWORD self = GetCurrentThreadId();
   const DWORD other = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
-  const bool attached =
-      other != 0 && other != self && AttachThreadInput(self, other, TRUE) != FALSE;
+  // Focus moved under attached input is told to the other thread's window with messages that
+  // wait for it. The dialog runs while its operation holds the key's lock, and the foreground
+  // window may be a bank tool's that waits for that lock (it looks at the key on our
+  // notification): attach only to a thread that answers now, or both would wait for good.
+  DWORD_PTR answer = 0;
+  const bool answers = other != 0 && other != self &&
+                       SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                           kForegroundAnswerMs, &answer) != 0;
+  const bool attached = answers && AttachThreadInput(self, other, TRUE) != FALSE;
   SetFocus(dialog);
   if (attached) {
     AttachThreadInput(self, other, FALSE);

@@ -45,7 +45,14 @@ bool SendToMarkedWindow(uint32_t message, uintptr_t wParam, intptr_t lParam,
   if (search.found == nullptr) {
     return false;
   }
-  SendMessageW(search.found, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+  // Delivered without waiting for the window's thread: the events are sent while the operation
+  // holds the key's lock, and a tool that looks at the key from its handler (on another thread
+  // or in another process) would wait for that lock while we waited for its handler. The
+  // messages carry numbers only and their answer is ignored, so nothing needs the wait.
+  // SendNotifyMessageW keeps sent-message order (before, then after) and, for a window of the
+  // calling thread, still calls it at once, where the key's lock lets the handler in again.
+  SendNotifyMessageW(search.found, message, static_cast<WPARAM>(wParam),
+                     static_cast<LPARAM>(lParam));
   return true;
 }
 

@@ -3,15 +3,39 @@
 // property and log every notification they receive.
 #include <windows.h>
 
+#include <functional>
 #include <future>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "win/support/dialog_driver.h"
+
 namespace kq::wintest {
 
 using Events = std::vector<std::string>;  // "<name> <wParam> <lParam>"
+
+// An export of the provider loaded by name alone, as the bank's tools load it, which finds the
+// system's copy.
+template <typename Fn>
+Fn* ToolExport(const char* name) {
+  static const HMODULE module = LoadLibraryW(L"kqcsp.dll");
+  return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+inline constexpr std::string_view kRefreshPinEvent = "KQ_ORV_TOOL_REFRESHPIN";
+
+// Only the PIN broadcasts, or only the others.
+inline Events Only(Events events, bool pinBroadcasts) {
+  std::erase_if(events,
+                [&](const auto& e) { return e.starts_with(kRefreshPinEvent) != pinBroadcasts; });
+  return events;
+}
+
+// What a tool does on a key or certificate event, as a bank's tool refreshes its view; its answer
+// is logged as "handled <answer>" once it returns.
+using EventHandler = std::function<std::string()>;
 
 // Moves the calling thread to a desktop of the program's own, made on first use: EnumWindows and
 // HWND_BROADCAST reach only the windows of the thread's desktop, so no other program's windows
@@ -26,7 +50,7 @@ inline bool EnterPrivateDesktop() {
 class ToolWindow {
  public:
   // A window on the calling thread's desktop with the marker value (0: none).
-  explicit ToolWindow(uintptr_t marker) {
+  explicit ToolWindow(uintptr_t marker, EventHandler onEvent = {}) : onEvent_(std::move(onEvent)) {
     std::promise<HWND> created;
     thread_ = std::thread([&, desktop = GetThreadDesktop(GetCurrentThreadId())] {
       SetThreadDesktop(desktop);
@@ -83,9 +107,12 @@ class ToolWindow {
     for (const char* name : {"KQ_ORV_GENKEYPAIRMSGID", "KQ_ORV_IMPORTCERTMSGID",
                              "KQ_ORV_INITUSBKEYMSGID", "KQ_ORV_TOOL_REFRESHPIN"}) {
       if (tool != nullptr && message == RegisterWindowMessageA(name)) {
-        const std::lock_guard lock(tool->mutex_);
-        tool->events_.push_back(std::string(name) + " " + std::to_string(wParam) + " " +
-                                std::to_string(lParam));
+        const std::string event =
+            std::string(name) + " " + std::to_string(wParam) + " " + std::to_string(lParam);
+        tool->Log(event);
+        if (tool->onEvent_ && !event.starts_with(kRefreshPinEvent)) {
+          tool->Log("handled " + tool->onEvent_());
+        }
         return 0;
       }
     }
@@ -96,10 +123,24 @@ class ToolWindow {
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
+  void Log(std::string line) {
+    const std::lock_guard lock(mutex_);
+    events_.push_back(std::move(line));
+  }
+
+  EventHandler onEvent_;
   HWND window_ = nullptr;
   mutable std::mutex mutex_;
   Events events_;
   std::thread thread_;
 };
+
+// The PIN broadcasts (posted), or the key and certificate events (sent without waiting for the
+// tool), once `count` have arrived or 20 s have passed.
+inline Events Arrived(const ToolWindow& tool, size_t count, bool pinBroadcasts = false) {
+  PollFor(std::chrono::seconds(20),
+          [&] { return Only(tool.Logged(), pinBroadcasts).size() >= count; });
+  return Only(tool.Logged(), pinBroadcasts);
+}
 
 }  // namespace kq::wintest

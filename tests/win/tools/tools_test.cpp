@@ -21,26 +21,10 @@ namespace {
 
 const std::string kKeyPair = "KQ_ORV_GENKEYPAIRMSGID";
 const std::string kImport = "KQ_ORV_IMPORTCERTMSGID";
-const std::string kRefreshPin = "KQ_ORV_TOOL_REFRESHPIN";
+const std::string kRefreshPin(kRefreshPinEvent);
 
-Events Only(Events events, bool pinBroadcasts) {
-  std::erase_if(events, [&](const auto& e) { return e.starts_with(kRefreshPin) != pinBroadcasts; });
-  return events;
-}
-
-// The PIN broadcasts, posted, once `count` have arrived. (The key and certificate events are
-// sent: all there once the calls return.)
 Events PinBroadcasts(const ToolWindow& tool, size_t count) {
-  PollFor(std::chrono::seconds(10), [&] { return Only(tool.Logged(), true).size() >= count; });
-  return Only(tool.Logged(), true);
-}
-
-// An export of the provider loaded by name alone, as the bank's tools load it, which finds the
-// system's copy.
-template <typename Fn>
-Fn* ToolExport(const char* name) {
-  static const HMODULE module = LoadLibraryW(L"kqcsp.dll");
-  return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return Arrived(tool, count, true);
 }
 
 class ToolExports : public ::testing::Test {
@@ -97,7 +81,7 @@ TEST_F(ToolExports, AnEnrolmentCheckedByCrypt32NotifiesTheFirstMarkedWindow) {
 
   // Certificate installation names the reader in lParam.
   const Events generated = {kKeyPair + " 0 0", kKeyPair + " 1 0"};
-  EXPECT_EQ(Only((firstLeads ? first : second).Logged(), false),
+  EXPECT_EQ(Arrived(firstLeads ? first : second, 6),
             (Events{generated[0], generated[1], generated[0], generated[1], kImport + " 0 1",
                     kImport + " 1 1"}));
   EXPECT_EQ(Only((firstLeads ? second : first).Logged(), false), Events{});
@@ -141,7 +125,7 @@ TEST_F(ToolExports, CryptoApiEventsPinBroadcastsAndAMessageSignedWithTheCertifie
   ASSERT_TRUE(CryptSetKeyParam(key.get(), KP_CERTIFICATE, certificate.data(), 0))
       << std::hex << GetLastError();
 
-  EXPECT_EQ(Only(tool.Logged(), false),
+  EXPECT_EQ(Arrived(tool, 4),
             (Events{kKeyPair + " 0 0", kKeyPair + " 1 0", kImport + " 0 0", kImport + " 1 0"}));
   // (reader << 8) + tries left after the wrong PIN, then (reader << 8) | 6 after the right one.
   EXPECT_EQ(PinBroadcasts(tool, 2), (Events{kRefreshPin + " 5 0", kRefreshPin + " 6 0"}));
