@@ -35,9 +35,10 @@ KqBool AcquireContext(KqHandle* phProv, const char* pszContainer, uint32_t dwFla
   });
 }
 
+// Only the handle goes here: the context and its objects go with the last call still using them,
+// this one or one that another thread is running on the same handle.
 KqBool ReleaseContext(KqHandle hProv) {
-  return RunOnContext(hProv, [&](ProviderContext& context) -> KqBool {
-    context.ReleaseObjects();
+  return RunOnContext(hProv, [&](ProviderContext&) -> KqBool {
     if (HandleRegistry::Instance().Remove(hProv) != 0) {
       return Fail(win::kNteFail);
     }

@@ -1,6 +1,8 @@
 #include "provider/handle_registry.h"
 
 #include "common/codes_cryptoapi.h"
+#include "provider/handle_number_cycle.h"
+#include "provider/object_handle_counter.h"
 #include "provider/provider_context.h"
 
 namespace kq::provider {
@@ -8,6 +10,12 @@ namespace kq::provider {
 HandleRegistry& HandleRegistry::Instance() {
   static HandleRegistry instance;
   return instance;
+}
+
+HandleRegistry::HandleRegistry() {
+  // Built first, the object handle counter is destroyed after the registry, so the contexts that
+  // the registry destroys at process exit can still give their handles back.
+  ObjectHandleCounter::Instance();
 }
 
 HandleRegistry::~HandleRegistry() {
@@ -19,7 +27,8 @@ HandleRegistry::~HandleRegistry() {
 
 uint32_t HandleRegistry::IssueHandle() {
   const std::lock_guard<std::mutex> guard(lock_);
-  return ++counter_;
+  return NextFreeHandleNumber(counter_,
+                              [this](uint32_t number) { return contexts_.contains(number); });
 }
 
 bool HandleRegistry::Insert(uint32_t handle, std::shared_ptr<ProviderContext> context) {
@@ -51,6 +60,11 @@ uint32_t HandleRegistry::Remove(uint64_t handle) {
   // The context is destroyed outside the lock (or later, by the last call still using it).
   removed.reset();
   return 0;
+}
+
+void HandleRegistry::ContinueAfter(uint32_t last) {
+  const std::lock_guard<std::mutex> guard(lock_);
+  counter_ = last;
 }
 
 }  // namespace kq::provider

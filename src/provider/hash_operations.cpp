@@ -53,7 +53,7 @@ KqBool CreateHashOn(ProviderContext& context, uint32_t algId, KqHandle hKey, uin
 
 KqBool HashDataOn(ProviderContext& context, KqHandle hHash, const uint8_t* data,
                   uint32_t dataLength) {
-  HashObject* hash = context.FindHash(hHash);
+  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
   if (hash == nullptr) {
     return Fail(win::kNteBadHash);
   }
@@ -75,7 +75,7 @@ KqBool HashDataOn(ProviderContext& context, KqHandle hHash, const uint8_t* data,
 
 KqBool SetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, const uint8_t* data,
                       uint32_t /*flags*/) {
-  HashObject* hash = context.FindHash(hHash);
+  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
   if (hash == nullptr) {
     return Fail(win::kNteBadHash);
   }
@@ -97,7 +97,7 @@ KqBool SetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, 
 
 KqBool GetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, uint8_t* data,
                       uint32_t* dataLength, uint32_t /*flags*/) {
-  HashObject* hash = context.FindHash(hHash);
+  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
   if (hash == nullptr) {
     return Fail(win::kNteBadHash);
   }

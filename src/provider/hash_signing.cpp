@@ -73,7 +73,7 @@ KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, ui
   if (hHash == 0) {
     return Fail(win::kErrorInvalidHandle);
   }
-  HashObject* hash = context.FindHash(hHash);
+  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
   if (hash == nullptr) {
     return Fail(win::kNteBadHash);
   }
@@ -138,11 +138,11 @@ KqBool VerifySignatureOn(ProviderContext& context, KqHandle hHash, const uint8_t
   if (signatureLength != 128 && signatureLength != 256) {
     return Fail(win::kNteBadLen);
   }
-  HashObject* hash = context.FindHash(hHash);
+  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
   if (hash == nullptr) {
     return Fail(win::kNteBadHash);
   }
-  const KeyObject* key = context.FindKey(hPubKey);
+  const std::shared_ptr<const KeyObject> key = context.FindKey(hPubKey);
   if (key == nullptr || key->kind != kKeyKindRsa || !key->publicKey.has_value()) {
     return Fail(win::kNteBadKey);
   }

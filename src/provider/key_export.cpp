@@ -22,7 +22,7 @@ constexpr uint32_t kLastDeviceFileId = 0xFFFE;
 
 KqBool ExportKeyOn(ProviderContext& context, KqHandle hKey, KqHandle hExpKey, uint32_t blobType,
                    uint32_t /*flags*/, uint8_t* data, uint32_t* dataLength) {
-  const KeyObject* key = context.FindKey(hKey);
+  const std::shared_ptr<const KeyObject> key = context.FindKey(hKey);
   if (key == nullptr) {
     return Fail(win::kNteBadKey);
   }

@@ -153,7 +153,7 @@ namespace kq::provider {
 
 // Only imported public keys go; a pair on the key and a symmetric key stay registered.
 KqBool DestroyKeyOn(ProviderContext& context, KqHandle hKey) {
-  const KeyObject* key = context.FindKey(hKey);
+  const std::shared_ptr<const KeyObject> key = context.FindKey(hKey);
   if (key == nullptr) {
     return Fail(win::kNteBadKey);
   }

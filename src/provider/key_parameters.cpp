@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/codes_cryptoapi.h"
+#include "common/secret.h"
 #include "device/device_session.h"
 #include "provider/key_algorithms.h"
 #include "provider/key_certificate.h"
@@ -39,8 +40,8 @@ size_t IvLength(const KeyObject& key) {
   return std::min<size_t>(key.blockBits / 8, key.iv.size());
 }
 
-std::vector<uint8_t> Number(uint32_t value) {
-  std::vector<uint8_t> bytes(4);
+SecretBytes Number(uint32_t value) {
+  SecretBytes bytes(4);
   WriteLe32(bytes.data(), value);
   return bytes;
 }
@@ -52,16 +53,17 @@ uint32_t ReadNumber(const uint8_t* data) {
   return value;
 }
 
-// The value of a parameter and whether a successful copy reports its size; 0 or a code.
+// The value of a parameter and whether a successful copy reports its size; 0 or a code. The value
+// is a wiping buffer because the salt is key material.
 uint32_t KeyValue(const ProviderContext& context, const KeyObject& key, uint32_t param,
-                  std::vector<uint8_t>& value, bool& reportsSize) {
+                  SecretBytes& value, bool& reportsSize) {
   reportsSize = true;
   switch (param) {
     case kKpIv:
       if (key.kind == kKeyKindRsa) {
         return win::kNteBadKey;
       }
-      value.assign(key.iv.begin(), key.iv.begin() + static_cast<std::ptrdiff_t>(IvLength(key)));
+      value = SecretBytes(key.iv.data(), IvLength(key));
       reportsSize = false;
       return 0;
     case kKpSalt: {
@@ -70,7 +72,7 @@ uint32_t KeyValue(const ProviderContext& context, const KeyObject& key, uint32_t
       }
       const SymmetricKeyMaterial& m = *key.material;
       const size_t salt = std::min(m.saltLength, m.keyLength);
-      value.assign(m.key.begin() + (m.keyLength - salt), m.key.begin() + m.keyLength);
+      value = SecretBytes(m.key.data() + (m.keyLength - salt), salt);
       reportsSize = false;
       return 0;
     }
@@ -106,11 +108,15 @@ uint32_t KeyValue(const ProviderContext& context, const KeyObject& key, uint32_t
       value = Number(key.material->effectiveKeyBits);
       reportsSize = false;
       return 0;
-    case kKpCertificate:
+    case kKpCertificate: {
       if (key.kind != kKeyKindRsa) {
         return win::kNteBadKey;
       }
-      return ReadKeyCertificate(context, key, value);
+      std::vector<uint8_t> certificate;
+      const uint32_t code = ReadKeyCertificate(context, key, certificate);
+      value = SecretBytes(certificate.data(), certificate.size());
+      return code;
+    }
     default:
       return win::kNteBadType;
   }
@@ -157,14 +163,14 @@ uint32_t SetSymmetricValue(KeyObject& key, uint32_t param, const uint8_t* data) 
 
 KqBool GetKeyParamOn(ProviderContext& context, KqHandle hKey, uint32_t param, uint8_t* data,
                      uint32_t* dataLength, uint32_t /*flags*/) {
-  const KeyObject* key = context.FindKey(hKey);
+  const std::shared_ptr<const KeyObject> key = context.FindKey(hKey);
   if (key == nullptr) {
     return Fail(win::kNteBadKey);
   }
   if (dataLength == nullptr) {
     return Fail(win::kErrorInvalidParameter);
   }
-  std::vector<uint8_t> value;
+  SecretBytes value;
   bool reportsSize = true;
   if (const uint32_t code = KeyValue(context, *key, param, value, reportsSize); code != 0) {
     return Fail(code);
@@ -174,7 +180,7 @@ KqBool GetKeyParamOn(ProviderContext& context, KqHandle hKey, uint32_t param, ui
     *dataLength = size;
     return data == nullptr ? Succeed() : Fail(win::kErrorMoreData);
   }
-  std::copy(value.begin(), value.end(), data);
+  std::copy_n(value.data(), value.size(), data);
   if (reportsSize) {
     *dataLength = size;
   }
@@ -183,7 +189,7 @@ KqBool GetKeyParamOn(ProviderContext& context, KqHandle hKey, uint32_t param, ui
 
 KqBool SetKeyParamOn(ProviderContext& context, KqHandle hKey, uint32_t param, const uint8_t* data,
                      uint32_t /*flags*/) {
-  KeyObject* key = context.FindKey(hKey);
+  const std::shared_ptr<KeyObject> key = context.FindKey(hKey);
   if (key == nullptr) {
     return Fail(win::kNteBadKey);
   }

@@ -2,12 +2,15 @@
 // The object behind one provider handle: the container and reader it works on, the enumeration
 // cursors of the provider parameters, three flags, and the key and hash objects it owns. It keeps
 // names only, never an open key: every operation opens the key by readerName and closes it again.
-// One context is used by one thread at a time, so it is not locked.
+// One context is used by one thread at a time, so its fields are not locked. Its object maps are,
+// and a lookup shares ownership of the object, so a caller that breaks that rule (destroying a
+// hash on one thread while another hashes with it) never frees an object under a running call.
 
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "provider/hash_object.h"
@@ -22,7 +25,8 @@ class ProviderContext {
   explicit ProviderContext(uint32_t handle) : providerHandle(handle) {}
   ProviderContext(const ProviderContext&) = delete;
   ProviderContext& operator=(const ProviderContext&) = delete;
-  ~ProviderContext() { ReleaseObjects(); }
+  // Destroys every hash object, then every key object, and gives their handles back.
+  ~ProviderContext();
 
   std::string containerName;
   std::string defaultContainerName = kDefaultContainerName;
@@ -37,23 +41,22 @@ class ProviderContext {
 
   // The object registered under a handle, or null; a key handle registered without an object
   // (an algorithm the provider only acknowledges) is found as null too.
-  [[nodiscard]] KeyObject* FindKey(KqHandle handle) const;
-  [[nodiscard]] HashObject* FindHash(KqHandle handle) const;
+  [[nodiscard]] std::shared_ptr<KeyObject> FindKey(KqHandle handle) const;
+  [[nodiscard]] std::shared_ptr<HashObject> FindHash(KqHandle handle) const;
 
   // Issues the next object handle and registers the object (a key may be null) under it.
-  KqHandle AddKey(std::unique_ptr<KeyObject> key);
-  KqHandle AddHash(std::unique_ptr<HashObject> hash);
+  KqHandle AddKey(std::shared_ptr<KeyObject> key);
+  KqHandle AddHash(std::shared_ptr<HashObject> hash);
 
-  // Destroys an object and forgets its handle; false when the handle is not registered.
+  // Forgets a handle and gives it back; the object goes with the last call still using it. False
+  // when the handle is not registered.
   bool EraseKey(KqHandle handle);
   bool EraseHash(KqHandle handle);
 
-  // Destroys every hash object, then every key object.
-  void ReleaseObjects();
-
  private:
-  std::map<KqHandle, std::unique_ptr<HashObject>> hashes_;
-  std::map<KqHandle, std::unique_ptr<KeyObject>> keys_;
+  mutable std::mutex objectsLock_;
+  std::map<KqHandle, std::shared_ptr<HashObject>> hashes_;
+  std::map<KqHandle, std::shared_ptr<KeyObject>> keys_;
 };
 
 }  // namespace kq::provider

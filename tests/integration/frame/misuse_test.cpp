@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -321,6 +322,31 @@ TEST_F(Threads, OneThreadsResultNeverReachesAnotherThreadsLastError) {
   succeeding.join();
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_TRUE(P().CPReleaseContext(handle, 0));
+}
+
+// A bank tool releases the context, or destroys the hash, on one thread while another thread
+// hashes 128 MiB with it: the call ends on living objects (the asan and tsan presets watch the
+// heap). A round counts when the call succeeded and was still running when the release returned.
+TEST_F(Threads, ReleaseOrDestroyDuringALongHashLeavesTheCallItsObjects) {
+  const std::vector<uint8_t> data(128u << 20, 0x5A);
+  const auto size = static_cast<uint32_t>(data.size());
+  for (const bool release : {true, false}) {
+    bool overlapped = false;
+    for (int round = 0; round < 8 && !overlapped; ++round) {
+      const KqHandle prov = Acquire();
+      KqHandle hash = 0;
+      ASSERT_TRUE(P().CPCreateHash(prov, 0x8004, 0, 0, &hash));  // CALG_SHA1
+      std::atomic<int> hashed{-1};                               // -1 while the call runs
+      std::thread hasher([&] { hashed = P().CPHashData(prov, hash, data.data(), size, 0); });
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));  // into the call, not a measure
+      EXPECT_TRUE(release ? P().CPReleaseContext(prov, 0) : P().CPDestroyHash(prov, hash));
+      overlapped = hashed == -1;
+      hasher.join();
+      overlapped = overlapped && hashed == 1;
+      EXPECT_TRUE(release || P().CPReleaseContext(prov, 0));
+    }
+    EXPECT_TRUE(overlapped) << "no round released during the call";
+  }
 }
 
 TEST_F(Threads, ContextsAcquiredAndReleasedConcurrentlyGetDistinctHandles) {
