@@ -16,6 +16,7 @@
 #include "store/device_files.h"
 #include "store/device_keys.h"
 #include "store/index_slot.h"
+#include "store/key_ownership.h"
 #include "store/object_file.h"
 
 namespace kq::store {
@@ -248,7 +249,7 @@ class Survey {
           finding.objectClass = objectClass.value_or(0);
           finding.reportOnly = !objectClass;
           if (objectClass && IsKeyObjectClass(objectClass)) {
-            keyObjects_.push_back({ref, KeyNumberOf(object)});
+            keyObjects_.push_back({ref, KeyNumberOf(object), PublicKeyOf(object)});
           }
         }
         Add(finding);
@@ -280,29 +281,31 @@ class Survey {
   uint32_t FindKeyPairs() {
     for (const IndexedObject& indexed : indexed_) {
       if (indexed.object && IsKeyObjectClass(indexed.entry.objectClass)) {
-        keyObjects_.push_back({indexed.entry.fileId, KeyNumberOf(*indexed.object)});
+        keyObjects_.push_back(
+            {indexed.entry.fileId, KeyNumberOf(*indexed.object), PublicKeyOf(*indexed.object)});
       }
     }
-    std::array<bool, kLastKeyNumber + 1> used{};
-    for (const KeyObject& key : keyObjects_) {
-      if (key.number && referenced_.contains(key.fileId)) {
-        used[*key.number] = true;
-      }
-    }
-    for (uint32_t k = kFirstKeyNumber; k <= kLastKeyNumber; ++k) {
-      uint32_t bits = 0;
-      uint32_t flags = 0;
-      const uint32_t status = session_.GetKeyInfo(k, &bits, &flags);
-      const bool empty = dev::StatusWord(status) == dev::kSwKeyNotFound;
-      if (status != 0 && !empty) {
+    for (uint8_t k = kFirstKeyNumber; k <= kLastKeyNumber; ++k) {
+      std::optional<DevicePublicKey> slotKey;
+      if (const uint32_t status = ReadSlotKey(session_, k, slotKey); status != 0) {
         return status;
       }
+      // The ownership check of a deletion: a public key object whose slot now holds another key
+      // pair has lost its own; the pair in the slot is another's, used only by objects that
+      // describe it.
+      bool used = false;
       for (const KeyObject& key : keyObjects_) {
-        if (empty && key.number == k) {
+        if (key.number != k) {
+          continue;
+        }
+        const bool describesSlot =
+            slotKey && (!key.publicKey || IsKeyOfObject(*slotKey, *key.publicKey));
+        if (!describesSlot) {
           Add({FindingKind::kKeyObjectWithoutKeyPair, key.fileId, k, 0, 0, true});
         }
+        used = used || (describesSlot && referenced_.contains(key.fileId));
       }
-      if (!empty && !used[k]) {
+      if (slotKey && !used) {
         Add({FindingKind::kUnusedKeyPair, 0, k, 0, 0, true});
       }
     }
@@ -312,7 +315,12 @@ class Survey {
   struct KeyObject {
     uint32_t fileId;
     std::optional<uint8_t> number;
+    std::optional<AttributeTemplate> publicKey;  // a public key object, to compare with its slot
   };
+
+  static std::optional<AttributeTemplate> PublicKeyOf(const AttributeTemplate& object) {
+    return object.Number(attr::kClass) == kClassPublicKey ? std::optional(object) : std::nullopt;
+  }
 
   const DeviceSession& session_;
   RepairSurvey& out_;
