@@ -2,9 +2,9 @@
 // operation left behind goes unnoticed: every index slot names an existing object file of its
 // class and length, every container's references name indexed objects, every certificate
 // directory entry names an existing file, and every other file is named by something. It also
-// sees what a later operation would trip over: two containers naming one file, a public key
-// object whose slot holds another key pair than the one it describes, and a key pair that no key
-// object names.
+// sees what a later operation would trip over: two containers naming one file, and a public key
+// object whose slot holds another key pair than the one it describes. A key pair that no key
+// object names is noted without counting as a problem (the repair keeps it).
 
 #include <cstdio>
 #include <map>
@@ -51,7 +51,7 @@ class StoreCheck {
         }
       }
     }
-    CheckKeyPairs();
+    CheckKeyPairs(namedBy);
     CheckDirectory();
     for (const KeyFileInfo& file : key_.ListFiles()) {
       const bool fixed = file.id >= kCertificateDirectoryFile && file.id <= kLabelFile;
@@ -117,20 +117,22 @@ class StoreCheck {
 
   // Every public key object's slot holds the key pair it describes, and every key pair in a slot
   // is named by a key object.
-  void CheckKeyPairs() {
+  void CheckKeyPairs(const std::map<uint16_t, uint32_t>& namedBy) {
     for (uint32_t slot = kFirstSlot; slot <= kLastSlot; ++slot) {
       const std::optional<KeyPair> pair = key_.LoadKeyPair(slot);
       const auto objects = keyObjects_.find(slot);
       if (pair && objects == keyObjects_.end()) {
-        Problem("key slot %u holds a key pair that no key object names", slot);
+        // A note, not a problem: an enrolment cut short after the key made the pair leaves it,
+        // and the pair may be the customer's; the repair reports it and keeps it.
+        std::printf("note: key slot %u holds a key pair that no key object names\n", slot);
       }
       if (objects == keyObjects_.end()) {
         continue;
       }
       for (const auto& [fileId, described] : objects->second) {
         if (pair && !described.empty() && described != PublicKeyOf(*pair)) {
-          Problem("public key object file %04X names key slot %u, which holds another key pair",
-                  fileId, slot);
+          Problem("public key object file %04X names key slot %u, which holds another key pair%s",
+                  fileId, slot, namedBy.contains(fileId) ? " (a container names the object)" : "");
         }
       }
     }

@@ -249,7 +249,7 @@ class Survey {
           finding.objectClass = objectClass.value_or(0);
           finding.reportOnly = !objectClass;
           if (objectClass && IsKeyObjectClass(objectClass)) {
-            keyObjects_.push_back({ref, KeyNumberOf(object), PublicKeyOf(object)});
+            keyObjects_.push_back({ref, KeyNumberOf(object), *objectClass, PublicKeyOf(object)});
           }
         }
         Add(finding);
@@ -281,8 +281,8 @@ class Survey {
   uint32_t FindKeyPairs() {
     for (const IndexedObject& indexed : indexed_) {
       if (indexed.object && IsKeyObjectClass(indexed.entry.objectClass)) {
-        keyObjects_.push_back(
-            {indexed.entry.fileId, KeyNumberOf(*indexed.object), PublicKeyOf(*indexed.object)});
+        keyObjects_.push_back({indexed.entry.fileId, KeyNumberOf(*indexed.object),
+                               indexed.entry.objectClass, PublicKeyOf(*indexed.object)});
       }
     }
     for (uint8_t k = kFirstKeyNumber; k <= kLastKeyNumber; ++k) {
@@ -301,7 +301,10 @@ class Survey {
         const bool describesSlot =
             slotKey && (!key.publicKey || IsKeyOfObject(*slotKey, *key.publicKey));
         if (!describesSlot) {
-          Add({FindingKind::kKeyObjectWithoutKeyPair, key.fileId, k, 0, 0, true});
+          // Deleted only when no container names it: its own key pair is gone, and a later
+          // operation must not take it for the key pair now in the slot.
+          Add({FindingKind::kKeyObjectWithoutKeyPair, key.fileId, k, 0, key.objectClass,
+               referenced_.contains(key.fileId) || uncertain_});
         }
         used = used || (describesSlot && referenced_.contains(key.fileId));
       }
@@ -315,6 +318,7 @@ class Survey {
   struct KeyObject {
     uint32_t fileId;
     std::optional<uint8_t> number;
+    uint32_t objectClass;
     std::optional<AttributeTemplate> publicKey;  // a public key object, to compare with its slot
   };
 
@@ -380,6 +384,9 @@ uint32_t MakeRepair(const DeviceSession& session, const RepairSurvey& survey,
     case FindingKind::kUnnamedFile:
       return DeleteDeviceFile(session, finding.fileId);
     case FindingKind::kKeyObjectWithoutKeyPair:
+      return DeleteObject(session, finding.fileId,
+                          finding.objectClass == kClassPrivateKey ? IndexKind::kPrivateObjects
+                                                                  : IndexKind::kObjects);
     case FindingKind::kUnusedKeyPair:
     case FindingKind::kDamagedIndex:
       break;
@@ -401,11 +408,15 @@ uint32_t SurveyStore(const DeviceSession& session, uint32_t scanBound, RepairSur
 uint32_t RepairStore(const DeviceSession& session, RepairSurvey& survey) {
   // Slots naming missing files first (they free room in a full index), then references (entering
   // a used file in its index, clearing one to a missing file), objects lost from a damaged index,
-  // entries, then unnamed files: every step leaves a store the next survey repairs.
-  constexpr FindingKind kOrder[] = {
-      FindingKind::kSlotNamesMissingFile,      FindingKind::kReferenceToUnindexedFile,
-      FindingKind::kReferenceToMissingFile,    FindingKind::kUnindexedObject,
-      FindingKind::kDirectoryEntryWithoutFile, FindingKind::kUnnamedFile};
+  // entries, key objects no container names whose key pair is gone (slot first, then file), then
+  // unnamed files: every step leaves a store the next survey repairs.
+  constexpr FindingKind kOrder[] = {FindingKind::kSlotNamesMissingFile,
+                                    FindingKind::kReferenceToUnindexedFile,
+                                    FindingKind::kReferenceToMissingFile,
+                                    FindingKind::kUnindexedObject,
+                                    FindingKind::kDirectoryEntryWithoutFile,
+                                    FindingKind::kKeyObjectWithoutKeyPair,
+                                    FindingKind::kUnnamedFile};
   uint32_t first = 0;
   for (const FindingKind kind : kOrder) {
     for (RepairFinding& finding : survey.findings) {
@@ -460,6 +471,7 @@ const char* RepairName(FindingKind kind) {
     case FindingKind::kDirectoryEntryWithoutFile:
       return "remove-entry";
     case FindingKind::kKeyObjectWithoutKeyPair:
+      return "delete-object";
     case FindingKind::kUnusedKeyPair:
     case FindingKind::kDamagedIndex:
       break;

@@ -8,8 +8,9 @@
 //     (a container still uses it, so it is never deleted);
 //   - a certificate directory entry whose file is gone     -> the entry is removed;
 //   - a key object whose key-pair slot is empty or holds another key pair than its public key
-//     object describes (the ownership check of a deletion), and a key pair that no container's
-//     key objects use: reported only, since a key pair is the customer's and its removal needs the
+//     object describes (the ownership check of a deletion): deleted when no container names it
+//     (a deletion cut short after the key pair went leaves one), else reported only;
+//   - a key pair that no container's key objects use: reported only, since a key pair is the customer's and its removal needs the
 //     key's confirmation.
 // The key cannot list its files, so files are found by asking the length of every candidate
 // file id from 1 to a bound (RepairScanBound). The caller holds the key (a DeviceSession holds its
