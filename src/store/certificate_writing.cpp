@@ -243,10 +243,12 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
   }
   const KeyPairRefs& pair = PairOfKeySpec(keySpec);
   ContainerInfo container;
-  // The old certificate stays until the new one is complete: a failure on the way keeps it.
-  const uint16_t former = ReadContainerAt(session, containerFileId, container)
-                              ? container.refs[pair.certificate]
-                              : kNoReference;
+  // The old certificate stays until the new one is complete: a failure on the way keeps it. A
+  // container that cannot be read is not written blind (an undo would not know what to restore).
+  if (!ReadContainerAt(session, containerFileId, container)) {
+    return kDeviceFailed;
+  }
+  const uint16_t former = container.refs[pair.certificate];
 
   NewObjectFile created;
   if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);

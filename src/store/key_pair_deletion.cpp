@@ -1,7 +1,9 @@
 #include "store/key_pair_deletion.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "common/codes_store.h"
 #include "store/attribute_types.h"
@@ -32,11 +34,24 @@ struct PairSurvey {
   bool deviceKeyOwned = false;       // the slot holds the key that object describes
 };
 
+// Whether a container other than `container` names the file (a damaged key can hold two).
+bool NamedByAnother(const std::vector<ContainerInfo>& containers, const ContainerInfo& container,
+                    uint16_t fileId) {
+  return std::ranges::any_of(containers, [&](const ContainerInfo& other) {
+    return other.fileId != container.fileId &&
+           std::ranges::find(other.refs, fileId) != other.refs.end();
+  });
+}
+
 uint32_t SurveyPair(const DeviceSession& session, const ContainerInfo& container,
                     const KeyPairRefs& pair, PairSurvey& survey) {
   survey.objects = {PairObject{pair.certificate, IndexKind::kObjects},
                     PairObject{pair.publicKey, IndexKind::kObjects},
                     PairObject{pair.privateKey, IndexKind::kPrivateObjects}};
+  std::vector<ContainerInfo> containers;
+  if (const uint32_t status = ListContainers(session, containers); status != 0) {
+    return status;
+  }
   for (PairObject& object : survey.objects) {
     object.fileId = container.refs[object.ref];
     if (!IsReferenceSet(object.fileId)) {
@@ -48,6 +63,11 @@ uint32_t SurveyPair(const DeviceSession& session, const ContainerInfo& container
             ReadObjectOwnership(session, object.fileId, container.name, object.ownership, read);
         status != 0) {
       return status;
+    }
+    if (object.ownership == Ownership::kOwned &&
+        NamedByAnother(containers, container, object.fileId)) {
+      object.ownership = Ownership::kForeign;  // the other container keeps it, and its key pair
+      continue;
     }
     if (object.ref != pair.publicKey || object.ownership != Ownership::kOwned) {
       continue;

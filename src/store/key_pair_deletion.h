@@ -20,8 +20,9 @@ uint32_t ReleaseContainerReference(const DeviceSession& session, ContainerInfo& 
 // owns: first the pair's references are released, then the device key goes (confirmed on the key
 // when it asks; declined or failed, the references are set again and the pair stays whole), then
 // the pair's objects and the key number's certificate directory entry. Only what is the
-// container's own goes: an object must carry its name, and the slot must hold the key pair its
-// public key object describes. 0; kDeviceFailed when the pair's public key object names another
+// container's own goes: an object must carry its name and be named by no other container (a
+// damaged key can hold two naming one file), and the slot must hold the key pair its public key
+// object describes. 0; kDeviceFailed when the pair's public key object names another
 // key number than `expectedKeyNumber` (0xFF: any), or when a reference or an object could not be
 // released; DeleteDeviceKeyPair's result; a read's result.
 uint32_t DeleteOwnedKeyPair(const DeviceSession& session, ContainerInfo& container,

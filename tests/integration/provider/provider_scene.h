@@ -21,6 +21,8 @@ inline constexpr uint32_t kSilent = 0x40;
 inline constexpr uint32_t kVerifyContext = 0xF0000000;
 inline constexpr uint32_t kAtKeyExchange = 1;
 inline constexpr uint32_t kAtSignature = 2;
+inline constexpr uint32_t kCalgSha1 = 0x8004;
+inline constexpr uint32_t kKpCertificate = 26;
 
 using Bytes = std::vector<uint8_t>;
 

@@ -12,10 +12,6 @@ namespace {
 
 using DeletionOrders = ProviderScene;
 
-constexpr uint32_t kCalgSha1 = 0x8004;
-constexpr uint32_t kKpCertificate = 26;
-constexpr uint32_t kCancelled = 0x8010006E;
-
 // The user deletes a keyset, accepts on the key for its first pair and declines for the second:
 // the keyset stays with its second pair, and neither a new keyset nor the repeated deletion costs
 // the new keyset its key pair.
@@ -31,7 +27,7 @@ TEST_F(DeletionOrders, DeletionDeclinedForTheSecondPairThenRepeatedSparesTheNext
   };
   NewKeyset("alice", {kAtSignature, kAtKeyExchange});
   scene_.SetButton(key, "ok:1,cancel:1");
-  Acquire("alice", kDeleteKeyset, kCancelled);
+  Acquire("alice", kDeleteKeyset, 0x8010006E);  // declined on the key
   scene_.SetButton(key, "none");
   EXPECT_EQ(scene_.RunKqsim({"check", key}).out, "consistent\n");
   NewKeyset("bob", {kAtSignature});

@@ -14,9 +14,7 @@ namespace {
 using KeysAndSignatures = ProviderScene;
 
 constexpr uint32_t kCalgMd5 = 0x8003;
-constexpr uint32_t kCalgSha1 = 0x8004;
 constexpr uint32_t kCalgSha256 = 0x800C;
-constexpr uint32_t kKpCertificate = 26;
 
 // openssl's verdict on a signature in CryptoAPI byte order over the text, which openssl hashes
 // itself with the digest named (so the provider's hash is checked too), or signed bare without one.
