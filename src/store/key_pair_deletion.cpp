@@ -32,6 +32,7 @@ struct PairSurvey {
   uint32_t mask = 0;                 // the references to release
   uint8_t keyNumber = kNoKeyNumber;  // the key number of the pair's own public key object
   bool deviceKeyOwned = false;       // the slot holds the key that object describes
+  bool slotForeign = false;          // the slot holds another key pair than that object's
 };
 
 // Whether a container other than `container` names the file (a damaged key can hold two).
@@ -82,6 +83,7 @@ uint32_t SurveyPair(const DeviceSession& session, const ContainerInfo& container
       return status;
     }
     survey.deviceKeyOwned = deviceKey && IsKeyOfObject(*deviceKey, read);
+    survey.slotForeign = deviceKey && !survey.deviceKeyOwned;
   }
   return kOk;
 }
@@ -150,7 +152,7 @@ uint32_t DeleteOwnedKeyPair(const DeviceSession& session, ContainerInfo& contain
       return kDeviceFailed;
     }
   }
-  if (survey.deviceKeyOwned) {
+  if (IsKeyNumber(survey.keyNumber) && !survey.slotForeign) {
     RemoveCertificateDirectoryEntry(session, survey.keyNumber);
   }
   return result;
