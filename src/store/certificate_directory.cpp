@@ -1,5 +1,6 @@
 #include "store/certificate_directory.h"
 
+#include <optional>
 #include <vector>
 
 #include "common/codes_device.h"
@@ -109,23 +110,35 @@ uint32_t WriteCertificateDirectory(const DeviceSession& session, uint8_t keyNumb
     return fail(kWriteFailed);
   }
 
-  RemoveCertificateDirectoryEntry(session, keyNumber);
-
-  if (const uint32_t status = ReadDirectory(session, entries); status != 0) {
+  // The new file is complete: one entry write switches to it, and the old file goes last, so a
+  // failure on the way keeps the old certificate or the new one. The key number's own entry is
+  // overwritten in place; a key number without one takes the first free entry.
+  std::optional<size_t> place;
+  for (size_t n = 0; n < entries.size() && !place; ++n) {
+    if (!entries[n].isFree() && entries[n].keyNumber == keyNumber) {
+      place = n;
+    }
+  }
+  const bool replacing = place.has_value();
+  const DirectoryEntry former = replacing ? entries[*place] : kRemovedDirectoryEntry;
+  for (size_t n = 0; n < entries.size() && !place; ++n) {
+    if (entries[n].isFree()) {
+      place = n;
+    }
+  }
+  if (!place) {
+    return fail(kDeviceFailed);
+  }
+  const DirectoryEntry entry{static_cast<uint16_t>(total), static_cast<uint16_t>(fileId),
+                             static_cast<uint16_t>(subject.size()), keyNumber};
+  if (const uint32_t status = WriteEntry(session, *place, entry); status != 0) {
     return fail(status);
   }
-  for (size_t n = 0; n < entries.size(); ++n) {
-    if (!entries[n].isFree()) {
-      continue;
-    }
-    const DirectoryEntry entry{static_cast<uint16_t>(total), static_cast<uint16_t>(fileId),
-                               static_cast<uint16_t>(subject.size()), keyNumber};
-    if (const uint32_t status = WriteEntry(session, n, entry); status != 0) {
-      return fail(status);
-    }
-    return kOk;
+  if (replacing && former.fileId != fileId && IsObjectFileId(former.fileId) &&
+      !IsFixedFile(former.fileId)) {
+    DeleteDeviceFile(session, former.fileId);
   }
-  return fail(kDeviceFailed);
+  return kOk;
 }
 
 void RemoveCertificateDirectoryEntry(const DeviceSession& session, uint8_t keyNumber) {

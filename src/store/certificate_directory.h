@@ -9,12 +9,13 @@
 
 namespace kq::store {
 
-// Stores subject and certificate in a new file and enters it for the key number, replacing the
-// key number's older entry and file. The directory is created (70 bytes) when the key has none.
-// Results: 0; kBadKeyNumber (outside 1..5) or kBadArgument (nothing to store, or more than a
-// 16-bit length can name) before anything is touched; the device status of reading, creating or
-// writing; kDirectoryWrongLength; kDeviceFailed when no entry is free. The new file is deleted
-// again on every failure after its creation.
+// Stores subject and certificate in a new file and enters it for the key number: the key
+// number's older entry is overwritten in place (else the first free entry is taken), and its
+// older file deleted last, so that a failure keeps the old certificate or the new one. The
+// directory is created (70 bytes) when the key has none. Results: 0; kBadKeyNumber (outside 1..5)
+// or kBadArgument (nothing to store, or more than a 16-bit length can name) before anything is
+// touched; the device status of reading, creating or writing; kDirectoryWrongLength; kDeviceFailed
+// when no entry is free. The new file is deleted again on every failure after its creation.
 uint32_t WriteCertificateDirectory(const DeviceSession& session, uint8_t keyNumber,
                                    std::span<const uint8_t> subject,
                                    std::span<const uint8_t> certificate);

@@ -11,6 +11,7 @@
 #include "store/containers.h"
 #include "store/default_templates.h"
 #include "store/device_files.h"
+#include "store/key_ownership.h"
 #include "store/object_file.h"
 #include "store/public_key_object.h"
 
@@ -148,6 +149,19 @@ uint32_t MatchDeviceKey(const DeviceSession& session, uint8_t keyNumber,
   return expected == certificateKey ? kOk : kCertificateKeyMismatch;
 }
 
+// Deletes the certificate a new one replaced, once the container names the new one; a file that
+// another container's name is on now is left alone. Failures are cleanup and not reported.
+void DeleteReplacedCertificate(const DeviceSession& session, uint16_t former,
+                               std::string_view containerName) {
+  Ownership ownership = Ownership::kForeign;
+  AttributeTemplate object;
+  if (IsReferenceSet(former) &&
+      ReadObjectOwnership(session, former, containerName, ownership, object) == 0 &&
+      ownership == Ownership::kOwned) {
+    DeleteObject(session, former, IndexKind::kObjects);
+  }
+}
+
 }  // namespace
 
 uint32_t WriteCertificate(const DeviceSession& session, std::string_view containerName,
@@ -209,9 +223,7 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
   WriteCertificateDirectory(session, keyNumber, Bytes(subject), certificate);
   // Last, so that no file is created after a deletion that fails half-way (its file gone, its
   // index slot kept) and takes the id that slot still names.
-  if (IsReferenceSet(former)) {
-    DeleteObject(session, former, IndexKind::kObjects);
-  }
+  DeleteReplacedCertificate(session, former, containerName);
   return kOk;
 }
 
@@ -231,10 +243,12 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
   }
   const KeyPairRefs& pair = PairOfKeySpec(keySpec);
   ContainerInfo container;
-  // The old certificate stays until the new one is complete: a failure on the way keeps it.
-  const uint16_t former = ReadContainerAt(session, containerFileId, container)
-                              ? container.refs[pair.certificate]
-                              : kNoReference;
+  // The old certificate stays until the new one is complete: a failure on the way keeps it. A
+  // container that cannot be read is not written blind (an undo would not know what to restore).
+  if (!ReadContainerAt(session, containerFileId, container)) {
+    return kDeviceFailed;
+  }
+  const uint16_t former = container.refs[pair.certificate];
 
   NewObjectFile created;
   if (const uint32_t status = CreateCertificateFile(session, certificate, containerName, created);
@@ -269,9 +283,7 @@ uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
     RestoreReference(session, containerFileId, pair.certificate, former);
     return undo(status);
   }
-  if (IsReferenceSet(former)) {
-    DeleteObject(session, former, IndexKind::kObjects);
-  }
+  DeleteReplacedCertificate(session, former, containerName);
   return kOk;
 }
 

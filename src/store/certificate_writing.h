@@ -24,9 +24,11 @@ uint32_t WriteCertificate(const DeviceSession& session, std::string_view contain
                           uint32_t keySpec, std::span<const uint8_t> certificate);
 
 // The tool exports' writer: the caller has matched the certificate to the key pair and names
-// its key number and container. Results as above without the key checks, plus kBadFileId; when
-// setting the reference or writing the directory entry fails, the new object is removed again
-// (file, slot and reference), so nothing of it stays.
+// its key number and container. Results as above without the key checks, plus kBadFileId, and
+// kDeviceFailed when the container cannot be read; when setting the reference or writing the
+// directory entry fails, the new object is removed again (file, slot and reference), so nothing of
+// it stays and the old certificate is kept. The old certificate goes last, and only when it
+// carries the container's name.
 uint32_t StoreCertificate(const DeviceSession& session, uint8_t keyNumber,
                           std::span<const uint8_t> certificate, std::string_view containerName,
                           uint16_t containerFileId, uint32_t keySpec);

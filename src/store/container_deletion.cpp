@@ -3,42 +3,12 @@
 #include <vector>
 
 #include "common/codes_store.h"
-#include "store/certificate_directory.h"
+#include "store/attribute_types.h"
 #include "store/containers.h"
-#include "store/device_keys.h"
+#include "store/key_pair_deletion.h"
 #include "store/object_file.h"
-#include "store/public_key_object.h"
 
 namespace kq::store {
-
-namespace {
-
-// Deletes one key pair of the container: the device key (when its public key object names
-// one), the public key object and its directory entry, the certificate and the private object.
-uint32_t DeletePair(const DeviceSession& session, const ContainerInfo& info,
-                    const KeyPairRefs& pair) {
-  const uint16_t publicKey = info.refs[pair.publicKey];
-  if (IsReferenceSet(publicKey)) {
-    uint8_t keyNumber = 0xFF;
-    if (ReadKeyNumberOfObject(session, publicKey, false, keyNumber) == 0 &&
-        IsKeyNumber(keyNumber)) {
-      if (const uint32_t status = DeleteDeviceKeyPair(session, keyNumber); status != 0) {
-        return status;
-      }
-    }
-    DeleteObject(session, publicKey, IndexKind::kObjects);
-    RemoveCertificateDirectoryEntry(session, keyNumber);
-  }
-  if (IsReferenceSet(info.refs[pair.certificate])) {
-    DeleteObject(session, info.refs[pair.certificate], IndexKind::kObjects);
-  }
-  if (IsReferenceSet(info.refs[pair.privateKey])) {
-    DeleteObject(session, info.refs[pair.privateKey], IndexKind::kPrivateObjects);
-  }
-  return kOk;
-}
-
-}  // namespace
 
 uint32_t DeleteContainer(const DeviceSession& session, std::string_view name) {
   if (name.empty()) {
@@ -52,13 +22,16 @@ uint32_t DeleteContainer(const DeviceSession& session, std::string_view name) {
   if (found == nullptr) {
     return kContainerNotFound;
   }
+  // Each pair goes whole or stays whole (key_pair_deletion.h); every failure is reported, so the
+  // container is reported deleted only once it is gone.
+  ContainerInfo container = *found;
   for (const KeyPairRefs* pair : {&kSignaturePair, &kExchangePair}) {
-    if (const uint32_t status = DeletePair(session, *found, *pair); status != 0) {
+    if (const uint32_t status = DeleteOwnedKeyPair(session, container, *pair, kNoKeyNumber);
+        status != 0) {
       return status;
     }
   }
-  DeleteObject(session, found->fileId, IndexKind::kObjects);
-  return kOk;
+  return DeleteObject(session, container.fileId, IndexKind::kObjects);
 }
 
 }  // namespace kq::store

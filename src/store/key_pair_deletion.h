@@ -1,7 +1,7 @@
 #pragma once
-// Deleting one key pair of a container, or only its certificate, as the temporary-key deletion
-// does it: each reference released before the object it named is deleted, so the container never
-// names a file that is gone.
+// Deleting one key pair of a container, or only its certificate: each reference released before
+// the object it named is deleted, so the container never names a file that is gone, and a key
+// pair or object is deleted only while it is still the container's own.
 
 #include <cstdint>
 
@@ -16,10 +16,20 @@ namespace kq::store {
 uint32_t ReleaseContainerReference(const DeviceSession& session, ContainerInfo& container,
                                    ContainerRef ref, IndexKind index);
 
-// Deletes the pair's device key (confirmed on the key when it asks), its certificate and key
-// objects, the container when its other pair is gone too, and the key number's certificate
-// directory entry. 0; DeleteDeviceKeyPair's result, which stops before any object goes; or
-// kDeviceFailed when an object could not be released (what was deleted stays deleted).
+// Deletes one key pair of the container, in an order that never loses what another container
+// owns: first the pair's references are released, then the device key goes (confirmed on the key
+// when it asks; declined or failed, the references are set again and the pair stays whole), then
+// the pair's objects and the key number's certificate directory entry. Only what is the
+// container's own goes: an object must carry its name and be named by no other container (a
+// damaged key can hold two naming one file), and the slot must hold the key pair its public key
+// object describes. 0; kDeviceFailed when the pair's public key object names another
+// key number than `expectedKeyNumber` (0xFF: any), or when a reference or an object could not be
+// released; DeleteDeviceKeyPair's result; a read's result.
+uint32_t DeleteOwnedKeyPair(const DeviceSession& session, ContainerInfo& container,
+                            const KeyPairRefs& pair, uint8_t expectedKeyNumber);
+
+// DeleteOwnedKeyPair, then the container when its other pair is gone too (kDeviceFailed when it
+// cannot be deleted).
 uint32_t DeleteContainerKeyPair(const DeviceSession& session, ContainerInfo& container,
                                 const KeyPairRefs& pair, uint8_t keyNumber);
 

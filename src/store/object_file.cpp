@@ -120,19 +120,22 @@ uint32_t DeleteObject(const DeviceSession& session, uint32_t fileId, IndexKind k
   if (!IsObjectFileId(fileId)) {
     return kBadFileId;
   }
-  const uint32_t status = DeleteDeviceFile(session, fileId);
-  if (status != 0 && dev::StatusWord(status) != dev::kSwFileNotFound) {
-    return kDeleteFailed;
-  }
+  // The slot goes first: a file left over is named by nothing and harmless, while a slot left
+  // naming a deleted file would name whatever new file the key gives that id next.
   std::vector<uint8_t> index;
   if (ReadIndex(session, kind, index) != 0) {
     return kIndexUnreadable;
   }
-  const std::optional<size_t> slot = FindSlotByFileId(index, static_cast<uint16_t>(fileId));
-  if (!slot) {
-    return kOk;
+  if (const std::optional<size_t> slot = FindSlotByFileId(index, static_cast<uint16_t>(fileId))) {
+    if (const uint32_t status = WriteIndexSlot(session, kind, *slot, kReleasedSlot); status != 0) {
+      return status;
+    }
   }
-  return WriteIndexSlot(session, kind, *slot, kReleasedSlot);
+  const uint32_t status = DeleteDeviceFile(session, fileId);
+  if (status != 0 && dev::StatusWord(status) != dev::kSwFileNotFound) {
+    return kDeleteFailed;
+  }
+  return kOk;
 }
 
 }  // namespace kq::store

@@ -47,8 +47,8 @@ uint32_t WriteObjectFile(const DeviceSession& session, IndexKind kind, size_t sl
 uint32_t WriteNewObject(const DeviceSession& session, IndexKind kind, uint32_t objectClass,
                         const AttributeTemplate& object, uint16_t& fileId);
 
-// Deletes the object file and releases its slot in the chosen index. kBadFileId; kDeleteFailed
-// (a file that is already gone is no failure); kIndexUnreadable; a slot write's result.
+// Releases the object's slot in the chosen index, then deletes its file. kBadFileId;
+// kIndexUnreadable; a slot write's result; kDeleteFailed (a file already gone is no failure).
 uint32_t DeleteObject(const DeviceSession& session, uint32_t fileId, IndexKind kind);
 
 }  // namespace kq::store

@@ -4,16 +4,18 @@
 #include "store/attribute_types.h"
 #include "store/device_files.h"
 #include "store/device_keys.h"
+#include "store/key_ownership.h"
 #include "store/object_file.h"
 
 namespace kq::store {
 
 namespace {
-constexpr uint32_t kPublicKeyRoom = 512;
-}  // namespace
 
-uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
-                               uint8_t& keyNumber) {
+constexpr uint32_t kPublicKeyRoom = 512;
+
+// ReadKeyNumberOfObject, keeping the object read.
+uint32_t ReadKeyObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
+                       uint8_t& keyNumber, AttributeTemplate& object) {
   keyNumber = kNoKeyNumber;
   if (!IsObjectFileId(fileId)) {
     return kBadFileId;
@@ -22,7 +24,6 @@ uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bo
   if (FileLength(session, fileId, length) != 0) {
     return kDeviceFailed;
   }
-  AttributeTemplate object;
   if (length == 0 || ReadObject(session, fileId, length, object) != 0) {
     return kSerialiseFailed;
   }
@@ -46,6 +47,14 @@ uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bo
   return kOk;
 }
 
+}  // namespace
+
+uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
+                               uint8_t& keyNumber) {
+  AttributeTemplate object;
+  return ReadKeyObject(session, fileId, requireRsa, keyNumber, object);
+}
+
 uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber,
                              DevicePublicKey& key) {
   key = DevicePublicKey{};
@@ -54,6 +63,12 @@ uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber,
   if (session.GetKeyInfo(keyNumber, &bits, &flags) != 0) {
     return kDeviceFailed;
   }
+  return ReadSlotPublicKey(session, keyNumber, key);
+}
+
+uint32_t ReadSlotPublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key) {
+  key = DevicePublicKey{};
+  uint32_t bits = 0;
   std::vector<uint8_t> first(kPublicKeyRoom);
   std::vector<uint8_t> second(kPublicKeyRoom);
   uint32_t firstLength = kPublicKeyRoom;
@@ -75,13 +90,20 @@ uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint
                              DevicePublicKey& key) {
   key = DevicePublicKey{};
   uint8_t number = kNoKeyNumber;
-  if (const uint32_t status = ReadKeyNumberOfObject(session, fileId, false, number); status != 0) {
+  AttributeTemplate object;
+  if (const uint32_t status = ReadKeyObject(session, fileId, false, number, object); status != 0) {
     keyNumber = kNoKeyNumber;
     return status;
   }
   if (const uint32_t status = ReadDevicePublicKey(session, number, key); status != 0) {
     keyNumber = kNoKeyNumber;
     return status;
+  }
+  if (!IsKeyOfObject(key, object)) {
+    // The slot holds another key pair than the object's, which is gone: the object names none.
+    key = DevicePublicKey{};
+    keyNumber = kNoKeyNumber;
+    return kDeviceFailed;
   }
   keyNumber = number;
   return kOk;

@@ -28,8 +28,11 @@ uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bo
 // The device's public key in a slot (ZANT_GetKeyInfo, then ZANT_ReadRSAPub into two 512-byte
 // buffers); kDeviceFailed.
 uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key);
+// Its second half, ZANT_ReadRSAPub alone, for a caller that asked ZANT_GetKeyInfo itself.
+uint32_t ReadSlotPublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key);
 
-// The tool exports' reading: the key number and the device's public key for it.
+// The tool exports' reading: the key number and the device's public key for it; kDeviceFailed
+// when the slot holds another key than the object describes (its own pair is gone).
 uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
                              DevicePublicKey& key);
 

@@ -16,6 +16,7 @@
 #include "store/device_files.h"
 #include "store/device_keys.h"
 #include "store/index_slot.h"
+#include "store/key_ownership.h"
 #include "store/object_file.h"
 
 namespace kq::store {
@@ -248,7 +249,7 @@ class Survey {
           finding.objectClass = objectClass.value_or(0);
           finding.reportOnly = !objectClass;
           if (objectClass && IsKeyObjectClass(objectClass)) {
-            keyObjects_.push_back({ref, KeyNumberOf(object)});
+            keyObjects_.push_back({ref, KeyNumberOf(object), *objectClass, PublicKeyOf(object)});
           }
         }
         Add(finding);
@@ -280,29 +281,34 @@ class Survey {
   uint32_t FindKeyPairs() {
     for (const IndexedObject& indexed : indexed_) {
       if (indexed.object && IsKeyObjectClass(indexed.entry.objectClass)) {
-        keyObjects_.push_back({indexed.entry.fileId, KeyNumberOf(*indexed.object)});
+        keyObjects_.push_back({indexed.entry.fileId, KeyNumberOf(*indexed.object),
+                               indexed.entry.objectClass, PublicKeyOf(*indexed.object)});
       }
     }
-    std::array<bool, kLastKeyNumber + 1> used{};
-    for (const KeyObject& key : keyObjects_) {
-      if (key.number && referenced_.contains(key.fileId)) {
-        used[*key.number] = true;
-      }
-    }
-    for (uint32_t k = kFirstKeyNumber; k <= kLastKeyNumber; ++k) {
-      uint32_t bits = 0;
-      uint32_t flags = 0;
-      const uint32_t status = session_.GetKeyInfo(k, &bits, &flags);
-      const bool empty = dev::StatusWord(status) == dev::kSwKeyNotFound;
-      if (status != 0 && !empty) {
+    for (uint8_t k = kFirstKeyNumber; k <= kLastKeyNumber; ++k) {
+      std::optional<DevicePublicKey> slotKey;
+      if (const uint32_t status = ReadSlotKey(session_, k, slotKey); status != 0) {
         return status;
       }
+      // The ownership check of a deletion: a public key object whose slot now holds another key
+      // pair has lost its own; the pair in the slot is another's, used only by objects that
+      // describe it.
+      bool used = false;
       for (const KeyObject& key : keyObjects_) {
-        if (empty && key.number == k) {
-          Add({FindingKind::kKeyObjectWithoutKeyPair, key.fileId, k, 0, 0, true});
+        if (key.number != k) {
+          continue;
         }
+        const bool describesSlot =
+            slotKey && (!key.publicKey || IsKeyOfObject(*slotKey, *key.publicKey));
+        if (!describesSlot) {
+          // Deleted only when no container names it: its own key pair is gone, and a later
+          // operation must not take it for the key pair now in the slot.
+          Add({FindingKind::kKeyObjectWithoutKeyPair, key.fileId, k, 0, key.objectClass,
+               referenced_.contains(key.fileId) || uncertain_});
+        }
+        used = used || (describesSlot && referenced_.contains(key.fileId));
       }
-      if (!empty && !used[k]) {
+      if (slotKey && !used) {
         Add({FindingKind::kUnusedKeyPair, 0, k, 0, 0, true});
       }
     }
@@ -312,7 +318,13 @@ class Survey {
   struct KeyObject {
     uint32_t fileId;
     std::optional<uint8_t> number;
+    uint32_t objectClass;
+    std::optional<AttributeTemplate> publicKey;  // a public key object, to compare with its slot
   };
+
+  static std::optional<AttributeTemplate> PublicKeyOf(const AttributeTemplate& object) {
+    return object.Number(attr::kClass) == kClassPublicKey ? std::optional(object) : std::nullopt;
+  }
 
   const DeviceSession& session_;
   RepairSurvey& out_;
@@ -372,6 +384,9 @@ uint32_t MakeRepair(const DeviceSession& session, const RepairSurvey& survey,
     case FindingKind::kUnnamedFile:
       return DeleteDeviceFile(session, finding.fileId);
     case FindingKind::kKeyObjectWithoutKeyPair:
+      return DeleteObject(session, finding.fileId,
+                          finding.objectClass == kClassPrivateKey ? IndexKind::kPrivateObjects
+                                                                  : IndexKind::kObjects);
     case FindingKind::kUnusedKeyPair:
     case FindingKind::kDamagedIndex:
       break;
@@ -393,11 +408,15 @@ uint32_t SurveyStore(const DeviceSession& session, uint32_t scanBound, RepairSur
 uint32_t RepairStore(const DeviceSession& session, RepairSurvey& survey) {
   // Slots naming missing files first (they free room in a full index), then references (entering
   // a used file in its index, clearing one to a missing file), objects lost from a damaged index,
-  // entries, then unnamed files: every step leaves a store the next survey repairs.
-  constexpr FindingKind kOrder[] = {
-      FindingKind::kSlotNamesMissingFile,      FindingKind::kReferenceToUnindexedFile,
-      FindingKind::kReferenceToMissingFile,    FindingKind::kUnindexedObject,
-      FindingKind::kDirectoryEntryWithoutFile, FindingKind::kUnnamedFile};
+  // entries, key objects no container names whose key pair is gone (slot first, then file), then
+  // unnamed files: every step leaves a store the next survey repairs.
+  constexpr FindingKind kOrder[] = {FindingKind::kSlotNamesMissingFile,
+                                    FindingKind::kReferenceToUnindexedFile,
+                                    FindingKind::kReferenceToMissingFile,
+                                    FindingKind::kUnindexedObject,
+                                    FindingKind::kDirectoryEntryWithoutFile,
+                                    FindingKind::kKeyObjectWithoutKeyPair,
+                                    FindingKind::kUnnamedFile};
   uint32_t first = 0;
   for (const FindingKind kind : kOrder) {
     for (RepairFinding& finding : survey.findings) {
@@ -452,6 +471,7 @@ const char* RepairName(FindingKind kind) {
     case FindingKind::kDirectoryEntryWithoutFile:
       return "remove-entry";
     case FindingKind::kKeyObjectWithoutKeyPair:
+      return "delete-object";
     case FindingKind::kUnusedKeyPair:
     case FindingKind::kDamagedIndex:
       break;

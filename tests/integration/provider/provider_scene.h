@@ -21,8 +21,50 @@ inline constexpr uint32_t kSilent = 0x40;
 inline constexpr uint32_t kVerifyContext = 0xF0000000;
 inline constexpr uint32_t kAtKeyExchange = 1;
 inline constexpr uint32_t kAtSignature = 2;
+inline constexpr uint32_t kCalgSha1 = 0x8004;
+inline constexpr uint32_t kKpCertificate = 26;
 
 using Bytes = std::vector<uint8_t>;
+
+inline Bytes ExportPublicKey(KqHandle prov, KqHandle key) {
+  uint32_t length = 0;
+  EXPECT_TRUE(Provider().CPExportKey(prov, key, 0, 6, 0, nullptr, &length));
+  Bytes blob(length);
+  EXPECT_TRUE(Provider().CPExportKey(prov, key, 0, 6, 0, blob.data(), &length));
+  EXPECT_EQ(Provider().GetLastError(), 0u);
+  return blob;
+}
+
+inline KqHandle HashOf(KqHandle prov, uint32_t algId, const std::string& text) {
+  KqHandle hash = 0;
+  EXPECT_TRUE(Provider().CPCreateHash(prov, algId, 0, 0, &hash));
+  EXPECT_TRUE(Provider().CPHashData(prov, hash, reinterpret_cast<const uint8_t*>(text.data()),
+                                    static_cast<uint32_t>(text.size()), 0));
+  return hash;
+}
+
+// The signature with its size query; empty when refused, as expected, with expectedError.
+inline Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedError = 0,
+                  uint32_t flags = 0) {
+  uint32_t length = 0;
+  EXPECT_TRUE(Provider().CPSignHash(prov, hash, keySpec, nullptr, 0, nullptr, &length));
+  Bytes signature(length);
+  const KqBool ok =
+      Provider().CPSignHash(prov, hash, keySpec, nullptr, flags, signature.data(), &length);
+  EXPECT_EQ(ok != 0, expectedError == 0);
+  EXPECT_EQ(Provider().GetLastError(), expectedError);
+  signature.resize(ok ? length : 0);
+  return signature;
+}
+
+// The PUBLICKEYBLOB of a key as a PEM public key, through openssl's MSBLOB reader.
+inline std::string BlobToPem(const TempDirectory& dir, const Bytes& blob) {
+  const std::string pem = dir.File("key.pem");
+  WriteBytes(dir.File("key.blob"), blob);
+  EXPECT_TRUE(
+      RunOpenssl("rsa -pubin -inform MSBLOB -in " + dir.File("key.blob") + " -pubout -out " + pem));
+  return pem;
+}
 
 class ProviderScene : public ::testing::Test {
  protected:

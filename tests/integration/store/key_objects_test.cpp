@@ -119,5 +119,19 @@ TEST_F(KeyObjectStore, DeletingAContainerTakesEverythingItOwns) {
   EXPECT_EQ(DeleteContainer(session_, ""), kBadArgument);
 }
 
+// On a damaged key whose container "b" names "a"'s private key object too, deleting "a" leaves
+// that object to "b"; "b"'s own key pair stays.
+TEST_F(KeyObjectStore, DeletingAContainerLeavesWhatAnotherContainerNames) {
+  const PairIds a = ContainerWithPair("a", 1, kSignaturePair);
+  const PairIds b = ContainerWithPair("b", 3, kSignaturePair);
+  ContainerRefs refs{};
+  refs[kExchangePrivateKey] = a.privateKey;
+  ASSERT_EQ(SetContainerRefs(session_, b.container, refs, RefMask(kExchangePrivateKey)), kOk);
+  ASSERT_EQ(DeleteContainer(session_, "a"), kOk);
+  EXPECT_TRUE(FindSlotByFileId(KeyFile(kPrivateObjectIndex.fileId), a.privateKey).has_value());
+  EXPECT_TRUE(scene_.KeySlot(key_, 3).has_value());
+  EXPECT_FALSE(scene_.KeySlot(key_, 1).has_value());
+}
+
 }  // namespace
 }  // namespace kq::store

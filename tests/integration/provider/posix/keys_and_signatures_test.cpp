@@ -14,49 +14,7 @@ namespace {
 using KeysAndSignatures = ProviderScene;
 
 constexpr uint32_t kCalgMd5 = 0x8003;
-constexpr uint32_t kCalgSha1 = 0x8004;
 constexpr uint32_t kCalgSha256 = 0x800C;
-constexpr uint32_t kKpCertificate = 26;
-
-Bytes ExportPublicKey(KqHandle prov, KqHandle key) {
-  uint32_t length = 0;
-  EXPECT_TRUE(Provider().CPExportKey(prov, key, 0, 6, 0, nullptr, &length));
-  Bytes blob(length);
-  EXPECT_TRUE(Provider().CPExportKey(prov, key, 0, 6, 0, blob.data(), &length));
-  EXPECT_EQ(Provider().GetLastError(), 0u);
-  return blob;
-}
-
-KqHandle HashOf(KqHandle prov, uint32_t algId, const std::string& text) {
-  KqHandle hash = 0;
-  EXPECT_TRUE(Provider().CPCreateHash(prov, algId, 0, 0, &hash));
-  EXPECT_TRUE(Provider().CPHashData(prov, hash, reinterpret_cast<const uint8_t*>(text.data()),
-                                    static_cast<uint32_t>(text.size()), 0));
-  return hash;
-}
-
-// The signature with its size query; empty when refused, as expected, with expectedError.
-Bytes Sign(KqHandle prov, KqHandle hash, uint32_t keySpec, uint32_t expectedError = 0,
-           uint32_t flags = 0) {
-  uint32_t length = 0;
-  EXPECT_TRUE(Provider().CPSignHash(prov, hash, keySpec, nullptr, 0, nullptr, &length));
-  Bytes signature(length);
-  const KqBool ok =
-      Provider().CPSignHash(prov, hash, keySpec, nullptr, flags, signature.data(), &length);
-  EXPECT_EQ(ok != 0, expectedError == 0);
-  EXPECT_EQ(Provider().GetLastError(), expectedError);
-  signature.resize(ok ? length : 0);
-  return signature;
-}
-
-// The PUBLICKEYBLOB of a key as a PEM public key, through openssl's MSBLOB reader.
-std::string BlobToPem(const TempDirectory& dir, const Bytes& blob) {
-  const std::string pem = dir.File("key.pem");
-  WriteBytes(dir.File("key.blob"), blob);
-  EXPECT_TRUE(
-      RunOpenssl("rsa -pubin -inform MSBLOB -in " + dir.File("key.blob") + " -pubout -out " + pem));
-  return pem;
-}
 
 // openssl's verdict on a signature in CryptoAPI byte order over the text, which openssl hashes
 // itself with the digest named (so the provider's hash is checked too), or signed bare without one.
