@@ -10,6 +10,7 @@ constexpr CodeInfo kCryptoApi[] = {
     {win::kErrorInvalidHandle, "ERROR_INVALID_HANDLE", "the handle is not valid"},
     {win::kErrorNotEnoughMemory, "ERROR_NOT_ENOUGH_MEMORY", "not enough memory"},
     {win::kErrorInvalidParameter, "ERROR_INVALID_PARAMETER", "a parameter is not valid"},
+    {win::kErrorBusy, "ERROR_BUSY", "another call is using the same hash at this moment"},
     {win::kErrorMoreData, "ERROR_MORE_DATA", "the buffer is too small; the needed size was stored"},
     {win::kErrorNoMoreItems, "ERROR_NO_MORE_ITEMS", "the enumeration has no more items"},
     {win::kENotImpl, "E_NOTIMPL", "the provider does not implement this entry point"},

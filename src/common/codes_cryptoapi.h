@@ -9,6 +9,7 @@ inline constexpr uint32_t kSuccess = 0;
 inline constexpr uint32_t kErrorInvalidHandle = 6;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
+inline constexpr uint32_t kErrorBusy = 170;
 inline constexpr uint32_t kErrorMoreData = 234;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
 inline constexpr uint32_t kENotImpl = 0x80004001;

@@ -39,8 +39,9 @@ KqBool AcquireContext(KqHandle* phProv, const char* pszContainer, uint32_t dwFla
 // this one or one that another thread is running on the same handle.
 KqBool ReleaseContext(KqHandle hProv) {
   return RunOnContext(hProv, [&](ProviderContext&) -> KqBool {
-    if (HandleRegistry::Instance().Remove(hProv) != 0) {
-      return Fail(win::kNteFail);
+    // A release racing another release of the handle loses as a release of an unknown one.
+    if (const uint32_t code = HandleRegistry::Instance().Remove(hProv); code != 0) {
+      return Fail(code);
     }
     return Succeed();
   });

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 
 #include "crypto/hash_alg.h"
@@ -26,6 +27,38 @@ struct HashObject {
   std::unique_ptr<CHashBase> engine;  // none for CALG_SSL3_SHAMD5, whose value is set
   bool hasMessage = false;            // data was hashed, and no value set from outside since
   TransactionMessageCandidate message;
+  // Held by the one call that uses the hash (see HeldHash): a hash is a sequence of steps, so a
+  // second call at the same time, from another thread or from a callback inside the first, is
+  // refused rather than let loose on a buffer the first is writing.
+  std::mutex inUse;
+};
+
+// A hash found for one call and held for that call alone; busy when another call holds it, empty
+// when the handle names no hash. The object lives at least as long as this.
+class HeldHash {
+ public:
+  explicit HeldHash(std::shared_ptr<HashObject> hash) : hash_(std::move(hash)) {
+    if (hash_ != nullptr && !hash_->inUse.try_lock()) {
+      hash_.reset();
+      busy_ = true;
+    }
+  }
+  HeldHash(const HeldHash&) = delete;
+  HeldHash& operator=(const HeldHash&) = delete;
+  ~HeldHash() {
+    if (hash_ != nullptr) {
+      hash_->inUse.unlock();
+    }
+  }
+
+  [[nodiscard]] bool busy() const { return busy_; }
+  [[nodiscard]] bool found() const { return hash_ != nullptr; }
+  HashObject* operator->() const { return hash_.get(); }
+  HashObject& operator*() const { return *hash_; }
+
+ private:
+  std::shared_ptr<HashObject> hash_;
+  bool busy_ = false;
 };
 
 // The digest: the fixed value, or the engine's result, which then becomes the fixed value.

@@ -53,8 +53,11 @@ KqBool CreateHashOn(ProviderContext& context, uint32_t algId, KqHandle hKey, uin
 
 KqBool HashDataOn(ProviderContext& context, KqHandle hHash, const uint8_t* data,
                   uint32_t dataLength) {
-  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
-  if (hash == nullptr) {
+  const HeldHash hash(context.FindHash(hHash));
+  if (hash.busy()) {
+    return Fail(win::kErrorBusy);
+  }
+  if (!hash.found()) {
     return Fail(win::kNteBadHash);
   }
   if (hash->state == HashState::kValueFixed || hash->engine == nullptr) {
@@ -75,8 +78,11 @@ KqBool HashDataOn(ProviderContext& context, KqHandle hHash, const uint8_t* data,
 
 KqBool SetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, const uint8_t* data,
                       uint32_t /*flags*/) {
-  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
-  if (hash == nullptr) {
+  const HeldHash hash(context.FindHash(hHash));
+  if (hash.busy()) {
+    return Fail(win::kErrorBusy);
+  }
+  if (!hash.found()) {
     return Fail(win::kNteBadHash);
   }
   if (param != kHpHashVal) {
@@ -97,8 +103,11 @@ KqBool SetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, 
 
 KqBool GetHashParamOn(ProviderContext& context, KqHandle hHash, uint32_t param, uint8_t* data,
                       uint32_t* dataLength, uint32_t /*flags*/) {
-  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
-  if (hash == nullptr) {
+  const HeldHash hash(context.FindHash(hHash));
+  if (hash.busy()) {
+    return Fail(win::kErrorBusy);
+  }
+  if (!hash.found()) {
     return Fail(win::kNteBadHash);
   }
   uint32_t size = 0;

@@ -73,8 +73,11 @@ KqBool SignHashOn(ProviderContext& context, KqHandle hHash, uint32_t keySpec, ui
   if (hHash == 0) {
     return Fail(win::kErrorInvalidHandle);
   }
-  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
-  if (hash == nullptr) {
+  const HeldHash hash(context.FindHash(hHash));
+  if (hash.busy()) {
+    return Fail(win::kErrorBusy);
+  }
+  if (!hash.found()) {
     return Fail(win::kNteBadHash);
   }
   // The key puts the DigestInfo of the hash number into every signature and cannot sign a bare
@@ -138,8 +141,11 @@ KqBool VerifySignatureOn(ProviderContext& context, KqHandle hHash, const uint8_t
   if (signatureLength != 128 && signatureLength != 256) {
     return Fail(win::kNteBadLen);
   }
-  const std::shared_ptr<HashObject> hash = context.FindHash(hHash);
-  if (hash == nullptr) {
+  const HeldHash hash(context.FindHash(hHash));
+  if (hash.busy()) {
+    return Fail(win::kErrorBusy);
+  }
+  if (!hash.found()) {
     return Fail(win::kNteBadHash);
   }
   const std::shared_ptr<const KeyObject> key = context.FindKey(hPubKey);

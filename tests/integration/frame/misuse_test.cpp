@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -324,13 +325,17 @@ TEST_F(Threads, OneThreadsResultNeverReachesAnotherThreadsLastError) {
   EXPECT_TRUE(P().CPReleaseContext(handle, 0));
 }
 
-// A bank tool releases the context, or destroys the hash, on one thread while another thread
-// hashes 128 MiB with it: the call ends on living objects (the asan and tsan presets watch the
-// heap). A round counts when the call succeeded and was still running when the release returned.
+// A bank tool releases the context, destroys the hash or sets its value on one thread while
+// another thread hashes 128 MiB with it: the call ends on living objects (the asan and tsan
+// presets watch the heap), and a second call on the busy hash is refused. A round counts when the
+// call succeeded and was still running when the interfering call returned.
 TEST_F(Threads, ReleaseOrDestroyDuringALongHashLeavesTheCallItsObjects) {
+  enum class Interference { kRelease, kDestroy, kSetValue };
   const std::vector<uint8_t> data(128u << 20, 0x5A);
   const auto size = static_cast<uint32_t>(data.size());
-  for (const bool release : {true, false}) {
+  const std::array<uint8_t, 20> value{};
+  for (const Interference what :
+       {Interference::kRelease, Interference::kDestroy, Interference::kSetValue}) {
     bool overlapped = false;
     for (int round = 0; round < 8 && !overlapped; ++round) {
       const KqHandle prov = Acquire();
@@ -339,13 +344,23 @@ TEST_F(Threads, ReleaseOrDestroyDuringALongHashLeavesTheCallItsObjects) {
       std::atomic<int> hashed{-1};                               // -1 while the call runs
       std::thread hasher([&] { hashed = P().CPHashData(prov, hash, data.data(), size, 0); });
       std::this_thread::sleep_for(std::chrono::milliseconds(20));  // into the call, not a measure
-      EXPECT_TRUE(release ? P().CPReleaseContext(prov, 0) : P().CPDestroyHash(prov, hash));
+      const KqBool done = what == Interference::kRelease ? P().CPReleaseContext(prov, 0)
+                          : what == Interference::kDestroy
+                              ? P().CPDestroyHash(prov, hash)
+                              : P().CPSetHashParam(prov, hash, 2, value.data(), 0);
+      const uint32_t error = Error();
       overlapped = hashed == -1;
       hasher.join();
       overlapped = overlapped && hashed == 1;
-      EXPECT_TRUE(release || P().CPReleaseContext(prov, 0));
+      if (what != Interference::kSetValue) {
+        EXPECT_TRUE(done);
+      } else if (overlapped) {
+        EXPECT_FALSE(done);
+        EXPECT_EQ(error, 170u);  // ERROR_BUSY
+      }
+      EXPECT_TRUE(what == Interference::kRelease || P().CPReleaseContext(prov, 0));
     }
-    EXPECT_TRUE(overlapped) << "no round released during the call";
+    EXPECT_TRUE(overlapped) << "no round interfered during the call";
   }
 }
 
