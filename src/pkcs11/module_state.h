@@ -49,8 +49,8 @@ struct Slot {
   bool present = false;
   bool loggedIn = false;
   std::optional<std::vector<TokenObject>> objects;  // as last read from the key; none: read again
-  // The key the open sessions stay on: learned at their first use of the key (OpenTokenKey),
-  // forgotten when the slot's first session opens.
+  // The key the open sessions stay on: asked for when the slot's first session opens (or, had
+  // that not happened, at the next use of the key).
   mutable KeyIdentity identity;
 };
 

@@ -81,7 +81,12 @@ CK_RV OpenSession(CK_SLOT_ID slotId, CK_FLAGS flags, CK_VOID_PTR /*application*/
       return CKR_SESSION_PARALLEL_NOT_SUPPORTED;
     }
     if (!module.HasSessions(slotId)) {
-      slot->identity = {};  // the new sessions stay on the key they use first
+      // The slot's sessions stay on the key in the reader now, even before they first use it.
+      DeviceSession device;
+      if (device.Open(slot->readerName) != dev::kOk || device.LearnIdentity() != dev::kOk) {
+        return CKR_TOKEN_NOT_PRESENT;
+      }
+      slot->identity = device.identity();
     }
     const CK_SESSION_HANDLE handle = module.nextSession++;
     module.sessions[handle] =

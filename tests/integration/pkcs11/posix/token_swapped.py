@@ -1,5 +1,6 @@
 """A PKCS #11 session stays on the key it was opened on, through PyKCS11: keys A and B in a soft-key
-root of their own; a session on A logs in, then A is pulled out (kqsim unplug) and B, logged in
+root of their own; a session opened on A fails its login once A is pulled out and B takes its
+reader name. Then a session on A logs in, A is pulled out (kqsim unplug) and B, logged in
 already, takes its reader name. The session's next call that needs the key answers
 CKR_DEVICE_REMOVED and generates nothing on B; the session is gone with its key, and a new session
 works on B.
@@ -40,6 +41,13 @@ for name in ("a", "b"):
 lib = PyKCS11.PyKCS11Lib()
 lib.load(module)
 slot = lib.getSlotList(tokenPresent=True)[0]
+# A session opened on A but not used yet is A's too: its login fails once B took the reader.
+early = lib.openSession(slot, RW)
+kqsim_run("unplug", "a")
+result = code(early.login, "12345678")
+expect(result == PyKCS11.CKR_DEVICE_REMOVED, f"C_Login on a session opened before: {result:#x}")
+expect("ZANT_VerifyPIN" not in kqsim_run("counters", "b"), "... and B was not asked for the PIN")
+kqsim_run("plug", "a")
 session = lib.openSession(slot, RW)
 session.login("12345678")
 kqsim_run("pin", "b", "--verified", "1")
