@@ -52,6 +52,7 @@ class KeySwap : public ProviderScene {
 struct LaterCall {
   const char* name;
   uint32_t (KeySwap::*run)();
+  friend void PrintTo(const LaterCall& row, std::ostream* out) { *out << row.name; }
 };
 class LaterCalls : public KeySwap, public ::testing::WithParamInterface<LaterCall> {};
 

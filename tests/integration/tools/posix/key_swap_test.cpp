@@ -16,6 +16,7 @@ struct SwapCase {
   const char* name;
   uint32_t expected;  // the export's status for a key that left during the PIN entry
   std::function<uint32_t(class KeySwap&)> run;
+  friend void PrintTo(const SwapCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class KeySwap : public EnrolmentTest, public ::testing::WithParamInterface<SwapCase> {
