@@ -111,10 +111,12 @@ uint32_t KQ_GetListNum(uint8_t familyFlag);
  * NUL. length is required. */
 uint32_t KQ_GetMediaID(char* buffer, int32_t* length, uint8_t familyFlag);
 /* Identity (kind 6; its first 12 bytes are the media id) of the key that holds a certificate
- * with the given subject (X.500 string). A null buffer asks for the size (12). */
+ * with the given subject (X.500 string). A null buffer asks for the size (12). With several keys
+ * holding the subject, the first in reader order answers: that order is the order in which the
+ * keys were plugged in, so it may change when a key is pulled out. */
 uint32_t KQ_GetDeviceSN(const char* subjectDn, char* buffer, uint32_t* length);
 /* Provider name "KQCSP For ORV v2.0" with its NUL (19 bytes) when an attached key holds a
- * certificate with the given subject. */
+ * certificate with the given subject (the first key in reader order, as KQ_GetDeviceSN). */
 uint32_t KQ_GetCSPName(const char* subjectDn, char* buffer, uint32_t* length);
 /* Provider name "KQCSP For ORV v2.0" with its NUL; length is output only (always 19). */
 uint32_t KQ_CSPName(char* buffer, int32_t* length);
@@ -146,7 +148,10 @@ uint32_t KQ_DeleteTempKeyOrCert(const char* subjectList, uintptr_t reserved, con
 /* Signs data with the key whose certificate has the given subject and returns the raw signature
  * (RSA block, or SM2 r followed by s) and that certificate (DER). hashName may be null (SHA1 for
  * RSA, SM3 for SM2). Bank transaction messages may be hashed and confirmed on the key. Either
- * buffer null asks for both sizes. Both length pointers are required. */
+ * buffer null asks for both sizes. Both length pointers are required. With several keys holding
+ * the subject, the first in reader order (the order in which they were plugged in) signs. A key
+ * pulled out or swapped for another while the PIN is asked for signs nothing: 3003, with
+ * SCARD_W_REMOVED_CARD (0x80100069) as the thread's last error. */
 uint32_t KQ_GetSignature(const uint8_t* data, uint32_t dataLength, const char* subjectDn,
                          uint32_t dnLength, const char* hashName, int32_t hashNameLength,
                          uint8_t* signature, int32_t* signatureLength, uint8_t* certificate,

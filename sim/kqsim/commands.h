@@ -19,6 +19,8 @@ int PinCommand(const CommandContext& context);
 int ResetCommand(const CommandContext& context);
 int ReplugCommand(const CommandContext& context);
 int RemoveCommand(const CommandContext& context);
+int UnplugCommand(const CommandContext& context);
+int PlugCommand(const CommandContext& context);
 int FaultCommand(const CommandContext& context);
 int RootCommand(const CommandContext& context);
 int CancelWaitsCommand(const CommandContext& context);

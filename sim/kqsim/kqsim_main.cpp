@@ -36,6 +36,8 @@ constexpr char kUsage[] =
     "  reset KEY                                  factory state, as ZANT_InitDev leaves it\n"
     "  replug KEY                                 pull out and put back (PIN not verified)\n"
     "  remove KEY                                 detach the key and delete it\n"
+    "  unplug KEY                                 pull the key out: later keys move up a reader\n"
+    "  plug NAME                                  put an unplugged key back\n"
     "  fault list | clear | add OP:N[+]:STATUS... the root's fault plan\n"
     "  root                                       print the root in use\n"
     "  cancel-waits                               end every open confirmation wait of the\n"
@@ -60,6 +62,7 @@ constexpr Command kCommands[] = {
     {"remove", RemoveCommand},     {"fault", FaultCommand},
     {"root", RootCommand},         {"cancel-waits", CancelWaitsCommand},
     {"store", StoreCommand},       {"check", CheckCommand},
+    {"unplug", UnplugCommand},     {"plug", PlugCommand},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "device/pinentry.h"
 #include "pinentry/device_link.h"
 #include "pinentry/pin_answers.h"
+#include "pinentry/swap_hook.h"
 
 using namespace kq;
 using namespace kq::sim;
@@ -72,6 +73,7 @@ uint32_t OnOwnHandle(const DeviceLink& link, const std::string& reader, Operatio
 
 extern "C" uint32_t UI_LoginA(UiLoginRequest* request) {
   return RunEntry(request, [](const DeviceLink& link, const std::string& reader) -> uint32_t {
+    RunPinSwapHook();  // tests only: a key swapped while the prompt is up
     SecretString pin;
     if (const uint32_t asked = AskForPin("PIN for " + reader + ": ", pin); asked != 0) {
       return asked;

@@ -39,7 +39,8 @@ inline constexpr uint32_t kScardInvalidParameter = 0x80100004;
 inline constexpr uint32_t kScardTimeout = 0x8010000A;
 inline constexpr uint32_t kScardInvalidChv = 0x8010002A;
 inline constexpr uint32_t kScardNoReadersAvailable = 0x8010002E;
-inline constexpr uint32_t kScardUnknownCard = 0x80100069;  // reader name unusable after a login
+// The context's key was unplugged or replaced; also a reader name unusable after a login.
+inline constexpr uint32_t kScardRemovedCard = 0x80100069;
 inline constexpr uint32_t kScardWrongChv = 0x8010006B;
 inline constexpr uint32_t kScardChvBlocked = 0x8010006C;
 inline constexpr uint32_t kScardCancelledByUser = 0x8010006E;

@@ -9,6 +9,9 @@ namespace kq::dev {
 inline constexpr uint32_t kOk = 0;
 inline constexpr uint32_t kMissingOperation = 0xE0000001;   // library or operation not resolved
 inline constexpr uint32_t kBufferTooSmallBir = 0xE0106700;  // ZANT_ReadBirCert: buffer too small
+// DeviceSession: the reader name now stands for another key than the one the caller chose (or
+// the chosen key no longer tells who it is); the handle was closed again.
+inline constexpr uint32_t kKeyReplaced = 0xE0000002;
 // ListReaders: the device library, its listing operation or either call failed (a code of the
 // store family's table, where callers meet it).
 inline constexpr uint32_t kReaderListFailed = 0xF00F0002;

@@ -264,6 +264,8 @@ constexpr ReasonedCode kGetSignatureReasons[] = {
      {sig::kEnumerationFailed, "SIG_LOGIN_FAILED", "the PIN login failed"}},
     {sig::kReasonPinLocked, {sig::kDeviceFailed, "SIG_PIN_LOCKED", "the PIN is locked"}},
     {sig::kReasonKeyFailed, {sig::kDeviceFailed, "SIG_DEVICE_FAILED", "a key operation failed"}},
+    {sig::kReasonKeyRemoved,
+     {sig::kDeviceFailed, "SIG_KEY_REMOVED", "another key took the reader during the PIN entry"}},
 };
 
 constexpr CodeInfo kPubKeySignValue[] = {

@@ -131,6 +131,7 @@ inline constexpr uint32_t kReasonKeysNotListed = win::kScardNoReadersAvailable;
 inline constexpr uint32_t kReasonLoginFailed = win::kScardCardNotAuthenticated;
 inline constexpr uint32_t kReasonPinLocked = win::kScardChvBlocked;
 inline constexpr uint32_t kReasonKeyFailed = win::kNteFail;
+inline constexpr uint32_t kReasonKeyRemoved = win::kScardRemovedCard;  // another key took its place
 }  // namespace kq::tool::signature
 
 // The ten functions of the function table and GetFunctionList.

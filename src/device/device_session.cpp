@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/codes_device.h"
 #include "device/device_library.h"
 
 namespace kq {
@@ -10,6 +11,7 @@ DeviceSession::DeviceSession(DeviceSession&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       lock_(std::move(other.lock_)),
       readerName_(std::move(other.readerName_)),
+      identity_(std::exchange(other.identity_, KeyIdentity{})),
       memory_(std::exchange(other.memory_, HandleMemory{})) {}
 
 DeviceSession& DeviceSession::operator=(DeviceSession&& other) noexcept {
@@ -18,6 +20,7 @@ DeviceSession& DeviceSession::operator=(DeviceSession&& other) noexcept {
     handle_ = std::exchange(other.handle_, nullptr);
     lock_ = std::move(other.lock_);
     readerName_ = std::move(other.readerName_);
+    identity_ = std::exchange(other.identity_, KeyIdentity{});
     memory_ = std::exchange(other.memory_, HandleMemory{});
   }
   return *this;
@@ -26,9 +29,26 @@ DeviceSession& DeviceSession::operator=(DeviceSession&& other) noexcept {
 uint32_t DeviceSession::Open(std::string_view readerName) {
   if (!SameKey(readerName, readerName_)) {
     Close();
+    identity_ = {};
   }
   readerName_ = std::string(readerName);
   return Reopen();
+}
+
+uint32_t DeviceSession::Open(std::string_view readerName, const KeyIdentity& expected) {
+  if (!SameKey(readerName, readerName_)) {
+    Close();
+  }
+  readerName_ = std::string(readerName);
+  identity_ = expected;
+  return Reopen();
+}
+
+uint32_t DeviceSession::LearnIdentity() {
+  if (!identity_.known()) {
+    identity_ = KeyIdentity::Read(*this);
+  }
+  return identity_.known() ? dev::kOk : dev::kKeyReplaced;
 }
 
 uint32_t DeviceSession::Reopen() {
@@ -43,6 +63,10 @@ uint32_t DeviceSession::Reopen() {
     return status;
   }
   handle_ = handle;
+  if (identity_.known() && !identity_.Matches(*this)) {
+    Close();
+    return dev::kKeyReplaced;
+  }
   return 0;
 }
 

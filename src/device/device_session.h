@@ -5,12 +5,17 @@
 // A PIN login closes the session so the PIN-entry library has the key alone, then reopens it.
 // What the open handle learned of the key is kept with it (HandleMemory) and forgotten when it
 // closes.
+// A session may know which key its reader name stood for (KeyIdentity): then every reopen (a PIN
+// login's included) asks the key who it is, and a reader that now holds another key is closed
+// again with dev::kKeyReplaced, so nothing is ever read, written, signed or deleted on it. An open
+// handle stays on its key, so the check at each open covers everything done through the handle.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "device/handle_memory.h"
+#include "device/key_identity.h"
 #include "device/key_lock.h"
 #include "device/zant.h"
 
@@ -26,9 +31,14 @@ class DeviceSession {
   ~DeviceSession() { Close(); }
 
   // Opens the key named by readerName (closing any key this session held); returns the device
-  // library's status, 0 on success.
+  // library's status, 0 on success. Naming another reader forgets the identity; naming the same
+  // one again checks it, as Reopen does.
   uint32_t Open(std::string_view readerName);
-  // Reopens the key of the last Open, after Suspend or Close.
+  // Opens the reader only if it still holds the key `expected` (when known): else
+  // dev::kKeyReplaced, with the session closed.
+  uint32_t Open(std::string_view readerName, const KeyIdentity& expected);
+  // Reopens the key of the last Open, after Suspend or Close; dev::kKeyReplaced, with the
+  // session closed, when the reader holds another key than the identity known.
   uint32_t Reopen();
   // Closes the handle but keeps the key's lock: the PIN-entry library opens the key itself, and
   // nobody else may change the key between what this session read before and writes after.
@@ -40,6 +50,13 @@ class DeviceSession {
   // The open handle, for the waits that poll the key on their own.
   [[nodiscard]] ZANT_HANDLE handle() const { return handle_; }
   [[nodiscard]] const std::string& readerName() const { return readerName_; }
+  // The key this session stays on, when known.
+  [[nodiscard]] const KeyIdentity& identity() const { return identity_; }
+  // What the caller read of the open key itself (a serial it compared, a chooser's row).
+  void RememberIdentity(const KeyIdentity& identity) { identity_ = identity; }
+  // Asks the open key who it is unless that is known (one device call): 0, or dev::kKeyReplaced
+  // when the key does not tell.
+  uint32_t LearnIdentity();
   // What this handle read and wrote; empty while no handle is open. The store and the login
   // keep it up to date through a const session, as the handle itself is unchanged.
   [[nodiscard]] HandleMemory& memory() const { return memory_; }
@@ -84,6 +101,7 @@ class DeviceSession {
   ZANT_HANDLE handle_ = nullptr;
   KeyLock lock_;
   std::string readerName_;
+  KeyIdentity identity_;
   mutable HandleMemory memory_;
 };
 

@@ -80,6 +80,10 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
     session.memory().RememberLogin();
     return {LoginOutcome::kSuccess, false};
   }
+  // The reader name is all the PIN entry gets: the key must prove to be the same one afterwards.
+  if (session.LearnIdentity() != dev::kOk) {
+    return {LoginOutcome::kKeyReplaced, false};
+  }
   session.Suspend();  // the PIN-entry library uses the key alone
 
   UiLoginRequest request = BuildRequest(readerName);
@@ -118,9 +122,11 @@ LoginResult RunLogin(DeviceSession& session, std::string& readerName, bool upper
   if (!announce(ui::kLoginSucceededLowByte)) {
     return {LoginOutcome::kReaderNameUnusable, true};
   }
-  if (session.Open(readerName) != dev::kOk) {
+  if (const uint32_t reopened = session.Open(readerName); reopened != dev::kOk) {
     session.Close();
-    return {LoginOutcome::kReopenFailed, true};
+    return {
+        reopened == dev::kKeyReplaced ? LoginOutcome::kKeyReplaced : LoginOutcome::kReopenFailed,
+        true};
   }
   session.memory().RememberLogin();
   return {LoginOutcome::kSuccess, true};

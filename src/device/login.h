@@ -1,8 +1,10 @@
 #pragma once
 // PIN login through the PIN-entry library. The caller's session is closed so the library has
-// the key alone, and reopened by reader name after a verified PIN. Each wrong PIN is announced by
-// the refresh-PIN broadcast and explained in a message box, and the PIN is asked again until the
-// library answers anything but a wrong PIN. After a failed login the session is closed.
+// the key alone, and reopened by reader name after a verified PIN; the key is asked who it is
+// before and after, so a key swapped while the PIN entry is up is never used (kKeyReplaced). Each
+// wrong PIN is announced by the refresh-PIN broadcast and explained in a message box, and the PIN
+// is asked again until the library answers anything but a wrong PIN. After a failed login the
+// session is closed.
 
 #include <cstdint>
 #include <span>
@@ -34,6 +36,7 @@ enum class LoginOutcome {
   kFailed,              // any other PIN-entry failure
   kReaderNameUnusable,  // the refresh-PIN broadcast found no reader number in the name
   kReopenFailed,        // the PIN was verified but the key did not reopen
+  kKeyReplaced,         // the reader no longer holds the session's key (nothing else was done)
 };
 
 struct LoginResult {

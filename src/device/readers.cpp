@@ -65,6 +65,10 @@ bool ReaderHasSerial(const std::string& readerName, std::string_view serial,
   if (session.GetDevSer(reported.data(), &length, 0) != dev::kOk || length < kSerialCompareLength) {
     return false;  // a key that does not tell its whole serial is not the one asked for
   }
+  // The session stays on this key: every later reopen asks the same question again.
+  session.RememberIdentity(KeyIdentity(KeyIdentity::kSerialKind,
+                                       static_cast<uint32_t>(reported.size()),
+                                       std::span(reported).first(std::min<size_t>(length, 16))));
   return serial.size() >= kSerialCompareLength &&
          std::memcmp(reported.data(), serial.data(), kSerialCompareLength) == 0;
 }

@@ -33,11 +33,17 @@ CK_RV RunOnSession(CK_SESSION_HANDLE handle, Body&& body) noexcept {
     if (found == module.sessions.end()) {
       return CKR_SESSION_HANDLE_INVALID;
     }
-    Slot* slot = module.FindToken(found->second.slot);
+    const CK_SLOT_ID slotId = found->second.slot;
+    Slot* slot = module.FindToken(slotId);
     if (slot == nullptr) {
       return CKR_DEVICE_REMOVED;
     }
-    return body(module, found->second, *slot);
+    const CK_RV rv = body(module, found->second, *slot);
+    if (rv == CKR_DEVICE_REMOVED) {
+      // Another key took the reader: the sessions opened on the key that left end with it.
+      module.CloseSlotSessions(slotId);
+    }
+    return rv;
   });
 }
 

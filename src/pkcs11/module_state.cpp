@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/codes_device.h"
 #include "device/readers.h"
 #include "platform/process_id.h"
 
@@ -64,7 +65,7 @@ bool Module::RefreshSlots() {
       }
     }
     if (!known) {
-      slots.push_back({reader, true, false, {}});
+      slots.push_back({reader, true, false, {}, {}});
     }
   }
   for (CK_SLOT_ID id = 0; id < slots.size(); ++id) {
@@ -92,6 +93,23 @@ Slot* Module::FindSlot(CK_SLOT_ID id) {
 Slot* Module::FindToken(CK_SLOT_ID id) {
   Slot* slot = FindSlot(id);
   return slot != nullptr && slot->present ? slot : nullptr;
+}
+
+CK_RV OpenTokenKey(const Slot& slot, DeviceSession& device) {
+  const uint32_t status = device.Open(slot.readerName, slot.identity);
+  if (status == dev::kKeyReplaced) {
+    return CKR_DEVICE_REMOVED;
+  }
+  if (status != dev::kOk) {
+    return CKR_DEVICE_ERROR;
+  }
+  if (!slot.identity.known()) {
+    if (device.LearnIdentity() != dev::kOk) {
+      return CKR_DEVICE_ERROR;
+    }
+    slot.identity = device.identity();
+  }
+  return CKR_OK;
 }
 
 void Module::CloseSlotSessions(CK_SLOT_ID id) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "crypto/hash_base.h"
+#include "device/device_session.h"
 #include "pkcs11/pkcs11_types.h"
 #include "pkcs11/token_objects.h"
 
@@ -48,6 +49,9 @@ struct Slot {
   bool present = false;
   bool loggedIn = false;
   std::optional<std::vector<TokenObject>> objects;  // as last read from the key; none: read again
+  // The key the open sessions stay on: asked for when the slot's first session opens (or, had
+  // that not happened, at the next use of the key).
+  mutable KeyIdentity identity;
 };
 
 class Module {
@@ -91,5 +95,10 @@ class Module {
 
 // Ends the login on the key (its verified PIN) and in the module.
 void LogOutToken(Slot& slot);
+
+// Opens the slot's key for a session: CKR_OK; CKR_DEVICE_REMOVED when the reader now holds
+// another key than the one the slot's sessions stay on (the session frame then closes them all);
+// CKR_DEVICE_ERROR when it does not open or does not tell who it is.
+CK_RV OpenTokenKey(const Slot& slot, DeviceSession& device);
 
 }  // namespace kq::pkcs11

@@ -16,8 +16,8 @@ namespace {
 
 CK_RV ReadObjects(Slot& slot, CK_SLOT_ID slotId) {
   DeviceSession device;
-  if (device.Open(slot.readerName) != 0) {
-    return CKR_DEVICE_ERROR;
+  if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+    return opened;
   }
   std::vector<TokenObject> objects;
   if (ReadTokenObjects(device, slotId, objects) != 0) {
@@ -62,8 +62,7 @@ const TokenObject* FindCurrentObject(Slot& slot, CK_SLOT_ID slotId, CK_OBJECT_HA
     return found;  // public values are served as listed: a listing's reads cost no device call
   }
   DeviceSession device;
-  if (device.Open(slot.readerName) != 0) {
-    rv = CKR_DEVICE_ERROR;
+  if (rv = OpenTokenKey(slot, device); rv != CKR_OK) {
     return nullptr;
   }
   // The stale listing stays: the handle keeps naming the object gone until a new search.

@@ -175,8 +175,8 @@ CK_RV GenerateKeyPair(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism,
       return rv;
     }
     DeviceSession device;
-    if (device.Open(slot.readerName) != 0) {
-      return CKR_DEVICE_ERROR;
+    if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+      return opened;
     }
     const std::optional<uint32_t> option = FreeUsageOption(device);
     if (!option) {
@@ -229,8 +229,8 @@ CK_RV CreateObject(CK_SESSION_HANDLE handle, CK_ATTRIBUTE_PTR entries, CK_ULONG 
     const uint32_t keySpec =
         &pair == &store::kSignaturePair ? store::kAtSignature : store::kAtKeyExchange;
     DeviceSession device;
-    if (device.Open(slot.readerName) != 0) {
-      return CKR_DEVICE_ERROR;
+    if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+      return opened;
     }
     const uint32_t status = store::WriteCertificate(device, containerName, keySpec, *value);
     device.Close();
@@ -266,8 +266,8 @@ CK_RV DestroyObject(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE objectHandle) {
     }
     const TokenObject was = *listed;
     DeviceSession device;
-    if (device.Open(slot.readerName) != 0) {
-      return CKR_DEVICE_ERROR;
+    if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+      return opened;
     }
     // Under one hold of the key's lock: the objects as they are now, the handle still naming the
     // object the application was shown (not a pair enrolled since in the same files), and the

@@ -18,8 +18,10 @@ CK_RV GenerateRandom(CK_SESSION_HANDLE handle, CK_BYTE_PTR data, CK_ULONG length
       return CKR_ARGUMENTS_BAD;
     }
     DeviceSession device;
-    if (length != 0 && device.Open(slot.readerName) != 0) {
-      return CKR_DEVICE_ERROR;
+    if (length != 0) {
+      if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+        return opened;
+      }
     }
     for (CK_ULONG done = 0; done < length;) {
       const CK_ULONG draw = std::min(kLargestDraw, length - done);

@@ -32,6 +32,8 @@ CK_RV LoginCode(LoginOutcome outcome) {
       return CKR_FUNCTION_CANCELED;
     case LoginOutcome::kFailed:
       return CKR_FUNCTION_FAILED;
+    case LoginOutcome::kKeyReplaced:
+      return CKR_DEVICE_REMOVED;
     default:
       return CKR_DEVICE_ERROR;
   }
@@ -42,7 +44,7 @@ CK_RV LoginCode(LoginOutcome outcome) {
 void LogOutToken(Slot& slot) {
   if (slot.loggedIn) {
     DeviceSession device;
-    if (device.Open(slot.readerName) == 0) {
+    if (OpenTokenKey(slot, device) == CKR_OK) {
       device.CleanPinStatus();
     }
   }
@@ -71,11 +73,20 @@ CK_RV OpenSession(CK_SLOT_ID slotId, CK_FLAGS flags, CK_VOID_PTR /*application*/
     if (module.FindSlot(slotId) == nullptr) {
       return CKR_SLOT_ID_INVALID;
     }
-    if (module.FindToken(slotId) == nullptr) {
+    Slot* slot = module.FindToken(slotId);
+    if (slot == nullptr) {
       return CKR_TOKEN_NOT_PRESENT;
     }
     if ((flags & CKF_SERIAL_SESSION) == 0) {
       return CKR_SESSION_PARALLEL_NOT_SUPPORTED;
+    }
+    if (!module.HasSessions(slotId)) {
+      // The slot's sessions stay on the key in the reader now, even before they first use it.
+      DeviceSession device;
+      if (device.Open(slot->readerName) != dev::kOk || device.LearnIdentity() != dev::kOk) {
+        return CKR_TOKEN_NOT_PRESENT;
+      }
+      slot->identity = device.identity();
     }
     const CK_SESSION_HANDLE handle = module.nextSession++;
     module.sessions[handle] =
@@ -137,8 +148,8 @@ CK_RV Login(CK_SESSION_HANDLE handle, CK_USER_TYPE userType, CK_UTF8CHAR_PTR pin
     if (userType == CKU_USER && slot.loggedIn) {
       // Another program may have ended the key's login since: the key tells.
       DeviceSession device;
-      if (device.Open(slot.readerName) != 0) {
-        return CKR_DEVICE_ERROR;
+      if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+        return opened;
       }
       const std::optional<PinInfo> pinState = ReadPinInfo(device);
       if (!pinState || pinState->verified) {
@@ -150,8 +161,8 @@ CK_RV Login(CK_SESSION_HANDLE handle, CK_USER_TYPE userType, CK_UTF8CHAR_PTR pin
       return CKR_PIN_LEN_RANGE;
     }
     DeviceSession device;
-    if (device.Open(slot.readerName) != 0) {
-      return CKR_DEVICE_ERROR;
+    if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+      return opened;
     }
     std::string readerName = slot.readerName;
     // Without a PIN the PIN-entry library asks for it, as the provider's login does; the PIN
@@ -196,8 +207,8 @@ CK_RV SetPIN(CK_SESSION_HANDLE handle, CK_UTF8CHAR_PTR oldPin, CK_ULONG oldLengt
       return CKR_PIN_LEN_RANGE;
     }
     DeviceSession device;
-    if (device.Open(slot.readerName) != 0) {
-      return CKR_DEVICE_ERROR;
+    if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+      return opened;
     }
     const uint32_t status = device.ChangePIN(reinterpret_cast<const char*>(oldPin), kPinLength,
                                              reinterpret_cast<const char*>(newPin), kPinLength, 0);

@@ -127,8 +127,8 @@ CK_RV CheckSignatureRoom(const TokenObject& key, CK_BYTE_PTR signature, CK_ULONG
 CK_RV SignOnToken(const Slot& slot, const TokenObject& key, const KeyInput& input,
                   CK_BYTE_PTR signature, CK_ULONG_PTR signatureLength) {
   DeviceSession device;
-  if (device.Open(slot.readerName) != 0) {
-    return CKR_DEVICE_ERROR;
+  if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
+    return opened;
   }
   // Another program may have replaced the pair in the key's slot since the objects were listed:
   // under the key's lock, the slot must still hold the key the object named.

@@ -24,6 +24,7 @@ constexpr uint32_t kSerialKind = 6;
 struct DeviceEntry {
   std::string readerName;
   ui::TokenChoice shown;  // label (code page 936) and serial number
+  KeyIdentity identity;   // the serial number as the key told it, asked again at every open
 };
 
 // The key's row in the chooser, or false when it cannot be opened, lacks the container, or its
@@ -48,8 +49,9 @@ bool DescribeDevice(const std::string& readerName, std::string_view filter, Devi
   if (session.GetDevSer(serial.data(), &serialLength, kSerialKind) != 0) {
     return false;
   }
-  entry.shown.serial.assign(reinterpret_cast<const char*>(serial.data()),
-                            std::min<size_t>(serialLength, serial.size()));
+  const auto told = std::span(serial).first(std::min<size_t>(serialLength, serial.size()));
+  entry.shown.serial.assign(told.begin(), told.end());
+  entry.identity = KeyIdentity(kSerialKind, static_cast<uint32_t>(serial.size()), told);
   entry.readerName = readerName;
   return true;
 }
@@ -77,6 +79,11 @@ uint32_t SelectDevice(ProviderContext& context, std::string_view filter) {
   }
   size_t chosen = 0;
   if (entries.size() > 1) {
+    // A silent caller (a service, a scheduled job) would wait forever before a window nobody
+    // sees: the choice it needs is refused instead.
+    if (context.silent) {
+      return win::kNteSilentContext;
+    }
     std::vector<ui::TokenChoice> rows;
     for (const DeviceEntry& entry : entries) {
       rows.push_back(entry.shown);
@@ -88,6 +95,7 @@ uint32_t SelectDevice(ProviderContext& context, std::string_view filter) {
     chosen = *choice;
   }
   context.readerName = entries[chosen].readerName;
+  context.keyIdentity = entries[chosen].identity;
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "provider/device_access.h"
 
 #include "common/codes_cryptoapi.h"
+#include "common/codes_device.h"
 #include "common/codes_store.h"
 #include "store/containers.h"
 
@@ -19,16 +20,36 @@ constexpr LoginCode kLoginCodes[] = {
     {LoginOutcome::kCancelled, win::kScardCancelledByUser},
     {LoginOutcome::kLocked, win::kScardChvBlocked},
     {LoginOutcome::kFailed, win::kScardCardNotAuthenticated},
-    {LoginOutcome::kReaderNameUnusable, win::kScardUnknownCard},
-    {LoginOutcome::kReopenFailed, win::kScardUnknownCard},
+    {LoginOutcome::kReaderNameUnusable, win::kScardRemovedCard},
+    {LoginOutcome::kReopenFailed, win::kScardRemovedCard},
+    {LoginOutcome::kKeyReplaced, win::kScardRemovedCard},
 };
 
 }  // namespace
 
-uint32_t OpenContainer(const ProviderContext& context, DeviceSession& session,
+uint32_t OpenContextKey(ProviderContext& context, DeviceSession& session) {
+  if (context.keyRemoved) {
+    return win::kScardRemovedCard;
+  }
+  const bool chosen = context.keyIdentity.known();
+  if (session.Open(context.readerName, context.keyIdentity) != dev::kOk) {
+    context.keyRemoved = chosen;
+    return chosen ? win::kScardRemovedCard : win::kNteFail;
+  }
+  if (!chosen) {
+    if (session.LearnIdentity() != dev::kOk) {
+      session.Close();
+      return win::kNteFail;
+    }
+    context.keyIdentity = session.identity();
+  }
+  return 0;
+}
+
+uint32_t OpenContainer(ProviderContext& context, DeviceSession& session,
                        store::ContainerInfo& container, uint32_t notFound) {
-  if (session.Open(context.readerName) != 0) {
-    return win::kNteFail;
+  if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+    return code;
   }
   const uint32_t status = store::FindContainer(session, context.containerName, container);
   if (status == store::kContainerNotFound) {
@@ -45,6 +66,9 @@ uint32_t LoginForContext(ProviderContext& context, DeviceSession& session, Login
   const LoginResult result = Login(session, context.readerName, mode, ReaderNameCase::kUpperCase);
   if (result.pinVerified) {
     context.loggedIn = true;
+  }
+  if (result.outcome == LoginOutcome::kKeyReplaced) {
+    context.keyRemoved = true;
   }
   for (const LoginCode& row : kLoginCodes) {
     if (row.outcome == result.outcome) {

@@ -33,14 +33,16 @@ void UpperCaseAscii(std::string& text) {
 
 }  // namespace
 
-uint32_t ReadKeyCertificate(const ProviderContext& context, const KeyObject& key,
+uint32_t ReadKeyCertificate(ProviderContext& context, const KeyObject& key,
                             std::vector<uint8_t>& der) {
   if (context.readerName.empty() || context.containerName.empty()) {
     return win::kNteFail;
   }
   DeviceSession session;
-  if (session.Open(context.readerName) != 0 ||
-      store::ReadContainerCertificate(session, context.containerName, KeySpecOf(key), der) != 0) {
+  if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+    return code;
+  }
+  if (store::ReadContainerCertificate(session, context.containerName, KeySpecOf(key), der) != 0) {
     return win::kNteFail;
   }
   return 0;
@@ -74,8 +76,10 @@ uint32_t WriteKeyCertificate(ProviderContext& context, const KeyObject& key,
 
   DeviceSession session;
   std::vector<uint8_t> index;
-  if (session.Open(context.readerName) != 0 ||
-      store::ReadIndex(session, store::IndexKind::kObjects, index) != 0) {
+  if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+    return code;
+  }
+  if (store::ReadIndex(session, store::IndexKind::kObjects, index) != 0) {
     return win::kNteFail;
   }
   if (const uint32_t code = LoginForContext(context, session, LoginMode::kIfNotLoggedIn);

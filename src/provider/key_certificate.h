@@ -10,8 +10,8 @@
 namespace kq::provider {
 
 // Reads the certificate of the key's pair (the signature pair for CALG_RSA_SIGN, else the
-// exchange pair): 0 or NTE_FAIL.
-uint32_t ReadKeyCertificate(const ProviderContext& context, const KeyObject& key,
+// exchange pair): 0, NTE_FAIL, or SCARD_W_REMOVED_CARD when the context's key is gone.
+uint32_t ReadKeyCertificate(ProviderContext& context, const KeyObject& key,
                             std::vector<uint8_t>& der);
 
 // Stores a DER certificate for the key's pair after checking it was issued by another key. The

@@ -126,8 +126,8 @@ uint32_t TakeKeyNumber(ProviderContext& context, DeviceSession& session, uint8_t
   if (!chosen || *chosen >= keys.size()) {
     return win::kScardCancelledByUser;
   }
-  if (session.Open(context.readerName) != 0) {
-    return win::kNteFail;
+  if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+    return code;
   }
   return FreeChosenPair(session, keys[*chosen], keyNumber);
 }

@@ -55,7 +55,7 @@ uint32_t ReadNumber(const uint8_t* data) {
 
 // The value of a parameter and whether a successful copy reports its size; 0 or a code. The value
 // is a wiping buffer because the salt is key material.
-uint32_t KeyValue(const ProviderContext& context, const KeyObject& key, uint32_t param,
+uint32_t KeyValue(ProviderContext& context, const KeyObject& key, uint32_t param,
                   SecretBytes& value, bool& reportsSize) {
   reportsSize = true;
   switch (param) {

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "device/key_identity.h"
 #include "provider/hash_object.h"
 #include "provider/key_object.h"
 
@@ -37,6 +38,10 @@ class ProviderContext {
   bool silent = false;
   bool containerCreated = false;
   bool loggedIn = false;
+  // The key the context chose: learned at its first open (or from the chooser's row) and checked
+  // at every later one. Once the key was pulled out or replaced, the context is done with keys.
+  KeyIdentity keyIdentity;
+  bool keyRemoved = false;
   std::deque<std::string> containerList;
 
   // The object registered under a handle, or null; a key handle registered without an object

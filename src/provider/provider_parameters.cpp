@@ -1,6 +1,7 @@
 // CPGetProvParam and CPSetProvParam: what the provider is and can do, the context's container and
 // reader, the containers on the key, and the user PIN.
 #include "provider/provider_parameters.h"
+#include "provider/device_access.h"
 
 #include <algorithm>
 #include <array>
@@ -115,7 +116,10 @@ KqBool NextContainer(ProviderContext& context, uint8_t* data, uint32_t* dataLeng
     }
     DeviceSession session;
     std::vector<std::string> names;
-    if (session.Open(context.readerName) != 0 || store::ListContainerNames(session, names) != 0) {
+    if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+      return Fail(code);
+    }
+    if (store::ListContainerNames(session, names) != 0) {
       return Fail(win::kNteFail);
     }
     context.containerList.assign(names.begin(), names.end());
@@ -138,7 +142,7 @@ KqBool NextContainer(ProviderContext& context, uint8_t* data, uint32_t* dataLeng
   return Succeed();
 }
 
-uint32_t VerifyPin(const ProviderContext& context, const uint8_t* pin) {
+uint32_t VerifyPin(ProviderContext& context, const uint8_t* pin) {
   if (pin == nullptr) {
     return win::kNteFail;
   }
@@ -147,8 +151,8 @@ uint32_t VerifyPin(const ProviderContext& context, const uint8_t* pin) {
     return win::kScardInvalidChv;
   }
   DeviceSession session;
-  if (session.Open(context.readerName) != 0) {
-    return win::kNteFail;
+  if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+    return code;
   }
   switch (VerifyPinOnKey(session, {reinterpret_cast<const char*>(pin), kPinLength}).outcome) {
     case PinCheck::kVerified:

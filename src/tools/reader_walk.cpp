@@ -63,11 +63,15 @@ uint32_t OpenAndReadSerial(std::string_view readerName, SerialKind kind, DeviceS
   if (const uint32_t status = session.Open(readerName); status != 0) {
     return status;
   }
-  uint32_t length = static_cast<uint32_t>(serial.size());
+  constexpr auto kAsked = static_cast<uint32_t>(std::tuple_size_v<DeviceSerial>);
+  uint32_t length = kAsked;
   const uint32_t status = session.GetDevSer(serial.data(), &length, static_cast<uint32_t>(kind));
   if (status != 0) {
     session.Close();
+    return status;
   }
+  session.RememberIdentity(KeyIdentity(static_cast<uint32_t>(kind), kAsked,
+                                       std::span(serial).first(std::min<size_t>(length, 16))));
   return status;
 }
 

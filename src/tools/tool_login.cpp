@@ -24,6 +24,8 @@ constexpr LoginCodes kLoginCodes[] = {
     {LoginOutcome::kFailed, tool::kLoginFailed, sig::kReasonLoginFailed},
     {LoginOutcome::kReaderNameUnusable, tool::kLoginFailed, sig::kReasonLoginFailed},
     {LoginOutcome::kReopenFailed, tool::kLoginFailed, sig::kReasonLoginFailed},
+    // Another key took the reader while the PIN entry was up: the key failed, not the login.
+    {LoginOutcome::kKeyReplaced, sig::kDeviceFailed, sig::kReasonKeyRemoved},
 };
 
 }  // namespace

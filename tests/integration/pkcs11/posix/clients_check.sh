@@ -134,4 +134,8 @@ changed="$source_dir/tests/integration/pkcs11/posix/key_changed_elsewhere.py"
 /usr/bin/python3 "$changed" "$module" "$work" "$kqsim" "$kqtool" key00 "$media" wait-finalize ||
   fail "C_Finalize with a thread waiting for slot events"
 
+step "PyKCS11: a session whose key was swapped for another"
+/usr/bin/python3 "$source_dir/tests/integration/pkcs11/posix/token_swapped.py" "$module" "$kqsim" \
+  "$work" || fail "a session on a swapped key"
+
 echo "all clients passed"
