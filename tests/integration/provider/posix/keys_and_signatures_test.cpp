@@ -274,6 +274,10 @@ TEST_F(KeysAndSignatures, AFullKeyAsksWhichPairToOverwrite) {
   ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pairKey)) << std::hex << Error();
   ExpectAllClosed("an overwrite");
   EXPECT_EQ(ExportPublicKey(prov, pairKey).size(), 148u);
+  // The chosen slot 3 took the new RSA 1024 pair in place of its RSA 2048 one; slot 5 kept its.
+  ASSERT_TRUE(scene_.KeySlot(key, 3).has_value());
+  EXPECT_EQ(scene_.KeySlot(key, 3)->algorithm, sim::KeyAlgorithm::kRsa1024);
+  EXPECT_EQ(scene_.KeySlot(key, 5)->algorithm, sim::KeyAlgorithm::kRsa2048);
   // Overwriting the owner's pair takes it out of the owner's container.
   ASSERT_TRUE(P().CPGenKey(prov, kAtKeyExchange, 1024u << 16, &pairKey)) << std::hex << Error();
   const KqHandle reopened = Acquire("owner", 0);
