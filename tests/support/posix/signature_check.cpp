@@ -7,7 +7,7 @@
 
 namespace kq::test {
 
-bool BlobSignatureVerifies(std::span<const uint8_t> publicKeyBlob, std::span<const uint8_t> data,
+std::optional<bool> BlobSignatureVerifies(std::span<const uint8_t> publicKeyBlob, std::span<const uint8_t> data,
                            std::span<const uint8_t> signatureLe) {
   const TempDirectory dir;
   const std::string key = dir.File("key.pem");
