@@ -9,9 +9,12 @@
 namespace kq::test {
 
 // A signature in CryptoAPI's byte order (least significant byte first) over the data hashed with
-// SHA-256, by the RSA key of a PUBLICKEYBLOB. No answer where the platform has no verifier here.
-std::optional<bool> BlobSignatureVerifies(std::span<const uint8_t> publicKeyBlob, std::span<const uint8_t> data,
-                           std::span<const uint8_t> signatureLe);
+// digestName ("sha256"), or over the data as it is when digestName is empty, by the RSA key of a
+// PUBLICKEYBLOB. No answer where the platform has no verifier here.
+std::optional<bool> BlobSignatureVerifies(std::span<const uint8_t> publicKeyBlob,
+                                          std::span<const uint8_t> data,
+                                          std::span<const uint8_t> signatureLe,
+                                          const std::string& digestName = "sha256");
 
 // A raw signature by the certificate's key: RSA PKCS #1 v1.5 over the data hashed with digestName
 // ("sha1", "sha256"), or SM2 (r || s) over the data with SM3 and the default identity when

@@ -7,18 +7,29 @@
 
 namespace kq::test {
 
-std::optional<bool> BlobSignatureVerifies(std::span<const uint8_t> publicKeyBlob, std::span<const uint8_t> data,
-                           std::span<const uint8_t> signatureLe) {
+std::optional<bool> BlobSignatureVerifies(std::span<const uint8_t> publicKeyBlob,
+                                          std::span<const uint8_t> data,
+                                          std::span<const uint8_t> signatureLe,
+                                          const std::string& digestName) {
   const TempDirectory dir;
   const std::string key = dir.File("key.pem");
   const std::vector<uint8_t> signature(signatureLe.rbegin(), signatureLe.rend());
+  std::vector<std::string> verify = {"pkeyutl",
+                                     "-verify",
+                                     "-pubin",
+                                     "-inkey",
+                                     key,
+                                     "-in",
+                                     dir.Write("data.bin", data).string(),
+                                     "-sigfile",
+                                     dir.Write("signature.bin", signature).string()};
+  if (!digestName.empty()) {
+    verify.insert(verify.end(), {"-rawin", "-digest", digestName});
+  }
   return RunOpenssl({"rsa", "-pubin", "-inform", "MSBLOB", "-in",
                      dir.Write("key.blob", publicKeyBlob).string(), "-pubout", "-out", key})
                  .exitCode == 0 &&
-         RunOpenssl({"pkeyutl", "-verify", "-pubin", "-inkey", key, "-in",
-                     dir.Write("data.bin", data).string(), "-sigfile",
-                     dir.Write("signature.bin", signature).string(), "-rawin", "-digest", "sha256"})
-                 .exitCode == 0;
+         RunOpenssl(verify).exitCode == 0;
 }
 
 std::optional<bool> CertificateSignatureVerifies(std::span<const uint8_t> certificateDer,

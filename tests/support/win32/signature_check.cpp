@@ -5,12 +5,11 @@
 namespace kq::test {
 
 std::optional<bool> BlobSignatureVerifies(std::span<const uint8_t>, std::span<const uint8_t>,
-                                          std::span<const uint8_t>) {
+                                          std::span<const uint8_t>, const std::string&) {
   return std::nullopt;
 }
 
-std::optional<bool> CertificateSignatureVerifies(std::span<const uint8_t>,
-                                                 std::span<const uint8_t>,
+std::optional<bool> CertificateSignatureVerifies(std::span<const uint8_t>, std::span<const uint8_t>,
                                                  std::span<const uint8_t>, const std::string&) {
   return std::nullopt;
 }

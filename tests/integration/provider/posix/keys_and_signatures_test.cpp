@@ -5,6 +5,7 @@
 #include <string>
 
 #include "provider_scene.h"
+#include "support/signature_check.h"
 #include "support/test_ca.h"
 #include "support/transaction_message.h"
 
@@ -59,17 +60,10 @@ std::string BlobToPem(const TempDirectory& dir, const Bytes& blob) {
 
 // openssl's verdict on a signature in CryptoAPI byte order over the text, which openssl hashes
 // itself with the digest named (so the provider's hash is checked too), or signed bare without one.
-bool OpensslVerifies(const TempDirectory& dir, const Bytes& blob, const Bytes& signatureLe,
-                     const std::string& text, const std::string& digest) {
-  WriteBytes(dir.File("verify.sig"), Bytes(signatureLe.rbegin(), signatureLe.rend()));
-  WriteBytes(dir.File("verify.in"), Bytes(text.begin(), text.end()));
-  std::string failure;
-  const bool ok = RunOpenssl("pkeyutl -verify -pubin -inkey " + BlobToPem(dir, blob) + " -in " +
-                                 dir.File("verify.in") + " -sigfile " + dir.File("verify.sig") +
-                                 (digest.empty() ? "" : " -rawin -digest " + digest),
-                             &failure);
-  EXPECT_TRUE(ok) << failure;
-  return ok;
+bool OpensslVerifies(const Bytes& blob, const Bytes& signatureLe, const std::string& text,
+                     const std::string& digest) {
+  return BlobSignatureVerifies(blob, Bytes(text.begin(), text.end()), signatureLe, digest)
+      .value_or(false);
 }
 
 // One container's life: both pairs generated (the signature pair by its algorithm id), exported,
@@ -103,7 +97,7 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
       Bytes signature = Sign(prov, hash, spec);
       ExpectAllClosed("CPSignHash");
       EXPECT_EQ(signature.size(), spec == kAtSignature ? 256u : 128u);
-      EXPECT_TRUE(OpensslVerifies(scratch_, blobs[spec - 1], signature, text, name)) << name;
+      EXPECT_TRUE(OpensslVerifies(blobs[spec - 1], signature, text, name)) << name;
       const auto size = static_cast<uint32_t>(signature.size());
       EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), size, keys[spec - 1], 0, 0));
       EXPECT_EQ(Error(), 0u);
@@ -119,7 +113,7 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
   ASSERT_TRUE(P().CPCreateHash(prov, 0x8008, 0, 0, &pair));
   const std::string value = "0123456789abcdefghijklmnopqrstuvwxyz";
   ASSERT_TRUE(P().CPSetHashParam(prov, pair, 2, reinterpret_cast<const uint8_t*>(value.data()), 0));
-  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], Sign(prov, pair, kAtSignature), value, ""));
+  EXPECT_TRUE(OpensslVerifies(blobs[1], Sign(prov, pair, kAtSignature), value, ""));
 
   // Misuse of signing.
   KqHandle hash = HashOf(prov, kCalgSha1, "misuse");
@@ -169,7 +163,7 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
   scene_.Replug(key);
   hash = HashOf(prov, kCalgSha256, "after replug");
   const Bytes signature = Sign(prov, hash, kAtSignature);
-  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], signature, "after replug", "sha256"));
+  EXPECT_TRUE(OpensslVerifies(blobs[1], signature, "after replug", "sha256"));
   KqHandle imported = 0;
   ASSERT_TRUE(P().CPImportKey(prov, blobs[1].data(), 276, 0, 0, &imported));
   EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), 256, imported, nullptr, 0));
@@ -208,8 +202,8 @@ TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
 
   const Bytes bytes = TransactionMessage("0001", "pay 100.00 to 6222 0000 1111 2222", "ok");
   const std::string message(bytes.begin(), bytes.end());
-  EXPECT_TRUE(OpensslVerifies(
-      scratch_, blob, Sign(prov, HashOf(prov, kCalgSha1, message), kAtSignature), message, "sha1"));
+  EXPECT_TRUE(OpensslVerifies(blob, Sign(prov, HashOf(prov, kCalgSha1, message), kAtSignature),
+                              message, "sha1"));
   ExpectAllClosed("a transaction signature");
   EXPECT_NE(UiLog().find("WAIT 1 "), std::string::npos);
   EXPECT_GE(scene_.Calls(key, "ZANT_RSAPrivateSignEx"), 1);
@@ -230,8 +224,8 @@ TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
   const int64_t before = scene_.Calls(key, "ZANT_RSAPrivateSignEx");
   for (const auto& [algId, text, name] :
        {std::tuple{kCalgMd5, message, "md5"}, {kCalgSha256, message + "x", "sha256"}}) {
-    EXPECT_TRUE(OpensslVerifies(scratch_, blob, Sign(prov, HashOf(prov, algId, text), kAtSignature),
-                                text, name));
+    EXPECT_TRUE(
+        OpensslVerifies(blob, Sign(prov, HashOf(prov, algId, text), kAtSignature), text, name));
   }
   EXPECT_EQ(scene_.Calls(key, "ZANT_RSAPrivateSignEx"), before);
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
