@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "common/codes_device.h"
 
@@ -12,6 +13,8 @@ namespace {
 constexpr uint32_t kStateRequest = 4;
 constexpr auto kPollPeriod = std::chrono::milliseconds(100);
 constexpr uint32_t kMaxPolls = 0x10000;  // beyond any countdown a key can show
+
+thread_local int64_t callsMade = 0;
 
 template <typename Function>
 void Resolve(const platform::DynamicLibrary& library, const char* name, Function& out) {
@@ -37,6 +40,14 @@ const DeviceLink& DeviceLink::Instance() {
   return link;
 }
 
+void DeviceLink::CountCall() {
+  ++callsMade;
+}
+
+int64_t DeviceLink::TakeCallCount() {
+  return std::exchange(callsMade, 0);
+}
+
 bool DeviceLink::ready() const {
   return OpenDev != nullptr && CloseDev != nullptr && VerifyPIN != nullptr &&
          ChangePIN != nullptr && GetDevState != nullptr && GetData != nullptr;
@@ -57,6 +68,7 @@ uint32_t RunKeyWait(const DeviceLink& link, ZANT_HANDLE handle) {
   for (uint32_t poll = 0; poll < kMaxPolls; ++poll) {
     uint8_t state[32] = {};
     uint32_t length = sizeof state;
+    DeviceLink::CountCall();
     if (link.GetDevState(handle, state, &length, kStateRequest) != dev::kOk || length < 1) {
       return pinentry::kEndedOnKey3;
     }
@@ -67,6 +79,7 @@ uint32_t RunKeyWait(const DeviceLink& link, ZANT_HANDLE handle) {
       case dev::kStateOk: {
         uint8_t result[32] = {};
         uint32_t resultLength = sizeof result;
+        DeviceLink::CountCall();
         return PinEntryStatus(link.GetData(handle, result, &resultLength, 0));
       }
       case dev::kStateCancelled:

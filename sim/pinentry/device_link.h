@@ -16,6 +16,11 @@ struct DeviceLink {
 
   [[nodiscard]] bool ready() const;
 
+  // The device calls this thread made through the link since the last take: every call below
+  // counts one, so that tests can tell this library's calls from its caller's.
+  static void CountCall();
+  static int64_t TakeCallCount();
+
   platform::DynamicLibrary library;
   decltype(&ZANT_OpenDev) OpenDev = nullptr;
   decltype(&ZANT_CloseDev) CloseDev = nullptr;
@@ -33,10 +38,14 @@ class LinkedKey {
   LinkedKey& operator=(const LinkedKey&) = delete;
   ~LinkedKey() {
     if (handle_ != nullptr) {
+      DeviceLink::CountCall();
       link_.CloseDev(handle_, 0);
     }
   }
-  uint32_t Open(const char* readerName) { return link_.OpenDev(&handle_, readerName, 0); }
+  uint32_t Open(const char* readerName) {
+    DeviceLink::CountCall();
+    return link_.OpenDev(&handle_, readerName, 0);
+  }
   [[nodiscard]] ZANT_HANDLE handle() const { return handle_; }
 
  private:

@@ -2,6 +2,7 @@
 // and holds no handle when it returns; UI_ChangePinA changes the PIN the same way.
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "common/codes_device.h"
@@ -9,6 +10,9 @@
 #include "pinentry/device_link.h"
 #include "pinentry/pin_answers.h"
 #include "pinentry/swap_hook.h"
+#include "softkey/call_counters.h"
+#include "softkey/root_lock.h"
+#include "softkey/soft_key_root.h"
 
 using namespace kq;
 using namespace kq::sim;
@@ -37,6 +41,19 @@ uint32_t AskForPin(const std::string& prompt, SecretString& pin) {
   return pinentry::kUnavailable;
 }
 
+// Adds this entry's device calls to the soft-key root's count of the PIN entry's own calls.
+void CountOwnCalls(int64_t calls) {
+  const std::filesystem::path root = SoftKeyRoot();
+  std::error_code error;
+  if (calls == 0 || !std::filesystem::is_directory(root, error)) {
+    return;
+  }
+  const platform::FileLock lock = LockRoot(root);
+  if (lock.locked()) {
+    AddToCounters(root, {{kPinEntryCallsCounter, calls}});
+  }
+}
+
 // The frame of both entries: the request checked, the device library reached, no exception out.
 template <typename Entry>
 uint32_t RunEntry(UiLoginRequest* request, Entry entry) {
@@ -48,7 +65,9 @@ uint32_t RunEntry(UiLoginRequest* request, Entry entry) {
     if (!link.ready()) {
       return pinentry::kUnavailable;
     }
-    return entry(link, ReaderNameOf(*request));
+    const uint32_t status = entry(link, ReaderNameOf(*request));
+    CountOwnCalls(DeviceLink::TakeCallCount());
+    return status;
   } catch (...) {
     return PinEntryStatus(dev::kSwUnknown);
   }
@@ -79,6 +98,7 @@ extern "C" uint32_t UI_LoginA(UiLoginRequest* request) {
       return asked;
     }
     return OnOwnHandle(link, reader, [&](ZANT_HANDLE handle) {
+      DeviceLink::CountCall();
       return link.VerifyPIN(handle, pin.c_str(), static_cast<uint32_t>(pin.size()));
     });
   });
@@ -95,6 +115,7 @@ extern "C" uint32_t UI_ChangePinA(UiLoginRequest* request) {
       return asked;
     }
     return OnOwnHandle(link, reader, [&](ZANT_HANDLE handle) {
+      DeviceLink::CountCall();
       return link.ChangePIN(handle, oldPin.c_str(), static_cast<uint32_t>(oldPin.size()),
                             newPin.c_str(), static_cast<uint32_t>(newPin.size()), 0);
     });

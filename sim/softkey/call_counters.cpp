@@ -49,10 +49,11 @@ bool AddToCounters(const std::filesystem::path& directory,
 }
 
 bool ClearCounters(const std::filesystem::path& directory) {
-  // Handles still open stay counted, so that their closing later does not go below zero.
+  // Handles still open stay counted, so that their closing later does not go below zero; and a
+  // count of none stays, so that "none open" remains told apart from "never counted".
   const Counters counters = ReadCounters(directory);
   const auto open = counters.find(kHandlesOpenCounter);
-  if (open == counters.end() || open->second == 0) {
+  if (open == counters.end()) {
     return RemoveFile(directory / kCountersFileName);
   }
   return WriteTextAtomically(

@@ -5,7 +5,9 @@
 // on the key it opened), and "handles_open" for handles opened and not yet closed. The root has
 // its own "counters" file for the calls that name no key: ZANT_EnumDev, ZANT_GetDevNum, opens of
 // an unknown reader ("open_failed") and calls with a closed or unknown handle
-// ("invalid_handle"). Callers hold the lock of the directory whose counters they change.
+// ("invalid_handle"), and "pin_entry_calls": the device calls the soft PIN-entry library made
+// itself, which the provider calling it does not control. Callers hold the lock of the directory
+// whose counters they change.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +19,7 @@ namespace kq::sim {
 
 inline constexpr char kCountersFileName[] = "counters";
 inline constexpr char kHandlesOpenCounter[] = "handles_open";
+inline constexpr char kPinEntryCallsCounter[] = "pin_entry_calls";
 
 using Counters = std::map<std::string, int64_t, std::less<>>;
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "softkey/atomic_file.h"
+#include "softkey/call_counters.h"
 #include "softkey/root_lock.h"
 #include "softkey/soft_key_root.h"
 
@@ -160,9 +161,11 @@ std::optional<std::filesystem::path> CreateKey(const std::filesystem::path& root
   std::filesystem::remove_all(building, fsError);
   std::filesystem::create_directories(building, fsError);
   const SoftKey key(building);
+  // The key counts its open handles from the start: none (call_counters.h).
   bool ok = !fsError && key.ResetToFactory(*state) && key.SaveState(*state) &&
             key.WriteIdentityBlock(spec.identityBlock.empty() ? DefaultIdentityBlock(*state)
-                                                              : spec.identityBlock);
+                                                              : spec.identityBlock) &&
+            AddToCounters(building, {{kHandlesOpenCounter, 0}});
   for (const PreloadedKeyPair& pair : spec.keyPairs) {
     ok = ok && ImportKeyPair(key, pair, error);
   }

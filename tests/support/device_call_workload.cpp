@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "kqcsp.h"
 #include "platform/dynamic_library.h"
@@ -11,6 +12,7 @@
 #include "support/pkcs11_workload.h"
 #include "support/provider_library.h"
 #include "support/scoped_env.h"
+#include "support/signature_check.h"
 #include "support/transaction_message.h"
 
 namespace kq::test {
@@ -25,6 +27,7 @@ constexpr uint32_t kCalgSha256 = 0x800C;
 constexpr uint32_t kPpEnumContainers = 2;
 constexpr uint32_t kCryptFirst = 1;
 constexpr uint32_t kCryptNext = 2;
+constexpr uint32_t kPublicKeyBlob = 6;
 constexpr const char* kContainer = "budget-container";
 constexpr const char* kRsaSignatureRequest = "CN=Budget Signer,O=Demo Bank,T=S|RSA2048|SHA256|2";
 // A key as the bank's enrolment leaves it: an RSA signature key and an SM2 key, two containers.
@@ -77,10 +80,26 @@ int64_t CallsSoFar(const SoftKeyScene& scene, const std::string& key, sim::Count
   return total;
 }
 
-// The steps of one run: preparation, then the measured operation; each says what went wrong.
+// The device calls that the soft PIN-entry library made itself, as it counts them in the root.
+int64_t PinEntryCalls(const SoftKeyScene& scene) {
+  const sim::Counters root = scene.RootCounters();
+  const auto it = root.find(sim::kPinEntryCallsCounter);
+  return it == root.end() ? 0 : it->second;
+}
+
+// The steps of one run: preparation, the measured operation, then the check of its result once
+// the calls are counted; each says what went wrong.
 struct Steps {
   std::function<std::string()> prepare;
   std::function<std::string()> measure;
+  std::function<std::string()> check = [] { return std::string(); };
+};
+
+// What a measured operation gave, for its check.
+struct Outcome {
+  std::vector<std::vector<uint8_t>> signatures;
+  std::vector<uint8_t> certificate;
+  std::string text;  // a request or a subject list
 };
 
 std::string Failed(const std::string& what, uint32_t code) {
@@ -103,8 +122,11 @@ std::string NewContainer(const char* name, bool withKey) {
   return problem;
 }
 
-// Opens the container and signs `signatures` SHA-256 hashes, each after its size query.
-std::string SignInContainer(int signatures) {
+constexpr uint8_t kDocument[] = "a document to sign";
+
+// Opens the container and signs `signatures` SHA-256 hashes of kDocument, each after its size
+// query; the signatures in `outcome`.
+std::string SignInContainer(int signatures, Outcome& outcome) {
   const ProviderLibrary& p = Provider();
   KqHandle prov = 0;
   if (!p.CPAcquireContext(&prov, kContainer, 0, nullptr)) {
@@ -115,11 +137,10 @@ std::string SignInContainer(int signatures) {
   if (!p.CPGetUserKey(prov, kAtSignature, &key)) {
     problem = Failed("CPGetUserKey", p.GetLastError());
   }
-  const uint8_t document[] = "a document to sign";
   for (int n = 0; n < signatures && problem.empty(); ++n) {
     KqHandle hash = 0;
     if (!p.CPCreateHash(prov, kCalgSha256, 0, 0, &hash) ||
-        !p.CPHashData(prov, hash, document, sizeof document, 0)) {
+        !p.CPHashData(prov, hash, kDocument, sizeof kDocument, 0)) {
       problem = Failed("hashing", p.GetLastError());
       break;
     }
@@ -132,11 +153,36 @@ std::string SignInContainer(int signatures) {
       if (!p.CPSignHash(prov, hash, kAtSignature, nullptr, 0, signature.data(), &length)) {
         problem = Failed("CPSignHash", p.GetLastError());
       }
+      outcome.signatures.push_back(signature);
     }
     p.CPDestroyHash(prov, hash);
   }
   p.CPReleaseContext(prov, 0);
   return problem;
+}
+
+// The container's signature key, exported as a PUBLICKEYBLOB, verifies every signature.
+std::string SignaturesVerify(const Outcome& outcome) {
+  const ProviderLibrary& p = Provider();
+  KqHandle prov = 0;
+  KqHandle key = 0;
+  uint32_t length = 0;
+  if (!p.CPAcquireContext(&prov, kContainer, 0, nullptr)) {
+    return Failed("CPAcquireContext after signing", p.GetLastError());
+  }
+  std::vector<uint8_t> blob;
+  if (p.CPGetUserKey(prov, kAtSignature, &key) &&
+      p.CPExportKey(prov, key, 0, kPublicKeyBlob, 0, nullptr, &length)) {
+    blob.resize(length);
+    p.CPExportKey(prov, key, 0, kPublicKeyBlob, 0, blob.data(), &length);
+  }
+  p.CPReleaseContext(prov, 0);
+  for (const std::vector<uint8_t>& signature : outcome.signatures) {
+    if (!BlobSignatureVerifies(blob, kDocument, signature).value_or(true)) {
+      return "a signature does not verify";
+    }
+  }
+  return outcome.signatures.empty() ? "no signature" : "";
 }
 
 std::string EnumerateContainers() {
@@ -171,6 +217,25 @@ std::string CreateRequests(const std::string& mediaId, const std::string& text,
   return status == 0 ? "" : Failed("KQ_CreatePKCS10", status);
 }
 
+// KQ_GetAllCertDN's list of the key's subjects, joined by "||".
+std::string ListSubjects(const std::string& mediaId, std::string& list) {
+  list.assign(4096, '\0');
+  auto length = static_cast<int32_t>(list.size());
+  const uint32_t status = Tools().getAllCertDn(mediaId.c_str(), list.data(), &length);
+  list.resize(status == 0 ? static_cast<size_t>(length) : 0);
+  return status == 0 ? "" : Failed("KQ_GetAllCertDN", status);
+}
+
+// The check that the list names a subject with each part.
+std::string ListsSubjects(const std::string& list, std::initializer_list<const char*> parts) {
+  for (const char* part : parts) {
+    if (list.find(part) == std::string::npos) {
+      return "the subjects \"" + list + "\" lack " + part;
+    }
+  }
+  return "";
+}
+
 // Requests for `text`, certified and installed; the subjects on the key in `subjects`.
 std::string Enrol(const std::string& mediaId, const std::string& text,
                   std::vector<std::string>& subjects) {
@@ -187,13 +252,10 @@ std::string Enrol(const std::string& mediaId, const std::string& text,
       status != 0) {
     return Failed("KQ_WritePKCS7", status);
   }
-  std::string list(4096, '\0');
-  auto length = static_cast<int32_t>(list.size());
-  if (const uint32_t status = Tools().getAllCertDn(mediaId.c_str(), list.data(), &length);
-      status != 0) {
-    return Failed("KQ_GetAllCertDN", status);
+  std::string list;
+  if (std::string problem = ListSubjects(mediaId, list); !problem.empty()) {
+    return problem;
   }
-  list.resize(static_cast<size_t>(length));
   subjects.clear();
   for (size_t at = 0; at <= list.size();) {
     const size_t end = std::min(list.find("||", at), list.size());
@@ -205,7 +267,7 @@ std::string Enrol(const std::string& mediaId, const std::string& text,
 
 // KQ_GetSignature with the size query first when `sizeQuery`.
 std::string SignWithSubject(const std::string& subject, const std::vector<uint8_t>& data,
-                            bool sizeQuery) {
+                            bool sizeQuery, Outcome& outcome) {
   int32_t signatureLength = 0;
   uint32_t certificateLength = 0;
   if (sizeQuery) {
@@ -226,7 +288,24 @@ std::string SignWithSubject(const std::string& subject, const std::vector<uint8_
       Tools().getSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
                            static_cast<uint32_t>(subject.size()), nullptr, 0, signature.data(),
                            &signatureLength, certificate.data(), &certificateLength);
+  signature.resize(status == 0 ? static_cast<size_t>(signatureLength) : 0);
+  certificate.resize(status == 0 ? certificateLength : 0);
+  outcome.signatures = {signature};
+  outcome.certificate = certificate;
   return status == 0 ? "" : Failed("KQ_GetSignature", status);
+}
+
+// The signature that KQ_GetSignature gave verifies with the certificate it gave; SM2 only where
+// the platform has a verifier.
+std::string SignatureVerifies(const Outcome& outcome, const std::vector<uint8_t>& data,
+                              const std::string& digest) {
+  if (outcome.signatures.size() != 1) {
+    return "no signature";
+  }
+  const std::optional<bool> verdict =
+      CertificateSignatureVerifies(outcome.certificate, data, outcome.signatures[0], digest);
+  return verdict.value_or(outcome.signatures[0].size() == 64) ? ""
+                                                              : "the signature does not verify";
 }
 
 // The subject of the one certificate on the key whose text contains `part`.
@@ -239,15 +318,35 @@ std::string SubjectWith(const std::vector<std::string>& subjects, const std::str
   return "";
 }
 
+// The data that the KQ_GetSignature operations sign.
+std::vector<uint8_t> TransactionData() {
+  return TransactionMessage("0001", "Pay 100.00 CNY to 6222 0000", "reference 42");
+}
+std::vector<uint8_t> PlainData() {
+  const std::string text = "plain data to sign";
+  return {text.begin(), text.end()};
+}
+
 Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
               std::shared_ptr<std::vector<std::string>> subjects) {
+  auto outcome = std::make_shared<Outcome>();
+  const auto enrol = [mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); };
+  const auto none = [] { return std::string(); };
   switch (operation) {
     case BudgetedOperation::kCspSignOnce:
-      return {[] { return NewContainer(kContainer, true); }, [] { return SignInContainer(1); }};
-    case BudgetedOperation::kCspSignTwice:
-      return {[] { return NewContainer(kContainer, true); }, [] { return SignInContainer(2); }};
+    case BudgetedOperation::kCspSignTwice: {
+      const int signatures = operation == BudgetedOperation::kCspSignOnce ? 1 : 2;
+      return {[] { return NewContainer(kContainer, true); },
+              [signatures, outcome] { return SignInContainer(signatures, *outcome); },
+              [outcome] { return SignaturesVerify(*outcome); }};
+    }
     case BudgetedOperation::kCspNewKeysetGenKey:
-      return {[] { return std::string(); }, [] { return NewContainer(kContainer, true); }};
+      return {none, [] { return NewContainer(kContainer, true); },
+              [outcome] {
+                // The new pair signs, and its signature verifies.
+                const std::string problem = SignInContainer(1, *outcome);
+                return problem.empty() ? SignaturesVerify(*outcome) : problem;
+              }};
     case BudgetedOperation::kCspEnumContainers:
       return {[] {
                 std::string problem;
@@ -258,57 +357,60 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
               },
               [] { return EnumerateContainers(); }};
     case BudgetedOperation::kCreatePkcs10:
-      return {[] { return std::string(); },
-              [mediaId] {
-                std::string output;
-                return CreateRequests(mediaId, kRsaSignatureRequest, output);
+      return {none,
+              [mediaId, outcome] {
+                return CreateRequests(mediaId, kRsaSignatureRequest, outcome->text);
+              },
+              [outcome] {
+                // The request decodes, and its signature verifies (CertifyRequest checks it).
+                return CertificateListForRequests(outcome->text).empty()
+                           ? "the request does not decode"
+                           : "";
               }};
     case BudgetedOperation::kWritePkcs7: {
       auto certificates = std::make_shared<std::string>();
-      return {[mediaId, certificates] {
-                std::string requests;
-                std::string problem = CreateRequests(mediaId, kRsaSignatureRequest, requests);
-                *certificates = CertificateListForRequests(requests);
-                return !problem.empty()        ? problem
-                       : certificates->empty() ? "the requests could not be certified"
-                                               : "";
-              },
-              [mediaId, certificates] {
-                const uint32_t status =
-                    Tools().writePkcs7(mediaId.c_str(), certificates->c_str(),
-                                       static_cast<int32_t>(certificates->size()));
-                return status == 0 ? "" : Failed("KQ_WritePKCS7", status);
-              }};
+      return {
+          [mediaId, certificates] {
+            std::string requests;
+            std::string problem = CreateRequests(mediaId, kRsaSignatureRequest, requests);
+            *certificates = CertificateListForRequests(requests);
+            return !problem.empty()        ? problem
+                   : certificates->empty() ? "the requests could not be certified"
+                                           : "";
+          },
+          [mediaId, certificates] {
+            const uint32_t status = Tools().writePkcs7(mediaId.c_str(), certificates->c_str(),
+                                                       static_cast<int32_t>(certificates->size()));
+            return status == 0 ? "" : Failed("KQ_WritePKCS7", status);
+          },
+          [mediaId, outcome] {
+            const std::string problem = ListSubjects(mediaId, outcome->text);
+            return problem.empty() ? ListsSubjects(outcome->text, {"CN=Budget Signer"}) : problem;
+          }};
     }
     case BudgetedOperation::kGetAllCertDn:
-      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
-              [mediaId] {
-                std::string list(4096, '\0');
-                auto length = static_cast<int32_t>(list.size());
-                const uint32_t status = Tools().getAllCertDn(mediaId.c_str(), list.data(), &length);
-                return status == 0 ? "" : Failed("KQ_GetAllCertDN", status);
+      return {enrol, [mediaId, outcome] { return ListSubjects(mediaId, outcome->text); },
+              [outcome] {
+                return ListsSubjects(outcome->text, {"CN=Budget Signer", "CN=Budget SM2"});
               }};
     case BudgetedOperation::kSignTransaction:
-      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
-              [subjects] {
-                return SignWithSubject(
-                    SubjectWith(*subjects, "Budget Signer"),
-                    TransactionMessage("0001", "Pay 100.00 CNY to 6222 0000", "reference 42"),
-                    true);
-              }};
+      return {enrol,
+              [subjects, outcome] {
+                return SignWithSubject(SubjectWith(*subjects, "Budget Signer"), TransactionData(),
+                                       true, *outcome);
+              },
+              [outcome] { return SignatureVerifies(*outcome, TransactionData(), "sha1"); }};
     case BudgetedOperation::kSignSm2Plain:
-      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
-              [subjects] {
-                const std::string text = "plain data to sign";
-                return SignWithSubject(SubjectWith(*subjects, "Budget SM2"),
-                                       {text.begin(), text.end()}, false);
-              }};
+      return {enrol,
+              [subjects, outcome] {
+                return SignWithSubject(SubjectWith(*subjects, "Budget SM2"), PlainData(), false,
+                                       *outcome);
+              },
+              [outcome] { return SignatureVerifies(*outcome, PlainData(), "sm3"); }};
     case BudgetedOperation::kPkcs11List:
-      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
-              [] { return ListTokenObjects(); }};
+      return {enrol, [] { return ListTokenObjects(); }};
     case BudgetedOperation::kPkcs11Sign:
-      return {[mediaId, subjects] { return Enrol(mediaId, kBothRequests, *subjects); },
-              [] { return SignThroughModule(); }};
+      return {enrol, [] { return SignThroughModule(); }};
   }
   return {};
 }
@@ -380,6 +482,7 @@ OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& sce
   }
   sim::Counters before;
   const int64_t callsBefore = CallsSoFar(scene, key, &before);
+  const int64_t pinEntryBefore = PinEntryCalls(scene);
   const auto start = std::chrono::steady_clock::now();
   {
     const ScopedEnv latency(sim::kLatencyVariable, std::to_string(latencyMs));
@@ -387,14 +490,14 @@ OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& sce
   }
   run.wallTime = std::chrono::steady_clock::now() - start;
   run.calls = CallsSoFar(scene, key, &run.counts) - callsBefore;
+  run.pinEntryCalls = PinEntryCalls(scene) - pinEntryBefore;
   run.handlesLeftOpen = scene.OpenHandles(key);
   for (const auto& [name, calls] : before) {
     run.counts[name] -= calls;
   }
   std::erase_if(run.counts, [](const auto& entry) { return entry.second == 0; });
-  // Each prompt of the soft PIN-entry library is ZANT_OpenDev, ZANT_VerifyPIN and ZANT_CloseDev.
-  if (const auto it = run.counts.find("ZANT_VerifyPIN"); it != run.counts.end()) {
-    run.pinEntryCalls = 3 * it->second;
+  if (run.problem.empty()) {
+    run.problem = steps.check();
   }
   run.ran = run.problem.empty();
   return run;

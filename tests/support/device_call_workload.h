@@ -4,8 +4,10 @@
 // A run prepares what the operation needs (containers, key pairs, certificates), then counts the
 // device calls of the operation alone (the key's counters and the root's ZANT_EnumDev and
 // ZANT_GetDevNum) and its wall time, with the soft key answering after `latencyMs` per call.
-// The PIN-entry library's own calls are told apart: it opens the key, verifies the PIN and
-// closes it again for each PIN prompt, which the provider does not control.
+// The PIN-entry library's own calls, as it counts them, are told apart: it opens the key,
+// verifies the PIN and closes it again for each PIN prompt, which the provider does not control.
+// Once counted, the operation's result is checked: its signatures verify, the subjects are
+// listed, the request decodes.
 //
 // The call-budget test checks the counts; the benchmark (kq_bench) reports them with the time.
 
@@ -45,7 +47,7 @@ struct BudgetedOperationInfo {
 const std::vector<BudgetedOperationInfo>& BudgetedOperations();
 
 struct OperationRun {
-  bool ran = false;           // false: the operation could not be prepared here, or failed
+  bool ran = false;  // false: the operation could not be prepared, failed, or its result is wrong
   std::string problem;        // why not
   int64_t calls = 0;          // device calls of the operation alone, all of them
   int64_t pinEntryCalls = 0;  // those the PIN-entry library made

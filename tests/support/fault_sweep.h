@@ -2,7 +2,9 @@
 // The fault sweep: a flow of export calls runs once cleanly to count its calls on a soft key,
 // then once for every one of those calls failing in each way a key fails (an error status, a
 // short length, an operation the library lacks), each run from the key's state before the clean
-// run. After each run the test judges the outcome; `kqsim check` has judged the key's store.
+// run. Each run must reach its planted fault (the key's counter of the operation passes the
+// planted call; SweepFaults checks it), and the test judges the outcome: the flow failed as the
+// fault implies, unless the failure is one it rides out; `kqsim check` has judged the key's store.
 
 #include <cstdint>
 #include <functional>
@@ -16,6 +18,7 @@ namespace kq::test {
 struct FaultRun {
   std::string plan;       // the fault plan, "ReadFile:3:0x6F00"
   std::string operation;  // the failing operation, without the ZANT_ prefix
+  uint32_t status = 0;    // the status the planted call failed with
   uint32_t code = 0;      // what the flow answered
   bool consistent = false;
   std::string problems;  // what `kqsim check` printed
@@ -29,6 +32,16 @@ struct AcceptedInconsistency {
 
 // Whether the run's inconsistency is one of those listed.
 bool IsAccepted(std::span<const AcceptedInconsistency> accepted, const FaultRun& run);
+
+// Calls whose failure a flow rides out and still succeeds: the failing call, without the ZANT_
+// prefix. Any other failing call must make the flow fail.
+using RiddenOut = std::span<const char* const>;
+// A failing close loses nothing: the handle is gone either way.
+inline constexpr const char* kClosing[] = {"CloseDev"};
+
+// Whether the run's answer shows its fault: `code` is not `success`, or the failing call is one
+// the flow rides out.
+bool FailedAsPlanned(const FaultRun& run, RiddenOut riddenOut = {}, uint32_t success = 0);
 
 // The ways a call fails: an error status, a short length, an operation the library lacks; or the
 // first only, for flows whose every call is cheap to fail but many.

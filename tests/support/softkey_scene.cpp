@@ -161,7 +161,14 @@ sim::Counters SoftKeyScene::RootCounters() const {
 }
 
 int64_t SoftKeyScene::OpenHandles(const std::string& key) const {
-  return Calls(key, sim::kHandlesOpenCounter);
+  const sim::Counters counters = Counters(key);
+  const auto it = counters.find(sim::kHandlesOpenCounter);
+  // No count at all: counting stopped, or nothing ever opened the key; "none open" proves nothing.
+  if (it == counters.end()) {
+    ADD_FAILURE() << "the soft key " << key << " counts no open handles";
+    return -1;
+  }
+  return it->second;
 }
 
 int64_t SoftKeyScene::Calls(const std::string& key, std::string_view operation) const {

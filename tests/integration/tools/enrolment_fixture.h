@@ -12,6 +12,8 @@
 #include "store/containers.h"
 #include "support/notify_listener.h"
 #include "support/openssl_command.h"
+#include "support/signature_check.h"
+#include "support/softkey_library.h"
 #include "support/test_ca.h"
 #include "support/transaction_message.h"
 #include "tool_library.h"
@@ -44,28 +46,13 @@ inline std::string RequestSubject(std::span<const uint8_t> requestDer) {
       .out;
 }
 
-// Verifies a raw signature with the certificate's key: RSA PKCS #1 v1.5 over the data hashed with
-// digestName ("sha1", "sha256", ...), or SM2 (r || s) over the data with SM3 and the default
-// identity when digestName is "sm3".
+// openssl's verdict on a raw signature by the certificate's key (support/signature_check.h).
 inline bool OpensslVerifiesSignature(std::span<const uint8_t> certificateDer,
                                      std::span<const uint8_t> data,
                                      std::span<const uint8_t> signature,
                                      const std::string& digestName) {
-  const kq::test::TempDirectory dir;
-  const auto certificate = dir.Write("certificate.der", certificateDer);
-  const std::string key = kq::test::RunOpenssl({"x509", "-inform", "DER", "-in",
-                                                certificate.string(), "-noout", "-pubkey"})
-                              .out;
-  if (digestName == "sm3") {
-    return kq::test::OpensslVerifySm2(key, data, signature);
-  }
-  const auto keyPath = dir.Write("key.pem", key);
-  const auto dataPath = dir.Write("data.bin", data);
-  const auto signaturePath = dir.Write("signature.bin", signature);
-  const kq::test::CommandResult result =
-      kq::test::RunOpenssl({"dgst", "-" + digestName, "-verify", keyPath.string(), "-signature",
-                            signaturePath.string(), dataPath.string()});
-  return result.exitCode == 0 && result.out.find("Verified OK") != std::string::npos;
+  return kq::test::CertificateSignatureVerifies(certificateDer, data, signature, digestName)
+      .value_or(false);
 }
 
 class EnrolmentTest : public ToolTest {
@@ -160,6 +147,25 @@ class EnrolmentTest : public ToolTest {
     Bytes signature;
     Bytes certificate;
   };
+
+  // A KQ_GetPubKeySignValue list item from a key pair's public key, read as a bank tool would
+  // know it: the modulus and the exponent, each after its 16-bit length.
+  Bytes PublicKeyItem(const std::string& onKey, uint32_t slot) {
+    kq::test::SoftKeyHandle handle(scene.ReaderName(onKey));
+    uint8_t first[1024];
+    uint8_t second[128];
+    uint32_t lengths[2] = {sizeof first, sizeof second};
+    uint32_t bits = 0;
+    EXPECT_EQ(kq::test::SoftKeyLibrary::Instance().ReadRSAPub(handle.get(), slot, &bits, first,
+                                                              &lengths[0], second, &lengths[1], 0),
+              0u);
+    Bytes out;
+    for (const auto& [part, n] : {std::pair{first, lengths[0]}, {second, lengths[1]}}) {
+      out.insert(out.end(), {static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
+      out.insert(out.end(), part, part + n);
+    }
+    return out;
+  }
 
   // KQ_GetSignature asked for the sizes, then into buffers of those sizes.
   Signed Sign(const Bytes& data, const std::string& subject, const char* hashName = nullptr) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -14,6 +15,12 @@ bool IsAccepted(std::span<const AcceptedInconsistency> accepted, const FaultRun&
     }
   }
   return false;
+}
+
+bool FailedAsPlanned(const FaultRun& run, RiddenOut riddenOut, uint32_t success) {
+  return run.code != success || std::ranges::find(riddenOut, run.operation, [](const char* name) {
+                                  return std::string_view(name);
+                                }) != riddenOut.end();
 }
 
 bool RepairedToConsistent(SoftKeyScene& scene, const std::string& key) {
@@ -38,14 +45,20 @@ size_t SweepFaults(SoftKeyScene& scene, const std::string& key,
     std::filesystem::remove_all(directory);
     std::filesystem::copy(saved, directory, std::filesystem::copy_options::recursive);
   };
-  const sim::Counters rootBefore = scene.RootCounters();
-  EXPECT_EQ(flow(), 0u) << "the flow without faults";
-  // The calls on the key, and those that name no key (the reader listing).
-  sim::Counters calls = scene.Counters(key);
-  for (const auto& [operation, count] : scene.RootCounters()) {
-    const auto before = rootBefore.find(operation);
-    calls[operation] = count - (before == rootBefore.end() ? 0 : before->second);
-  }
+  // The calls of one run on the key, and those that name no key (the reader listing).
+  const auto callsOf = [&](const std::function<uint32_t()>& run, uint32_t& code) {
+    const sim::Counters rootBefore = scene.RootCounters();
+    code = run();
+    sim::Counters calls = scene.Counters(key);
+    for (const auto& [operation, count] : scene.RootCounters()) {
+      const auto before = rootBefore.find(operation);
+      calls[operation] = count - (before == rootBefore.end() ? 0 : before->second);
+    }
+    return calls;
+  };
+  uint32_t cleanCode = 0;
+  const sim::Counters calls = callsOf(flow, cleanCode);
+  EXPECT_EQ(cleanCode, 0u) << "the flow without faults";
 
   size_t runs = 0;
   for (const auto& [operation, count] : calls) {
@@ -57,13 +70,18 @@ size_t SweepFaults(SoftKeyScene& scene, const std::string& key,
         restore();
         FaultRun run;
         run.operation = operation.substr(5);
+        run.status = failure;
         char plan[96];
         std::snprintf(plan, sizeof plan, "%s:%lld:0x%X", run.operation.c_str(),
                       static_cast<long long>(n), failure);
         run.plan = plan;
         scene.SetProcessFaults(run.plan);
-        run.code = flow();
+        const sim::Counters made = callsOf(flow, run.code);
         scene.SetProcessFaults("");
+        // The planted call was made: without it the run proves nothing.
+        const auto reached = made.find(operation);
+        EXPECT_GE(reached == made.end() ? 0 : reached->second, n)
+            << run.plan << ": the flow never made the planted call";
         const CommandResult check = scene.RunKqsim({"check", key});
         run.consistent = check.exitCode == 0;
         run.problems = check.out;

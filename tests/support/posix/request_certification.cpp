@@ -37,6 +37,13 @@ std::string CertifyRequest(const std::string& requestBase64, uint32_t serial) {
   if (!request || authority == nullptr) {
     return "";
   }
+  // An RSA request whose signature does not verify with its own key is not certified (SM2 ones
+  // would need their signer's identity).
+  EVP_PKEY* requestKey = X509_REQ_get0_pubkey(request.get());
+  if (EVP_PKEY_get_base_id(requestKey) == EVP_PKEY_RSA &&
+      X509_REQ_verify(request.get(), requestKey) != 1) {
+    return "";
+  }
   const std::unique_ptr<X509, X509Free> certificate(X509_new());
   X509_NAME* issuer = X509_NAME_new();
   X509_NAME_add_entry_by_txt(issuer, "CN", MBSTRING_ASC,

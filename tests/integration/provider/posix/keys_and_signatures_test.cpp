@@ -5,6 +5,7 @@
 #include <string>
 
 #include "provider_scene.h"
+#include "support/signature_check.h"
 #include "support/test_ca.h"
 #include "support/transaction_message.h"
 
@@ -18,17 +19,10 @@ constexpr uint32_t kCalgSha256 = 0x800C;
 
 // openssl's verdict on a signature in CryptoAPI byte order over the text, which openssl hashes
 // itself with the digest named (so the provider's hash is checked too), or signed bare without one.
-bool OpensslVerifies(const TempDirectory& dir, const Bytes& blob, const Bytes& signatureLe,
-                     const std::string& text, const std::string& digest) {
-  WriteBytes(dir.File("verify.sig"), Bytes(signatureLe.rbegin(), signatureLe.rend()));
-  WriteBytes(dir.File("verify.in"), Bytes(text.begin(), text.end()));
-  std::string failure;
-  const bool ok = RunOpenssl("pkeyutl -verify -pubin -inkey " + BlobToPem(dir, blob) + " -in " +
-                                 dir.File("verify.in") + " -sigfile " + dir.File("verify.sig") +
-                                 (digest.empty() ? "" : " -rawin -digest " + digest),
-                             &failure);
-  EXPECT_TRUE(ok) << failure;
-  return ok;
+bool OpensslVerifies(const Bytes& blob, const Bytes& signatureLe, const std::string& text,
+                     const std::string& digest) {
+  return BlobSignatureVerifies(blob, Bytes(text.begin(), text.end()), signatureLe, digest)
+      .value_or(false);
 }
 
 // One container's life: both pairs generated (the signature pair by its algorithm id), exported,
@@ -62,7 +56,7 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
       Bytes signature = Sign(prov, hash, spec);
       ExpectAllClosed("CPSignHash");
       EXPECT_EQ(signature.size(), spec == kAtSignature ? 256u : 128u);
-      EXPECT_TRUE(OpensslVerifies(scratch_, blobs[spec - 1], signature, text, name)) << name;
+      EXPECT_TRUE(OpensslVerifies(blobs[spec - 1], signature, text, name)) << name;
       const auto size = static_cast<uint32_t>(signature.size());
       EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), size, keys[spec - 1], 0, 0));
       EXPECT_EQ(Error(), 0u);
@@ -79,7 +73,7 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
   const std::string value = "0123456789abcdefghijklmnopqrstuvwxyz";
   ASSERT_TRUE(P().CPSetHashParam(prov, pair, 2, reinterpret_cast<const uint8_t*>(value.data()), 0));
   const Bytes bare = Sign(prov, pair, kAtSignature);
-  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], bare, value, ""));
+  EXPECT_TRUE(OpensslVerifies(blobs[1], bare, value, ""));
   // Asked for without a DigestInfo (CRYPT_NOHASHOID), the SSL3 pair is the same bare signature;
   // any other hash is refused, since the key always puts the DigestInfo in.
   constexpr uint32_t kNoHashOid = 1;
@@ -137,7 +131,7 @@ TEST_F(KeysAndSignatures, BothPairsAreGeneratedExportedCertifiedAndSignForEveryH
   scene_.Replug(key);
   hash = HashOf(prov, kCalgSha256, "after replug");
   const Bytes signature = Sign(prov, hash, kAtSignature);
-  EXPECT_TRUE(OpensslVerifies(scratch_, blobs[1], signature, "after replug", "sha256"));
+  EXPECT_TRUE(OpensslVerifies(blobs[1], signature, "after replug", "sha256"));
   KqHandle imported = 0;
   ASSERT_TRUE(P().CPImportKey(prov, blobs[1].data(), 276, 0, 0, &imported));
   EXPECT_TRUE(P().CPVerifySignature(prov, hash, signature.data(), 256, imported, nullptr, 0));
@@ -176,8 +170,8 @@ TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
 
   const Bytes bytes = TransactionMessage("0001", "pay 100.00 to 6222 0000 1111 2222", "ok");
   const std::string message(bytes.begin(), bytes.end());
-  EXPECT_TRUE(OpensslVerifies(
-      scratch_, blob, Sign(prov, HashOf(prov, kCalgSha1, message), kAtSignature), message, "sha1"));
+  EXPECT_TRUE(OpensslVerifies(blob, Sign(prov, HashOf(prov, kCalgSha1, message), kAtSignature),
+                              message, "sha1"));
   ExpectAllClosed("a transaction signature");
   EXPECT_NE(UiLog().find("WAIT 1 "), std::string::npos);
   EXPECT_GE(scene_.Calls(key, "ZANT_RSAPrivateSignEx"), 1);
@@ -198,8 +192,8 @@ TEST_F(KeysAndSignatures, TransactionMessagesAreSignedByTheKeyBehindItsButton) {
   const int64_t before = scene_.Calls(key, "ZANT_RSAPrivateSignEx");
   for (const auto& [algId, text, name] :
        {std::tuple{kCalgMd5, message, "md5"}, {kCalgSha256, message + "x", "sha256"}}) {
-    EXPECT_TRUE(OpensslVerifies(scratch_, blob, Sign(prov, HashOf(prov, algId, text), kAtSignature),
-                                text, name));
+    EXPECT_TRUE(
+        OpensslVerifies(blob, Sign(prov, HashOf(prov, algId, text), kAtSignature), text, name));
   }
   EXPECT_EQ(scene_.Calls(key, "ZANT_RSAPrivateSignEx"), before);
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
@@ -242,6 +236,10 @@ TEST_F(KeysAndSignatures, AFullKeyAsksWhichPairToOverwrite) {
   ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pairKey)) << std::hex << Error();
   ExpectAllClosed("an overwrite");
   EXPECT_EQ(ExportPublicKey(prov, pairKey).size(), 148u);
+  // The chosen slot 3 took the new RSA 1024 pair in place of its RSA 2048 one; slot 5 kept its.
+  ASSERT_TRUE(scene_.KeySlot(key, 3).has_value());
+  EXPECT_EQ(scene_.KeySlot(key, 3)->algorithm, sim::KeyAlgorithm::kRsa1024);
+  EXPECT_EQ(scene_.KeySlot(key, 5)->algorithm, sim::KeyAlgorithm::kRsa2048);
   // Overwriting the owner's pair takes it out of the owner's container.
   ASSERT_TRUE(P().CPGenKey(prov, kAtKeyExchange, 1024u << 16, &pairKey)) << std::hex << Error();
   const KqHandle reopened = Acquire("owner", 0);

@@ -138,10 +138,14 @@ TEST_F(RepairTest, ADamagedObjectIndexLosesNoObject) {
 }
 
 TEST_F(RepairTest, ARepairCutShortAtAnyCallIsFinishedByTheNext) {
+  constexpr const char* kUnreadableIsLost[] = {"CloseDev", "ReadFile"};
   Damage();
   const size_t runs = test::SweepFaults(
       scene_, key_, [&] { return Repair(0x18); },
       [&](const test::FaultRun& run) {
+        // An object that cannot be read is taken as lost, which the repair mends too.
+        EXPECT_TRUE(test::FailedAsPlanned(run, kUnreadableIsLost))
+            << run.plan << ": the repair was not cut short";
         EXPECT_EQ(Repair(0x18), 0U) << run.plan;
         EXPECT_TRUE(Consistent()) << run.plan << "\n" << scene_.RunKqsim({"check", key_}).out;
       },

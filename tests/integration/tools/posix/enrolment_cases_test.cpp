@@ -127,24 +127,7 @@ TEST_F(EnrolmentCases, PublicKeySignatureValues) {
   const std::string holder =
       AddKey({.keyPairs = {{1, 0, "rsa2048-a"}, {2, 1, "rsa1024-a"}, {3, 2, "sm2-a"}}});
   const std::string holderId = scene.MediaId(holder);
-  // A list item from the key's own public key, read as a bank tool would know it: the modulus and
-  // the exponent, each after its 16-bit length.
-  const auto item = [&](uint32_t slot) {
-    kq::test::SoftKeyHandle handle(scene.ReaderName(holder));
-    uint8_t first[1024];
-    uint8_t second[128];
-    uint32_t lengths[2] = {sizeof first, sizeof second};
-    uint32_t bits = 0;
-    EXPECT_EQ(kq::test::SoftKeyLibrary::Instance().ReadRSAPub(handle.get(), slot, &bits, first,
-                                                              &lengths[0], second, &lengths[1], 0),
-              0u);
-    std::vector<uint8_t> out;
-    for (const auto& [part, n] : {std::pair{first, lengths[0]}, {second, lengths[1]}}) {
-      out.insert(out.end(), {static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
-      out.insert(out.end(), part, part + n);
-    }
-    return out;
-  };
+  const auto item = [&](uint32_t slot) { return PublicKeyItem(holder, slot); };
   const int callerData = 42;
   std::vector<uint8_t> out(4000);
   int32_t length = 0;

@@ -3,11 +3,14 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "support/temp_registry.h"
 #include "tool_library.h"
 
 namespace {
+
+using PresenceWithKey = kqtest::ToolTest;
 
 const std::string kDriverMissing = "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xCE\xB4\xB0\xB2\xD7\xB0";
 const std::string kProviderMissing = "CSP\xCE\xB4\xB0\xB2\xD7\xB0";
@@ -36,6 +39,29 @@ TEST(PresenceChecks, DriverAndProviderKeys) {
     EXPECT_EQ(std::string(message), providerMessage) << text;
     EXPECT_EQ(lib.CheckDriver(nullptr), driver);
   }
+}
+
+// With a key attached, KQ_CheckDevice and KQ_CheckWorkStatus (which only calls it) answer each
+// state of their walk: the key present (nothing written), the listing failing at either call, the
+// key failing to open. No handle stays open.
+TEST_F(PresenceWithKey, EachStateOfTheWalkHasItsAnswerAndMessage) {
+  AddKey();
+  const std::string enumerationFailed = "\xC3\xB6\xBE\xD9\xC9\xE8\xB1\xB8\xCA\xA7\xB0\xDC";
+  const std::string openFailed = "\xB4\xF2\xBF\xAA\xC9\xE8\xB1\xB8\xCA\xA7\xB0\xDC";
+  for (const auto check : {lib.CheckDevice, lib.CheckWorkStatus}) {
+    for (const auto& [faults, answer, text] : {std::tuple{"", 1u, std::string()},
+                                               {"EnumDev:1:0x6F00", 0u, enumerationFailed},
+                                               {"EnumDev:2:0x6F00", 0u, enumerationFailed},
+                                               {"OpenDev:1:0x6F00", 0u, openFailed}}) {
+      scene.SetProcessFaults(faults);
+      char message[32];
+      std::memset(message, 0, sizeof message);
+      EXPECT_EQ(check(message), answer) << faults;
+      EXPECT_EQ(std::string(message), text) << faults;
+      scene.SetProcessFaults("");
+    }
+  }
+  ExpectAllClosed("the presence checks");
 }
 
 }  // namespace
