@@ -6,6 +6,7 @@
 #include "pkcs11/call_frame.h"
 #include "pkcs11/module_calls.h"
 #include "pkcs11/token_info.h"
+#include "platform/dynamic_library.h"
 #include "platform/process_id.h"
 
 namespace kq::pkcs11 {
@@ -58,6 +59,7 @@ CK_RV Initialize(CK_VOID_PTR args) {
     }
     // Never initialised, finalised, or initialised in the parent of this forked process: the
     // parent's sessions and logins are not this process's, so everything starts afresh.
+    platform::KeepThisLibraryLoaded();  // see C_Finalize: a woken waiter may still be leaving
     module.Reset();
     module.initialised = true;
     module.processId = platform::CurrentProcessId();
@@ -84,6 +86,8 @@ CK_RV Finalize(CK_VOID_PTR reserved) {
     module.Reset();
     module.initialised = false;
     module.wake.notify_all();
+    // Each waiter has left the module's state when this returns, but may still be running the
+    // module's last instructions of its call: the module therefore never unloads (Initialize).
     module.wake.wait(module.mutex, [&module] { return module.sleepers == 0; });
     return CKR_OK;
   });

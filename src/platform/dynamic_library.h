@@ -11,6 +11,11 @@ namespace kq::platform {
 // Linux and "KQORV_Zantu.dll" on Windows.
 std::string SharedLibraryFileName(std::string_view baseName);
 
+// Keeps the library holding this code loaded until the process ends, whatever unloads it: a
+// thread woken on the way out of a call may still run a few instructions of it. POSIX does this
+// at link time (-z nodelete), so only Windows acts here.
+void KeepThisLibraryLoaded();
+
 class DynamicLibrary {
  public:
   DynamicLibrary() = default;

@@ -29,6 +29,8 @@ void* DynamicLibrary::Symbol(const char* name) const {
   return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
 }
 
+void KeepThisLibraryLoaded() {}
+
 void DynamicLibrary::Release() {
   if (handle_ != nullptr) {
     dlclose(handle_);

@@ -59,6 +59,12 @@ void* DynamicLibrary::Symbol(const char* name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
+void KeepThisLibraryLoaded() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&KeepThisLibraryLoaded), &self);
+}
+
 void DynamicLibrary::Release() {
   if (handle_ != nullptr) {
     FreeLibrary(static_cast<HMODULE>(handle_));
