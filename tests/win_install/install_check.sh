@@ -80,9 +80,12 @@ next_version="${version%.*}.$((${version##*.} + 1))"
 mkdir -p "$work/old-bin" "$work/old-bin-x86"
 cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
 cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/old-bin-x86/"
-for file in kqcsp.dll KQORV_Zantu.dll KQORVUI.dll; do
-  printf '\0' >>"$work/old-bin/$file"
-  printf '\0' >>"$work/old-bin-x86/$file"
+# (Eight bytes for the soft key: signing pads a file to eight bytes, which would hide one.)
+printf '\0' >>"$work/old-bin/kqcsp.dll"
+printf '\0' >>"$work/old-bin-x86/kqcsp.dll"
+for file in KQORV_Zantu.dll KQORVUI.dll; do
+  printf '\0%.0s' {1..8} >>"$work/old-bin/$file"
+  printf '\0%.0s' {1..8} >>"$work/old-bin-x86/$file"
 done
 # A maker's KQORV_Zantu.dll and KQORVUI.dll in both system directories, as a driver update leaves
 # them: the soft key's own files with another file version (so of exactly our sizes), 9.0.0.0 and
