@@ -101,8 +101,10 @@ std::string StoreCertificates(Context& context, const Arguments& /*args*/, Repor
       const platform::StoreKeyLink link{kProviderName, kProvRsaFull, container, keySpec};
       std::optional<platform::StoreKeyLink> other;
       const uint32_t status = platform::AddUserCertificate(der, link, other);
-      CallRecord& call =
-          report.AddProviderCall("CertAddEncodedCertificateToStore", status == 0, status);
+      // A kept entry was only found: the line names the call that decided.
+      CallRecord& call = report.AddProviderCall(
+          other.has_value() ? "CertFindCertificateInStore" : "CertAddCertificateContextToStore",
+          status == 0, status);
       call.outputs = Entry(container, keySpec);
       if (status != 0) {
         ok = false;

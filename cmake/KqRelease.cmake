@@ -65,12 +65,16 @@ function(kq_sbom_archive file target)
   set_property(GLOBAL APPEND PROPERTY KQ_SBOM_ARCHIVE_TARGETS ${target})
 endfunction()
 
-# kq_release_file(target DESCRIPTION text [RC file [INCLUDE dir] [DEPENDS files...]])
+# kq_release_file(target DESCRIPTION text [SOFT_KEY] [RC file [INCLUDE dir] [DEPENDS files...]])
 # Marks a DLL or program as shipped. On Windows it gets a VERSIONINFO resource with the project's
 # version; a target with resources of its own names its .rc file, which is compiled together with
 # the version into the one resource section of the file.
+# SOFT_KEY marks a library that takes a maker's file name in the system directory: its file
+# version is 0.MAJOR.MINOR.PATCH, a range that no released driver uses, so the installer tells our
+# soft key of any release from a maker's file (packaging/maker-guard.sh), and Windows Installer's
+# version rule never puts it over a maker's versioned file.
 function(kq_release_file target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESCRIPTION;RC;INCLUDE" "DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SOFT_KEY" "DESCRIPTION;RC;INCLUDE" "DEPENDS")
   set_property(GLOBAL APPEND PROPERTY KQ_SHIPPED_TARGETS ${target})
   if(NOT WIN32)
     return()
@@ -82,6 +86,12 @@ function(kq_release_file target)
     set(KQ_FILE_TYPE 0x2)  # VFT_DLL
   endif()
   set(KQ_FILE_DESCRIPTION "${arg_DESCRIPTION}")
+  set(KQ_FILE_VERSION "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, 0")
+  set(KQ_FILE_VERSION_TEXT "${PROJECT_VERSION}.0")
+  if(arg_SOFT_KEY)
+    set(KQ_FILE_VERSION "0, ${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}")
+    set(KQ_FILE_VERSION_TEXT "0.${PROJECT_VERSION}")
+  endif()
   set(KQ_TARGET ${target})
   set(KQ_EXTRA_RC "")
   if(arg_RC)

@@ -8,8 +8,8 @@
 #  2. wixl builds the package. It writes a REG_BINARY value as text ("##x00"), so the Registry
 #     table is mended ("#x00" is the installer's notation for binary data), and it leaves the File
 #     table's versions empty, so they are filled from the files' version resources. A rebuild of
-#     the same version is made an upgrade, packaging/maker-guard.sh adds the soft key's guard,
-#     which measures the staged (signed) files that the package holds, and
+#     the same version is made an upgrade, packaging/maker-guard.sh adds the soft key's guard
+#     (by the soft key's version range), and
 #     packaging/remember-settings.sh keeps the installed settings through a repair or an upgrade.
 #  3. Reproducible: the product code and the package code come from the version and the staged
 #     files (so a rebuild with other files, a signed one over an unsigned one, is another product
@@ -85,7 +85,7 @@ grep -q '	513	.*WIX_UPGRADE_DETECTED' "$work/Upgrade.idt" || {
   echo "build-msi: no upgrade row to make inclusive" >&2
   exit 1
 }
-"${at_epoch[@]}" bash "$here/maker-guard.sh" "$work/kqcsp.msi" "$work/files/x64" "$work/files/x86"
+"${at_epoch[@]}" bash "$here/maker-guard.sh" "$work/kqcsp.msi"
 "${at_epoch[@]}" bash "$here/remember-settings.sh" "$work/kqcsp.msi"
 (cd "$work" && "${at_epoch[@]}" msibuild kqcsp.msi -i Registry.idt -i File.idt -i Upgrade.idt \
   -s "KQCSP For ORV v2.0 cryptographic service provider" "KQVN" "x64;1033" "{$package_code}")

@@ -24,7 +24,10 @@ echo "$output"
 [ "$(head -n 1 <<<"$output")" = "kqtool $version" ] || fail "kqtool's version line"
 for file in "${files[@]}"; do
   name=$(basename "$file")
-  grep -qF "$name: FileVersion=$version.0; ProductVersion=$version; ProductName=KQCSP For ORV v2.0; FileDescription=" <<<"$output" ||
+  # The soft key's libraries, which take a maker's names, carry a version range of their own.
+  file_version=$version.0
+  [[ $name == KQORV* ]] && file_version=0.$version
+  grep -qF "$name: FileVersion=$file_version; ProductVersion=$version; ProductName=KQCSP For ORV v2.0; FileDescription=" <<<"$output" ||
     fail "$name: version resource"
   grep -F "$name: " <<<"$output" | grep -qE "FileDescription=[^;]+; OriginalFilename=$name\$" ||
     fail "$name: description or original file name"

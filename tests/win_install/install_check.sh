@@ -7,16 +7,19 @@
 #      message through the installed provider, reached by its name from a program in another
 #      folder as mail clients do, and crypt32 verifies it; kqtool takes the certificate out again
 #      once its key is gone; before that, the user's own entry of that certificate, linked to the
-#      Microsoft provider, keeps its link through store-certs (which says so) and unstore-certs;
+#      Microsoft provider, keeps its link through store-certs (which says so) and unstore-certs,
+#      and an entry linked to our provider with another container is relinked by store-certs;
 #   3. a maker's driver update puts its KQORV_Zantu.dll and KQORVUI.dll over the soft key's in
-#      both system directories (our files' sizes, higher and lower versions): a repair, a major
-#      upgrade with the soft key and the uninstall each leave the maker's four files as they are;
-#   4. version N+1 over version N, then the signed build of N+1 over its unsigned build (the same
-#      version), each leave one registered product with the newer package's files in both system
-#      directories, and the uninstall leaves nothing of ours in either directory or registry view
-#      (nor a shared-DLL count, which Wine's repair would raise); LanguageID and IsUseSecDesk given
-#      at the installation of N stay through a repair and the upgrade, and a LANGUAGEID given to an
-#      upgrade replaces them;
+#      both system directories (our files' sizes, higher and lower versions): a repair of every
+#      feature mends a deleted kqcsp.dll, and it, a major upgrade with the soft key and the
+#      uninstall each leave the maker's four files as they are;
+#   4. version N+1 over version N (with the soft key, whose files differ in size), then the signed
+#      build of N+1 over its unsigned build (the same version), each leave one registered product
+#      with the newer package's files in both system directories, and the uninstall leaves nothing
+#      of ours in either directory or registry view (nor a shared-DLL count, which Wine's repair
+#      would raise); settings set by hand as binary data stay through a repair and the upgrade as
+#      the provider reads them, values given on the command line are brought to those it tells
+#      apart, and a LANGUAGEID given to an upgrade replaces the installed one;
 #   5. the soft key is refused, with a message naming the file and its folder, where a maker's
 #      KQORV_Zantu.dll or KQORVUI.dll is already in either system directory, and the maker's file
 #      stays as it was;
@@ -70,18 +73,23 @@ settings_are() {
   grep -q "REG_DWORD *$2\b" <<<"$secure" || fail "IsUseSecDesk after $3: $secure"
 }
 
-# Version N+1 is the build itself; version N is the same build with its provider file changed
-# (a byte appended), so that the upgrade shows which file it left; the rebuild of N+1 has a byte
-# appended to both providers.
+# Version N+1 is the build itself; version N is the same build with its provider and soft-key
+# files changed (a byte appended), so that the upgrade shows which file it left and must take an
+# older release's soft key for ours.
 next_version="${version%.*}.$((${version##*.} + 1))"
 mkdir -p "$work/old-bin" "$work/old-bin-x86"
 cp "$bin_dir"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll,kqtool.exe,kqsim.exe} "$work/old-bin/"
 cp "$bin_dir_x86"/{kqcsp.dll,KQORV_Zantu.dll,KQORVUI.dll} "$work/old-bin-x86/"
+# (Eight bytes for the soft key: signing pads a file to eight bytes, which would hide one.)
 printf '\0' >>"$work/old-bin/kqcsp.dll"
 printf '\0' >>"$work/old-bin-x86/kqcsp.dll"
+for file in KQORV_Zantu.dll KQORVUI.dll; do
+  printf '\0%.0s' {1..8} >>"$work/old-bin/$file"
+  printf '\0%.0s' {1..8} >>"$work/old-bin-x86/$file"
+done
 # A maker's KQORV_Zantu.dll and KQORVUI.dll in both system directories, as a driver update leaves
-# them: the soft key's own files with another file version (so of exactly our sizes), one higher
-# and one lower in each directory; and the check that each is still the maker's.
+# them: the soft key's own files with another file version (so of exactly our sizes), 9.0.0.0 and
+# 1.0.0.0 in each directory; and the check that each is still the maker's.
 with_version() {
   python3 -c 'import struct, sys
 data = bytearray(open(sys.argv[1], "rb").read())
@@ -229,11 +237,18 @@ user_key="HKCU\\Software\\Microsoft\\SystemCertificates\\MY\\Certificates\\$thum
 wine reg add "$user_key" /v Blob /t REG_BINARY /d "$blob" /f >/dev/null
 stored=$(wine "$kqtool" store-certs) || fail "store-certs beside the user's own entry"
 grep -q "left_linked_to: $microsoft" <<<"$stored" || fail "store-certs did not say it left it: $stored"
+grep -q "CertFindCertificateInStore" <<<"$stored" || fail "store-certs names no search for the kept entry: $stored"
 wine "$kqtool" unstore-certs >/dev/null || fail "unstore-certs beside the user's own entry"
 entry=$(wine reg query "$user_key" /v Blob 2>&1 || true)
 grep -q "$blob" <<<"$entry" || fail "store-certs or unstore-certs changed the user's own entry: $entry"
 wine reg delete "$user_key" /f >/dev/null
+# An entry linked to our provider but to another container is relinked, in the registry too.
+read -r thumbprint blob < <(user_entry signer.der "a stale container" "KQCSP For ORV v2.0")
+wine reg add "$user_key" /v Blob /t REG_BINARY /d "$blob" /f >/dev/null
 wine "$kqtool" store-certs >/dev/null || fail "store-certs"
+stale=$(python3 -c 'print("a stale container".encode("utf-16-le").hex().upper())')
+entry=$(wine reg query "$user_key" /v Blob 2>&1 | tr -d '\r\n ' || true)
+[[ $entry == *REG_BINARY* && $entry != *"$stale"* ]] || fail "store-certs left the stale link: $entry"
 # A 32-bit and a 64-bit client each make a container (CryptAcquireContextA), generate a key and
 # sign every hash (CryptSignHashA); the Microsoft provider verifies each signature.
 for arch in x86 x64; do
@@ -253,7 +268,9 @@ probe absent || fail "certificates left in the store"
 
 echo "== 3. a driver update over the soft key, then repair, upgrade and uninstall"
 put_maker_files
-wine msiexec /i kqcsp-N.msi /qn REINSTALL=ALL REINSTALLMODE=omus || echo "(the repair was refused)"
+rm "$system32/kqcsp.dll"
+wine msiexec /i kqcsp-N.msi /qn REINSTALL=ALL REINSTALLMODE=omus || fail "the repair was refused"
+[ -f "$system32/kqcsp.dll" ] || fail "the repair left kqcsp.dll missing"
 maker_files_untouched "the repair"
 wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || echo "(the upgrade was refused)"
 maker_files_untouched "the upgrade with the soft key"
@@ -264,20 +281,23 @@ nothing_of_ours_left
 
 echo "== 4. version $next_version over version $version, then its signed build over its unsigned one"
 wine msiexec /i kqcsp-N.msi /qn ADDLOCAL=ALL LANGUAGEID=1033 ISUSESECDESK=1 || fail "msiexec /i N"
-# (A repair from Programs and Features passes no settings: none is given here either.)
+settings_are 0x409 0x1 "the installation"
+# Set by hand as binary data, which the provider reads as 1028 and 0. (A repair from Programs and
+# Features passes no settings: none is given here either.)
+wine reg add "$product_key" /v LanguageID /t REG_BINARY /d 04040000 /f >/dev/null
+wine reg add "$product_key" /v IsUseSecDesk /t REG_BINARY /d 00000000 /f >/dev/null
 wine msiexec /i kqcsp-N.msi /qn REINSTALL=ALL REINSTALLMODE=omus || fail "msiexec repair N"
-settings_are 0x409 0x1 "the repair"
+settings_are 0x404 0x0 "the repair"
 wine msiexec /i kqcsp-N1.msi /qn ADDLOCAL=ALL || fail "msiexec /i (upgrade)"
-settings_are 0x409 0x1 "the upgrade"
+settings_are 0x404 0x0 "the upgrade"
 one_product "the upgrade"
 installed_from "$work/kqcsp-N1" "the upgrade"
-# The signed build of N+1 over its unsigned build: the same version, other files. (With the soft
-# key, whose unsigned files are not this package's, it would be refused: see maker-guard.sh.)
+# The signed build of N+1 over its unsigned build: the same version, other files.
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (upgrade)"
-wine msiexec /i kqcsp-N1-unsigned.msi /qn || fail "msiexec /i (unsigned)"
-settings_are 0x804 0x0 "an installation with no settings given"
+wine msiexec /i kqcsp-N1-unsigned.msi /qn LANGUAGEID=9999 ISUSESECDESK=7 || fail "msiexec /i (unsigned)"
+settings_are 0x409 0x1 "an installation given values the provider does not tell apart"
 wine msiexec /i kqcsp-N1.msi /qn LANGUAGEID=1028 || fail "msiexec /i (signed over unsigned)"
-settings_are 0x404 0x0 "an upgrade given LANGUAGEID=1028"
+settings_are 0x404 0x1 "an upgrade given LANGUAGEID=1028"
 one_product "the signed build over the unsigned one"
 installed_from "$work/kqcsp-N1" "the signed build over the unsigned one" "kq[ct]*"
 wine msiexec /x kqcsp-N1.msi /qn || fail "msiexec /x (signed)"

@@ -106,22 +106,10 @@ uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& li
   if (!candidate) {
     return GetLastError();
   }
-  // Setting the link on an entry already there would take it over (Windows rewrites the user's
-  // link to ours, and unstore-certs would then delete the user's entry): only an entry that
-  // already links to this provider is updated.
-  PCCERT_CONTEXT added = CertFindCertificateInStore(store.get(), kEncoding, 0, CERT_FIND_EXISTING,
-                                                    candidate.get(), nullptr);
-  if (added != nullptr) {
-    StoreKeyLink existing;
-    if (!ReadLink(added, existing) || existing.providerName != link.providerName) {
-      CertFreeCertificateContext(added);
-      kept = existing;
-      return 0;
-    }
-  } else if (!CertAddCertificateContextToStore(store.get(), candidate.get(), CERT_STORE_ADD_NEW,
-                                               &added)) {
-    return GetLastError();
-  }
+  // The link goes on the candidate, which no store holds yet, and the candidate is added once
+  // with it: a property set on a context of the registry store is not written back on every
+  // system (Wine keeps the old entry), and adding first would leave an unlinked entry behind when
+  // setting the link fails.
   std::wstring provider = Wide(link.providerName);
   std::wstring container = Wide(link.container);
   CRYPT_KEY_PROV_INFO info{};
@@ -129,10 +117,31 @@ uint32_t AddUserCertificate(std::span<const uint8_t> der, const StoreKeyLink& li
   info.pwszProvName = provider.data();
   info.dwProvType = link.providerType;
   info.dwKeySpec = link.keySpec;
-  const BOOL set = CertSetCertificateContextProperty(added, CERT_KEY_PROV_INFO_PROP_ID, 0, &info);
-  const uint32_t status = set ? 0 : GetLastError();
-  CertFreeCertificateContext(added);
-  return status;
+  if (!CertSetCertificateContextProperty(candidate.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info)) {
+    return GetLastError();
+  }
+  // An entry already there is replaced only when it links to this provider: one linked elsewhere
+  // (or not at all) is the user's own, which unstore-certs would otherwise delete. It is deleted
+  // and the candidate added anew, because Wine does not write a CERT_STORE_ADD_REPLACE_EXISTING
+  // back to the registry either.
+  Certificate existing(CertFindCertificateInStore(store.get(), kEncoding, 0, CERT_FIND_EXISTING,
+                                                  candidate.get(), nullptr));
+  if (existing) {
+    StoreKeyLink found;
+    if (!ReadLink(existing.get(), found) || found.providerName != link.providerName) {
+      kept = found;
+      return 0;
+    }
+    // (It frees the context, whatever it answers.)
+    if (!CertDeleteCertificateFromStore(existing.release())) {
+      return GetLastError();
+    }
+  }
+  if (!CertAddCertificateContextToStore(store.get(), candidate.get(), CERT_STORE_ADD_NEW,
+                                        nullptr)) {
+    return GetLastError();
+  }
+  return 0;
 }
 
 uint32_t ListUserCertificates(const std::string& providerName,
