@@ -50,6 +50,8 @@ constexpr CodeInfo kCryptoApi[] = {
 constexpr CodeInfo kDevice[] = {
     {dev::kOk, "SW_OK", "success"},
     {dev::kMissingOperation, "ZANT_MISSING", "the device library or the operation is missing"},
+    {dev::kKeyLockUnavailable, "ZANT_KEY_LOCK_UNAVAILABLE",
+     "the lock that orders the key's users cannot be taken in a folder safely ours"},
     {dev::kKeyReplaced, "ZANT_KEY_REPLACED",
      "another key than the one chosen is in the reader, or the chosen key is gone"},
     {dev::kBufferTooSmallBir, "ZANT_BIR_BUFFER", "the buffer is too small for the certificate"},

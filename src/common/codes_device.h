@@ -12,6 +12,9 @@ inline constexpr uint32_t kBufferTooSmallBir = 0xE0106700;  // ZANT_ReadBirCert:
 // DeviceSession: the reader name now stands for another key than the one the caller chose (or
 // the chosen key no longer tells who it is); the handle was closed again.
 inline constexpr uint32_t kKeyReplaced = 0xE0000002;
+// DeviceSession: the lock that orders this key's users across processes cannot be taken (its
+// folder or file is not safely ours); the key is not opened rather than used unordered.
+inline constexpr uint32_t kKeyLockUnavailable = 0xE0000003;
 // ListReaders: the device library, its listing operation or either call failed (a code of the
 // store family's table, where callers meet it).
 inline constexpr uint32_t kReaderListFailed = 0xF00F0002;

@@ -55,6 +55,9 @@ uint32_t DeviceSession::Reopen() {
   Suspend();
   if (!lock_.held()) {
     lock_ = KeyLock::Hold(readerName_);
+    if (!lock_.held()) {
+      return dev::kKeyLockUnavailable;
+    }
   }
   ZANT_HANDLE handle = nullptr;
   const uint32_t status = DeviceLibrary::Instance().OpenDev(&handle, readerName_.c_str(), 0);

@@ -117,6 +117,15 @@ KeyLock KeyLock::Hold(std::string_view readerName) {
     file = platform::FileLock::Acquire(folder / KeyLockFileName(readerName));
   }
   guard.lock();
+  if (!file.locked()) {
+    // Fail closed: a key used while another process may be writing it loses data.
+    holder.owner = {};
+    holder.depth = 0;
+    guard.unlock();
+    holders.released.notify_all();
+    lock.readerName_.clear();
+    return lock;
+  }
   holder.file = std::move(file);
   return lock;
 }

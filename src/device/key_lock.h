@@ -19,8 +19,8 @@ class KeyLock {
   KeyLock& operator=(KeyLock&& other) noexcept;
   ~KeyLock() { Release(); }
 
-  // Blocks until this thread holds the key named readerName. A lock file that cannot be made
-  // still leaves the threads of this process ordered.
+  // Blocks until this thread holds the key named readerName; not held when the lock file that
+  // orders other processes cannot be taken (a key used unordered could lose another's writes).
   static KeyLock Hold(std::string_view readerName);
   void Release();
 

@@ -33,8 +33,8 @@ class FileLock {
 
 // The folder for lock files that processes share: POSIX, this user's private folder
 // "kqcsp-locks-<uid>" in the temporary folder (which all users share), else
-// "$XDG_RUNTIME_DIR/kqcsp-locks", each used only when it is a folder of this user with mode 0700,
-// else empty (no folder: a process orders its own threads only); Win32, the machine's
+// "~/.cache/kqcsp-locks", each used only when it is a folder of this user with mode 0700 in a
+// parent where no one else can swap it, else empty (no folder: the key is not opened); Win32, the machine's
 // "%ProgramData%\KQVN\locks", which every user at every integrity level may write to (the user's
 // temporary folder, written to the debug output, when it cannot be made).
 std::filesystem::path SharedLockFolder();

@@ -34,14 +34,22 @@ bool IsOwnPrivateFile(int fd) {
 }  // namespace
 
 FileLock FileLock::Acquire(const std::filesystem::path& path) {
-  // O_NOFOLLOW: a link in place of the lock file is refused, never followed to make a file
-  // elsewhere.
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    return FileLock();
+  // O_NOFOLLOW | O_NONBLOCK: a link in place of the lock file is never followed to make a file
+  // elsewhere, and a pipe there does not hang the open. Such an entry (or a file others may open)
+  // is never locked by anyone, and the folder is the user's own private one, so it is removed and
+  // the file made afresh, once.
+  int fd = -1;
+  for (int attempt = 0; attempt < 2 && fd < 0; ++attempt) {
+    fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd >= 0 && !IsOwnPrivateFile(fd)) {
+      close(fd);
+      fd = -1;
+    }
+    if (fd < 0 && attempt == 0) {
+      unlink(path.c_str());
+    }
   }
-  if (!IsOwnPrivateFile(fd)) {
-    close(fd);
+  if (fd < 0) {
     return FileLock();
   }
   // flock belongs to the open file description, so two opens in one process exclude each other
@@ -51,6 +59,15 @@ FileLock FileLock::Acquire(const std::filesystem::path& path) {
       close(fd);
       return FileLock();
     }
+  }
+  // The lock orders only those who lock this very file: one renamed or replaced meanwhile would
+  // leave the next process locking another, so the name must still lead to it.
+  struct stat named = {};
+  struct stat locked = {};
+  if (lstat(path.c_str(), &named) != 0 || fstat(fd, &locked) != 0 ||
+      named.st_dev != locked.st_dev || named.st_ino != locked.st_ino) {
+    close(fd);
+    return FileLock();
   }
   return FileLock(fd);
 }
@@ -83,29 +100,40 @@ bool MakePrivateFolder(const std::filesystem::path& folder) {
   return IsPrivateFolder(folder);
 }
 
+// A folder in which no other user can rename, remove or replace ours: the user's own, sticky (as
+// /tmp), or writable by its owner alone.
+bool IsSafeParent(const std::filesystem::path& parent) {
+  struct stat facts = {};
+  return stat(parent.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode) &&
+         (facts.st_uid == geteuid() || (facts.st_mode & S_ISVTX) != 0 ||
+          (facts.st_mode & 0022) == 0);
+}
+
 }  // namespace
 
 // Per user on purpose, unlike Windows' machine-wide folder: the temporary folder is writable by
 // every user, and a folder there could be made first by another user, to hold the lock or to put
-// a link in place of a lock file; only a folder of our own with mode 0700 (lstat) is used. When
-// the one in the temporary folder is not, $XDG_RUNTIME_DIR/kqcsp-locks is (the runtime folder is
-// private to the user by definition); when neither is, there is no folder and only the threads of
-// one process are ordered. Two users do not reach one key here: the soft key's files are the
-// user's own (0600), and a key's device node belongs to the user at the machine (and root, which
-// is not ordered with them). TMPDIR chooses the folder: the tests give each scene its own; two
-// programs of one user with different TMPDIR are not ordered.
+// a link in place of a lock file; only a folder of our own with mode 0700 (lstat), in a parent
+// where no one else can swap it, is used. When the one in the temporary folder is not, the user's
+// "~/.cache/kqcsp-locks" is; when neither is, there is no folder, and the key is not opened
+// (a named code), never used unordered. Two users do not reach one key here: the soft key's files
+// are the user's own (0600), and a key's device node belongs to the user at the machine (and
+// root, which is not ordered with them). TMPDIR chooses the folder: the tests give each scene its
+// own; two programs of one user with different TMPDIR are not ordered.
 std::filesystem::path SharedLockFolder() {
   std::error_code error;
   const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-  const std::filesystem::path folder =
-      (error ? std::filesystem::path("/tmp") : temp) / ("kqcsp-locks-" + std::to_string(getuid()));
-  if (MakePrivateFolder(folder)) {
+  const std::filesystem::path parent = error ? std::filesystem::path("/tmp") : temp;
+  const std::filesystem::path folder = parent / ("kqcsp-locks-" + std::to_string(getuid()));
+  if (IsSafeParent(parent) && MakePrivateFolder(folder)) {
     return folder;
   }
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) {
-    const std::filesystem::path fallback = std::filesystem::path(runtime) / "kqcsp-locks";
-    if (MakePrivateFolder(fallback)) {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') {
+    const std::filesystem::path cache = std::filesystem::path(home) / ".cache";
+    mkdir(cache.c_str(), 0700);
+    const std::filesystem::path fallback = cache / "kqcsp-locks";
+    if (IsSafeParent(cache) && MakePrivateFolder(fallback)) {
       return fallback;
     }
   }

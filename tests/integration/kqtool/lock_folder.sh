@@ -66,11 +66,21 @@ rm -rf "$folder"
 [ "$(mode "$folder")" = drwx------ ] || fail "the folder's mode: $(mode "$folder")"
 [ "$(mode "$lock")" = -rw------- ] || fail "the lock file's mode: $(mode "$lock")"
 
-# Another user's private folder: the runtime folder takes the locks.
+# Another user's private folder: the user's own cache folder takes the locks.
 rm -rf "$folder"
 nobody mkdir -m 0700 "$folder"
-mkdir -m 0700 "$work/runtime"
-XDG_RUNTIME_DIR="$work/runtime" media_ids "another user's folder"
-[ "$(mode "$work/runtime/kqcsp-locks")" = drwx------ ] || fail "runtime folder: $(mode "$work/runtime/kqcsp-locks")"
-[ -f "$work/runtime/kqcsp-locks/${lock##*/}" ] || fail "no lock file in the runtime folder"
+mkdir -m 0755 "$work/home"
+HOME="$work/home" media_ids "another user's folder"
+[ "$(mode "$work/home/.cache/kqcsp-locks")" = drwx------ ] ||
+  fail "cache folder: $(mode "$work/home/.cache/kqcsp-locks")"
+[ -f "$work/home/.cache/kqcsp-locks/${lock##*/}" ] || fail "no lock file in the cache folder"
+# Neither usable: the key is refused, never used without the lock.
+out=$(HOME=/nonexistent timeout 20 "$bin/kqtool" --json list --media-id "$media" 2>&1) &&
+  fail "used without a lock: $out"
+case $out in *KQ_DEVICE_ACCESS_FAILED*) ;; *) fail "no lock, no refusal: $out" ;; esac
+# A temporary folder where another user may rename ours (not sticky): not used.
+rm -rf "$folder"
+chown 65534 "$TMPDIR" && chmod 0777 "$TMPDIR"  # another user's, not sticky
+HOME="$work/home" media_ids "a temporary folder that is not sticky"
+[ ! -e "$folder" ] || fail "a lock folder made where another user may rename it"
 echo "lock_folder: passed"
