@@ -22,10 +22,11 @@ constexpr AcceptedInconsistency kReplacementLeaves[] = {
 
 // What installation rides out besides a failing close: the login's PIN-state reset, and the
 // replaced certificate's deletion, which does not report failures of single objects (it leaves
-// what kReplacementLeaves lists); a session that ends with a failing call reopens the key.
+// what kReplacementLeaves lists); a session that ends with a failing call reopens the key; and
+// C_Finalize's logout after the change, whose key check (GetDevSer) may fail without a word.
 constexpr const char* kReplacementSkips[] = {"CloseDev",   "CleanPinStatus", "OpenDev",
                                              "CreateFile", "GetFileLen",     "ReadFile",
-                                             "WriteFile",  "DeleteFile"};
+                                             "WriteFile",  "DeleteFile",     "GetDevSer"};
 
 class ModuleFaultSweep : public ModuleTest {
  protected:
