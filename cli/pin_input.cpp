@@ -116,9 +116,9 @@ std::optional<SecretString> ReadPin(const Arguments& args, std::string_view prom
     return std::nullopt;
   }
   std::optional<SecretString> pin;
-  // Standard input on a terminal, also when named as --pin-fd 0, is read with echo off.
-  if (gSource.fd == 0 && platform::StandardInputIsTerminal()) {
-    pin = platform::ReadSecretLine(prompt);
+  // A terminal, whether standard input or named by --pin-fd or --pin-file, is read with echo off.
+  if (platform::IsTerminal(gSource.fd)) {
+    pin = platform::ReadSecretLine(prompt, gSource.fd);
     if (!pin) {
       error = "no PIN was typed";
     }

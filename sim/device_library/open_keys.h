@@ -25,7 +25,8 @@ struct OpenKey {
   const SoftKey key;
   std::optional<ButtonWait> wait;
   // The public part of each pair generated through this handle, by slot: a strict key lets that
-  // pair, and no later one in the slot, sign its own certification request.
+  // pair, and no later one in the slot, sign its own certification request, once; a new PIN
+  // verification on the handle ends it.
   std::map<uint32_t, std::vector<uint8_t>> generatedPairs;
 };
 

@@ -32,6 +32,8 @@ extern "C" uint32_t ZANT_VerifyPIN(ZANT_HANDLE handle, const char* pin, uint32_t
     if (pinLength != kPinSize) {
       return dev::kSwWrongLength;
     }
+    // A handle that logs in again (as after a replug) loses its pairs' request-signing exception.
+    open.generatedPairs.clear();
     KeyState& s = access.state;
     if (s.triesLeft == 0) {
       return dev::kSwPinLocked;
@@ -42,7 +44,7 @@ extern "C" uint32_t ZANT_VerifyPIN(ZANT_HANDLE handle, const char* pin, uint32_t
     }
     // After wrong tries the user confirms the attempt on the key; the PIN is checked after "OK"
     // and its verdict is what ZANT_GetData returns.
-    auto entered = std::make_shared<SecretString>(std::string(pin, pinLength));
+    auto entered = std::make_shared<SecretString>(pin, pinLength);
     const WaitStart start =
         StartButtonWait(open, access, 0, [entered](KeyAccess& later) -> WaitResult {
           later.changed = true;
@@ -68,7 +70,7 @@ extern "C" uint32_t ZANT_ChangePIN(ZANT_HANDLE handle, const char* oldPin, uint3
     if (check != dev::kOk) {
       return check;
     }
-    auto replacement = std::make_shared<SecretString>(std::string(newPin, newLength));
+    auto replacement = std::make_shared<SecretString>(newPin, newLength);
     return StartButtonWait(open, access, 0,
                            [replacement](KeyAccess& later) -> WaitResult {
                              later.state.pin = replacement->str();

@@ -17,7 +17,8 @@ constexpr uint32_t kTransactionUsage = 1;  // the generation option of device us
 
 // A strict key's transaction key signs a digest only through the handle that generated that very
 // pair: the signature of its own certification request, before any certificate makes it worth
-// anything. A pair generated later in the slot, by another handle, is not covered.
+// anything, and only once. A pair generated later in the slot, by another handle, is not
+// covered, nor one whose PIN was verified again (after a replug or a reset).
 bool RefusedByUsage(const OpenKey& open, const KeyAccess& access, uint32_t keyNumber,
                     const KeyPair& pair) {
   if (!access.state.strictUsage) {
@@ -70,6 +71,8 @@ extern "C" uint32_t ZANT_RSAPrivateSign(ZANT_HANDLE handle, uint32_t keyNumber, 
     if (status != dev::kOk) {
       return status;
     }
+    // The exception covers one signature, the request's: a second one is refused.
+    open.generatedPairs.erase(keyNumber);
     return CopyOut(result, signature, signatureLength);
   });
 }

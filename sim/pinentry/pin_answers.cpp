@@ -26,14 +26,14 @@ class AnswerQueue {
       Forget();
       seen_ = SecretString(value);
       for (const std::string_view field : SplitFields(seen_.str(), ",")) {
-        answers_.emplace_back(std::string(field));
+        answers_.emplace_back(field.data(), field.size());
       }
     }
     if (answers_.empty()) {
       return std::nullopt;
     }
     const size_t index = next_ < answers_.size() ? next_++ : answers_.size() - 1;
-    return SecretString(answers_[index].str());
+    return SecretString(answers_[index].c_str(), answers_[index].size());
   }
 
  private:

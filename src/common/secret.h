@@ -55,9 +55,10 @@ class SecretBytes {
 class SecretString {
  public:
   SecretString() = default;
-  // The given text is moved in and its own buffer wiped: a short text would otherwise stay behind
-  // in the argument's small-string buffer.
-  explicit SecretString(std::string text) : text_(std::move(text)) { WipeString(text); }
+  // The caller's text is moved in and its buffer wiped: a short text would otherwise stay behind
+  // in the caller's small-string buffer (taken by value, only a copy's would be wiped).
+  explicit SecretString(std::string&& text) : text_(std::move(text)) { WipeString(text); }
+  SecretString(const char* data, size_t size) : text_(data, size) {}
   SecretString(const SecretString&) = delete;
   SecretString& operator=(const SecretString&) = delete;
   SecretString(SecretString&& other) noexcept : text_(std::move(other.text_)) { other.clear(); }

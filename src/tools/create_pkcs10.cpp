@@ -119,7 +119,7 @@ uint32_t FirstFreeKeyNumber(const std::vector<store::KeyListEntry>& keys, uint8_
 
 // One request: a new container and key pair, its request text appended to `output`.
 uint32_t EnrolOne(DeviceSession& session, const CertificateRequestRecord& record,
-                  std::string& output) {
+                  uint32_t largestFile, std::string& output) {
   std::vector<std::string> names;
   if (store::ListContainerNames(session, names) != 0) {
     return code::kContainerNamesFailed;
@@ -176,7 +176,7 @@ uint32_t EnrolOne(DeviceSession& session, const CertificateRequestRecord& record
   }
   output += request;
   output += "||";
-  return StoreNewKeyObjects(session, {&record, containerName, keyNumber, key.view()});
+  return StoreNewKeyObjects(session, {&record, containerName, keyNumber, key.view(), largestFile});
 }
 
 void LeaveRequestCopy(const std::string& text) {
@@ -204,6 +204,12 @@ uint32_t CreatePkcs10(const char* requestText, int32_t textLength, const char* m
       status != 0) {
     return status;
   }
+  // A request whose key objects no key file could hold is refused before anything is generated:
+  // otherwise its key pair would be left on the key, its usage taken, without objects.
+  uint32_t largestFile = 0;
+  if (const uint32_t status = CheckKeyObjectsFit(session, *records, largestFile); status != 0) {
+    return status;
+  }
   // The size is known before anything is asked of the key, so a buffer too small for it is
   // refused before any key pair is generated or written: a retry would otherwise find the
   // usages taken by keys without requests.
@@ -222,15 +228,19 @@ uint32_t CreatePkcs10(const char* requestText, int32_t textLength, const char* m
   if (LoginForTool(session, session.readerName(), LoginMode::kAlways) != 0) {
     return code::kLoginFailed;
   }
+  // The login's prompt reopened the handle and forgot what it knew; the key's limit is the same.
+  session.memory().RememberLargestFileSize(largestFile);
   std::string text;
   for (const CertificateRequestRecord& record : *records) {
-    if (const uint32_t status = EnrolOne(session, record, text); status != 0) {
+    if (const uint32_t status = EnrolOne(session, record, largestFile, text); status != 0) {
       return status;
     }
   }
   if (text.size() >= 2) {
     text.resize(text.size() - 2);
   }
+  // The copy goes to a file anyone may have prepared: it is written with the key released.
+  session.Close();
   LeaveRequestCopy(text);
   const int32_t needed = static_cast<int32_t>(text.size());
   const bool fits = *outputLength >= needed;

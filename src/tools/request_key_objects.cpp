@@ -1,6 +1,9 @@
 #include "tools/request_key_objects.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/codes_store.h"
@@ -10,6 +13,7 @@
 #include "store/container_record.h"
 #include "store/containers.h"
 #include "store/device_files.h"
+#include "store/device_keys.h"
 #include "store/index_slot.h"
 #include "store/key_objects.h"
 #include "store/object_file.h"
@@ -78,7 +82,50 @@ uint32_t AbandonObjectFile(const DeviceSession& session, uint16_t fileId, uint32
   return status;
 }
 
+// The serialised sizes of the pair's two objects; false when they cannot be built.
+bool SerialisedSizes(const NewKeyPair& pair, size_t& publicSize, size_t& privateSize) {
+  store::AttributeTemplate publicKey;
+  store::AttributeTemplate privateKey;
+  std::vector<uint8_t> publicBytes;
+  std::vector<uint8_t> privateBytes;
+  if (BuildObjects(pair, publicKey, privateKey) != 0 || !publicKey.Serialise(publicBytes) ||
+      !privateKey.Serialise(privateBytes)) {
+    return false;
+  }
+  publicSize = publicBytes.size();
+  privateSize = privateBytes.size();
+  return true;
+}
+
 }  // namespace
+
+uint32_t CheckKeyObjectsFit(const DeviceSession& session,
+                            const std::vector<CertificateRequestRecord>& records,
+                            uint32_t& largest) {
+  if (store::LargestFileSize(session, largest) != 0) {
+    return code::kMaxFileSizeFailed;
+  }
+  // Stand-ins of the lengths the key's values will have: a GUID-form container name, the
+  // modulus (or point) of the key size, and a 4-byte exponent, longer than the usual 65537's 3.
+  const std::string name(36, 'c');
+  const std::array<uint8_t, 256> modulus{};
+  const std::array<uint8_t, 4> exponent{1, 0, 0, 1};
+  for (const CertificateRequestRecord& record : records) {
+    const size_t first = record.keyType == RequestKeyType::kSm2       ? 32
+                         : record.keyType == RequestKeyType::kRsa2048 ? 256
+                                                                      : 128;
+    const NewPublicKey key = record.keyType == RequestKeyType::kSm2
+                                 ? NewPublicKey{{modulus.data(), 32}, {modulus.data(), 32}}
+                                 : NewPublicKey{{modulus.data(), first}, exponent};
+    size_t publicSize = 0;
+    size_t privateSize = 0;
+    if (!SerialisedSizes({&record, name, store::kFirstKeyNumber, key}, publicSize, privateSize) ||
+        std::max(publicSize, privateSize) > largest) {
+      return code::kMalformedRequest;
+    }
+  }
+  return 0;
+}
 
 uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
   store::AttributeTemplate publicKey;
@@ -94,10 +141,7 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
   if (!privateKey.Serialise(privateBytes)) {
     return code::kSerialisePrivateFailed;
   }
-  uint32_t largest = 0;
-  if (store::LargestFileSize(session, largest) != 0) {
-    return code::kMaxFileSizeFailed;
-  }
+  const uint32_t largest = pair.largestFile;
   if (publicBytes.size() > largest) {
     return store::kObjectTooLarge;
   }
@@ -133,8 +177,8 @@ uint32_t StoreNewKeyObjects(DeviceSession& session, const NewKeyPair& pair) {
     return AbandonObjectFile(session, publicId, code::kWriteObjectSlotFailed);
   }
 
-  if (const uint32_t status = store::CheckObjectSize(session, privateBytes.size()); status != 0) {
-    return status;
+  if (privateBytes.size() > largest) {
+    return store::kObjectTooLarge;
   }
   uint16_t privateId = 0;
   if (const uint32_t status =

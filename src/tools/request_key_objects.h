@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "device/device_session.h"
 #include "tools/request_signing.h"
@@ -17,7 +18,15 @@ struct NewKeyPair {
   std::string_view containerName;
   uint8_t keyNumber;
   NewPublicKey publicKey;
+  uint32_t largestFile = 0;  // the key's largest file, as CheckKeyObjectsFit read it
 };
+
+// Whether every request's two key objects will fit the key's largest file, known before any key
+// pair is generated: 0 with that size in `largest`, 52 when it cannot be read, or 1 for a request
+// (a DN too long) that no key pair could ever be stored for.
+[[nodiscard]] uint32_t CheckKeyObjectsFit(const DeviceSession& session,
+                                          const std::vector<CertificateRequestRecord>& records,
+                                          uint32_t& largest);
 
 // 0 or the enrolment export's status of the failing step (the store's 0xF00F001B to 0xF00F001D
 // and 0xF00F0005, 1 for the login, 50 to 66).

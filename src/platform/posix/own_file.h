@@ -1,7 +1,9 @@
 #pragma once
 // Opening a file for writing at a name that may lie in a folder other users can write to: a
 // symbolic link at the name is not followed, a new file is made for its owner only (0600), and a
-// file that another user made there first (perhaps readable by all) is not written.
+// file that another user made there first (perhaps readable by all) is not written. The folder
+// part must not be a link itself and must be this user's, sticky, or writable by no one else; a
+// FIFO or device at the name is refused without blocking. Links higher up the path are followed.
 
 #include <cstddef>
 

@@ -7,28 +7,28 @@
 
 namespace kq::platform {
 
-bool StandardInputIsTerminal() {
-  return isatty(STDIN_FILENO) == 1;
+bool IsTerminal(int fd) {
+  return isatty(fd) == 1;
 }
 
-std::optional<SecretString> ReadSecretLine(std::string_view prompt) {
-  if (!StandardInputIsTerminal()) {
+std::optional<SecretString> ReadSecretLine(std::string_view prompt, int fd) {
+  if (!IsTerminal(fd)) {
     return std::nullopt;
   }
   (void)!write(STDERR_FILENO, prompt.data(), prompt.size());
   termios saved{};
-  const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
+  const bool quiet = tcgetattr(fd, &saved) == 0;
   if (quiet) {
     termios silent = saved;
     silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    tcsetattr(fd, TCSAFLUSH, &silent);
   }
   std::string line;
   line.reserve(128);  // no reallocation leaves pieces of the secret behind
   bool ended = false;
   char c = 0;
   while (true) {
-    const ssize_t n = read(STDIN_FILENO, &c, 1);
+    const ssize_t n = read(fd, &c, 1);
     if (n <= 0) {
       ended = line.empty();
       break;
@@ -41,7 +41,7 @@ std::optional<SecretString> ReadSecretLine(std::string_view prompt) {
     }
   }
   if (quiet) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    tcsetattr(fd, TCSAFLUSH, &saved);
   }
   (void)!write(STDERR_FILENO, "\n", 1);
   SecretString secret(std::move(line));

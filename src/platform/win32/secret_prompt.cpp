@@ -1,3 +1,4 @@
+#include <io.h>
 #include <windows.h>
 
 #include <string>
@@ -6,13 +7,21 @@
 
 namespace kq::platform {
 
-bool StandardInputIsTerminal() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+namespace {
+
+HANDLE HandleOf(int fd) {
+  return fd == 0 ? GetStdHandle(STD_INPUT_HANDLE) : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
-std::optional<SecretString> ReadSecretLine(std::string_view prompt) {
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+}  // namespace
+
+bool IsTerminal(int fd) {
+  DWORD mode = 0;
+  return GetConsoleMode(HandleOf(fd), &mode) != 0;
+}
+
+std::optional<SecretString> ReadSecretLine(std::string_view prompt, int fd) {
+  HANDLE input = HandleOf(fd);
   DWORD saved = 0;
   if (!GetConsoleMode(input, &saved)) {
     return std::nullopt;

@@ -37,5 +37,12 @@ TEST(SecretString, MovedFromAndDestroyedObjectsKeepNoCharacterOfTheSecret) {
   }
 }
 
+TEST(SecretString, TheCallersShortStringIsWipedWhenTakenIn) {
+  std::string caller(kPin);
+  const SecretString taken(std::move(caller));
+  EXPECT_EQ(taken.str(), kPin);
+  EXPECT_FALSE(HoldsPin(reinterpret_cast<const unsigned char*>(caller.data()), caller.capacity()));
+}
+
 }  // namespace
 }  // namespace kq

@@ -40,4 +40,30 @@ TEST_F(RequestSize, TheQueriedSizeAlwaysFitsAndASmallerBufferChangesNothing) {
   }
 }
 
+// A DN whose key objects no key file can hold is refused with 1 by the query and the call alike,
+// before any key pair is generated; the longest DN the query accepts is enrolled.
+TEST_F(RequestSize, AnUnstorableDnIsRefusedBeforeGenerationAndTheLongestStorableWorks) {
+  const auto request = [](size_t cn) { return "CN=" + std::string(cn, 'w') + "|RSA1024|SHA256|1"; };
+  const auto query = [&](const std::string& text, int32_t* size) {
+    return lib.CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(),
+                            nullptr, size);
+  };
+  scene.Reset(key);
+  scene.ClearCounters(key);
+  const auto files = scene.KeyFiles(key).size();
+  int32_t size = 20000;
+  EXPECT_EQ(query(request(8000), &size), 1u);
+  EXPECT_EQ(RequestStatus(request(8000), 20000, &size), 1u);
+  EXPECT_EQ(scene.Calls(key, "ZANT_GenerateRSAKey"), 0);
+  EXPECT_EQ(scene.KeyFiles(key).size(), files);
+  size_t fits = 0;
+  for (size_t step = 8192; step > 0; step /= 2) {
+    fits += query(request(fits + step), &size) == 0 ? step : 0;
+  }
+  ASSERT_GT(fits, 1000u);
+  ASSERT_EQ(query(request(fits), &size), 0u);
+  EXPECT_EQ(RequestStatus(request(fits), size, &size), 0u);
+  ExpectAllClosed("the longest request");
+}
+
 }  // namespace

@@ -43,7 +43,7 @@ class StrictUsage : public kqtest::ToolTest {
 // with its own status, and still signs with the other usages. The request's signature is left to
 // the handle that generated the pair in the slot, not to one that generated an earlier pair there:
 // a program that kept its handle open while the bank's tool deleted that key and enrolled anew
-// would otherwise sign digests with the bank's key.
+// would otherwise sign digests with the bank's key. It covers one signature only.
 TEST_F(StrictUsage, ATransactionKeySignsNoDigestButItsRequestThroughTheHandleThatMadeIt) {
   for (const bool strict : {false, true}) {
     const auto handle = LoggedIn(
@@ -57,8 +57,13 @@ TEST_F(StrictUsage, ATransactionKeySignsNoDigestButItsRequestThroughTheHandleTha
     ASSERT_EQ(SoftKeyLibrary::Instance().GenerateRSAKey(handles[maker]->get(), 1, "7305", 1024, 1),
               0u);
     EXPECT_EQ(SignDigest(*handles[maker], 1), 0u);
+    EXPECT_EQ(SignDigest(*handles[maker], 1), kq::dev::kSwUsageRefused) << "a second signature";
     EXPECT_EQ(SignDigest(*handles[1 - maker], 1), kq::dev::kSwUsageRefused);
   }
+  // A new login on the handle, as after a replug, ends the exception before it is used.
+  ASSERT_EQ(SoftKeyLibrary::Instance().GenerateRSAKey(handles[0]->get(), 1, "7305", 1024, 1), 0u);
+  EXPECT_EQ(SoftKeyLibrary::Instance().VerifyPIN(handles[0]->get(), "12345678", 8), 0u);
+  EXPECT_EQ(SignDigest(*handles[0], 1), kq::dev::kSwUsageRefused);
 }
 
 }  // namespace

@@ -17,19 +17,28 @@
 namespace kq::platform {
 namespace {
 
-// What lies at the name first: nothing, a link to the user's file, another user's file.
-enum class Planted { kNothing, kLink, kOthersFile };
+// What lies at the name first: nothing, a link to the user's file, another user's file, a FIFO
+// nobody reads (opening it for writing would block), or the folder is a link to another.
+enum class Planted { kNothing, kLink, kOthersFile, kFifo, kLinkedFolder };
 
 TEST(PrivateFiles, NewFilesAre0600AndNeitherALinkNorAnotherUsersFileIsWritten) {
   const mode_t saved = umask(022);
   for (const bool uiLog : {true, false}) {
-    for (const Planted planted : {Planted::kNothing, Planted::kLink, Planted::kOthersFile}) {
+    for (const Planted planted : {Planted::kNothing, Planted::kLink, Planted::kOthersFile,
+                                  Planted::kFifo, Planted::kLinkedFolder}) {
       SCOPED_TRACE((uiLog ? "UI log, case " : "request copy, case ") +
                    std::to_string(static_cast<int>(planted)));
       const test::TempDirectory dir;
       const std::string victim = dir.Write("victim", std::string_view("kept")).string();
-      const std::string path = dir.File("name");
-      if (planted == Planted::kLink) {
+      std::string path = dir.File("name");
+      if (planted == Planted::kFifo) {
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+      } else if (planted == Planted::kLinkedFolder) {
+        std::filesystem::create_directory(dir.File("real"));
+        std::filesystem::rename(victim, dir.File("real") + "/name");
+        std::filesystem::create_directory_symlink(dir.File("real"), dir.File("link"));
+        path = dir.File("link") + "/name";
+      } else if (planted == Planted::kLink) {
         std::filesystem::create_symlink(victim, path);
       } else if (planted == Planted::kOthersFile) {
         std::filesystem::rename(victim, path);
@@ -47,6 +56,8 @@ TEST(PrivateFiles, NewFilesAre0600AndNeitherALinkNorAnotherUsersFileIsWritten) {
       ASSERT_EQ(lstat(path.c_str(), &info), 0);
       if (planted == Planted::kNothing) {
         EXPECT_EQ(info.st_mode & 0777, 0600u);
+      } else if (planted == Planted::kFifo) {
+        EXPECT_TRUE(S_ISFIFO(info.st_mode));
       } else {
         EXPECT_EQ(test::ReadText(path), "kept");
       }
