@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,9 +78,13 @@ class ProviderScene : public ::testing::Test {
   static const ProviderLibrary& P() { return Provider(); }
   static uint32_t Error() { return P().GetLastError(); }
 
-  // Every key of the scene is closed again.
+  // Every key of the scene that is plugged in (kqsim unplug moves a key's folder away) is closed
+  // again.
   void ExpectAllClosed(const char* after) {
     for (const std::string& key : keys_) {
+      if (!std::filesystem::exists(scene_.root() / key)) {
+        continue;
+      }
       EXPECT_EQ(scene_.OpenHandles(key), 0) << "handles open on " << key << " after " << after;
     }
   }
