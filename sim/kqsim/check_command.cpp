@@ -3,7 +3,8 @@
 // class and length, every container's references name indexed objects, every certificate
 // directory entry names an existing file, and every other file is named by something. It also
 // sees what a later operation would trip over: two containers naming one file, and a public key
-// object whose slot holds another key pair than the one it describes. A key pair that no key
+// object whose slot holds another key pair than the one it describes, a key object naming an empty
+// slot, and two containers naming one slot. A key pair that no key
 // object names is noted without counting as a problem (the repair keeps it).
 
 #include <cstdio>
@@ -129,11 +130,21 @@ class StoreCheck {
       if (objects == keyObjects_.end()) {
         continue;
       }
+      std::set<uint32_t> owners;  // the containers that name a key object of the slot
       for (const auto& [fileId, described] : objects->second) {
         if (pair && !described.empty() && described != PublicKeyOf(*pair)) {
           Problem("public key object file %04X names key slot %u, which holds another key pair%s",
                   fileId, slot, namedBy.contains(fileId) ? " (a container names the object)" : "");
         }
+        if (!pair) {
+          Problem("key object file %04X names key slot %u, which is empty", fileId, slot);
+        }
+        if (const auto owner = namedBy.find(fileId); owner != namedBy.end()) {
+          owners.insert(owner->second);
+        }
+      }
+      if (owners.size() > 1) {
+        Problem("key slot %u is named by %zu containers", slot, owners.size());
       }
     }
   }

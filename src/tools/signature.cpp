@@ -55,11 +55,11 @@ bool FindOnKey(const DeviceSession& session, const SignatureRequest& request, Si
       if (!certificate || !SameSubject(request, certificate->subject)) {
         continue;
       }
-      uint32_t bits = 0;
+      // Only the key pair the public key object describes: a slot another pair took is not it.
       uint32_t flags = 0;
-      if (store::ReadKeyNumberOfObject(session, container->refs[pair.publicKey], false,
-                                       key.keyNumber) != 0 ||
-          session.GetKeyInfo(key.keyNumber, &bits, &flags) != 0) {
+      store::DevicePublicKey slotKey;
+      if (store::ReadPublicKeyObject(session, container->refs[pair.publicKey], key.keyNumber,
+                                     slotKey, &flags) != 0) {
         continue;
       }
       key.certificate = std::move(certificate->der);
