@@ -3,9 +3,9 @@
 // class and length, every container's references name indexed objects, every certificate
 // directory entry names an existing file, and every other file is named by something. It also
 // sees what a later operation would trip over: two containers naming one file, and a public key
-// object whose slot holds another key pair than the one it describes, a key object naming an empty
-// slot, and two containers naming one slot. A key pair that no key
-// object names is noted without counting as a problem (the repair keeps it).
+// object whose slot holds another key pair than the one it describes, and two containers naming
+// one slot. A key pair that no key object names, and a key object naming an empty slot, are noted
+// without counting as problems (the repair keeps them).
 
 #include <cstdio>
 #include <map>
@@ -137,7 +137,10 @@ class StoreCheck {
                   fileId, slot, namedBy.contains(fileId) ? " (a container names the object)" : "");
         }
         if (!pair) {
-          Problem("key object file %04X names key slot %u, which is empty", fileId, slot);
+          // A note, as the repair keeps such an object while a container names it; it signs
+          // with nothing until a key pair is generated into its slot.
+          std::printf("note: key object file %04X names key slot %u, which is empty\n", fileId,
+                      slot);
         }
         if (const auto owner = namedBy.find(fileId); owner != namedBy.end()) {
           owners.insert(owner->second);

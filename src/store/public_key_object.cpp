@@ -50,9 +50,9 @@ uint32_t ReadKeyObject(const DeviceSession& session, uint32_t fileId, bool requi
 }  // namespace
 
 uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
-                               uint8_t& keyNumber) {
-  AttributeTemplate object;
-  return ReadKeyObject(session, fileId, requireRsa, keyNumber, object);
+                               uint8_t& keyNumber, AttributeTemplate* object) {
+  AttributeTemplate read;
+  return ReadKeyObject(session, fileId, requireRsa, keyNumber, object != nullptr ? *object : read);
 }
 
 uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key,

@@ -21,9 +21,10 @@ struct DevicePublicKey {
 // Reads the object in fileId and checks it names a key: kBadFileId; kDeviceFailed when the
 // length cannot be had; kSerialiseFailed for a length of 0 or an unreadable object; kWrongClass
 // (class missing or not 2); with requireRsa, kAttributeMissing unless CKA_KEY_TYPE is 0;
-// kAttributeMissing, kWrongAttributeLength or kBadKeyNumber for the key number.
+// kAttributeMissing, kWrongAttributeLength or kBadKeyNumber for the key number. `object`, when
+// given, receives the object read.
 uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
-                               uint8_t& keyNumber);
+                               uint8_t& keyNumber, AttributeTemplate* object = nullptr);
 
 // The device's public key in a slot (ZANT_GetKeyInfo, then ZANT_ReadRSAPub into two 512-byte
 // buffers); kDeviceFailed. `keyFlags`, when given, receives ZANT_GetKeyInfo's flags.

@@ -23,7 +23,7 @@ const std::map<BudgetedOperation, int64_t> kBudgets = {
     {BudgetedOperation::kCspSignOnce, 33},        {BudgetedOperation::kCspSignTwice, 51},
     {BudgetedOperation::kCspNewKeysetGenKey, 38}, {BudgetedOperation::kCspEnumContainers, 8},
     {BudgetedOperation::kCreatePkcs10, 36},       {BudgetedOperation::kWritePkcs7, 24},
-    {BudgetedOperation::kGetAllCertDn, 13},       {BudgetedOperation::kSignTransaction, 30},
+    {BudgetedOperation::kGetAllCertDn, 13},       {BudgetedOperation::kSignTransaction, 31},
     {BudgetedOperation::kSignSm2Plain, 19},       {BudgetedOperation::kPkcs11List, 18},
     {BudgetedOperation::kPkcs11Sign, 25},
 };
