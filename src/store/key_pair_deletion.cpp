@@ -147,22 +147,16 @@ uint32_t SetPairRefs(const DeviceSession& session, const ContainerInfo& containe
 }  // namespace
 
 uint32_t ReleaseContainerReference(const DeviceSession& session, ContainerInfo& container,
-                                   ContainerRef ref, IndexKind index, bool& shared) {
-  shared = false;
+                                   ContainerRef ref, IndexKind index) {
   const uint16_t fileId = container.refs[ref];
   if (!IsReferenceSet(fileId)) {
     return 0;
-  }
-  std::vector<ContainerInfo> containers;
-  if (ListContainers(session, containers) != 0) {
-    return kDeviceFailed;
   }
   if (ClearContainerRef(session, container.fileId, ref) != 0) {
     return kDeviceFailed;
   }
   container.refs[ref] = kNoReference;
-  shared = NamedByAnother(containers, container, fileId);  // the other container keeps it
-  return shared || DeleteObject(session, fileId, index) == 0 ? 0 : kDeviceFailed;
+  return DeleteObject(session, fileId, index) == 0 ? 0 : kDeviceFailed;
 }
 
 const KeyPairRefs& OtherPair(const KeyPairRefs& pair) {
