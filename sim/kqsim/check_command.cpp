@@ -3,8 +3,9 @@
 // class and length, every container's references name indexed objects, every certificate
 // directory entry names an existing file, and every other file is named by something. It also
 // sees what a later operation would trip over: two containers naming one file, and a public key
-// object whose slot holds another key pair than the one it describes. A key pair that no key
-// object names is noted without counting as a problem (the repair keeps it).
+// object whose slot holds another key pair than the one it describes, and two containers naming
+// one slot. A key pair that no key object names, and a key object naming an empty slot, are noted
+// without counting as problems (the repair keeps them).
 
 #include <cstdio>
 #include <map>
@@ -129,11 +130,24 @@ class StoreCheck {
       if (objects == keyObjects_.end()) {
         continue;
       }
+      std::set<uint32_t> owners;  // the containers that name a key object of the slot
       for (const auto& [fileId, described] : objects->second) {
         if (pair && !described.empty() && described != PublicKeyOf(*pair)) {
           Problem("public key object file %04X names key slot %u, which holds another key pair%s",
                   fileId, slot, namedBy.contains(fileId) ? " (a container names the object)" : "");
         }
+        if (!pair) {
+          // A note, as the repair keeps such an object while a container names it; it signs
+          // with nothing until a key pair is generated into its slot.
+          std::printf("note: key object file %04X names key slot %u, which is empty\n", fileId,
+                      slot);
+        }
+        if (const auto owner = namedBy.find(fileId); owner != namedBy.end()) {
+          owners.insert(owner->second);
+        }
+      }
+      if (owners.size() > 1) {
+        Problem("key slot %u is named by %zu containers", slot, owners.size());
       }
     }
   }

@@ -53,11 +53,17 @@ uint32_t ReadSlotKey(const DeviceSession& session, uint8_t keyNumber,
   return kOk;
 }
 
+bool StatesKey(const AttributeTemplate& publicKeyObject) {
+  const std::vector<uint8_t>* modulus = publicKeyObject.Bytes(attr::kModulus);
+  const std::vector<uint8_t>* point = publicKeyObject.Bytes(attr::kEcPoint);
+  return (modulus != nullptr && !modulus->empty()) || (point != nullptr && !point->empty());
+}
+
 bool IsKeyOfObject(const DevicePublicKey& deviceKey, const AttributeTemplate& publicKeyObject) {
   const std::vector<uint8_t>* modulus = publicKeyObject.Bytes(attr::kModulus);
   const std::vector<uint8_t>* point = publicKeyObject.Bytes(attr::kEcPoint);
-  if (modulus == nullptr && point == nullptr) {
-    return true;  // an object that states no key cannot tell another key from its own
+  if (!StatesKey(publicKeyObject)) {
+    return false;  // an object that states no key proves no key its own
   }
   std::vector<uint8_t> expected;
   if (deviceKey.bits == 256) {

@@ -31,8 +31,11 @@ uint32_t ReadObjectOwnership(const DeviceSession& session, uint16_t fileId,
 uint32_t ReadSlotKey(const DeviceSession& session, uint8_t keyNumber,
                      std::optional<DevicePublicKey>& key);
 
+// Whether the public key object states a modulus or a point.
+[[nodiscard]] bool StatesKey(const AttributeTemplate& publicKeyObject);
+
 // Whether the device key is the one the public key object describes: the RSA modulus, or the SM2
-// point X || Y. True for an object that states neither (it cannot tell).
+// point X || Y. False for an object that states neither: it proves no key its own.
 [[nodiscard]] bool IsKeyOfObject(const DevicePublicKey& deviceKey,
                                  const AttributeTemplate& publicKeyObject);
 

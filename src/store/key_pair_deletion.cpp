@@ -13,6 +13,7 @@
 #include "store/index_slot.h"
 #include "store/key_ownership.h"
 #include "store/object_file.h"
+#include "store/public_key_object.h"
 
 namespace kq::store {
 
@@ -29,10 +30,11 @@ struct PairObject {
 // What deleting a pair touches, decided before anything changes.
 struct PairSurvey {
   std::array<PairObject, 3> objects;
-  uint32_t mask = 0;                 // the references to release
-  uint8_t keyNumber = kNoKeyNumber;  // the key number of the pair's own public key object
-  bool deviceKeyOwned = false;       // the slot holds the key that object describes
-  bool slotForeign = false;          // the slot holds another key pair than that object's
+  uint32_t mask = 0;                        // the references to release
+  uint8_t keyNumber = kNoKeyNumber;         // the key number of the pair's own public key object
+  uint8_t privateKeyNumber = kNoKeyNumber;  // the one its private key object names
+  bool deviceKeyOwned = false;              // the slot holds the key that object describes
+  bool slotForeign = false;                 // the slot holds another key pair than that object's
 };
 
 // Whether a container other than `container` names the file (a damaged key can hold two).
@@ -42,6 +44,36 @@ bool NamedByAnother(const std::vector<ContainerInfo>& containers, const Containe
     return other.fileId != container.fileId &&
            std::ranges::find(other.refs, fileId) != other.refs.end();
   });
+}
+
+// The key number a key object names, or kNoKeyNumber.
+uint8_t KeyNumberOf(const AttributeTemplate& object) {
+  const std::vector<uint8_t>* number = object.Bytes(attr::kKeyNumber);
+  return number != nullptr && number->size() == 1 && IsKeyNumber((*number)[0]) ? (*number)[0]
+                                                                               : kNoKeyNumber;
+}
+
+// Whether a public key object of a container other than `container` names the key number (a
+// copied object can carry any container's name). kDeviceFailed when one cannot be read.
+uint32_t SlotNamedByAnother(const DeviceSession& session,
+                            const std::vector<ContainerInfo>& containers,
+                            const ContainerInfo& container, uint8_t keyNumber, bool& named) {
+  named = false;
+  for (const ContainerInfo& other : containers) {
+    for (const KeyPairRefs* pair : {&kSignaturePair, &kExchangePair}) {
+      const uint16_t fileId = other.refs[pair->publicKey];
+      if (other.fileId == container.fileId || !IsReferenceSet(fileId)) {
+        continue;
+      }
+      uint8_t number = kNoKeyNumber;
+      const uint32_t status = ReadKeyNumberOfObject(session, fileId, false, number);
+      if (status == kDeviceFailed) {
+        return status;
+      }
+      named = named || (status == 0 && number == keyNumber);
+    }
+  }
+  return kOk;
 }
 
 uint32_t SurveyPair(const DeviceSession& session, const ContainerInfo& container,
@@ -70,20 +102,38 @@ uint32_t SurveyPair(const DeviceSession& session, const ContainerInfo& container
       object.ownership = Ownership::kForeign;  // the other container keeps it, and its key pair
       continue;
     }
-    if (object.ref != pair.publicKey || object.ownership != Ownership::kOwned) {
+    if (object.ownership != Ownership::kOwned) {
       continue;
     }
-    const std::vector<uint8_t>* number = read.Bytes(attr::kKeyNumber);
-    if (number == nullptr || number->size() != 1 || !IsKeyNumber((*number)[0])) {
+    if (object.ref == pair.privateKey) {
+      survey.privateKeyNumber = KeyNumberOf(read);
+      continue;
+    }
+    if (object.ref != pair.publicKey || !IsKeyNumber(KeyNumberOf(read))) {
       continue;  // names no key pair: only objects go
     }
-    survey.keyNumber = (*number)[0];
+    survey.keyNumber = KeyNumberOf(read);
     std::optional<DevicePublicKey> deviceKey;
     if (const uint32_t status = ReadSlotKey(session, survey.keyNumber, deviceKey); status != 0) {
       return status;
     }
     survey.deviceKeyOwned = deviceKey && IsKeyOfObject(*deviceKey, read);
     survey.slotForeign = deviceKey && !survey.deviceKeyOwned;
+  }
+  // A pair whose objects disagree on the slot, or whose slot another container names, is not
+  // provably the container's: its device key stays, and so does the slot's directory entry.
+  bool namedByAnother = false;
+  if (survey.deviceKeyOwned) {
+    if (const uint32_t status =
+            SlotNamedByAnother(session, containers, container, survey.keyNumber, namedByAnother);
+        status != 0) {
+      return status;
+    }
+  }
+  if (namedByAnother ||
+      (IsKeyNumber(survey.privateKeyNumber) && survey.privateKeyNumber != survey.keyNumber)) {
+    survey.deviceKeyOwned = false;
+    survey.slotForeign = true;
   }
   return kOk;
 }
@@ -134,11 +184,16 @@ uint32_t DeleteOwnedKeyPair(const DeviceSession& session, ContainerInfo& contain
     result = DeleteDeviceKeyPair(session, survey.keyNumber);
     // Declined or failed on the key: the pair stays whole, named again by its container. A
     // failure after the key deleted it (its result not fetched) is no reason to name the empty
-    // slot again, which the next key pair generated would take: the deletion goes on.
+    // slot again, which the next key pair generated would take: the deletion goes on. When the
+    // slot cannot be read back, nobody knows: the references stay released and the objects keep
+    // the container's name, for the repair to link again.
     std::optional<DevicePublicKey> left;
-    if (result != 0 && (ReadSlotKey(session, survey.keyNumber, left) != 0 || left)) {
-      SetPairRefs(session, container, container.refs, survey.mask);
+    if (result != 0 && ReadSlotKey(session, survey.keyNumber, left) != 0) {
       return result;
+    }
+    if (result != 0 && left) {
+      return SetPairRefs(session, container, container.refs, survey.mask) == 0 ? result
+                                                                               : kDeviceFailed;
     }
   }
   for (const PairObject& object : survey.objects) {

@@ -50,17 +50,17 @@ uint32_t ReadKeyObject(const DeviceSession& session, uint32_t fileId, bool requi
 }  // namespace
 
 uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
-                               uint8_t& keyNumber) {
-  AttributeTemplate object;
-  return ReadKeyObject(session, fileId, requireRsa, keyNumber, object);
+                               uint8_t& keyNumber, AttributeTemplate* object) {
+  AttributeTemplate read;
+  return ReadKeyObject(session, fileId, requireRsa, keyNumber, object != nullptr ? *object : read);
 }
 
-uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber,
-                             DevicePublicKey& key) {
+uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key,
+                             uint32_t* keyFlags) {
   key = DevicePublicKey{};
   uint32_t bits = 0;
   uint32_t flags = 0;
-  if (session.GetKeyInfo(keyNumber, &bits, &flags) != 0) {
+  if (session.GetKeyInfo(keyNumber, &bits, keyFlags != nullptr ? keyFlags : &flags) != 0) {
     return kDeviceFailed;
   }
   return ReadSlotPublicKey(session, keyNumber, key);
@@ -87,7 +87,7 @@ uint32_t ReadSlotPublicKey(const DeviceSession& session, uint8_t keyNumber, Devi
 }
 
 uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
-                             DevicePublicKey& key) {
+                             DevicePublicKey& key, uint32_t* keyFlags) {
   key = DevicePublicKey{};
   uint8_t number = kNoKeyNumber;
   AttributeTemplate object;
@@ -95,7 +95,7 @@ uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint
     keyNumber = kNoKeyNumber;
     return status;
   }
-  if (const uint32_t status = ReadDevicePublicKey(session, number, key); status != 0) {
+  if (const uint32_t status = ReadDevicePublicKey(session, number, key, keyFlags); status != 0) {
     keyNumber = kNoKeyNumber;
     return status;
   }
@@ -114,7 +114,8 @@ uint32_t ReadPublicKeyRecord(const DeviceSession& session, uint32_t fileId, uint
   record = PublicKeyRecord{};
   keyNumber = kNoKeyNumber;
   uint8_t number = kNoKeyNumber;
-  if (const uint32_t status = ReadKeyNumberOfObject(session, fileId, true, number); status != 0) {
+  AttributeTemplate object;
+  if (const uint32_t status = ReadKeyObject(session, fileId, true, number, object); status != 0) {
     return status;
   }
   uint32_t bits = 0;
@@ -127,6 +128,15 @@ uint32_t ReadPublicKeyRecord(const DeviceSession& session, uint32_t fileId, uint
   auto exponentLength = static_cast<uint32_t>(read.exponent.size());
   if (session.ReadRSAPub(number, &read.bits, read.modulus.data(), &modulusLength,
                          read.exponent.data(), &exponentLength, 0) != 0) {
+    return kDeviceFailed;
+  }
+  // A slot that holds another key pair than the object's is no key of this container's.
+  if (modulusLength > read.modulus.size()) {
+    return kDeviceFailed;
+  }
+  const DevicePublicKey deviceKey{
+      read.bits, {read.modulus.begin(), read.modulus.begin() + modulusLength}, {}};
+  if (!IsKeyOfObject(deviceKey, object)) {
     return kDeviceFailed;
   }
   record = read;

@@ -21,24 +21,26 @@ struct DevicePublicKey {
 // Reads the object in fileId and checks it names a key: kBadFileId; kDeviceFailed when the
 // length cannot be had; kSerialiseFailed for a length of 0 or an unreadable object; kWrongClass
 // (class missing or not 2); with requireRsa, kAttributeMissing unless CKA_KEY_TYPE is 0;
-// kAttributeMissing, kWrongAttributeLength or kBadKeyNumber for the key number.
+// kAttributeMissing, kWrongAttributeLength or kBadKeyNumber for the key number. `object`, when
+// given, receives the object read.
 uint32_t ReadKeyNumberOfObject(const DeviceSession& session, uint32_t fileId, bool requireRsa,
-                               uint8_t& keyNumber);
+                               uint8_t& keyNumber, AttributeTemplate* object = nullptr);
 
 // The device's public key in a slot (ZANT_GetKeyInfo, then ZANT_ReadRSAPub into two 512-byte
-// buffers); kDeviceFailed.
-uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key);
+// buffers); kDeviceFailed. `keyFlags`, when given, receives ZANT_GetKeyInfo's flags.
+uint32_t ReadDevicePublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key,
+                             uint32_t* keyFlags = nullptr);
 // Its second half, ZANT_ReadRSAPub alone, for a caller that asked ZANT_GetKeyInfo itself.
 uint32_t ReadSlotPublicKey(const DeviceSession& session, uint8_t keyNumber, DevicePublicKey& key);
 
 // The tool exports' reading: the key number and the device's public key for it; kDeviceFailed
 // when the slot holds another key than the object describes (its own pair is gone).
 uint32_t ReadPublicKeyObject(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
-                             DevicePublicKey& key);
+                             DevicePublicKey& key, uint32_t* keyFlags = nullptr);
 
 // The provider's reading: the object must also be an RSA key (CKA_KEY_TYPE 0); the device key
 // is read into a zeroed record (modulus room 256 bytes, exponent room 4). kDeviceFailed when
-// the device key cannot be read.
+// the device key cannot be read or is not the one the object describes.
 uint32_t ReadPublicKeyRecord(const DeviceSession& session, uint32_t fileId, uint8_t& keyNumber,
                              PublicKeyRecord& record);
 

@@ -298,8 +298,8 @@ class Survey {
         if (key.number != k) {
           continue;
         }
-        const bool describesSlot =
-            slotKey && (!key.publicKey || IsKeyOfObject(*slotKey, *key.publicKey));
+        const bool describesSlot = slotKey && (!key.publicKey || !StatesKey(*key.publicKey) ||
+                                               IsKeyOfObject(*slotKey, *key.publicKey));
         if (!describesSlot) {
           // Deleted only when no container names it: its own key pair is gone, and a later
           // operation must not take it for the key pair now in the slot.

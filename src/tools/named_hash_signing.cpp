@@ -1,5 +1,6 @@
 #include "tools/named_hash_signing.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/codes_device.h"
@@ -38,8 +39,12 @@ uint32_t HostDigest(const DeviceSession& session, const NamedHashSignature& requ
   uint32_t xLength = static_cast<uint32_t>(x.size());
   uint32_t yLength = static_cast<uint32_t>(y.size());
   uint32_t bits = 0;
-  if (session.ReadRSAPub(request.keyNumber, &bits, x.data(), &xLength, y.data(), &yLength, 0) !=
-      0) {
+  if (const store::DevicePublicKey* key = request.publicKey) {
+    bits = key->bits;
+    std::copy_n(key->first.begin(), std::min(key->first.size(), x.size()), x.begin());
+    std::copy_n(key->second.begin(), std::min(key->second.size(), y.size()), y.begin());
+  } else if (session.ReadRSAPub(request.keyNumber, &bits, x.data(), &xLength, y.data(), &yLength,
+                                0) != 0) {
     return code::kDeviceFailed;
   }
   if (bits != kSm2KeyBits) {

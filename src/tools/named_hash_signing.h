@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "device/device_session.h"
+#include "store/public_key_object.h"
 
 namespace kq::tools {
 
@@ -16,6 +17,7 @@ struct NamedHashSignature {
   const uint8_t* message = nullptr;
   uint32_t messageLength = 0;
   bool hashOnDevice = false;
+  const store::DevicePublicKey* publicKey = nullptr;  // the slot's key, when already read
 };
 
 // Signs into signature; signatureLength is the capacity on entry and the signature's length on

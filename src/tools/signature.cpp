@@ -9,6 +9,7 @@
 #include "crypto/transaction_message.h"
 #include "pki/dn_text.h"
 #include "platform/last_error.h"
+#include "store/key_ownership.h"
 #include "store/public_key_object.h"
 #include "tools/key_certificates.h"
 #include "tools/named_hash_signing.h"
@@ -31,6 +32,7 @@ struct SigningKey {
   uint8_t keyNumber = 0;
   uint8_t algorithm = 0;
   uint32_t deviceUsage = 0;
+  store::AttributeTemplate publicKeyObject;  // the certificate's public key object
 };
 
 bool SameSubject(const SignatureRequest& request, const std::string& subject) {
@@ -58,7 +60,7 @@ bool FindOnKey(const DeviceSession& session, const SignatureRequest& request, Si
       uint32_t bits = 0;
       uint32_t flags = 0;
       if (store::ReadKeyNumberOfObject(session, container->refs[pair.publicKey], false,
-                                       key.keyNumber) != 0 ||
+                                       key.keyNumber, &key.publicKeyObject) != 0 ||
           session.GetKeyInfo(key.keyNumber, &bits, &flags) != 0) {
         continue;
       }
@@ -142,11 +144,22 @@ uint32_t SignBySubject(const SignatureRequest& request, uint8_t* signature,
       status != 0) {
     return status;
   }
+  // Only the key pair the public key object describes signs: a slot another pair took since is
+  // not the certificate's key. (A size query signs nothing, so it spares this read.)
+  store::DevicePublicKey slotKey;
+  if (store::ReadSlotPublicKey(session, key.keyNumber, slotKey) != 0) {
+    reason = code::kReasonKeyFailed;
+    return code::kDeviceFailed;
+  }
+  if (!store::IsKeyOfObject(slotKey, key.publicKeyObject)) {
+    return code::kCertificateNotFound;
+  }
   std::array<uint8_t, kSignatureCapacity> produced{};
   uint32_t producedLength = static_cast<uint32_t>(produced.size());
   const NamedHashSignature signing{
       key.keyNumber, hashName.c_str(),   static_cast<int32_t>(hashName.size()),
-      request.data,  request.dataLength, path.hashOnDevice};
+      request.data,  request.dataLength, path.hashOnDevice,
+      &slotKey};
   if (const uint32_t status = SignWithNamedHash(session, signing, produced.data(), &producedLength);
       status != 0) {
     reason = code::kReasonKeyFailed;

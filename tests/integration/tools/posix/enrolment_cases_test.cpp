@@ -186,6 +186,9 @@ TEST_F(EnrolmentCases, SignatureRefusals) {
   EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3003u);
   EXPECT_EQ(lib.LastError(), kq::win::kScardChvBlocked);
   scene.SetPinState(key, 6, false);
+  // Another key pair in the teller's slot is not the certificate's key: nothing is signed.
+  scene.ImportKeyPair(key, {1, 1, "rsa2048-b"});
+  EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 2008u);
   // A signature buffer big enough for the reserved size but not for what the key returns is
   // told apart only after signing; one too small for the reserved size spares the user the key.
   std::vector<uint8_t> signature(255);
