@@ -296,9 +296,10 @@ CK_RV DestroyObject(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE objectHandle) {
     uint32_t status = 0;
     if (target->objectClass == CKO_CERTIFICATE) {
       // Only the certificate goes; its key pair stays usable.
+      bool shared = false;
       status = store::ReleaseContainerReference(device, container, pair.certificate,
-                                                store::IndexKind::kObjects);
-      if (status == 0) {
+                                                store::IndexKind::kObjects, shared);
+      if (status == 0 && !shared) {
         store::RemoveCertificateDirectoryEntry(device, target->keyNumber);
       }
     } else {

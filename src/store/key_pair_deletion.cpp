@@ -147,16 +147,22 @@ uint32_t SetPairRefs(const DeviceSession& session, const ContainerInfo& containe
 }  // namespace
 
 uint32_t ReleaseContainerReference(const DeviceSession& session, ContainerInfo& container,
-                                   ContainerRef ref, IndexKind index) {
+                                   ContainerRef ref, IndexKind index, bool& shared) {
+  shared = false;
   const uint16_t fileId = container.refs[ref];
   if (!IsReferenceSet(fileId)) {
     return 0;
+  }
+  std::vector<ContainerInfo> containers;
+  if (ListContainers(session, containers) != 0) {
+    return kDeviceFailed;
   }
   if (ClearContainerRef(session, container.fileId, ref) != 0) {
     return kDeviceFailed;
   }
   container.refs[ref] = kNoReference;
-  return DeleteObject(session, fileId, index) == 0 ? 0 : kDeviceFailed;
+  shared = NamedByAnother(containers, container, fileId);  // the other container keeps it
+  return shared || DeleteObject(session, fileId, index) == 0 ? 0 : kDeviceFailed;
 }
 
 const KeyPairRefs& OtherPair(const KeyPairRefs& pair) {

@@ -11,10 +11,12 @@
 
 namespace kq::store {
 
-// Releases one reference of the container and deletes the object it named (in `index`). 0 when
-// the reference was not set; kDeviceFailed when it could not be released or the object deleted.
+// Releases one reference of the container and deletes the object it named (in `index`), unless
+// another container names it too (`shared`: it stays). 0 when the reference was not set;
+// kDeviceFailed when the containers cannot be listed, the reference released or the object
+// deleted.
 uint32_t ReleaseContainerReference(const DeviceSession& session, ContainerInfo& container,
-                                   ContainerRef ref, IndexKind index);
+                                   ContainerRef ref, IndexKind index, bool& shared);
 
 // Deletes one key pair of the container, in an order that never loses what another container
 // owns: first the pair's references are released, then the device key goes (confirmed on the key

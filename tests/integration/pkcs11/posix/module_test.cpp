@@ -312,5 +312,33 @@ TEST_F(ModuleTest, AKeyReplacedBehindTheListingDoesNotSignForIt) {
   EXPECT_EQ(p11_->C_Sign(session_, data, 8, signature.data(), &length), CKR_KEY_HANDLE_INVALID);
 }
 
+// A damaged key whose second container names the first one's certificate file: destroying the
+// certificate in one container leaves the file to the other.
+TEST_F(ModuleTest, ACertificateAnotherContainerNamesOutlivesItsDestruction) {
+  uint16_t certificateFile = 0;
+  scene_.SetPinState(key_, std::nullopt, true);
+  {
+    DeviceSession session;
+    ASSERT_EQ(session.Open(scene_.ReaderName(key_)), 0u);
+    ASSERT_EQ(store::CreateContainer(session, "twin"), 0u);
+    store::ContainerInfo first;
+    store::ContainerInfo twin;
+    ASSERT_EQ(store::FindContainer(session, "module-test", first), 0u);
+    ASSERT_EQ(store::FindContainer(session, "twin", twin), 0u);
+    certificateFile = first.refs[store::kSignatureCertificate];
+    ASSERT_EQ(store::SetContainerRefs(session, twin.fileId, first.refs,
+                                      store::RefMask(store::kSignatureCertificate)),
+              0u);
+  }
+  scene_.Replug(key_);
+  ASSERT_EQ(p11_->C_CloseSession(session_), CKR_OK);
+  ASSERT_EQ(
+      p11_->C_OpenSession(0, CKF_SERIAL_SESSION | CKF_RW_SESSION, nullptr, nullptr, &session_),
+      CKR_OK);
+  ASSERT_EQ(LoginUser(), CKR_OK);
+  EXPECT_EQ(p11_->C_DestroyObject(session_, Object(CKO_CERTIFICATE)), CKR_OK);
+  EXPECT_TRUE(scene_.ReadKeyFile(key_, certificateFile).has_value());
+}
+
 }  // namespace
 }  // namespace kq::test
