@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "kqcsp.h"
-#include "platform/dynamic_library.h"
 #include "softkey/call_counters.h"
 #include "softkey/call_latency.h"
 #include "support/pkcs11_workload.h"
@@ -33,29 +32,6 @@ constexpr const char* kRsaSignatureRequest = "CN=Budget Signer,O=Demo Bank,T=S|R
 // A key as the bank's enrolment leaves it: an RSA signature key and an SM2 key, two containers.
 constexpr const char* kBothRequests =
     "CN=Budget Signer,O=Demo Bank,T=S|RSA2048|SHA256|2||CN=Budget SM2,O=Demo Bank,T=Ex|SM2|SM3|3";
-
-// The tool exports the operations use, resolved from the provider of the build.
-struct ToolExports {
-  decltype(&::KQ_CreatePKCS10) createPkcs10 = nullptr;
-  decltype(&::KQ_WritePKCS7) writePkcs7 = nullptr;
-  decltype(&::KQ_GetAllCertDN) getAllCertDn = nullptr;
-  decltype(&::KQ_GetSignature) getSignature = nullptr;
-};
-
-const ToolExports& Tools() {
-  static const ToolExports tools = [] {
-    // The same file the provider's entry points come from, so the process holds one copy.
-    static const platform::DynamicLibrary library = platform::DynamicLibrary::Load(
-        std::string(KQ_TEST_LIB_DIR) + "/" + platform::SharedLibraryFileName("kqcsp"));
-    ToolExports t;
-    t.createPkcs10 = reinterpret_cast<decltype(t.createPkcs10)>(library.Symbol("KQ_CreatePKCS10"));
-    t.writePkcs7 = reinterpret_cast<decltype(t.writePkcs7)>(library.Symbol("KQ_WritePKCS7"));
-    t.getAllCertDn = reinterpret_cast<decltype(t.getAllCertDn)>(library.Symbol("KQ_GetAllCertDN"));
-    t.getSignature = reinterpret_cast<decltype(t.getSignature)>(library.Symbol("KQ_GetSignature"));
-    return t;
-  }();
-  return tools;
-}
 
 // Device calls so far on the key and, for the calls that name no key, in the root.
 int64_t CallsSoFar(const SoftKeyScene& scene, const std::string& key, sim::Counters* byName) {
@@ -211,8 +187,8 @@ std::string CreateRequests(const std::string& mediaId, const std::string& text,
                            std::string& output) {
   int32_t length = 16384;
   output.assign(static_cast<size_t>(length), '\0');
-  const uint32_t status = Tools().createPkcs10(text.c_str(), static_cast<int32_t>(text.size()),
-                                               mediaId.c_str(), output.data(), &length);
+  const uint32_t status = Provider().KQ_CreatePKCS10(
+      text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(), output.data(), &length);
   output.resize(status == 0 ? static_cast<size_t>(length) : 0);
   return status == 0 ? "" : Failed("KQ_CreatePKCS10", status);
 }
@@ -221,7 +197,7 @@ std::string CreateRequests(const std::string& mediaId, const std::string& text,
 std::string ListSubjects(const std::string& mediaId, std::string& list) {
   list.assign(4096, '\0');
   auto length = static_cast<int32_t>(list.size());
-  const uint32_t status = Tools().getAllCertDn(mediaId.c_str(), list.data(), &length);
+  const uint32_t status = Provider().KQ_GetAllCertDN(mediaId.c_str(), list.data(), &length);
   list.resize(status == 0 ? static_cast<size_t>(length) : 0);
   return status == 0 ? "" : Failed("KQ_GetAllCertDN", status);
 }
@@ -247,8 +223,8 @@ std::string Enrol(const std::string& mediaId, const std::string& text,
   if (certificates.empty()) {
     return "the requests could not be certified";
   }
-  if (const uint32_t status = Tools().writePkcs7(mediaId.c_str(), certificates.c_str(),
-                                                 static_cast<int32_t>(certificates.size()));
+  if (const uint32_t status = Provider().KQ_WritePKCS7(mediaId.c_str(), certificates.c_str(),
+                                                       static_cast<int32_t>(certificates.size()));
       status != 0) {
     return Failed("KQ_WritePKCS7", status);
   }
@@ -271,10 +247,10 @@ std::string SignWithSubject(const std::string& subject, const std::vector<uint8_
   int32_t signatureLength = 0;
   uint32_t certificateLength = 0;
   if (sizeQuery) {
-    if (const uint32_t status =
-            Tools().getSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-                                 static_cast<uint32_t>(subject.size()), nullptr, 0, nullptr,
-                                 &signatureLength, nullptr, &certificateLength);
+    if (const uint32_t status = Provider().KQ_GetSignature(
+            data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
+            static_cast<uint32_t>(subject.size()), nullptr, 0, nullptr, &signatureLength, nullptr,
+            &certificateLength);
         status != 0) {
       return Failed("KQ_GetSignature size query", status);
     }
@@ -284,10 +260,10 @@ std::string SignWithSubject(const std::string& subject, const std::vector<uint8_
   }
   std::vector<uint8_t> signature(static_cast<size_t>(signatureLength));
   std::vector<uint8_t> certificate(certificateLength);
-  const uint32_t status =
-      Tools().getSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-                           static_cast<uint32_t>(subject.size()), nullptr, 0, signature.data(),
-                           &signatureLength, certificate.data(), &certificateLength);
+  const uint32_t status = Provider().KQ_GetSignature(
+      data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
+      static_cast<uint32_t>(subject.size()), nullptr, 0, signature.data(), &signatureLength,
+      certificate.data(), &certificateLength);
   signature.resize(status == 0 ? static_cast<size_t>(signatureLength) : 0);
   certificate.resize(status == 0 ? certificateLength : 0);
   outcome.signatures = {signature};
@@ -379,8 +355,8 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
                                            : "";
           },
           [mediaId, certificates] {
-            const uint32_t status = Tools().writePkcs7(mediaId.c_str(), certificates->c_str(),
-                                                       static_cast<int32_t>(certificates->size()));
+            const uint32_t status = Provider().KQ_WritePKCS7(
+                mediaId.c_str(), certificates->c_str(), static_cast<int32_t>(certificates->size()));
             return status == 0 ? "" : Failed("KQ_WritePKCS7", status);
           },
           [mediaId, outcome] {
@@ -465,11 +441,6 @@ OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& sce
   OperationRun run;
   if (!Provider().complete) {
     run.problem = Provider().problem;
-    return run;
-  }
-  const ToolExports& tools = Tools();
-  if (!tools.createPkcs10 || !tools.writePkcs7 || !tools.getAllCertDn || !tools.getSignature) {
-    run.problem = "the provider lacks a tool export";
     return run;
   }
   const ScopedEnv pin("KQSIM_PIN", "12345678");

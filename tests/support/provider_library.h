@@ -12,16 +12,17 @@ class DynamicLibrary;
 
 namespace kq::test {
 
-// The 25 CryptoAPI entry points.
 // clang-format off
 #define KQ_TEST_CP_EXPORTS(X) \
   X(CPAcquireContext) X(CPReleaseContext) X(CPGenKey) X(CPDeriveKey) X(CPDestroyKey) \
   X(CPSetKeyParam) X(CPGetKeyParam) X(CPExportKey) X(CPImportKey) X(CPEncrypt) X(CPDecrypt) \
   X(CPCreateHash) X(CPHashData) X(CPHashSessionKey) X(CPDestroyHash) X(CPSignHash) \
   X(CPVerifySignature) X(CPGenRandom) X(CPGetUserKey) X(CPSetProvParam) X(CPGetProvParam) \
-  X(CPSetHashParam) X(CPGetHashParam) X(CPDuplicateKey) X(CPDuplicateHash)
+  X(CPSetHashParam) X(CPGetHashParam) X(CPDuplicateKey) X(CPDuplicateHash) \
+  X(KQ_CreatePKCS10) X(KQ_WritePKCS7) X(KQ_GetAllCertDN) X(KQ_GetSignature)
 // clang-format on
 
+// The 25 entry points and the four tool exports that the budgeted operations use.
 struct ProviderLibrary {
 #define KQ_TEST_CP_MEMBER(name) decltype(&::name) name = nullptr;
   KQ_TEST_CP_EXPORTS(KQ_TEST_CP_MEMBER)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,15 @@ class ModuleTest : public ::testing::Test {
   CK_OBJECT_HANDLE Object(CK_OBJECT_CLASS objectClass) {
     const auto found = Find({{CKA_CLASS, &objectClass, sizeof objectClass}});
     return found.size() == 1 ? found[0] : CK_INVALID_HANDLE;
+  }
+  // C_SignInit and C_Sign (SHA-256 over a short text) in the session: the first code not CKR_OK.
+  CK_RV SignOnce(CK_OBJECT_HANDLE key, CK_SESSION_HANDLE session) const {
+    CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
+    CK_BYTE data[] = "data";
+    std::array<CK_BYTE, 256> signature{};
+    CK_ULONG length = signature.size();
+    const CK_RV rv = p11_->C_SignInit(session, &sha256, key);
+    return rv == CKR_OK ? p11_->C_Sign(session, data, 4, signature.data(), &length) : rv;
   }
   CK_RV LoginUser(const char* pin = "12345678") {
     return p11_->C_Login(session_, CKU_USER,

@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <mbedtls/base64.h>
+#include <openssl/bn.h>
+#include <openssl/ecdsa.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -16,31 +19,18 @@ namespace kq::test {
 
 namespace {
 
-// DER of a short value (under 128 bytes, as a signature's numbers are): tag, length, content.
-std::vector<uint8_t> Der(uint8_t tag, std::span<const uint8_t> content) {
-  std::vector<uint8_t> out{tag, static_cast<uint8_t>(content.size())};
-  out.insert(out.end(), content.begin(), content.end());
-  return out;
-}
-
-std::vector<uint8_t> DerInteger(std::span<const uint8_t> bigEndian) {
-  while (bigEndian.size() > 1 && bigEndian[0] == 0) {
-    bigEndian = bigEndian.subspan(1);
-  }
-  std::vector<uint8_t> content;
-  if (bigEndian.empty() || (bigEndian[0] & 0x80) != 0) {
-    content.push_back(0);
-  }
-  content.insert(content.end(), bigEndian.begin(), bigEndian.end());
-  return Der(0x02, content);
-}
-
-// An SM2 signature r || s as the DER SEQUENCE of two INTEGERs.
+// An SM2 signature r || s as the DER SEQUENCE of two INTEGERs, by OpenSSL's encoder.
 std::vector<uint8_t> Sm2SignatureDer(std::span<const uint8_t> rs) {
-  std::vector<uint8_t> numbers = DerInteger(rs.first(rs.size() / 2));
-  const std::vector<uint8_t> s = DerInteger(rs.subspan(rs.size() / 2));
-  numbers.insert(numbers.end(), s.begin(), s.end());
-  return Der(0x30, numbers);
+  const int half = static_cast<int>(rs.size() / 2);
+  ECDSA_SIG* signature = ECDSA_SIG_new();
+  ECDSA_SIG_set0(signature, BN_bin2bn(rs.data(), half, nullptr),
+                 BN_bin2bn(rs.data() + half, half, nullptr));
+  uint8_t* der = nullptr;
+  const int length = i2d_ECDSA_SIG(signature, &der);
+  std::vector<uint8_t> out(der, der + std::max(length, 0));
+  OPENSSL_free(der);
+  ECDSA_SIG_free(signature);
+  return out;
 }
 
 void DrainInto(int fd, std::string& out, bool& open) {

@@ -10,19 +10,9 @@
 namespace kq::test {
 namespace {
 
-// The deletion order's known leftovers when the replaced certificate's deletion fails half-way,
-// as for the tool exports (docs/fuzzing.md): the object file goes before its index slot is
-// released.
-constexpr AcceptedInconsistency kReplacementLeaves[] = {
-    {"GetFileLen", "which does not exist"},
-    {"ReadFile", "which does not exist"},
-    {"WriteFile", "which does not exist"},
-    {"DeleteFile", "is named by nothing"},
-};
-
 // What installation rides out besides a failing close: the login's PIN-state reset, and the
 // replaced certificate's deletion, which does not report failures of single objects (it leaves
-// what kReplacementLeaves lists); a session that ends with a failing call reopens the key; and
+// what kObjectDeletionLeaves lists); a session that ends with a failing call reopens the key; and
 // C_Finalize's logout after the change, whose key check (GetDevSer) may fail without a word.
 constexpr const char* kReplacementSkips[] = {"CloseDev",   "CleanPinStatus", "OpenDev",
                                              "CreateFile", "GetFileLen",     "ReadFile",
@@ -51,7 +41,7 @@ class ModuleFaultSweep : public ModuleTest {
           EXPECT_EQ(scene_.OpenHandles(key_), 0) << name << " with " << run.plan;
           EXPECT_TRUE(FailedAsPlanned(run, kReplacementSkips))
               << name << " succeeds with " << run.plan;
-          EXPECT_TRUE(run.consistent || IsAccepted(kReplacementLeaves, run))
+          EXPECT_TRUE(run.consistent || IsAccepted(kObjectDeletionLeaves, run))
               << name << " with " << run.plan << " (0x" << std::hex << run.code << "):\n"
               << run.problems;
           EXPECT_EQ(InSession([](CK_SESSION_HANDLE) { return CKR_OK; }), 0u)

@@ -8,8 +8,7 @@
 #include <thread>
 
 #include "module_fixture.h"
-#include "support/openssl_command.h"
-#include "support/temp_directory.h"
+#include "support/signature_check.h"
 #include "support/transaction_message.h"
 #include "support/ui_log_capture.h"
 
@@ -17,18 +16,6 @@ namespace kq::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-bool OpensslVerifies(const Bytes& certificate, const Bytes& data, const Bytes& signature,
-                     const std::string& digest) {
-  const TempDirectory dir;
-  const auto cert = dir.Write("cert.der", certificate);
-  const std::string key =
-      RunOpenssl({"x509", "-inform", "DER", "-in", cert.string(), "-noout", "-pubkey"}).out;
-  const CommandResult result =
-      RunOpenssl({"dgst", "-" + digest, "-verify", dir.Write("key.pem", key).string(), "-signature",
-                  dir.Write("sig", signature).string(), dir.Write("data", data).string()});
-  return result.exitCode == 0;
-}
 
 TEST_F(ModuleTest, PublicObjectsAreListedWithoutLoginAndPrivateOnesAfterIt) {
   EXPECT_NE(Object(CKO_CERTIFICATE), CK_INVALID_HANDLE);
@@ -102,14 +89,11 @@ struct SignCase {
   const char* digest;  // what openssl verifies the data with; null: not checked
 };
 
-Bytes Sha256DigestInfo(const Bytes& data) {
-  const TempDirectory dir;
-  const std::string hex = RunOpenssl({"dgst", "-sha256", "-r", dir.Write("d", data).string()}).out;
+// A SHA-256 DigestInfo (its hash bytes a pattern: the key signs them as given).
+Bytes Sha256DigestInfo() {
   Bytes info = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
                 0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
-  for (size_t i = 0; i < 64; i += 2) {
-    info.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  }
+  info.resize(51, 0xAB);
   return info;
 }
 
@@ -120,7 +104,7 @@ TEST_F(ModuleTest, EachMechanismSignsWhatItShouldAndRefusesTheRest) {
       {CKM_SHA256_RSA_PKCS, data, CKR_OK, "sha256"},
       {CKM_SHA384_RSA_PKCS, data, CKR_OK, "sha384"},
       {CKM_SHA512_RSA_PKCS, data, CKR_OK, "sha512"},
-      {CKM_RSA_PKCS, Sha256DigestInfo(data), CKR_OK, nullptr},
+      {CKM_RSA_PKCS, Sha256DigestInfo(), CKR_OK, nullptr},
       {CKM_RSA_PKCS, Bytes(36, 0xAB), CKR_OK, nullptr},
       {CKM_RSA_PKCS, Bytes(20, 0xAB), CKR_DATA_INVALID, nullptr},
       {CKM_RSA_PKCS, data, CKR_DATA_INVALID, nullptr},
@@ -146,7 +130,8 @@ TEST_F(ModuleTest, EachMechanismSignsWhatItShouldAndRefusesTheRest) {
               c.expected)
         << c.mechanism << " over " << input.size() << " bytes";
     if (c.digest != nullptr) {
-      EXPECT_TRUE(OpensslVerifies(certificate_, data, signature, c.digest)) << c.digest;
+      EXPECT_EQ(CertificateSignatureVerifies(certificate_, data, signature, c.digest), true)
+          << c.digest;
     }
     // The operation has ended either way.
     EXPECT_EQ(p11_->C_Sign(session_, input.data(), input.size(), signature.data(), &length),
@@ -164,7 +149,7 @@ TEST_F(ModuleTest, EachMechanismSignsWhatItShouldAndRefusesTheRest) {
   Bytes multi(256);
   CK_ULONG multiLength = multi.size();
   ASSERT_EQ(p11_->C_SignFinal(session_, multi.data(), &multiLength), CKR_OK);
-  EXPECT_TRUE(OpensslVerifies(certificate_, data, multi, "sha256"));
+  EXPECT_EQ(CertificateSignatureVerifies(certificate_, data, multi, "sha256"), true);
 }
 
 TEST_F(ModuleTest, SigningNeedsTheLoginAndLogoutEndsItOnTheKey) {
@@ -212,12 +197,7 @@ TEST_F(ModuleTest, AChildForkedDuringAButtonWaitStartsAfreshAndSigns) {
     failures += p11_->C_OpenSession(0, CKF_SERIAL_SESSION, nullptr, nullptr, &session) != CKR_OK;
     CK_UTF8CHAR pin[] = "12345678";
     failures += p11_->C_Login(session, CKU_USER, pin, 8) != CKR_OK;
-    CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
-    CK_BYTE data[] = "child";
-    std::array<CK_BYTE, 256> signature{};
-    CK_ULONG length = signature.size();
-    failures += p11_->C_SignInit(session, &sha256, key) != CKR_OK;
-    failures += p11_->C_Sign(session, data, 5, signature.data(), &length) != CKR_OK;
+    failures += SignOnce(key, session) != CKR_OK;
     _exit(failures);
   }
   ASSERT_NE(child, -1);
@@ -243,12 +223,7 @@ TEST_F(Threads, EightThreadsSignAtOnceInTheirOwnSessions) {
       CK_SESSION_HANDLE session = 0;
       CK_RV rv = p11_->C_OpenSession(0, CKF_SERIAL_SESSION, nullptr, nullptr, &session);
       for (int i = 0; i < 3 && rv == CKR_OK; ++i) {
-        CK_MECHANISM mechanism = {CKM_SHA256_RSA_PKCS, nullptr, 0};
-        CK_BYTE data[] = "thread";
-        std::array<CK_BYTE, 256> signature{};
-        CK_ULONG length = signature.size();
-        rv = p11_->C_SignInit(session, &mechanism, key);
-        rv = rv == CKR_OK ? p11_->C_Sign(session, data, 6, signature.data(), &length) : rv;
+        rv = SignOnce(key, session);
       }
       results[t] = rv;
     });
@@ -261,27 +236,15 @@ TEST_F(Threads, EightThreadsSignAtOnceInTheirOwnSessions) {
   }
 }
 
-}  // namespace
-}  // namespace kq::test
-
-namespace kq::test {
-namespace {
-
 // Another program's wrong PIN or logout ends the key's verified PIN under this application: its
 // next signature is refused, and it can then log in again.
 TEST_F(ModuleTest, ALoginEndedByAnotherProgramCanBeMadeAgain) {
   ASSERT_EQ(LoginUser(), CKR_OK);
   const CK_OBJECT_HANDLE key = Object(CKO_PRIVATE_KEY);
   scene_.SetPinState(key_, std::nullopt, false);
-  CK_MECHANISM sha256 = {CKM_SHA256_RSA_PKCS, nullptr, 0};
-  CK_BYTE data[] = "after another program";
-  std::array<CK_BYTE, 256> signature{};
-  CK_ULONG length = signature.size();
-  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
-  EXPECT_EQ(p11_->C_Sign(session_, data, 5, signature.data(), &length), CKR_USER_NOT_LOGGED_IN);
+  EXPECT_EQ(SignOnce(key, session_), CKR_USER_NOT_LOGGED_IN);
   EXPECT_EQ(LoginUser(), CKR_OK);
-  ASSERT_EQ(p11_->C_SignInit(session_, &sha256, key), CKR_OK);
-  EXPECT_EQ(p11_->C_Sign(session_, data, 5, signature.data(), &length), CKR_OK);
+  EXPECT_EQ(SignOnce(key, session_), CKR_OK);
 }
 
 TEST_F(ModuleTest, SlotEventsTellAKeyPluggedInAndPulledOut) {

@@ -16,11 +16,9 @@ using ProviderFaultSweep = ProviderScene;
 // that nothing names (deleting the keyset again, or the repair, removes it).
 constexpr AcceptedInconsistency kDeletionLeaves[] = {{"DeleteFile", "is named by nothing"}};
 
-// What each flow rides out besides a failing close: the login asks for the PIN when the PIN query
-// fails; the container's deletion does not report failures of single object deletions.
+// What creation rides out besides a failing close: the login asks for the PIN when the PIN query
+// fails. The deletion rides out kObjectDeletionSkips.
 constexpr const char* kCreationSkips[] = {"CloseDev", "GetPINInfo"};
-constexpr const char* kDeletionSkips[] = {"CloseDev", "GetFileLen", "ReadFile", "WriteFile",
-                                          "DeleteFile"};
 
 TEST_F(ProviderFaultSweep, KeysetCreationAndDeletionSurviveEveryFailingCall) {
   const std::string key = AddKey({.button = "none"});
@@ -53,7 +51,7 @@ TEST_F(ProviderFaultSweep, KeysetCreationAndDeletionSurviveEveryFailingCall) {
     return P().CPAcquireContext(&prov, "sweep", kDeleteKeyset, nullptr) ? 0 : Error();
   };
   EXPECT_GT(SweepFaults(scene_, key, remove,
-                        judge("the keyset's deletion", kDeletionLeaves, kDeletionSkips)),
+                        judge("the keyset's deletion", kDeletionLeaves, kObjectDeletionSkips)),
             0u);
 }
 

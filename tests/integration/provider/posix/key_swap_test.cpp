@@ -10,16 +10,12 @@ namespace {
 
 constexpr uint32_t kRemoved = 0x80100069;
 constexpr uint32_t kSilentContext = 0x80090022;
-constexpr uint32_t kCalgSha1 = 0x8004;
-constexpr uint32_t kKpCertificate = 26;
 
 class KeySwap : public ProviderScene {
  public:
   // CPSignHash's code over a fresh SHA-1 hash: 0 when it signed.
   uint32_t Sign() {
-    KqHandle hash = 0;
-    EXPECT_TRUE(P().CPCreateHash(prov_, kCalgSha1, 0, 0, &hash));
-    EXPECT_TRUE(P().CPHashData(prov_, hash, reinterpret_cast<const uint8_t*>("pay"), 3, 0));
+    const KqHandle hash = HashOf(prov_, kCalgSha1, "pay");
     uint8_t signature[256];
     uint32_t length = sizeof signature;
     return P().CPSignHash(prov_, hash, kAtSignature, nullptr, 0, signature, &length) ? 0 : Error();
@@ -83,6 +79,7 @@ TEST_F(KeySwap, DeletionFailsWhenTheKeyIsSwappedDuringThePinPrompt) {
     EXPECT_EQ(Error(), kRemoved);
   }
   EXPECT_EQ(scene_.ReaderName(b_), "ORV ZANTULDCCID 0");
+  std::erase(keys_, a_);  // pulled out: it counts no handles
   const KqHandle prov = Acquire("ctn", 0);  // B, the only key now, still holds it
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }

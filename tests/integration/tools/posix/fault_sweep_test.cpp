@@ -2,7 +2,7 @@
 // its calls on the key, then once for every one of those calls failing in each way a key fails.
 // After every run no handle is open, the export answers a code the tables name, the key's
 // certificates can still be listed, and `kqsim check` finds the key's store consistent, except for
-// the cases listed in kDeletionLeaves with the reason they stay; `kqtool repair` puts those right.
+// what a deletion's order leaves (kq::test::kObjectDeletionLeaves); `kqtool repair` puts it right.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,16 +16,6 @@
 namespace {
 
 using kqtest::EnrolmentTest;
-
-// Inconsistencies that the deletion's own order leaves when a call fails half-way (see
-// docs/fuzzing.md): the object file is deleted before its index slot is released, and the
-// certificate directory entry is removed before the file it names.
-constexpr kq::test::AcceptedInconsistency kDeletionLeaves[] = {
-    {"GetFileLen", "which does not exist"},
-    {"ReadFile", "which does not exist"},
-    {"WriteFile", "which does not exist"},
-    {"DeleteFile", "is named by nothing"},
-};
 
 // The export's own codes, or a code of the store or the key that it passes on.
 bool IsNamedCode(const char* exportName, uint32_t code) {
@@ -42,10 +32,8 @@ constexpr const char* kListingSkips[] = {"CloseDev", "GetFileLen", "ReadFile"};
 // skips a key whose public key object cannot be read.
 constexpr const char* kInstallationSkips[] = {"CloseDev", "GetPINInfo", "GetFileLen",
                                               "ReadFile", "GetKeyInfo", "ReadRSAPub"};
-// Deletion: DeleteObject's own reads, writes and deletions of single objects (a known gap: the
-// export answers success where a failing call should end it with 105).
-constexpr const char* kDeletionSkips[] = {"CloseDev", "GetFileLen", "ReadFile", "WriteFile",
-                                          "DeleteFile"};
+// Deletion rides out kq::test::kObjectDeletionSkips (a known gap: the export answers success
+// where a failing call should end it with 105).
 
 class FaultSweep : public EnrolmentTest {
  protected:
@@ -108,7 +96,7 @@ TEST_F(FaultSweep, EnrolmentInstallationAndDeletionSurviveEveryFailingCall) {
         uint32_t count = 0;
         return lib.DeleteTempKeyOrCert("CN=first, T=S", 0, mediaId.c_str(), &count);
       },
-      kDeletionLeaves, kDeletionSkips);
+      kq::test::kObjectDeletionLeaves, kq::test::kObjectDeletionSkips);
   Sweep("KQ_InitCard", [&] { return lib.InitCard(mediaId.c_str(), 0); });
 }
 
