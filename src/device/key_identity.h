@@ -24,8 +24,10 @@ class KeyIdentity {
   KeyIdentity(uint32_t kind, uint32_t asked, std::span<const uint8_t> answer);
 
   // Asks the open session's key (one device call); nothing known when the key does not answer.
-  static KeyIdentity Read(const DeviceSession& session, uint32_t kind = kSerialKind,
-                          uint32_t asked = 16);
+  // By default the identity block, as the token chooser reads it: two keys that share a serial
+  // but not their blocks are told apart (a true clone, block and all, is not: docs/security.md).
+  static KeyIdentity Read(const DeviceSession& session, uint32_t kind = kIdentityKind,
+                          uint32_t asked = kMaxLength);
 
   [[nodiscard]] bool known() const { return length_ != 0; }
   // Whether the key open in `session` is this key: the same question gets the same answer.

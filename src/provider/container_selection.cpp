@@ -19,8 +19,6 @@ namespace kq::provider {
 
 namespace {
 
-constexpr uint32_t kSerialKind = 6;
-
 struct DeviceEntry {
   std::string readerName;
   ui::TokenChoice shown;  // label (code page 936) and serial number
@@ -46,12 +44,13 @@ bool DescribeDevice(const std::string& readerName, std::string_view filter, Devi
   ui::WideToCp936(Utf8ToUtf16(label), entry.shown.label);
   std::array<uint8_t, 64> serial{};
   uint32_t serialLength = static_cast<uint32_t>(serial.size());
-  if (session.GetDevSer(serial.data(), &serialLength, kSerialKind) != 0) {
+  if (session.GetDevSer(serial.data(), &serialLength, KeyIdentity::kIdentityKind) != 0) {
     return false;
   }
   const auto told = std::span(serial).first(std::min<size_t>(serialLength, serial.size()));
   entry.shown.serial.assign(told.begin(), told.end());
-  entry.identity = KeyIdentity(kSerialKind, static_cast<uint32_t>(serial.size()), told);
+  entry.identity =
+      KeyIdentity(KeyIdentity::kIdentityKind, static_cast<uint32_t>(serial.size()), told);
   entry.readerName = readerName;
   return true;
 }
