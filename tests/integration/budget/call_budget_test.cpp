@@ -37,7 +37,6 @@ TEST_P(CallBudget, StaysWithinItsDeviceCalls) {
   const OperationRun run = RunBudgetedOperation(info.operation, scene);
   ASSERT_TRUE(run.ran) << info.description << ": " << run.problem;
   EXPECT_LE(run.providerCalls(), kBudgets.at(info.operation)) << info.description;
-  for (const auto& [n, c] : run.counts) std::printf("DBG %s %lld\n", n.c_str(), (long long)c);
   EXPECT_EQ(run.handlesLeftOpen, 0) << info.description << " left a handle open";
 }
 
