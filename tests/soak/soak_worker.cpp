@@ -121,8 +121,7 @@ struct Run {
       return false;
     }
     request.resize(static_cast<size_t>(length));
-    const std::string certificate =
-        kq::test::CertifyRequest(request, static_cast<uint32_t>(1000 + op));
+    const std::string certificate = kq::test::CertifyRequest(request);
     uint32_t deleted = 0;
     return p.Get<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7")(
                media.c_str(), certificate.c_str(), static_cast<int32_t>(certificate.size())) == 0 &&

@@ -396,10 +396,9 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
 
 std::string CertificateListForRequests(const std::string& requests) {
   std::string list;
-  uint32_t serial = 1;
   for (size_t at = 0; at < requests.size();) {
     const size_t end = std::min(requests.find("||", at), requests.size());
-    const std::string certificate = CertifyRequest(requests.substr(at, end - at), serial++);
+    const std::string certificate = CertifyRequest(requests.substr(at, end - at));
     if (certificate.empty()) {
       return "";
     }
