@@ -48,11 +48,12 @@ CK_RV ModuleSession::Open(CK_FLAGS flags) {
   return rv;
 }
 
-void ModuleSession::Close() {
-  if (open_) {
-    p11_->C_Finalize(nullptr);
-    open_ = false;
+CK_RV ModuleSession::Close() {
+  if (!open_) {
+    return CKR_OK;
   }
+  open_ = false;
+  return p11_->C_Finalize(nullptr);
 }
 
 std::vector<CK_OBJECT_HANDLE> ModuleSession::Find(std::vector<CK_ATTRIBUTE> wanted, CK_RV* rv) {

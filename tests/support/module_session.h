@@ -20,8 +20,8 @@ class ModuleSession {
   // C_Initialize, then a session (with `flags` besides CKF_SERIAL_SESSION) on the first token's
   // slot: the first code that is not CKR_OK, with what failed in problem_.
   CK_RV Open(CK_FLAGS flags = 0);
-  // C_Finalize, which closes every session; again does nothing.
-  void Close();
+  // C_Finalize, which closes every session: its code; again does nothing (CKR_OK).
+  CK_RV Close();
 
   // The handles of every object the template finds; the code of C_FindObjectsInit in *rv.
   std::vector<CK_OBJECT_HANDLE> Find(std::vector<CK_ATTRIBUTE> wanted, CK_RV* rv = nullptr);
