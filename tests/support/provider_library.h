@@ -19,10 +19,11 @@ namespace kq::test {
   X(CPCreateHash) X(CPHashData) X(CPHashSessionKey) X(CPDestroyHash) X(CPSignHash) \
   X(CPVerifySignature) X(CPGenRandom) X(CPGetUserKey) X(CPSetProvParam) X(CPGetProvParam) \
   X(CPSetHashParam) X(CPGetHashParam) X(CPDuplicateKey) X(CPDuplicateHash) \
-  X(KQ_CreatePKCS10) X(KQ_WritePKCS7) X(KQ_GetAllCertDN) X(KQ_GetSignature)
+  X(KQ_CreatePKCS10) X(KQ_WritePKCS7) X(KQ_GetAllCertDN) X(KQ_GetSignature) \
+  X(KQ_DeleteTempKeyOrCert)
 // clang-format on
 
-// The 25 entry points and the four tool exports that the budgeted operations use.
+// The 25 entry points and the tool exports that the budgeted operations and the soak run use.
 struct ProviderLibrary {
 #define KQ_TEST_CP_MEMBER(name) decltype(&::name) name = nullptr;
   KQ_TEST_CP_EXPORTS(KQ_TEST_CP_MEMBER)
