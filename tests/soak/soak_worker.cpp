@@ -83,7 +83,7 @@ struct Run {
     Bytes certificate(4096);
     auto signatureLength = static_cast<int32_t>(signature.size());
     auto certificateLength = static_cast<uint32_t>(certificate.size());
-    const uint32_t status = p.KQ_GetSignature(
+    const uint32_t status = p.GetSignature(
         reinterpret_cast<const uint8_t*>(message.data()), static_cast<uint32_t>(message.size()),
         argument.c_str(), static_cast<uint32_t>(argument.size()), "SHA256", 6, signature.data(),
         &signatureLength, certificate.data(), &certificateLength);
@@ -104,22 +104,21 @@ struct Run {
     const std::string subject = name + ", T=Ex";  // as the key lists it
     std::string request(4096, '\0');
     auto length = static_cast<int32_t>(request.size());
-    if (p.KQ_CreatePKCS10(record.c_str(), static_cast<int32_t>(record.size()), media.c_str(),
-                          request.data(), &length) != 0) {
+    if (p.CreatePKCS10(record.c_str(), static_cast<int32_t>(record.size()), media.c_str(),
+                       request.data(), &length) != 0) {
       return false;
     }
     request.resize(static_cast<size_t>(length));
     const std::string certificate = kq::test::CertifyRequest(request);
     uint32_t deleted = 0;
-    return p.KQ_WritePKCS7(media.c_str(), certificate.c_str(),
-                           static_cast<int32_t>(certificate.size())) == 0 &&
-           p.KQ_DeleteTempKeyOrCert(subject.c_str(), 0, media.c_str(), &deleted) == 0 &&
-           deleted == 1;
+    return p.WritePKCS7(media.c_str(), certificate.c_str(),
+                        static_cast<int32_t>(certificate.size())) == 0 &&
+           p.DeleteTempKeyOrCert(subject.c_str(), 0, media.c_str(), &deleted) == 0 && deleted == 1;
   }
 
   bool List() {
     int32_t length = 0;
-    const auto listing = p.KQ_GetAllCertDN;
+    const auto listing = p.GetAllCertDN;
     std::string subjects(8192, '\0');
     length = static_cast<int32_t>(subjects.size());
     if (listing(media.c_str(), subjects.data(), &length) != 0) {
