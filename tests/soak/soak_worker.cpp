@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "kqcsp.h"
-#include "platform/dynamic_library.h"
 #include "support/device_call_workload.h"
+#include "support/provider_library.h"
 
 namespace {
 
@@ -48,16 +48,8 @@ void WriteFile(const std::string& path, const void* data, size_t size) {
       .write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-struct Provider {
-  kq::platform::DynamicLibrary library = kq::platform::DynamicLibrary::Load(KQ_SOAK_PROVIDER);
-  template <typename F>
-  F* Get(const char* name) const {
-    return reinterpret_cast<F*>(library.Symbol(name));
-  }
-};
-
 struct Run {
-  const Provider& p;
+  const kq::test::ProviderLibrary& p;
   std::string media;
   std::string out;
   std::string argument;
@@ -69,19 +61,16 @@ struct Run {
     const std::string message = "csp soak message " + std::to_string(op);
     Bytes signature(512);
     auto length = static_cast<uint32_t>(signature.size());
-    const bool ok = p.Get<decltype(CPAcquireContext)>("CPAcquireContext")(&prov, argument.c_str(),
-                                                                          0, nullptr) &&
-                    p.Get<decltype(CPCreateHash)>("CPCreateHash")(prov, kCalgSha256, 0, 0, &hash) &&
-                    p.Get<decltype(CPHashData)>("CPHashData")(
-                        prov, hash, reinterpret_cast<const uint8_t*>(message.data()),
-                        static_cast<uint32_t>(message.size()), 0) &&
-                    p.Get<decltype(CPSignHash)>("CPSignHash")(prov, hash, kAtSignature, nullptr, 0,
-                                                              signature.data(), &length);
+    const bool ok = p.CPAcquireContext(&prov, argument.c_str(), 0, nullptr) &&
+                    p.CPCreateHash(prov, kCalgSha256, 0, 0, &hash) &&
+                    p.CPHashData(prov, hash, reinterpret_cast<const uint8_t*>(message.data()),
+                                 static_cast<uint32_t>(message.size()), 0) &&
+                    p.CPSignHash(prov, hash, kAtSignature, nullptr, 0, signature.data(), &length);
     if (hash != 0) {
-      p.Get<decltype(CPDestroyHash)>("CPDestroyHash")(prov, hash);
+      p.CPDestroyHash(prov, hash);
     }
     if (prov != 0) {
-      p.Get<decltype(CPReleaseContext)>("CPReleaseContext")(prov, 0);
+      p.CPReleaseContext(prov, 0);
     }
     // CryptoAPI's byte order is least significant first; openssl reads the other.
     std::reverse(signature.begin(), signature.begin() + length);
@@ -94,7 +83,7 @@ struct Run {
     Bytes certificate(4096);
     auto signatureLength = static_cast<int32_t>(signature.size());
     auto certificateLength = static_cast<uint32_t>(certificate.size());
-    const uint32_t status = p.Get<decltype(KQ_GetSignature)>("KQ_GetSignature")(
+    const uint32_t status = p.GetSignature(
         reinterpret_cast<const uint8_t*>(message.data()), static_cast<uint32_t>(message.size()),
         argument.c_str(), static_cast<uint32_t>(argument.size()), "SHA256", 6, signature.data(),
         &signatureLength, certificate.data(), &certificateLength);
@@ -115,36 +104,31 @@ struct Run {
     const std::string subject = name + ", T=Ex";  // as the key lists it
     std::string request(4096, '\0');
     auto length = static_cast<int32_t>(request.size());
-    if (p.Get<decltype(KQ_CreatePKCS10)>("KQ_CreatePKCS10")(
-            record.c_str(), static_cast<int32_t>(record.size()), media.c_str(), request.data(),
-            &length) != 0) {
+    if (p.CreatePKCS10(record.c_str(), static_cast<int32_t>(record.size()), media.c_str(),
+                       request.data(), &length) != 0) {
       return false;
     }
     request.resize(static_cast<size_t>(length));
-    const std::string certificate =
-        kq::test::CertifyRequest(request, static_cast<uint32_t>(1000 + op));
+    const std::string certificate = kq::test::CertifyRequest(request);
     uint32_t deleted = 0;
-    return p.Get<decltype(KQ_WritePKCS7)>("KQ_WritePKCS7")(
-               media.c_str(), certificate.c_str(), static_cast<int32_t>(certificate.size())) == 0 &&
-           p.Get<decltype(KQ_DeleteTempKeyOrCert)>("KQ_DeleteTempKeyOrCert")(
-               subject.c_str(), 0, media.c_str(), &deleted) == 0 &&
-           deleted == 1;
+    return p.WritePKCS7(media.c_str(), certificate.c_str(),
+                        static_cast<int32_t>(certificate.size())) == 0 &&
+           p.DeleteTempKeyOrCert(subject.c_str(), 0, media.c_str(), &deleted) == 0 && deleted == 1;
   }
 
   bool List() {
     int32_t length = 0;
-    const auto listing = p.Get<decltype(KQ_GetAllCertDN)>("KQ_GetAllCertDN");
+    const auto listing = p.GetAllCertDN;
     std::string subjects(8192, '\0');
     length = static_cast<int32_t>(subjects.size());
     if (listing(media.c_str(), subjects.data(), &length) != 0) {
       return false;
     }
     KqHandle prov = 0;
-    if (!p.Get<decltype(CPAcquireContext)>("CPAcquireContext")(&prov, nullptr, kVerifyContext,
-                                                               nullptr)) {
+    if (!p.CPAcquireContext(&prov, nullptr, kVerifyContext, nullptr)) {
       return false;
     }
-    const auto param = p.Get<decltype(CPGetProvParam)>("CPGetProvParam");
+    const auto param = p.CPGetProvParam;
     char name[512];
     auto size = static_cast<uint32_t>(sizeof name);
     int names = 0;
@@ -153,7 +137,7 @@ struct Run {
          flags = 0, size = sizeof name) {
       ++names;
     }
-    p.Get<decltype(CPReleaseContext)>("CPReleaseContext")(prov, 0);
+    p.CPReleaseContext(prov, 0);
     return names >= 1;  // the signer's container is always there
   }
 };
@@ -167,8 +151,11 @@ int main(int argc, char** argv) {
   }
   const std::string role = argv[1];
   const int count = std::atoi(argv[2]);
-  const Provider provider;
-  Run run{provider, argv[3], argv[4], argc > 5 ? argv[5] : ""};
+  if (!kq::test::Provider().complete) {
+    std::fprintf(stderr, "%s\n", kq::test::Provider().problem.c_str());
+    return 2;
+  }
+  Run run{kq::test::Provider(), argv[3], argv[4], argc > 5 ? argv[5] : ""};
   const std::function<bool()> step =
       role == "csp-sign"    ? std::function<bool()>([&] { return run.CspSign(); })
       : role == "tool-sign" ? [&] { return run.ToolSign(); }

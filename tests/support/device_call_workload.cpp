@@ -187,8 +187,8 @@ std::string CreateRequests(const std::string& mediaId, const std::string& text,
                            std::string& output) {
   int32_t length = 16384;
   output.assign(static_cast<size_t>(length), '\0');
-  const uint32_t status = Provider().KQ_CreatePKCS10(
-      text.c_str(), static_cast<int32_t>(text.size()), mediaId.c_str(), output.data(), &length);
+  const uint32_t status = Provider().CreatePKCS10(text.c_str(), static_cast<int32_t>(text.size()),
+                                                  mediaId.c_str(), output.data(), &length);
   output.resize(status == 0 ? static_cast<size_t>(length) : 0);
   return status == 0 ? "" : Failed("KQ_CreatePKCS10", status);
 }
@@ -197,7 +197,7 @@ std::string CreateRequests(const std::string& mediaId, const std::string& text,
 std::string ListSubjects(const std::string& mediaId, std::string& list) {
   list.assign(4096, '\0');
   auto length = static_cast<int32_t>(list.size());
-  const uint32_t status = Provider().KQ_GetAllCertDN(mediaId.c_str(), list.data(), &length);
+  const uint32_t status = Provider().GetAllCertDN(mediaId.c_str(), list.data(), &length);
   list.resize(status == 0 ? static_cast<size_t>(length) : 0);
   return status == 0 ? "" : Failed("KQ_GetAllCertDN", status);
 }
@@ -225,8 +225,8 @@ std::string Enrol(const std::string& mediaId, const std::string& text,
   if (certificates.empty()) {
     return "the requests could not be certified";
   }
-  if (const uint32_t status = Provider().KQ_WritePKCS7(mediaId.c_str(), certificates.c_str(),
-                                                       static_cast<int32_t>(certificates.size()));
+  if (const uint32_t status = Provider().WritePKCS7(mediaId.c_str(), certificates.c_str(),
+                                                    static_cast<int32_t>(certificates.size()));
       status != 0) {
     return Failed("KQ_WritePKCS7", status);
   }
@@ -249,10 +249,10 @@ std::string SignWithSubject(const std::string& subject, const std::vector<uint8_
   int32_t signatureLength = 0;
   uint32_t certificateLength = 0;
   if (sizeQuery) {
-    if (const uint32_t status = Provider().KQ_GetSignature(
-            data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-            static_cast<uint32_t>(subject.size()), nullptr, 0, nullptr, &signatureLength, nullptr,
-            &certificateLength);
+    if (const uint32_t status =
+            Provider().GetSignature(data.data(), static_cast<uint32_t>(data.size()),
+                                    subject.c_str(), static_cast<uint32_t>(subject.size()), nullptr,
+                                    0, nullptr, &signatureLength, nullptr, &certificateLength);
         status != 0) {
       return Failed("KQ_GetSignature size query", status);
     }
@@ -262,10 +262,10 @@ std::string SignWithSubject(const std::string& subject, const std::vector<uint8_
   }
   std::vector<uint8_t> signature(static_cast<size_t>(signatureLength));
   std::vector<uint8_t> certificate(certificateLength);
-  const uint32_t status = Provider().KQ_GetSignature(
-      data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
-      static_cast<uint32_t>(subject.size()), nullptr, 0, signature.data(), &signatureLength,
-      certificate.data(), &certificateLength);
+  const uint32_t status =
+      Provider().GetSignature(data.data(), static_cast<uint32_t>(data.size()), subject.c_str(),
+                              static_cast<uint32_t>(subject.size()), nullptr, 0, signature.data(),
+                              &signatureLength, certificate.data(), &certificateLength);
   signature.resize(status == 0 ? static_cast<size_t>(signatureLength) : 0);
   certificate.resize(status == 0 ? certificateLength : 0);
   outcome.signatures = {signature};
@@ -356,7 +356,7 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
                                            : "";
           },
           [mediaId, certificates] {
-            const uint32_t status = Provider().KQ_WritePKCS7(
+            const uint32_t status = Provider().WritePKCS7(
                 mediaId.c_str(), certificates->c_str(), static_cast<int32_t>(certificates->size()));
             return status == 0 ? "" : Failed("KQ_WritePKCS7", status);
           },
@@ -396,10 +396,9 @@ Steps StepsOf(BudgetedOperation operation, const std::string& mediaId,
 
 std::string CertificateListForRequests(const std::string& requests) {
   std::string list;
-  uint32_t serial = 1;
   for (size_t at = 0; at < requests.size();) {
     const size_t end = std::min(requests.find("||", at), requests.size());
-    const std::string certificate = CertifyRequest(requests.substr(at, end - at), serial++);
+    const std::string certificate = CertifyRequest(requests.substr(at, end - at));
     if (certificate.empty()) {
       return "";
     }

@@ -59,7 +59,7 @@ struct OperationRun {
 };
 
 // Prepares and runs one operation on a fresh key of `scene`. The certificate operations need a
-// certification authority: OpenSSL's library on Linux, the system's crypt32 on Windows.
+// certification authority: the tests' CA on Linux, the system's crypt32 on Windows.
 OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& scene,
                                   uint32_t latencyMs = 0);
 
@@ -68,8 +68,8 @@ OperationRun RunBudgetedOperation(BudgetedOperation operation, SoftKeyScene& sce
 // (base64 certificates joined by "||"); empty when a request cannot be certified.
 std::string CertificateListForRequests(const std::string& requests);
 
-// One base64 request certified with the serial number, as base64; empty on failure. The
-// platform's own: OpenSSL's library on Linux, crypt32 on Windows.
-std::string CertifyRequest(const std::string& requestBase64, uint32_t serial);
+// One base64 request certified, as base64; empty on failure. The platform's own authority: the
+// tests' CA (the openssl command) on Linux, crypt32 on Windows.
+std::string CertifyRequest(const std::string& requestBase64);
 
 }  // namespace kq::test

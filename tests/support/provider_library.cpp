@@ -1,5 +1,7 @@
 #include "support/provider_library.h"
 
+#include <vector>
+
 #include "platform/dynamic_library.h"
 
 namespace kq::test {
@@ -18,6 +20,15 @@ void Resolve(const platform::DynamicLibrary& library, const char* name, Fn& out,
 
 ProviderLibrary Load() {
   ProviderLibrary p;
+  // The provider finds the soft key's libraries by name through its own RUNPATH. Under
+  // AddressSanitizer, dlopen is intercepted and glibc no longer sees the provider as the caller,
+  // so that RUNPATH is not searched; loading the same files from the build first lets the
+  // provider's dlopen by name find them already loaded, with or without the sanitizer.
+  static std::vector<platform::DynamicLibrary> softKey;
+  for (const char* name : {"KQORV_Zantu", "KQORVUI"}) {
+    softKey.push_back(platform::DynamicLibrary::Load(std::string(KQ_TEST_LIB_DIR) + "/" +
+                                                     platform::SharedLibraryFileName(name)));
+  }
   const std::string path =
       std::string(KQ_TEST_LIB_DIR) + "/" + platform::SharedLibraryFileName("kqcsp");
   // Kept for the rest of the process, as CryptoAPI keeps a provider.
@@ -30,6 +41,10 @@ ProviderLibrary Load() {
 #define KQ_TEST_CP_RESOLVE(name) Resolve(library, #name, p.name, p);
   KQ_TEST_CP_EXPORTS(KQ_TEST_CP_RESOLVE)
 #undef KQ_TEST_CP_RESOLVE
+#define KQ_TEST_TOOL_RESOLVE(name) Resolve(library, "KQ_" #name, p.name, p);
+  KQ_TEST_TOOL_EXPORTS(KQ_TEST_TOOL_RESOLVE)
+#undef KQ_TEST_TOOL_RESOLVE
+  Resolve(library, "GetFunctionList", p.FunctionList, p);
   p.GetLastError = reinterpret_cast<decltype(p.GetLastError)>(LastErrorFunction(library));
   p.SetLastError =
       reinterpret_cast<decltype(p.SetLastError)>(LastErrorFunction(library, "SetLastError"));

@@ -1,6 +1,6 @@
 #pragma once
-// The built provider library loaded with dlopen, as CryptoAPI or a bank tool loads it, with its
-// CP* entry points and its GetLastError resolved by name.
+// The built provider library loaded with dlopen, as CryptoAPI or a bank tool loads it (by its path
+// in the build), with its CP* entry points, tool exports and GetLastError resolved by name.
 
 #include <string>
 
@@ -18,15 +18,24 @@ namespace kq::test {
   X(CPSetKeyParam) X(CPGetKeyParam) X(CPExportKey) X(CPImportKey) X(CPEncrypt) X(CPDecrypt) \
   X(CPCreateHash) X(CPHashData) X(CPHashSessionKey) X(CPDestroyHash) X(CPSignHash) \
   X(CPVerifySignature) X(CPGenRandom) X(CPGetUserKey) X(CPSetProvParam) X(CPGetProvParam) \
-  X(CPSetHashParam) X(CPGetHashParam) X(CPDuplicateKey) X(CPDuplicateHash) \
-  X(KQ_CreatePKCS10) X(KQ_WritePKCS7) X(KQ_GetAllCertDN) X(KQ_GetSignature)
+  X(CPSetHashParam) X(CPGetHashParam) X(CPDuplicateKey) X(CPDuplicateHash)
+// The 18 tool exports, by their names without "KQ_".
+#define KQ_TEST_TOOL_EXPORTS(X) \
+  X(CheckDevice) X(CheckWorkStatus) X(CheckDriver) X(CheckCSP) X(GetListNum) X(GetMediaID) \
+  X(GetDeviceSN) X(GetCSPName) X(CSPName) X(InitCard) X(ChangePIN) X(CreatePKCS10) \
+  X(WritePKCS7) X(GetAllCertDN) X(DeleteTempKeyOrCert) X(GetSignature) X(GetPubKeySignValue) \
+  X(GetIDValue)
 // clang-format on
 
-// The 25 entry points and the four tool exports that the budgeted operations use.
+// The 25 entry points, the tool exports ("KQ_CreatePKCS10" as CreatePKCS10) and GetFunctionList.
 struct ProviderLibrary {
 #define KQ_TEST_CP_MEMBER(name) decltype(&::name) name = nullptr;
   KQ_TEST_CP_EXPORTS(KQ_TEST_CP_MEMBER)
 #undef KQ_TEST_CP_MEMBER
+#define KQ_TEST_TOOL_MEMBER(name) decltype(&::KQ_##name) name = nullptr;
+  KQ_TEST_TOOL_EXPORTS(KQ_TEST_TOOL_MEMBER)
+#undef KQ_TEST_TOOL_MEMBER
+  decltype(&::GetFunctionList) FunctionList = nullptr;
   // kernel32's on Windows, which are WINAPI (__stdcall on 32-bit Windows) like the CP* ones.
   uint32_t(KQ_CPAPI* GetLastError)() = nullptr;
   void(KQ_CPAPI* SetLastError)(uint32_t) = nullptr;

@@ -4,7 +4,6 @@
 
 #include "softkey/atomic_file.h"
 #include "softkey/fault_plan.h"
-#include "softkey/key_maker.h"
 #include "softkey/root_lock.h"
 #include "softkey/soft_key_root.h"
 
@@ -36,23 +35,12 @@ void SoftKeyScene::SetEnvironment(const std::string& name, const std::string& va
   environment_.push_back(std::make_unique<ScopedEnv>(name, value));
 }
 
-std::string SoftKeyScene::AddKey(const SceneKey& spec) {
-  sim::KeySpec made;
-  made.name = spec.name;
-  made.family = spec.family;
-  made.serial = spec.serial;
-  made.label = spec.label;
-  made.pin = spec.pin;
-  made.tries = spec.tries;
-  made.button = spec.button;
-  made.maxFileSize = spec.maxFileSize;
-  made.capacity = spec.capacity;
-  made.strictUsage = spec.strictUsage;
-  for (const SceneKeyPair& pair : spec.keyPairs) {
-    made.keyPairs.push_back({pair.slot, pair.usage, SoftKeyFixturePem(pair.fixture), "7305"});
+std::string SoftKeyScene::AddKey(SceneKey spec) {
+  for (SceneKeyPair& pair : spec.keyPairs) {
+    pair.pem = SoftKeyFixturePem(pair.pem);
   }
   std::string error;
-  const std::optional<std::filesystem::path> directory = sim::CreateKey(root(), made, error);
+  const std::optional<std::filesystem::path> directory = sim::CreateKey(root(), spec, error);
   EXPECT_TRUE(directory.has_value()) << error;
   return directory ? directory->filename().string() : "";
 }
@@ -141,13 +129,12 @@ std::optional<sim::SlotInfo> SoftKeyScene::KeySlot(const std::string& key, uint3
   return softKey.ReadSlot(slot);
 }
 
-void SoftKeyScene::ImportKeyPair(const std::string& key, const SceneKeyPair& pair) {
+void SoftKeyScene::ImportKeyPair(const std::string& key, SceneKeyPair pair) {
   const sim::SoftKey softKey = Key(key);
   const platform::FileLock lock = softKey.Lock();
+  pair.pem = SoftKeyFixturePem(pair.pem);
   std::string error;
-  EXPECT_TRUE(sim::ImportKeyPair(
-      softKey, {pair.slot, pair.usage, SoftKeyFixturePem(pair.fixture), "7305"}, error))
-      << error;
+  EXPECT_TRUE(sim::ImportKeyPair(softKey, pair, error)) << error;
 }
 
 sim::Counters SoftKeyScene::Counters(const std::string& key) const {

@@ -20,6 +20,7 @@
 
 #include "softkey/call_counters.h"
 #include "softkey/key_conf.h"
+#include "softkey/key_maker.h"
 #include "softkey/soft_key.h"
 #include "support/run_command.h"
 #include "support/scoped_env.h"
@@ -32,25 +33,10 @@ namespace kq::test {
 std::filesystem::path SoftKeyFixturePath(std::string_view name);
 std::string SoftKeyFixturePem(std::string_view name);
 
-struct SceneKeyPair {
-  uint32_t slot = 1;
-  uint32_t usage = 0;  // the generation option: the device usage minus 1 (0, 1 or 2)
-  std::string fixture = "rsa2048-a";
-};
-
-struct SceneKey {
-  std::string name{};         // empty: "key00", "key01", ... in the order of creation
-  std::string family = "73";  // the first two characters of the serial
-  std::string serial{};       // 12 (media id) or 16 characters; empty: family and a number
-  std::string label = "kqsim soft key";
-  std::string pin = "12345678";
-  uint32_t tries = 6;
-  std::string button = "ok:1";  // the button policy (sim/softkey/button_policy.h)
-  uint32_t maxFileSize = 8192;
-  uint32_t capacity = 65000;
-  std::vector<SceneKeyPair> keyPairs{};
-  bool strictUsage = false;  // usage-2 key pairs sign only confirmed transactions
-};
+// A scene's key is described as kqsim describes one (sim/softkey/key_maker.h), except that a key
+// pair's `pem` names one of the fixtures above: {.keyPairs = {{1, 0, "rsa2048-a"}}}.
+using SceneKey = sim::KeySpec;
+using SceneKeyPair = sim::PreloadedKeyPair;
 
 class SoftKeyScene {
  public:
@@ -62,7 +48,7 @@ class SoftKeyScene {
   [[nodiscard]] std::filesystem::path root() const { return root_.path(); }
 
   // Makes a key and returns its name; keys are readers in the order of their names.
-  std::string AddKey(const SceneKey& spec = {});
+  std::string AddKey(SceneKey spec = {});
 
   [[nodiscard]] std::string ReaderName(const std::string& key) const;
   [[nodiscard]] std::string MediaId(const std::string& key) const;  // the serial's first 12
@@ -86,7 +72,7 @@ class SoftKeyScene {
                     uint32_t flag = 0);
   [[nodiscard]] std::vector<sim::KeyFileInfo> KeyFiles(const std::string& key) const;
   [[nodiscard]] std::optional<sim::SlotInfo> KeySlot(const std::string& key, uint32_t slot) const;
-  void ImportKeyPair(const std::string& key, const SceneKeyPair& pair);
+  void ImportKeyPair(const std::string& key, SceneKeyPair pair);
 
   // Counters: calls per operation ("ZANT_OpenDev") and handles still open.
   [[nodiscard]] sim::Counters Counters(const std::string& key) const;

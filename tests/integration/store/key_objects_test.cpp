@@ -20,9 +20,7 @@ namespace {
 class KeyObjectStore : public StoreTest {
  protected:
   test::SceneKey KeySpec() const override {
-    test::SceneKey spec;
-    spec.keyPairs = {{1, 1, "rsa2048-a"}, {3, 2, "rsa1024-a"}, {4, 0, "sm2-a"}};
-    return spec;
+    return {.keyPairs = {{1, 1, "rsa2048-a"}, {3, 2, "rsa1024-a"}, {4, 0, "sm2-a"}}};
   }
 };
 

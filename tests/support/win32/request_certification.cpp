@@ -7,7 +7,7 @@
 
 namespace kq::test {
 
-std::string CertifyRequest(const std::string& requestBase64, uint32_t /*serial*/) {
+std::string CertifyRequest(const std::string& requestBase64) {
   static wintest::Crypt32Ca authority;
   const wintest::CertificateRequest request(wintest::FromBase64(requestBase64));
   const wintest::Bytes certificate =

@@ -8,12 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "pkcs11/pkcs11_types.h"
+#include "support/module_session.h"
 #include "support/softkey_scene.h"
 #include "win/support/win_crypt.h"
 
@@ -43,25 +41,17 @@ TEST(Pkcs11Module, ListsLogsInGeneratesAndSignsForTheMicrosoftProvider) {
   SoftKeyScene scene;
   scene.AddKey({.label = "wine module"});
   scene.SetPinAnswers("12345678");
-  const std::wstring path = std::wstring(L"" KQ_TEST_BIN_DIR) + L"\\kqpkcs11.dll";
-  HMODULE library = LoadLibraryW(path.c_str());
-  ASSERT_NE(library, nullptr) << GetLastError();
-  const auto get = reinterpret_cast<CK_C_GetFunctionList>(
-      reinterpret_cast<void*>(GetProcAddress(library, "C_GetFunctionList")));
-  ASSERT_NE(get, nullptr);
-  CK_FUNCTION_LIST_PTR p11 = nullptr;
-  ASSERT_EQ(get(&p11), CKR_OK);
-  ASSERT_EQ(p11->C_Initialize(nullptr), CKR_OK);
+  ModuleSession m;  // bin\kqpkcs11.dll, where the build puts it
+  ASSERT_EQ(m.Open(CKF_RW_SESSION), CKR_OK) << m.problem_;
+  CK_FUNCTION_LIST_PTR p11 = m.p11_;
+  const CK_SESSION_HANDLE session = m.session_;
   CK_ULONG count = 0;
   ASSERT_EQ(p11->C_GetSlotList(CK_TRUE, nullptr, &count), CKR_OK);
   ASSERT_EQ(count, 1u);
   CK_TOKEN_INFO token{};
-  ASSERT_EQ(p11->C_GetTokenInfo(0, &token), CKR_OK);
+  ASSERT_EQ(p11->C_GetTokenInfo(m.slot_, &token), CKR_OK);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(token.label), 11), "wine module");
-  CK_SESSION_HANDLE session = 0;
-  ASSERT_EQ(p11->C_OpenSession(0, CKF_SERIAL_SESSION | CKF_RW_SESSION, nullptr, nullptr, &session),
-            CKR_OK);
-  ASSERT_EQ(p11->C_Login(session, CKU_USER, nullptr, 0), CKR_OK);  // through the PIN entry
+  ASSERT_EQ(m.LoginUser(nullptr), CKR_OK);  // through the PIN entry
 
   CK_MECHANISM generation = {CKM_RSA_PKCS_KEY_PAIR_GEN, nullptr, 0};
   CK_ULONG bits = 1024;
@@ -72,12 +62,9 @@ TEST(Pkcs11Module, ListsLogsInGeneratesAndSignsForTheMicrosoftProvider) {
       p11->C_GenerateKeyPair(session, &generation, &size, 1, nullptr, 0, &publicKey, &privateKey),
       CKR_OK);
   // The objects as a client lists them: both keys of the new pair.
-  CK_OBJECT_HANDLE found[8] = {};
-  ASSERT_EQ(p11->C_FindObjectsInit(session, nullptr, 0), CKR_OK);
-  ASSERT_EQ(p11->C_FindObjects(session, found, 8, &count), CKR_OK);
-  ASSERT_EQ(p11->C_FindObjectsFinal(session), CKR_OK);
-  EXPECT_EQ(count, 2u);
-  EXPECT_NE(std::find(found, found + count, privateKey), found + count);
+  const std::vector<CK_OBJECT_HANDLE> found = m.Find({});
+  EXPECT_EQ(found.size(), 2u);
+  EXPECT_NE(std::find(found.begin(), found.end(), privateKey), found.end());
 
   Bytes modulus(128);
   Bytes exponent(8);
@@ -102,8 +89,7 @@ TEST(Pkcs11Module, ListsLogsInGeneratesAndSignsForTheMicrosoftProvider) {
                                                  data, signature))
       << GetLastError();
   EXPECT_EQ(p11->C_DestroyObject(session, privateKey), CKR_OK);
-  EXPECT_EQ(p11->C_Finalize(nullptr), CKR_OK);
-  FreeLibrary(library);
+  EXPECT_EQ(m.Close(), CKR_OK);
 }
 
 }  // namespace

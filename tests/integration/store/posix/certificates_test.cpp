@@ -24,9 +24,7 @@ namespace {
 class CertificateStore : public StoreTest {
  protected:
   test::SceneKey KeySpec() const override {
-    test::SceneKey spec;
-    spec.keyPairs = {{1, 1, "rsa2048-a"}, {2, 2, "rsa1024-a"}, {4, 0, "sm2-a"}};
-    return spec;
+    return {.keyPairs = {{1, 1, "rsa2048-a"}, {2, 2, "rsa1024-a"}, {4, 0, "sm2-a"}}};
   }
 
   std::vector<DirectoryEntry> Directory() const {

@@ -15,10 +15,9 @@ namespace {
 class RepairTest : public StoreTest {
  protected:
   test::SceneKey KeySpec() const override {
-    test::SceneKey spec;
-    spec.keyPairs = {
-        {1, 1, "rsa1024-a"}, {2, 0, "rsa1024-b"}, {3, 0, "rsa2048-a"}, {5, 0, "rsa2048-b"}};
-    return spec;
+    return {
+        .keyPairs = {
+            {1, 1, "rsa1024-a"}, {2, 0, "rsa1024-b"}, {3, 0, "rsa2048-a"}, {5, 0, "rsa2048-b"}}};
   }
 
   // Containers "a" (slot 1) and "b" (slot 2) and "c" (slot 3), then each damage.

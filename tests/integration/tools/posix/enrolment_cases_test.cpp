@@ -178,13 +178,13 @@ TEST_F(EnrolmentCases, SignatureRefusals) {
     scene.SetProcessFaults(faults);
     scene.SetPinAnswers(pins);
     EXPECT_EQ(Sign(message, "CN=teller, T=S").status, code) << faults << pins;
-    EXPECT_TRUE(lastError == 0 || lib.LastError() == lastError) << faults << pins;
+    EXPECT_TRUE(lastError == 0 || lib.GetLastError() == lastError) << faults << pins;
   }
   scene.SetProcessFaults("");
   scene.SetPinAnswers("12345678");
   scene.SetPinState(key, 0, false);  // locked
   EXPECT_EQ(Sign(message, "CN=teller, T=S").status, 3003u);
-  EXPECT_EQ(lib.LastError(), kq::win::kScardChvBlocked);
+  EXPECT_EQ(lib.GetLastError(), kq::win::kScardChvBlocked);
   scene.SetPinState(key, 6, false);
   // Another key pair in the teller's slot is not the certificate's key: nothing is signed.
   scene.ImportKeyPair(key, {1, 1, "rsa2048-b"});

@@ -21,7 +21,7 @@ const std::string kProvider =
     "v2.0]\n\"Image Path\"=\"kqcsp.dll\"\n\"Type\"=dword:00000001\n";
 
 TEST(PresenceChecks, DriverAndProviderKeys) {
-  auto& lib = kqtest::ToolLibrary::Get();
+  const auto& lib = kq::test::Provider();
   kq::test::TempRegistry registry;
   // The registry's text; the checks' answers and messages ("" when nothing is written).
   for (const auto& [text, driver, driverMessage, provider, providerMessage] :

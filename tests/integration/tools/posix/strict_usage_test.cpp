@@ -47,7 +47,7 @@ class StrictUsage : public kqtest::ToolTest {
 TEST_F(StrictUsage, ATransactionKeySignsNoDigestButItsRequestThroughTheHandleThatMadeIt) {
   for (const bool strict : {false, true}) {
     const auto handle = LoggedIn(
-        AddKey({.keyPairs = {{1, 1, "rsa2048-a"}, {2, 0, "rsa1024-a"}}, .strictUsage = strict}));
+        AddKey({.strictUsage = strict, .keyPairs = {{1, 1, "rsa2048-a"}, {2, 0, "rsa1024-a"}}}));
     EXPECT_EQ(SignDigest(*handle, 1), strict ? kq::dev::kSwUsageRefused : 0u);
     EXPECT_EQ(SignDigest(*handle, 2), 0u);
   }
