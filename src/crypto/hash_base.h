@@ -2,7 +2,9 @@
 // The software hash objects behind the provider's hash handles, the signature export and the
 // request builder: one abstract engine with one class per algorithm.
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 
 namespace kq {
 
@@ -21,5 +23,15 @@ class CHashBase {
   virtual void Final(uint8_t* out) = 0;
   virtual uint32_t GetDigestSize() = 0;
 };
+
+// Adds data of any length: a caller's size_t length (4 GiB and more on 64-bit systems) goes in
+// pieces that Update's 32-bit length can hold, never cut to its low 32 bits.
+inline void UpdateWhole(CHashBase& hash, std::span<const uint8_t> data) {
+  constexpr size_t kPiece = size_t{1} << 30;
+  for (size_t at = 0; at < data.size(); at += kPiece) {
+    const size_t length = std::min(kPiece, data.size() - at);
+    hash.Update(data.data() + at, static_cast<uint32_t>(length));
+  }
+}
 
 }  // namespace kq

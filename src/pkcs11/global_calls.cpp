@@ -141,6 +141,8 @@ CK_RV GetSlotInfo(CK_SLOT_ID slotId, CK_SLOT_INFO_PTR info) {
     if (info == nullptr) {
       return CKR_ARGUMENTS_BAD;
     }
+    // Clients watch CKF_TOKEN_PRESENT here (NSS does), so the readers are listed again.
+    module.RefreshSlots();
     const Slot* slot = module.FindSlot(slotId);
     if (slot == nullptr) {
       return CKR_SLOT_ID_INVALID;
@@ -158,11 +160,21 @@ CK_RV GetTokenInfo(CK_SLOT_ID slotId, CK_TOKEN_INFO_PTR info) {
     if (module.FindSlot(slotId) == nullptr) {
       return CKR_SLOT_ID_INVALID;
     }
+    // The readers are listed again only when the slot's key seems absent or does not answer, so
+    // that a key put back or pulled out since the last listing is seen at no cost otherwise.
     const Slot* slot = module.FindToken(slotId);
+    if (slot == nullptr) {
+      module.RefreshSlots();
+      slot = module.FindToken(slotId);
+    }
     if (slot == nullptr) {
       return CKR_TOKEN_NOT_PRESENT;
     }
-    return FillTokenInfo(*slot, *info);
+    const CK_RV rv = FillTokenInfo(*slot, *info);
+    if (rv == CKR_DEVICE_ERROR && module.RefreshSlots() && module.FindToken(slotId) == nullptr) {
+      return CKR_TOKEN_NOT_PRESENT;
+    }
+    return rv;
   });
 }
 

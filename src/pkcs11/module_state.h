@@ -31,7 +31,10 @@ struct SignOperation {
   bool active = false;
   bool updated = false;  // C_SignUpdate ran: only C_SignFinal may follow
   CK_MECHANISM_TYPE mechanism = 0;
-  CK_OBJECT_HANDLE key = 0;
+  // The private key as C_SignInit found it. Handles name files, so a later listing may give this
+  // handle to a pair enrolled since in the same files: the signature uses this object, and the
+  // key must still hold its public key when it signs.
+  TokenObject keyObject;
   std::vector<uint8_t> userId;        // SM2 over SM3
   std::unique_ptr<CHashBase> digest;  // the RSA hash-and-sign mechanisms
   std::vector<uint8_t> message;       // SM2 over SM3: the message, hashed at the end

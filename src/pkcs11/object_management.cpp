@@ -8,6 +8,7 @@
 
 #include "common/codes_store.h"
 #include "pkcs11/call_frame.h"
+#include "pkcs11/caller_template.h"
 #include "pkcs11/module_calls.h"
 #include "pkcs11/object_lookup.h"
 #include "pki/certificate_reader.h"
@@ -25,38 +26,6 @@ namespace {
 constexpr CK_ULONG kSm2Bits = 256;
 constexpr CK_ULONG kDefaultRsaBits = 2048;
 constexpr uint8_t kUncompressedPoint = 0x04;
-
-// The caller's value of one attribute of a template, when present with a readable value.
-std::optional<std::span<const uint8_t>> TemplateValue(const CK_ATTRIBUTE* entries, CK_ULONG count,
-                                                      CK_ATTRIBUTE_TYPE type) {
-  for (CK_ULONG i = 0; i < count; ++i) {
-    if (entries[i].type == type && entries[i].pValue != nullptr) {
-      return std::span<const uint8_t>(static_cast<const uint8_t*>(entries[i].pValue),
-                                      entries[i].ulValueLen);
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<CK_ULONG> TemplateNumber(const CK_ATTRIBUTE* entries, CK_ULONG count,
-                                       CK_ATTRIBUTE_TYPE type) {
-  const auto value = TemplateValue(entries, count, type);
-  if (!value || value->size() != sizeof(CK_ULONG)) {
-    return std::nullopt;
-  }
-  CK_ULONG number = 0;
-  std::memcpy(&number, value->data(), sizeof number);
-  return number;
-}
-
-std::optional<bool> TemplateBool(const CK_ATTRIBUTE* entries, CK_ULONG count,
-                                 CK_ATTRIBUTE_TYPE type) {
-  const auto value = TemplateValue(entries, count, type);
-  if (!value || value->size() != sizeof(CK_BBOOL)) {
-    return std::nullopt;
-  }
-  return (*value)[0] != CK_FALSE;
-}
 
 // Whether the key can make the pair the templates ask for: it keeps its keys, never lets a
 // private key out, and uses the public exponent 65537; the label and id are its own.
@@ -153,10 +122,14 @@ CK_RV GenerateKeyPair(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism,
                       CK_ATTRIBUTE_PTR privateTemplate, CK_ULONG privateCount,
                       CK_OBJECT_HANDLE_PTR publicKey, CK_OBJECT_HANDLE_PTR privateKey) {
   return RunOnSession(handle, [&](Module&, Session& session, Slot& slot) -> CK_RV {
-    if (mechanism == nullptr || publicKey == nullptr || privateKey == nullptr ||
-        (publicTemplate == nullptr && publicCount != 0) ||
-        (privateTemplate == nullptr && privateCount != 0)) {
+    if (mechanism == nullptr || publicKey == nullptr || privateKey == nullptr) {
       return CKR_ARGUMENTS_BAD;
+    }
+    if (const CK_RV rv = CheckTemplate(publicTemplate, publicCount); rv != CKR_OK) {
+      return rv;
+    }
+    if (const CK_RV rv = CheckTemplate(privateTemplate, privateCount); rv != CKR_OK) {
+      return rv;
     }
     CK_ULONG bits = kSm2Bits;
     if (mechanism->mechanism == CKM_RSA_PKCS_KEY_PAIR_GEN) {
@@ -198,8 +171,11 @@ CK_RV GenerateKeyPair(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism,
 CK_RV CreateObject(CK_SESSION_HANDLE handle, CK_ATTRIBUTE_PTR entries, CK_ULONG count,
                    CK_OBJECT_HANDLE_PTR object) {
   return RunOnSession(handle, [&](Module&, Session& session, Slot& slot) -> CK_RV {
-    if ((entries == nullptr && count != 0) || object == nullptr) {
+    if (object == nullptr) {
       return CKR_ARGUMENTS_BAD;
+    }
+    if (const CK_RV rv = CheckTemplate(entries, count); rv != CKR_OK) {
+      return rv;
     }
     const auto objectClass = TemplateNumber(entries, count, CKA_CLASS);
     const auto type = TemplateNumber(entries, count, CKA_CERTIFICATE_TYPE);
@@ -209,6 +185,12 @@ CK_RV CreateObject(CK_SESSION_HANDLE handle, CK_ATTRIBUTE_PTR entries, CK_ULONG 
     }
     if (*objectClass != CKO_CERTIFICATE || type.value_or(CKC_X_509) != CKC_X_509) {
       return CKR_TEMPLATE_INCONSISTENT;  // the key stores certificates, nothing else
+    }
+    // Everything written goes onto the key for good, where it replaces the pair's certificate, and
+    // every certificate there is public: a session object or a private one cannot be made.
+    if (!TemplateBool(entries, count, CKA_TOKEN).value_or(true) ||
+        TemplateBool(entries, count, CKA_PRIVATE).value_or(false)) {
+      return CKR_TEMPLATE_INCONSISTENT;
     }
     if (const CK_RV rv = CheckWritable(session, slot); rv != CKR_OK) {
       return rv;
@@ -309,7 +291,8 @@ CK_RV DestroyObject(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE objectHandle) {
     device.Close();
     // Operations with the deleted key end here.
     for (auto& [id, other] : module.sessions) {
-      if (status == 0 && other.slot == session.slot && other.sign.key == objectHandle) {
+      if (status == 0 && other.slot == session.slot &&
+          other.sign.keyObject.handle == objectHandle) {
         other.sign = {};
       }
     }

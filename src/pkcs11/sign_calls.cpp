@@ -25,10 +25,12 @@ constexpr size_t kSm2DigestSize = 32;
 constexpr size_t kLargestSignature = 512;
 constexpr size_t kLongestUserId = 255;
 
-// A key that has forgotten its verified PIN refuses; everything else is the device's failure.
+// A key that has forgotten its verified PIN refuses, and one whose usage does not allow the
+// signature; everything else is the device's failure.
 constexpr RefusalCode kRefusals[] = {
     {dev::kSwSecurityNotSatisfied, CKR_USER_NOT_LOGGED_IN},
     {dev::kSwMessageBadLength, CKR_DATA_INVALID},
+    {dev::kSwUsageRefused, CKR_KEY_FUNCTION_NOT_PERMITTED},  // a key kept for transactions
 };
 constexpr SigningCodes kSigningCodes{kButtonWaitCodes, kRefusals, CKR_DEVICE_ERROR};
 
@@ -76,9 +78,7 @@ CK_RV PrepareInput(const MechanismEntry& mechanism, SignOperation& sign, const T
       return CKR_OK;
     }
     case SignInput::kHostHash: {
-      if (!data.empty()) {
-        sign.digest->Update(data.data(), static_cast<uint32_t>(data.size()));
-      }
+      UpdateWhole(*sign.digest, data);
       input.data.resize(sign.digest->GetDigestSize());
       sign.digest->Final(input.data.data());
       input.hash = mechanism.hash;
@@ -152,18 +152,19 @@ CK_RV SignOnToken(const Slot& slot, const TokenObject& key, const KeyInput& inpu
   return CKR_OK;
 }
 
-// The session's active signing operation with its key; null with the reason in rv.
-const TokenObject* ActiveKey(Session& session, Slot& slot, CK_RV& rv) {
+// The session's active signing operation with its key as C_SignInit found it; null with the
+// reason in rv (a logout since then ends the operation).
+const TokenObject* ActiveKey(Session& session, const Slot& slot, CK_RV& rv) {
   if (!session.sign.active) {
     rv = CKR_OPERATION_NOT_INITIALIZED;
     return nullptr;
   }
-  const TokenObject* key = FindVisibleObject(slot, session.slot, session.sign.key, rv);
-  if (key == nullptr) {
+  if (!slot.loggedIn) {
     session.sign = {};
     rv = CKR_KEY_HANDLE_INVALID;
+    return nullptr;
   }
-  return key;
+  return &session.sign.keyObject;
 }
 
 // The end of every signature: the size rules, then the input prepared and signed on the key,
@@ -219,7 +220,7 @@ CK_RV SignInit(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism, CK_OBJECT_H
     }
     SignOperation sign;
     sign.mechanism = entry->type;
-    sign.key = keyHandle;
+    sign.keyObject = *key;
     if (entry->input == SignInput::kSm2Message) {
       if (mechanism->ulParameterLen != 0) {
         if (mechanism->ulParameterLen > kLongestUserId || mechanism->pParameter == nullptr) {
@@ -278,9 +279,7 @@ CK_RV SignUpdate(CK_SESSION_HANDLE handle, CK_BYTE_PTR part, CK_ULONG partLength
     const MechanismEntry& mechanism = *FindMechanism(session.sign.mechanism);
     const std::span<const uint8_t> bytes(part, partLength);
     if (mechanism.input == SignInput::kHostHash) {
-      if (!bytes.empty()) {
-        session.sign.digest->Update(bytes.data(), static_cast<uint32_t>(bytes.size()));
-      }
+      UpdateWhole(*session.sign.digest, bytes);
     } else if (mechanism.input == SignInput::kSm2Message) {
       session.sign.message.insert(session.sign.message.end(), bytes.begin(), bytes.end());
     } else {

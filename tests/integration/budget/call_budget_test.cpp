@@ -25,7 +25,7 @@ const std::map<BudgetedOperation, int64_t> kBudgets = {
     {BudgetedOperation::kCspNewKeysetGenKey, 41}, {BudgetedOperation::kCspEnumContainers, 9},
     {BudgetedOperation::kCreatePkcs10, 37},       {BudgetedOperation::kWritePkcs7, 24},
     {BudgetedOperation::kGetAllCertDn, 13},       {BudgetedOperation::kSignTransaction, 33},
-    {BudgetedOperation::kSignSm2Plain, 21},       {BudgetedOperation::kPkcs11List, 22},
+    {BudgetedOperation::kSignSm2Plain, 21},       {BudgetedOperation::kPkcs11List, 24},
     {BudgetedOperation::kPkcs11Sign, 33},
 };
 

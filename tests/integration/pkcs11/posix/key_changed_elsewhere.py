@@ -102,7 +102,8 @@ for public_template, private_template, what in (
         ([bits, (PyKCS11.CKA_PUBLIC_EXPONENT, (3,))], [], "public exponent 3"),
         ([bits, (PyKCS11.CKA_TOKEN, False)], [], "a session public key"),
         ([bits], [(PyKCS11.CKA_EXTRACTABLE, True)], "an extractable private key"),
-        ([bits], [(PyKCS11.CKA_SENSITIVE, False)], "a private key not sensitive")):
+        ([bits], [(PyKCS11.CKA_SENSITIVE, False)], "a private key not sensitive"),
+        ([bits, bits], [], "CKA_MODULUS_BITS twice")):
     result = code(session.generateKeyPair, public_template, private_template,
                   PyKCS11.MechanismRSAGENERATEKEYPAIR)
     expect(result == PyKCS11.CKR_TEMPLATE_INCONSISTENT, f"C_GenerateKeyPair with {what}: {result:#x}")
@@ -137,6 +138,14 @@ result = code(session.createObject, template)
 run(kqsim, "fault", "clear")
 expect(result != PyKCS11.CKR_OK and certificates() == [old],
        f"a renewal failing on the key keeps the old certificate: {result:#x}")
+# What the key cannot hold is refused before anything is written: a session or private
+# certificate (it would replace the pair's own for good), an attribute given twice.
+for extra, what in (((PyKCS11.CKA_TOKEN, False), "a session certificate"),
+                    ((PyKCS11.CKA_PRIVATE, True), "a private certificate"),
+                    ((PyKCS11.CKA_VALUE, renewal), "CKA_VALUE twice")):
+    result = code(session.createObject, template + [extra])
+    expect(result == PyKCS11.CKR_TEMPLATE_INCONSISTENT and certificates() == [old],
+           f"C_CreateObject of {what}: {result:#x}, the old certificate kept")
 expect(code(session.createObject, template) == PyKCS11.CKR_OK and certificates() == [renewal],
        "a renewal replaces the old certificate")
 expect(consistent(), "the store hangs together")
@@ -152,7 +161,10 @@ expect(code(session.login, PIN) == PyKCS11.CKR_USER_ALREADY_LOGGED_IN, "... and 
 expect(code(session.sign, private, b"data", SHA256_RSA) == PyKCS11.CKR_OK, "... and C_Sign signs")
 
 # Another program deletes the pair and enrols a new one in the same files: the handle held
-# names the old pair, gone, and never the new one.
+# names the old pair, gone, and never the new one; nor does an operation begun with it.
+signer = lib.openSession(slot, RW)
+expect(signer.lib.C_SignInit(signer.session, SHA256_RSA.to_native(), private) == PyKCS11.CKR_OK,
+       "C_SignInit with the pair about to be replaced")
 run(kqtool, "delete", "--media-id", media, "--subject", "CN=Clients Check, O=Test Bank, C=CN")
 run(kqtool, "request", "--media-id", media, "--record",
     "CN=Enrolled Elsewhere,O=Test Bank,C=CN|RSA2048|SHA256|1", "--out-dir", f"{work}/elsewhere")
@@ -160,7 +172,15 @@ expect(code(session.getAttributeValue, private, [PyKCS11.CKA_LABEL]) ==
        PyKCS11.CKR_OBJECT_HANDLE_INVALID, "C_GetAttributeValue of a pair deleted elsewhere")
 expect(code(session.destroyObject, private) == PyKCS11.CKR_OBJECT_HANDLE_INVALID,
        "C_DestroyObject of a pair deleted elsewhere")
-expect(len(rsa_objects(PyKCS11.CKO_PRIVATE_KEY)) == 1, "... leaves the pair enrolled since")
+enrolled = rsa_objects(PyKCS11.CKO_PRIVATE_KEY)
+expect([found.value() for found in enrolled] == [private.value()],
+       "... leaves the pair enrolled since, in the same files: a search gives it the handle")
+signature = PyKCS11.ckbytelist()  # empty: the first call asks the size, the second signs
+signer.lib.C_Sign(signer.session, PyKCS11.ckbytelist(b"data"), signature)
+result = signer.lib.C_Sign(signer.session, PyKCS11.ckbytelist(b"data"), signature)
+expect(result == PyKCS11.CKR_KEY_HANDLE_INVALID,
+       f"the operation begun with the old pair does not sign with the new one: {result:#x}")
+signer.closeSession()
 
 # C_Finalize with the token logged in ends the key's login.
 verified = lambda: re.search(r"verified\s+yes", run(kqsim, "show", key)) is not None
