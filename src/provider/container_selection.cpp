@@ -94,7 +94,7 @@ uint32_t SelectDevice(ProviderContext& context, std::string_view filter) {
     chosen = *choice;
   }
   context.readerName = entries[chosen].readerName;
-  context.keyIdentity = entries[chosen].identity;
+  context.LearnKeyIdentity(entries[chosen].identity);
   return 0;
 }
 

@@ -31,9 +31,12 @@ uint32_t OpenContextKey(ProviderContext& context, DeviceSession& session) {
   if (context.keyRemoved) {
     return win::kScardRemovedCard;
   }
-  const bool chosen = context.keyIdentity.known();
-  if (session.Open(context.readerName, context.keyIdentity) != dev::kOk) {
-    context.keyRemoved = chosen;
+  const KeyIdentity expected = context.keyIdentity();
+  const bool chosen = expected.known();
+  if (session.Open(context.readerName, expected) != dev::kOk) {
+    if (chosen) {
+      context.keyRemoved = true;
+    }
     return chosen ? win::kScardRemovedCard : win::kNteFail;
   }
   if (!chosen) {
@@ -41,7 +44,12 @@ uint32_t OpenContextKey(ProviderContext& context, DeviceSession& session) {
       session.Close();
       return win::kNteFail;
     }
-    context.keyIdentity = session.identity();
+    // Another thread's call on this context learned the key first: this one must be on it too.
+    if (!context.LearnKeyIdentity(session.identity())) {
+      session.Close();
+      context.keyRemoved = true;
+      return win::kScardRemovedCard;
+    }
   }
   return 0;
 }

@@ -55,6 +55,19 @@ void EraseAll(std::map<KqHandle, std::shared_ptr<Object>>& map) {
 
 }  // namespace
 
+KeyIdentity ProviderContext::keyIdentity() const {
+  const std::lock_guard<std::mutex> guard(identityLock_);
+  return keyIdentity_;
+}
+
+bool ProviderContext::LearnKeyIdentity(const KeyIdentity& identity) {
+  const std::lock_guard<std::mutex> guard(identityLock_);
+  if (!keyIdentity_.known()) {
+    keyIdentity_ = identity;
+  }
+  return keyIdentity_ == identity;
+}
+
 ProviderContext::~ProviderContext() {
   EraseAll(hashes_);
   EraseAll(keys_);

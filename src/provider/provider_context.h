@@ -2,10 +2,14 @@
 // The object behind one provider handle: the container and reader it works on, the enumeration
 // cursors of the provider parameters, three flags, and the key and hash objects it owns. It keeps
 // names only, never an open key: every operation opens the key by readerName and closes it again.
-// One context is used by one thread at a time, so its fields are not locked. Its object maps are,
-// and a lookup shares ownership of the object, so a caller that breaks that rule (destroying a
-// hash on one thread while another hashes with it) never frees an object under a running call.
+// A server may sign on one context from several threads at once, and a bank tool may enumerate on
+// it from two. The names and flags set at acquire never change afterwards; what later calls learn
+// (the key's identity, its removal, the login) is atomic or locked, the enumeration cursors are
+// used under their own lock, and the object maps are locked with lookups that share ownership of
+// the object, so destroying a hash on one thread while another hashes with it never frees an
+// object under a running call.
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -29,19 +33,31 @@ class ProviderContext {
   // Destroys every hash object, then every key object, and gives their handles back.
   ~ProviderContext();
 
+  // Set while the context is acquired, before any other call can reach it.
   std::string containerName;
   std::string defaultContainerName = kDefaultContainerName;
   std::string readerName;
   uint32_t providerHandle;
-  uint32_t enumAlgsIndex = 0;
-  uint32_t enumAlgsExIndex = 0;
   bool silent = false;
   bool containerCreated = false;
-  bool loggedIn = false;
+
+  // The user verified the PIN through this context.
+  std::atomic<bool> loggedIn = false;
+  // Once the key was pulled out or replaced, the context is done with keys.
+  std::atomic<bool> keyRemoved = false;
+
   // The key the context chose: learned at its first open (or from the chooser's row) and checked
-  // at every later one. Once the key was pulled out or replaced, the context is done with keys.
-  KeyIdentity keyIdentity;
-  bool keyRemoved = false;
+  // at every later one; nothing known before.
+  [[nodiscard]] KeyIdentity keyIdentity() const;
+  // Records the key's identity unless one is known already; true when the context is on that key
+  // (a call on another thread may have learned it first, from the key that was in the reader then).
+  bool LearnKeyIdentity(const KeyIdentity& identity);
+
+  // PP_ENUMALGS, PP_ENUMALGS_EX and PP_ENUMCONTAINERS run one at a time on a context: the cursors
+  // and the container names still to give are used only under this lock.
+  std::mutex enumerationLock;
+  uint32_t enumAlgsIndex = 0;
+  uint32_t enumAlgsExIndex = 0;
   std::deque<std::string> containerList;
 
   // The object registered under a handle, or null; a key handle registered without an object
@@ -59,6 +75,8 @@ class ProviderContext {
   bool EraseHash(KqHandle handle);
 
  private:
+  mutable std::mutex identityLock_;
+  KeyIdentity keyIdentity_;
   mutable std::mutex objectsLock_;
   std::map<KqHandle, std::shared_ptr<HashObject>> hashes_;
   std::map<KqHandle, std::shared_ptr<KeyObject>> keys_;

@@ -174,12 +174,19 @@ KqBool GetProvParamOn(ProviderContext& context, uint32_t param, uint8_t* data, u
     return Fail(win::kErrorInvalidParameter);
   }
   switch (param) {
-    case kPpEnumAlgs:
+    case kPpEnumAlgs: {
+      const std::lock_guard<std::mutex> guard(context.enumerationLock);
       return NextAlgorithm(context.enumAlgsIndex, EnumAlgsRecord, data, dataLength, flags);
-    case kPpEnumAlgsEx:
+    }
+    case kPpEnumAlgsEx: {
+      const std::lock_guard<std::mutex> guard(context.enumerationLock);
       return NextAlgorithm(context.enumAlgsExIndex, EnumAlgsExRecord, data, dataLength, flags);
-    case kPpEnumContainers:
+    }
+    case kPpEnumContainers: {
+      // Held while CRYPT_FIRST lists the key: never while asking the user anything.
+      const std::lock_guard<std::mutex> guard(context.enumerationLock);
       return NextContainer(context, data, dataLength, flags);
+    }
     case kPpImpType:
       return CopyNumber(kImplementationMixedRemovable, data, dataLength);
     case kPpName:
