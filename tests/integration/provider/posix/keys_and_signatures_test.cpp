@@ -2,7 +2,11 @@
 // and signatures checked by the openssl command for every hash, transaction messages signed behind
 // the key's button, certificates from an openssl test CA, cancelled PIN prompts, and the choosers
 // (which key takes a new container, which pair a full key gives up).
+#include <atomic>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "provider_scene.h"
 #include "support/signature_check.h"
@@ -271,6 +275,45 @@ TEST_F(KeysAndSignatures, APinSetOnOneContextLetsALaterOneSignAnSsl3HashWithoutA
   EXPECT_EQ(scene_.Calls(key, "ZANT_VerifyPIN"), verifications);
   Sign(later, HashOf(later, kCalgSha1, "doc"), kAtSignature, 0x8010006E);  // SHA-1 asks
   EXPECT_TRUE(P().CPReleaseContext(later, 0));
+}
+
+using Threads = ProviderScene;
+
+// A server signs on one context from two threads while two more enumerate its containers: every
+// call ends as it would alone, and the asan and tsan presets watch the context's own fields.
+TEST_F(Threads, OneContextSignsAndEnumeratesOnSeveralThreadsAtOnce) {
+  AddKey({.button = "none"});
+  const KqHandle prov = Acquire("server", kNewKeyset);
+  KqHandle pair = 0;
+  ASSERT_TRUE(P().CPGenKey(prov, kAtSignature, 0, &pair));
+  std::atomic<int> wrong{0};
+  const std::function<void()> sign = [&] {
+    for (int i = 0; i < 4; ++i) {
+      wrong += Sign(prov, HashOf(prov, kCalgSha1, "order"), kAtSignature).size() == 128 ? 0 : 1;
+    }
+  };
+  const std::function<void()> enumerate = [&] {
+    for (int round = 0; round < 20; ++round) {
+      for (uint32_t flags = 1;; flags = 0) {  // CRYPT_FIRST, then the next ones
+        char name[300] = {};
+        uint32_t length = sizeof name;
+        if (!P().CPGetProvParam(prov, 2, reinterpret_cast<uint8_t*>(name), &length, flags)) {
+          wrong += Error() == 259 ? 0 : 1;  // ERROR_NO_MORE_ITEMS
+          break;
+        }
+      }
+    }
+  };
+  std::vector<std::thread> threads;
+  for (const auto& work : {sign, sign, enumerate, enumerate}) {
+    threads.emplace_back(work);
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_TRUE(P().CPReleaseContext(prov, 0));
+  ExpectAllClosed("the threads' calls");
 }
 
 }  // namespace
