@@ -255,10 +255,15 @@ TEST_F(ModuleTest, SlotEventsTellAKeyPluggedInAndPulledOut) {
   EXPECT_EQ(slot, 1u);
   EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_NO_EVENT);
   ASSERT_EQ(scene_.RunKqsim({"remove", second}).exitCode, 0);
-  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_OK);
+  // Where clients look, without a slot list or an event in between: gone, then back.
   CK_SLOT_INFO info{};
   ASSERT_EQ(p11_->C_GetSlotInfo(1, &info), CKR_OK);
   EXPECT_EQ(info.flags & CKF_TOKEN_PRESENT, 0u);
+  CK_TOKEN_INFO token{};
+  EXPECT_EQ(p11_->C_GetTokenInfo(1, &token), CKR_TOKEN_NOT_PRESENT);
+  EXPECT_EQ(p11_->C_WaitForSlotEvent(CKF_DONT_BLOCK, &slot, nullptr), CKR_OK);
+  scene_.AddKey();
+  EXPECT_EQ(p11_->C_GetTokenInfo(1, &token), CKR_OK);
 }
 
 // Another program replaces the key pair in the key's slot between the listing and the signature:
