@@ -108,6 +108,23 @@ for public_template, private_template, what in (
                   PyKCS11.MechanismRSAGENERATEKEYPAIR)
     expect(result == PyKCS11.CKR_TEMPLATE_INCONSISTENT, f"C_GenerateKeyPair with {what}: {result:#x}")
 
+# A value not of its attribute's size is refused, never taken as absent (which would make a
+# 2048-bit key where 1024 bits were asked for, or a session object a token one).
+def raw_template(*entries):
+    template = PyKCS11.LowLevel.ckattrlist(len(entries))
+    for i, (kind, value) in enumerate(entries):
+        template[i].SetBin(kind, PyKCS11.ckbytelist(value))
+    return template
+
+
+for public_template, what in (([(PyKCS11.CKA_MODULUS_BITS, b"\0\4\0\0")], "4-byte CKA_MODULUS_BITS"),
+                              ([(PyKCS11.CKA_TOKEN, b"\0\0")], "2-byte CKA_TOKEN")):
+    result = session.lib.C_GenerateKeyPair(
+        session.session, PyKCS11.MechanismRSAGENERATEKEYPAIR.to_native(),
+        raw_template(*public_template), raw_template(), PyKCS11.LowLevel.CK_OBJECT_HANDLE(),
+        PyKCS11.LowLevel.CK_OBJECT_HANDLE())
+    expect(result == PyKCS11.CKR_ATTRIBUTE_VALUE_INVALID, f"C_GenerateKeyPair with {what}: {result:#x}")
+
 # Deleting one pair ends only the operations with its key, and only when it goes.
 other = lib.openSession(slot, RW)
 native = SHA256_RSA.to_native()
