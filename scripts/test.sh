@@ -43,7 +43,7 @@ bash scripts/soak.sh
 # The thread tests under ThreadSanitizer: the tests labelled "tsan" (the preset builds only the
 # programs that hold them; tests/CMakeLists.txt says how a test gets the label).
 bash scripts/build.sh tsan
-stage tsan 6 ctest --preset tsan -j "$jobs"
+stage tsan 7 ctest --preset tsan -j "$jobs"
 
 # Each fuzz target for 10 s from its seeds (scripts/fuzz.sh), one CTest test per target.
 bash scripts/build.sh fuzz

@@ -53,8 +53,9 @@ class ProviderContext {
   // (a call on another thread may have learned it first, from the key that was in the reader then).
   bool LearnKeyIdentity(const KeyIdentity& identity);
 
-  // PP_ENUMALGS, PP_ENUMALGS_EX and PP_ENUMCONTAINERS run one at a time on a context: the cursors
-  // and the container names still to give are used only under this lock.
+  // The cursors of PP_ENUMALGS and PP_ENUMALGS_EX and the container names PP_ENUMCONTAINERS has
+  // still to give are used only under this lock, which is never held while the key is asked (a
+  // window of the PIN entry or the button wait may let the caller call back in).
   std::mutex enumerationLock;
   uint32_t enumAlgsIndex = 0;
   uint32_t enumAlgsExIndex = 0;

@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/codes_cryptoapi.h"
 #include "common/codes_device.h"
@@ -107,22 +110,30 @@ KqBool NextAlgorithm(uint32_t& cursor, std::array<uint8_t, N> (*record)(uint32_t
   return copied;
 }
 
+// The names of the containers on the context's key, for CRYPT_FIRST.
+uint32_t ListContextContainers(ProviderContext& context, std::vector<std::string>& names) {
+  if (context.readerName.empty()) {
+    return win::kNteFail;
+  }
+  DeviceSession session;
+  if (const uint32_t code = OpenContextKey(context, session); code != 0) {
+    return code;
+  }
+  return store::ListContainerNames(session, names) == 0 ? 0 : win::kNteFail;
+}
+
 KqBool NextContainer(ProviderContext& context, uint8_t* data, uint32_t* dataLength,
                      uint32_t flags) {
+  // The key is listed before the context's enumeration lock is taken: the key's lock may wait
+  // for a PIN entry or a button whose window lets a bank tool call back into this context.
+  std::vector<std::string> names;
+  const uint32_t listed = flags == kCryptFirst ? ListContextContainers(context, names) : 0;
+  const std::lock_guard<std::mutex> guard(context.enumerationLock);
   if (flags == kCryptFirst) {
-    context.containerList.clear();
-    if (context.readerName.empty()) {
-      return Fail(win::kNteFail);
+    context.containerList.assign(names.begin(), names.end());  // empty after a failure
+    if (listed != 0) {
+      return Fail(listed);
     }
-    DeviceSession session;
-    std::vector<std::string> names;
-    if (const uint32_t code = OpenContextKey(context, session); code != 0) {
-      return Fail(code);
-    }
-    if (store::ListContainerNames(session, names) != 0) {
-      return Fail(win::kNteFail);
-    }
-    context.containerList.assign(names.begin(), names.end());
   }
   if (context.containerList.empty()) {
     return Fail(win::kErrorNoMoreItems);
@@ -182,11 +193,8 @@ KqBool GetProvParamOn(ProviderContext& context, uint32_t param, uint8_t* data, u
       const std::lock_guard<std::mutex> guard(context.enumerationLock);
       return NextAlgorithm(context.enumAlgsExIndex, EnumAlgsExRecord, data, dataLength, flags);
     }
-    case kPpEnumContainers: {
-      // Held while CRYPT_FIRST lists the key: never while asking the user anything.
-      const std::lock_guard<std::mutex> guard(context.enumerationLock);
+    case kPpEnumContainers:
       return NextContainer(context, data, dataLength, flags);
-    }
     case kPpImpType:
       return CopyNumber(kImplementationMixedRemovable, data, dataLength);
     case kPpName:

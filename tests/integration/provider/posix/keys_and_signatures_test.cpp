@@ -4,6 +4,7 @@
 // (which key takes a new container, which pair a full key gives up).
 #include <atomic>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "support/signature_check.h"
 #include "support/test_ca.h"
 #include "support/transaction_message.h"
+#include "support/ui_log_capture.h"
 
 namespace kq::test {
 namespace {
@@ -314,6 +316,44 @@ TEST_F(Threads, OneContextSignsAndEnumeratesOnSeveralThreadsAtOnce) {
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
   ExpectAllClosed("the threads' calls");
+}
+
+// A bank tool asks for the context's algorithms while one of its threads waits for the key's
+// button and another waits behind it to list the containers: the answer needs no key and comes
+// at once (a window handler on the waiting thread asking it would otherwise never return).
+TEST_F(Threads, AlgorithmsAreListedWhileTheContextsKeyIsBusy) {
+  const UiLogCapture ui;
+  const std::string key = AddKey({.button = "manual:600"});
+  const KqHandle prov = Acquire("busy", kNewKeyset);
+  std::atomic<int> generated{-1};
+  std::atomic<int> listed{-1};
+  std::thread generator([&] {
+    KqHandle pair = 0;
+    generated = P().CPGenKey(prov, kAtSignature, 0, &pair);
+  });
+  ASSERT_TRUE(ui.AwaitWaitSockets(1)) << "the generation never waited for the button";
+  std::thread lister([&] {
+    uint8_t name[300];
+    uint32_t length = sizeof name;
+    listed = P().CPGetProvParam(prov, 2, name, &length, 1);  // PP_ENUMCONTAINERS, CRYPT_FIRST
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // into its wait, not a measure
+  auto answer = std::async(std::launch::async, [&] {
+    uint8_t algorithm[300];
+    uint32_t length = sizeof algorithm;
+    return P().CPGetProvParam(prov, 1, algorithm, &length, 1);  // PP_ENUMALGS, CRYPT_FIRST
+  });
+  // A guard against a hang, not a measure: the button is pressed either way.
+  const bool answered = answer.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  const bool othersWaited = generated == -1 && listed == -1;
+  scene_.Press(key, true);
+  generator.join();
+  lister.join();
+  EXPECT_TRUE(answered && othersWaited) << "PP_ENUMALGS waited for the key's button";
+  EXPECT_TRUE(answer.get());
+  EXPECT_EQ(generated.load(), 1);
+  EXPECT_EQ(listed.load(), 1);
+  EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }
 
 }  // namespace
