@@ -34,6 +34,14 @@ stage() {  # stage NAME MINIMUM COMMAND...: runs the command, its output teed to
 
 bash scripts/build.sh default
 stage default 167 ctest --preset default -j "$jobs"
+# The device-call benchmarks run through once, all of them in one process as docs/performance.md
+# runs them (the budget tests run each operation in a process of its own).
+bench=$(build/bin/kq_bench --benchmark_filter=DeviceCalls 2>&1)
+echo "$bench"
+if [[ "$bench" == *"ERROR OCCURRED"* ]]; then
+  echo "a device-call benchmark failed" >&2
+  exit 1
+fi
 
 bash scripts/build.sh asan
 stage asan 160 ctest --preset asan -j "$jobs"
