@@ -1,5 +1,6 @@
 // The PKCS #11 module's outside parameters: a template read against an object's attributes (as
-// C_GetAttributeValue and C_FindObjectsInit read it), a DigestInfo given to CKM_RSA_PKCS, an SM2
+// C_GetAttributeValue and C_FindObjectsInit read it) and checked as C_GenerateKeyPair and
+// C_CreateObject check theirs, a DigestInfo given to CKM_RSA_PKCS, an SM2
 // user id given as a mechanism parameter, and the certificate a client stores (C_CreateObject).
 // Every buffer the input describes is allocated at exactly its stated length, so AddressSanitizer
 // sees any read or write past it.
@@ -14,6 +15,7 @@
 #include "crypto/digest_info.h"
 #include "crypto/sm2_prepare.h"
 #include "pkcs11/attribute_copy.h"
+#include "pkcs11/caller_template.h"
 #include "pki/certificate_fields.h"
 
 namespace {
@@ -59,6 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)kq::pkcs11::MatchesTemplate(Attributes(), entries);
   (void)kq::pkcs11::CopyAttributes(Attributes(), entries.data(),
                                    static_cast<CK_ULONG>(entries.size()));
+  const auto entryCount = static_cast<CK_ULONG>(entries.size());
+  if (kq::pkcs11::CheckTemplate(entries.data(), entryCount) == CKR_OK) {
+    (void)kq::pkcs11::TemplateNumber(entries.data(), entryCount, CKA_CLASS);
+    (void)kq::pkcs11::TemplateBool(entries.data(), entryCount, CKA_SIGN);
+    (void)kq::pkcs11::TemplateValue(entries.data(), entryCount, CKA_VALUE);
+  }
 
   const std::vector<uint8_t> rest(reader.rest().begin(), reader.rest().end());
   std::span<const uint8_t> digest;
