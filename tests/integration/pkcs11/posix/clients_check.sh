@@ -138,4 +138,30 @@ step "PyKCS11: a session whose key was swapped for another"
 /usr/bin/python3 "$source_dir/tests/integration/pkcs11/posix/token_swapped.py" "$module" "$kqsim" \
   "$work" || fail "a session on a swapped key"
 
+step "PyKCS11: a pair a strict key keeps for transactions"
+# A key of its own that enforces usages; its usage-2 pair is enrolled through the tool exports.
+strict=(env KQSIM_ROOT="$work/strict-keys")
+"${strict[@]}" "$kqsim" create --strict-usage >/dev/null
+strict_media=$("${strict[@]}" "$kqtool" media-ids | grep -oE '[0-9A-Z]{12}' | head -1)
+mkdir -p "$work/strict-requests"
+"${strict[@]}" "$kqtool" request --media-id "$strict_media" \
+  --record "CN=Clients Strict,T=S|RSA1024|SHA256|2" \
+  --out-dir "$work/strict-requests" >/dev/null || fail "the strict key's enrolment"
+"${strict[@]}" /usr/bin/python3 - "$module" <<'PYTHON' || fail "a transaction-only pair"
+import sys
+import PyKCS11
+lib = PyKCS11.PyKCS11Lib()
+lib.load(sys.argv[1])
+session = lib.openSession(lib.getSlotList(tokenPresent=True)[0])
+session.login("12345678")
+key, = session.findObjects([(PyKCS11.CKA_CLASS, PyKCS11.CKO_PRIVATE_KEY)])
+try:
+    session.sign(key, b"data", PyKCS11.Mechanism(PyKCS11.CKM_SHA256_RSA_PKCS, None))
+    sys.exit("a transaction-only pair signed a digest")
+except PyKCS11.PyKCS11Error as error:
+    if error.value != PyKCS11.CKR_KEY_FUNCTION_NOT_PERMITTED:
+        sys.exit(f"a digest on a transaction-only pair: {error}")
+print("  ok: a transaction-only pair refuses a digest with CKR_KEY_FUNCTION_NOT_PERMITTED")
+PYTHON
+
 echo "all clients passed"
