@@ -34,9 +34,9 @@ class FileLock {
 // The folder for lock files that processes share: POSIX, this user's private folder
 // "kqcsp-locks-<uid>" in the temporary folder (which all users share), else
 // "~/.cache/kqcsp-locks", each used only when it is a folder of this user with mode 0700 in a
-// parent where no one else can swap it, else empty (no folder: the key is not opened); Win32, the machine's
-// "%ProgramData%\KQVN\locks", which every user at every integrity level may write to (the user's
-// temporary folder, written to the debug output, when it cannot be made).
+// parent where no one else can swap it, else empty (no folder: the key is not opened); Win32, the
+// machine's "%ProgramData%\KQVN\locks", which every user at every integrity level may write to
+// (the user's temporary folder, written to the debug output, when it cannot be made).
 std::filesystem::path SharedLockFolder();
 
 }  // namespace kq::platform

@@ -10,8 +10,8 @@
 //   - a key object whose key-pair slot is empty or holds another key pair than its public key
 //     object describes (the ownership check of a deletion): deleted when no container names it
 //     (a deletion cut short after the key pair went leaves one), else reported only;
-//   - a key pair that no container's key objects use: reported only, since a key pair is the customer's and its removal needs the
-//     key's confirmation.
+//   - a key pair that no container's key objects use: reported only, since a key pair is the
+//     customer's and its removal needs the key's confirmation.
 // The key cannot list its files, so files are found by asking the length of every candidate
 // file id from 1 to a bound (RepairScanBound). The caller holds the key (a DeviceSession holds its
 // lock from open to close), so no other process changes the store between the survey and the

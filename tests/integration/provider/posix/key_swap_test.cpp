@@ -79,7 +79,7 @@ TEST_F(KeySwap, DeletionFailsWhenTheKeyIsSwappedDuringThePinPrompt) {
     EXPECT_EQ(Error(), kRemoved);
   }
   EXPECT_EQ(scene_.ReaderName(b_), "ORV ZANTULDCCID 0");
-  std::erase(keys_, a_);  // pulled out: it counts no handles
+  std::erase(keys_, a_);                    // pulled out: it counts no handles
   const KqHandle prov = Acquire("ctn", 0);  // B, the only key now, still holds it
   EXPECT_TRUE(P().CPReleaseContext(prov, 0));
 }
