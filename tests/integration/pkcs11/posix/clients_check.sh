@@ -11,6 +11,7 @@ work=$(mktemp -d)
 [ -n "${KQ_KEEP_WORK:-}" ] || trap 'rm -rf "$work"' EXIT; echo "work: $work"
 export KQSIM_ROOT=$work/keys KQCSP_RUN_DIR=$work/run KQCSP_UI_LOG=$work/ui.log KQSIM_PIN=12345678
 export LD_LIBRARY_PATH=$build/lib
+export PYTHONDONTWRITEBYTECODE=1  # the scripts share script_checks.py: no cache in the sources
 kqsim=$build/bin/kqsim
 kqtool=$build/bin/kqtool
 fail() { echo "FAILED: $*" >&2; exit 1; }

@@ -11,26 +11,13 @@ import threading
 import time
 
 import PyKCS11
+from script_checks import code, expect
 
 module, work, kqsim, kqtool, key, media = sys.argv[1:7]
 PIN = "12345678"
 RW = PyKCS11.CKF_SERIAL_SESSION | PyKCS11.CKF_RW_SESSION
 CKR_ACTION_PROHIBITED = 0x1B  # PKCS #11 2.40, not in every PyKCS11
 SHA256_RSA = PyKCS11.Mechanism(PyKCS11.CKM_SHA256_RSA_PKCS, None)
-
-
-def expect(condition, what):
-    if not condition:
-        sys.exit(f"FAILED: {what}")
-    print(f"  ok: {what}")
-
-
-def code(call, *arguments):
-    try:
-        call(*arguments)
-        return PyKCS11.CKR_OK
-    except PyKCS11.PyKCS11Error as error:
-        return error.value
 
 
 def run(*command):

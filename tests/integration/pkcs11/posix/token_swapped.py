@@ -10,6 +10,7 @@ import subprocess
 import sys
 
 import PyKCS11
+from script_checks import code, expect
 
 module, kqsim, work = sys.argv[1:4]
 os.environ["KQSIM_ROOT"] = f"{work}/swap-keys"
@@ -18,22 +19,8 @@ PAIR = ([(PyKCS11.CKA_MODULUS_BITS, 1024), (PyKCS11.CKA_PUBLIC_EXPONENT, (1, 0, 
         [(PyKCS11.CKA_SENSITIVE, True)], PyKCS11.MechanismRSAGENERATEKEYPAIR)
 
 
-def expect(condition, what):
-    if not condition:
-        sys.exit(f"FAILED: {what}")
-    print(f"  ok: {what}")
-
-
 def kqsim_run(*arguments):
     return subprocess.run([kqsim, *arguments], capture_output=True, text=True, check=True).stdout
-
-
-def code(call, *arguments):
-    try:
-        call(*arguments)
-        return PyKCS11.CKR_OK
-    except PyKCS11.PyKCS11Error as error:
-        return error.value
 
 
 for name in ("a", "b"):

@@ -6,6 +6,7 @@ import subprocess
 import sys
 
 import PyKCS11
+from script_checks import expect
 
 CKK_KQ_SM2 = 0x80000000 | 0x4B510001
 CKM_KQ_SM2_SM3 = 0x80000000 | 0x4B510001
@@ -43,12 +44,6 @@ def sm2_verifies(raw, data, identity):
     return openssl("pkeyutl", "-verify", "-pubin", "-inkey", f"{work}/sm2.pub", "-rawin",
                    "-in", write("sm2-data", data), "-sigfile", write("sm2-sig", der_signature(raw)),
                    "-digest", "sm3", "-pkeyopt", f"distid:{identity}")
-
-
-def expect(condition, what):
-    if not condition:
-        sys.exit(f"FAILED: {what}")
-    print(f"  ok: {what}")
 
 
 def transaction(text):
