@@ -130,7 +130,7 @@ CK_RV SignOnToken(const Slot& slot, const TokenObject& key, const KeyInput& inpu
   if (const CK_RV opened = OpenTokenKey(slot, device); opened != CKR_OK) {
     return opened;
   }
-  // Another program may have replaced the pair in the key's slot since the objects were listed:
+  // Another program may have replaced the pair in the key's slot since C_SignInit found it:
   // under the key's lock, the slot must still hold the key the object named.
   if (!KeyUnchanged(device, key)) {
     return CKR_KEY_HANDLE_INVALID;
@@ -184,8 +184,6 @@ CK_RV CompleteSignature(Session& session, Slot& slot, const TokenObject& key,
     rv = SignOnToken(slot, key, input, signature, signatureLength);
   }
   session.sign = {};
-  // A key replaced elsewhere keeps its stale listing, so its handle never names the new pair
-  // before the application searches again.
   if (rv == CKR_USER_NOT_LOGGED_IN) {
     slot.loggedIn = false;  // another program ended the key's login: the user may log in again
   }
